@@ -1,0 +1,28 @@
+# GoogleTest from Debian's source package, built with the same cross compiler as the project.
+set(TARNWICK_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+if(NOT EXISTS ${TARNWICK_GTEST_SOURCE}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${TARNWICK_GTEST_SOURCE}: run scripts/setup")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${TARNWICK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/_deps/googletest EXCLUDE_FROM_ALL SYSTEM)
+include(GoogleTest)
+
+# tarnwick_add_test(NAME name SOURCES ... LIBRARIES ... LABELS unit|gui|e2e)
+# One test executable whose GoogleTest cases are discovered when the tests run, so that the build
+# itself never starts Wine.
+function(tarnwick_add_test)
+    cmake_parse_arguments(T "" "NAME" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+    if(NOT T_LABELS)
+        set(T_LABELS unit)
+    endif()
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_link_libraries(${T_NAME} PRIVATE testsupport ${T_LIBRARIES} GTest::gtest_main GTest::gmock)
+    # Tests only run in the 64-bit build; the 32-bit one just has to compile them.
+    if(CMAKE_CROSSCOMPILING_EMULATOR)
+        gtest_discover_tests(${T_NAME}
+            DISCOVERY_MODE PRE_TEST
+            DISCOVERY_TIMEOUT 60
+            PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300)
+    endif()
+endfunction()

@@ -1,0 +1,237 @@
+#include "framework/Archive.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr BYTE kLengthEscape = 0xFF;
+constexpr WORD kUnicodeMarker = 0xFFFE;
+constexpr WORD kWordEscape = 0xFFFF;
+constexpr DWORD kDwordEscape = 0xFFFFFFFF;
+
+// Texts are read in slices so that a damaged length costs no more memory than the data behind it
+// holds before the end of the stream is met.
+constexpr UINT kTextSliceUnits = 32768;
+
+} // namespace
+
+CArchive::CArchive(CFile* file, UINT mode, int bufferSize)
+    : m_file(file), m_mode(mode), m_buffer(static_cast<size_t>(std::max(bufferSize, 16)))
+{
+}
+
+CArchive::~CArchive()
+{
+    if (m_file && IsStoring() && !(m_mode & bNoFlushOnDelete)) {
+        try {
+            Flush();
+        } catch (const CException&) {
+            // nobody can be told from a destructor; Close() reports the same failure
+        }
+    }
+}
+
+void CArchive::CheckStoring() const
+{
+    if (IsLoading())
+        AfxThrowArchiveException(CArchiveException::readOnly, FileName());
+}
+
+void CArchive::CheckLoading() const
+{
+    if (IsStoring())
+        AfxThrowArchiveException(CArchiveException::writeOnly, FileName());
+}
+
+CString CArchive::FileName() const
+{
+    return m_file ? m_file->GetFilePath() : CString();
+}
+
+CArchive& CArchive::StoreItem(const void* value, UINT size)
+{
+    CheckStoring();
+    if (m_next + size > m_buffer.size())
+        Flush();
+    std::memcpy(m_buffer.data() + m_next, value, size);
+    m_next += size;
+    return *this;
+}
+
+void CArchive::Write(const void* buffer, UINT count)
+{
+    CheckStoring();
+    const BYTE* source = static_cast<const BYTE*>(buffer);
+    while (count > 0) {
+        if (m_next == m_buffer.size())
+            Flush();
+        const size_t n = std::min<size_t>(count, m_buffer.size() - m_next);
+        std::memcpy(m_buffer.data() + m_next, source, n);
+        m_next += n;
+        source += n;
+        count -= static_cast<UINT>(n);
+    }
+}
+
+void CArchive::Flush()
+{
+    if (!m_file || IsLoading() || m_next == 0)
+        return;
+    const UINT size = static_cast<UINT>(m_next);
+    m_next = 0; // a failed write must not be retried with the same bytes by the destructor
+    m_file->Write(m_buffer.data(), size);
+}
+
+bool CArchive::FillBuffer()
+{
+    if (!m_file)
+        return false;
+    m_next = 0;
+    m_end = m_file->Read(m_buffer.data(), static_cast<UINT>(m_buffer.size()));
+    return m_end > 0;
+}
+
+UINT CArchive::Read(void* buffer, UINT count)
+{
+    CheckLoading();
+    BYTE* target = static_cast<BYTE*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        if (m_next == m_end && !FillBuffer())
+            break;
+        const size_t n = std::min<size_t>(count - done, m_end - m_next);
+        std::memcpy(target + done, m_buffer.data() + m_next, n);
+        m_next += n;
+        done += static_cast<UINT>(n);
+    }
+    return done;
+}
+
+CArchive& CArchive::LoadItem(void* value, UINT size)
+{
+    if (Read(value, size) != size)
+        AfxThrowArchiveException(CArchiveException::endOfFile, FileName());
+    return *this;
+}
+
+void CArchive::Close()
+{
+    if (!m_file)
+        return;
+    if (IsStoring())
+        Flush();
+    m_file = nullptr;
+}
+
+void CArchive::Abort()
+{
+    m_file = nullptr;
+    m_next = m_end = 0;
+}
+
+CArchive& CArchive::operator>>(bool& value)
+{
+    BYTE byte = 0;
+    *this >> byte;
+    value = byte != 0;
+    return *this;
+}
+
+void CArchive::WriteStringLength(ULONGLONG length, bool unicode)
+{
+    if (unicode) {
+        *this << kLengthEscape;
+        *this << kUnicodeMarker;
+    }
+    if (length < kLengthEscape) {
+        *this << static_cast<BYTE>(length);
+        return;
+    }
+    *this << kLengthEscape;
+    if (length < kUnicodeMarker) {
+        *this << static_cast<WORD>(length);
+        return;
+    }
+    *this << kWordEscape;
+    if (length < kDwordEscape) {
+        *this << static_cast<DWORD>(length);
+        return;
+    }
+    *this << kDwordEscape;
+    *this << length;
+}
+
+ULONGLONG CArchive::ReadStringLength(bool& unicode)
+{
+    unicode = false;
+    for (;;) {
+        BYTE byteLength = 0;
+        *this >> byteLength;
+        if (byteLength < kLengthEscape)
+            return byteLength;
+        WORD wordLength = 0;
+        *this >> wordLength;
+        if (wordLength == kUnicodeMarker) {
+            // the marker may appear once, before the real length
+            if (unicode)
+                AfxThrowArchiveException(CArchiveException::badIndex, FileName());
+            unicode = true;
+            continue;
+        }
+        if (wordLength < kWordEscape)
+            return wordLength;
+        DWORD dwordLength = 0;
+        *this >> dwordLength;
+        if (dwordLength < kDwordEscape)
+            return dwordLength;
+        ULONGLONG longLength = 0;
+        *this >> longLength;
+        return longLength;
+    }
+}
+
+CArchive& CArchive::operator<<(const CString& text)
+{
+    WriteStringLength(static_cast<ULONGLONG>(text.GetLength()), true);
+    Write(text.GetString(), static_cast<UINT>(text.GetLength()) * sizeof(wchar_t));
+    return *this;
+}
+
+CArchive& CArchive::operator>>(CString& text)
+{
+    bool unicode = false;
+    const ULONGLONG length = ReadStringLength(unicode);
+    if (length > static_cast<ULONGLONG>(INT_MAX / sizeof(wchar_t)))
+        AfxThrowArchiveException(CArchiveException::badIndex, FileName());
+
+    const UINT unitSize = unicode ? sizeof(wchar_t) : 1;
+    std::vector<BYTE> raw;
+    for (ULONGLONG left = length; left > 0;) {
+        const UINT units = static_cast<UINT>(std::min<ULONGLONG>(left, kTextSliceUnits));
+        const size_t at = raw.size();
+        raw.resize(at + static_cast<size_t>(units) * unitSize);
+        if (Read(raw.data() + at, units * unitSize) != units * unitSize)
+            AfxThrowArchiveException(CArchiveException::endOfFile, FileName());
+        left -= units;
+    }
+
+    if (unicode) {
+        text = CString(reinterpret_cast<const wchar_t*>(raw.data()), static_cast<int>(length));
+        return *this;
+    }
+    // The single-byte form carries text in the thread's code page.
+    CString converted;
+    if (!raw.empty()) {
+        const int units = MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<const char*>(raw.data()),
+                                              static_cast<int>(raw.size()), nullptr, 0);
+        if (units > 0) {
+            wchar_t* out = converted.GetBufferSetLength(units);
+            MultiByteToWideChar(CP_THREAD_ACP, 0, reinterpret_cast<const char*>(raw.data()),
+                                static_cast<int>(raw.size()), out, units);
+        }
+    }
+    text = converted;
+    return *this;
+}
