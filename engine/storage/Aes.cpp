@@ -1,0 +1,314 @@
+// AES-256 (FIPS-197) with table-driven rounds, and the padded CBC pieces of the stored files.
+//
+// Words are big-endian views of four state bytes, as in FIPS-197: the round tables combine
+// SubBytes, ShiftRows and MixColumns into four lookups per column. The tables are computed at
+// compile time from the field arithmetic rather than typed in, so a typo cannot hide in them;
+// the FIPS-197 vectors in the tests check the whole.
+#include "engine/storage/Aes.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+// The one key of every package file, data file and settings resource. The fixture generator in
+// tests/engine/storage reads these bytes from this very block, so keep its shape: one array,
+// 32 hexadecimal bytes.
+constexpr BYTE kStorageKey[32] = {
+    0xD7, 0x1A, 0xE5, 0xD7, 0xCA, 0x95, 0xDE, 0xE3, 0x3A, 0x1B, 0x4D, 0xE9, 0x73, 0x9D, 0xD6, 0x64,
+    0x24, 0x16, 0xB0, 0x8B, 0x91, 0xD3, 0xD2, 0x10, 0x21, 0xD3, 0xDC, 0x75, 0xE5, 0x25, 0x66, 0xB5,
+};
+
+// --- field arithmetic and tables -----------------------------------------------------------
+
+constexpr uint8_t Times2(uint8_t x)
+{
+    return static_cast<uint8_t>((x << 1) ^ ((x & 0x80) ? 0x1B : 0));
+}
+
+constexpr uint8_t Multiply(uint8_t a, uint8_t b)
+{
+    uint8_t product = 0;
+    while (b) {
+        if (b & 1)
+            product ^= a;
+        a = Times2(a);
+        b >>= 1;
+    }
+    return product;
+}
+
+constexpr uint8_t Rotl8(uint8_t x, int n)
+{
+    return static_cast<uint8_t>((x << n) | (x >> (8 - n)));
+}
+
+constexpr std::array<uint8_t, 256> MakeSbox()
+{
+    std::array<uint8_t, 256> box{};
+    for (int x = 0; x < 256; ++x) {
+        // multiplicative inverse as x^254; 0 maps to 0
+        uint8_t inverse = 1;
+        for (int i = 0; i < 254; ++i)
+            inverse = Multiply(inverse, static_cast<uint8_t>(x));
+        if (x == 0)
+            inverse = 0;
+        box[x] = static_cast<uint8_t>(inverse ^ Rotl8(inverse, 1) ^ Rotl8(inverse, 2) ^ Rotl8(inverse, 3) ^
+                                      Rotl8(inverse, 4) ^ 0x63);
+    }
+    return box;
+}
+
+constexpr std::array<uint8_t, 256> kSbox = MakeSbox();
+
+constexpr std::array<uint8_t, 256> MakeInverseSbox()
+{
+    std::array<uint8_t, 256> box{};
+    for (int x = 0; x < 256; ++x)
+        box[kSbox[x]] = static_cast<uint8_t>(x);
+    return box;
+}
+
+constexpr std::array<uint8_t, 256> kInverseSbox = MakeInverseSbox();
+
+constexpr uint32_t Word(uint8_t a, uint8_t b, uint8_t c, uint8_t d)
+{
+    return (uint32_t(a) << 24) | (uint32_t(b) << 16) | (uint32_t(c) << 8) | uint32_t(d);
+}
+
+constexpr uint32_t Rotr(uint32_t x, int n)
+{
+    return n == 0 ? x : (x >> n) | (x << (32 - n));
+}
+
+using Table = std::array<uint32_t, 256>;
+
+// Enciphering column for a byte in row 0; the rows 1 to 3 are the same word rotated.
+constexpr Table MakeEncipherTable(int rotation)
+{
+    Table table{};
+    for (int x = 0; x < 256; ++x) {
+        const uint8_t s = kSbox[x];
+        table[x] = Rotr(Word(Multiply(s, 2), s, s, Multiply(s, 3)), rotation);
+    }
+    return table;
+}
+
+constexpr Table MakeDecipherTable(int rotation)
+{
+    Table table{};
+    for (int x = 0; x < 256; ++x) {
+        const uint8_t s = kInverseSbox[x];
+        table[x] = Rotr(Word(Multiply(s, 14), Multiply(s, 9), Multiply(s, 13), Multiply(s, 11)), rotation);
+    }
+    return table;
+}
+
+constexpr Table kTe0 = MakeEncipherTable(0), kTe1 = MakeEncipherTable(8), kTe2 = MakeEncipherTable(16),
+                kTe3 = MakeEncipherTable(24);
+constexpr Table kTd0 = MakeDecipherTable(0), kTd1 = MakeDecipherTable(8), kTd2 = MakeDecipherTable(16),
+                kTd3 = MakeDecipherTable(24);
+
+static_assert(kSbox[0x00] == 0x63 && kSbox[0x53] == 0xED && kSbox[0xFF] == 0x16, "S-box of FIPS-197 figure 7");
+
+inline uint32_t Load32(const BYTE* p)
+{
+    return Word(p[0], p[1], p[2], p[3]);
+}
+
+inline void Store32(BYTE* p, uint32_t v)
+{
+    p[0] = static_cast<BYTE>(v >> 24);
+    p[1] = static_cast<BYTE>(v >> 16);
+    p[2] = static_cast<BYTE>(v >> 8);
+    p[3] = static_cast<BYTE>(v);
+}
+
+inline uint8_t B(uint32_t v, int shift)
+{
+    return static_cast<uint8_t>(v >> shift);
+}
+
+uint32_t SubWord(uint32_t w)
+{
+    return Word(kSbox[B(w, 24)], kSbox[B(w, 16)], kSbox[B(w, 8)], kSbox[B(w, 0)]);
+}
+
+inline void XorBlock(BYTE* target, const BYTE* other)
+{
+    for (int i = 0; i < kAesBlockBytes; ++i)
+        target[i] ^= other[i];
+}
+
+} // namespace
+
+// --- block cipher ---------------------------------------------------------------------------
+
+void AesExpandKey(const BYTE key[32], uint32_t schedule[kAesScheduleWords])
+{
+    constexpr int kKeyWords = 8;
+    for (int i = 0; i < kKeyWords; ++i)
+        schedule[i] = Load32(key + 4 * i);
+    uint8_t roundConstant = 1;
+    for (int i = kKeyWords; i < kAesScheduleWords; ++i) {
+        uint32_t temp = schedule[i - 1];
+        if (i % kKeyWords == 0) {
+            temp = SubWord((temp << 8) | (temp >> 24)) ^ (uint32_t(roundConstant) << 24);
+            roundConstant = Times2(roundConstant);
+        } else if (i % kKeyWords == 4) {
+            temp = SubWord(temp);
+        }
+        schedule[i] = schedule[i - kKeyWords] ^ temp;
+    }
+}
+
+void AesInvertKeySchedule(uint32_t schedule[kAesScheduleWords])
+{
+    // reverse the order of the round keys
+    for (int low = 0, high = 4 * kAesRounds; low < high; low += 4, high -= 4)
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t t = schedule[low + k];
+            schedule[low + k] = schedule[high + k];
+            schedule[high + k] = t;
+        }
+    // InvMixColumns on every round key but the first and the last (FIPS-197 5.3.5); the
+    // deciphering tables apply it to S-box outputs, so undo the S-box with a forward lookup.
+    for (int i = 4; i < 4 * kAesRounds; ++i) {
+        const uint32_t w = schedule[i];
+        schedule[i] = kTd0[kSbox[B(w, 24)]] ^ kTd1[kSbox[B(w, 16)]] ^ kTd2[kSbox[B(w, 8)]] ^ kTd3[kSbox[B(w, 0)]];
+    }
+}
+
+void AesEncryptBlock(const uint32_t rk[kAesScheduleWords], const BYTE source[16], BYTE destination[16])
+{
+    uint32_t s0 = Load32(source) ^ rk[0];
+    uint32_t s1 = Load32(source + 4) ^ rk[1];
+    uint32_t s2 = Load32(source + 8) ^ rk[2];
+    uint32_t s3 = Load32(source + 12) ^ rk[3];
+    for (int round = 1; round < kAesRounds; ++round) {
+        const uint32_t* k = rk + 4 * round;
+        const uint32_t t0 = kTe0[B(s0, 24)] ^ kTe1[B(s1, 16)] ^ kTe2[B(s2, 8)] ^ kTe3[B(s3, 0)] ^ k[0];
+        const uint32_t t1 = kTe0[B(s1, 24)] ^ kTe1[B(s2, 16)] ^ kTe2[B(s3, 8)] ^ kTe3[B(s0, 0)] ^ k[1];
+        const uint32_t t2 = kTe0[B(s2, 24)] ^ kTe1[B(s3, 16)] ^ kTe2[B(s0, 8)] ^ kTe3[B(s1, 0)] ^ k[2];
+        const uint32_t t3 = kTe0[B(s3, 24)] ^ kTe1[B(s0, 16)] ^ kTe2[B(s1, 8)] ^ kTe3[B(s2, 0)] ^ k[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
+    }
+    const uint32_t* k = rk + 4 * kAesRounds;
+    Store32(destination, Word(kSbox[B(s0, 24)], kSbox[B(s1, 16)], kSbox[B(s2, 8)], kSbox[B(s3, 0)]) ^ k[0]);
+    Store32(destination + 4, Word(kSbox[B(s1, 24)], kSbox[B(s2, 16)], kSbox[B(s3, 8)], kSbox[B(s0, 0)]) ^ k[1]);
+    Store32(destination + 8, Word(kSbox[B(s2, 24)], kSbox[B(s3, 16)], kSbox[B(s0, 8)], kSbox[B(s1, 0)]) ^ k[2]);
+    Store32(destination + 12, Word(kSbox[B(s3, 24)], kSbox[B(s0, 16)], kSbox[B(s1, 8)], kSbox[B(s2, 0)]) ^ k[3]);
+}
+
+void AesDecryptBlock(const uint32_t rk[kAesScheduleWords], const BYTE source[16], BYTE destination[16])
+{
+    uint32_t s0 = Load32(source) ^ rk[0];
+    uint32_t s1 = Load32(source + 4) ^ rk[1];
+    uint32_t s2 = Load32(source + 8) ^ rk[2];
+    uint32_t s3 = Load32(source + 12) ^ rk[3];
+    for (int round = 1; round < kAesRounds; ++round) {
+        const uint32_t* k = rk + 4 * round;
+        const uint32_t t0 = kTd0[B(s0, 24)] ^ kTd1[B(s3, 16)] ^ kTd2[B(s2, 8)] ^ kTd3[B(s1, 0)] ^ k[0];
+        const uint32_t t1 = kTd0[B(s1, 24)] ^ kTd1[B(s0, 16)] ^ kTd2[B(s3, 8)] ^ kTd3[B(s2, 0)] ^ k[1];
+        const uint32_t t2 = kTd0[B(s2, 24)] ^ kTd1[B(s1, 16)] ^ kTd2[B(s0, 8)] ^ kTd3[B(s3, 0)] ^ k[2];
+        const uint32_t t3 = kTd0[B(s3, 24)] ^ kTd1[B(s2, 16)] ^ kTd2[B(s1, 8)] ^ kTd3[B(s0, 0)] ^ k[3];
+        s0 = t0;
+        s1 = t1;
+        s2 = t2;
+        s3 = t3;
+    }
+    const uint32_t* k = rk + 4 * kAesRounds;
+    const auto& inv = kInverseSbox;
+    Store32(destination, Word(inv[B(s0, 24)], inv[B(s3, 16)], inv[B(s2, 8)], inv[B(s1, 0)]) ^ k[0]);
+    Store32(destination + 4, Word(inv[B(s1, 24)], inv[B(s0, 16)], inv[B(s3, 8)], inv[B(s2, 0)]) ^ k[1]);
+    Store32(destination + 8, Word(inv[B(s2, 24)], inv[B(s1, 16)], inv[B(s0, 8)], inv[B(s3, 0)]) ^ k[2]);
+    Store32(destination + 12, Word(inv[B(s3, 24)], inv[B(s2, 16)], inv[B(s1, 8)], inv[B(s0, 0)]) ^ k[3]);
+}
+
+// --- padded CBC pieces ----------------------------------------------------------------------
+
+int AesInitContext(AesContext* context, uint32_t direction)
+{
+    if (direction != kAesEncipher && direction != kAesDecipher)
+        return kAesBadDirection;
+    context->state = 1;
+    context->mode = 1;
+    context->direction = direction;
+    std::memset(context->iv, 0, sizeof(context->iv));
+    context->rounds = kAesRounds;
+    AesExpandKey(kStorageKey, context->schedule);
+    if (direction == kAesDecipher)
+        AesInvertKeySchedule(context->schedule);
+    context->state = 0;
+    return 0;
+}
+
+int AesEncryptPadded(const AesContext* context, const BYTE* source, int length, BYTE* destination)
+{
+    if (!source || length <= 0)
+        return 0;
+    if (!context || context->state != 0 || context->direction != kAesEncipher)
+        return kAesNotReady;
+    const int fullBlocks = length / kAesBlockBytes;
+    const int rest = length % kAesBlockBytes;
+    BYTE chain[kAesBlockBytes];
+    std::memcpy(chain, context->iv, sizeof(chain));
+    BYTE block[kAesBlockBytes];
+    for (int i = 0; i < fullBlocks; ++i) {
+        std::memcpy(block, source + i * kAesBlockBytes, kAesBlockBytes);
+        XorBlock(block, chain);
+        AesEncryptBlock(context->schedule, block, destination + i * kAesBlockBytes);
+        std::memcpy(chain, destination + i * kAesBlockBytes, kAesBlockBytes);
+    }
+    const BYTE pad = static_cast<BYTE>(kAesBlockBytes - rest);
+    std::memcpy(block, source + fullBlocks * kAesBlockBytes, static_cast<size_t>(rest));
+    std::memset(block + rest, pad, pad);
+    XorBlock(block, chain);
+    AesEncryptBlock(context->schedule, block, destination + fullBlocks * kAesBlockBytes);
+    return (fullBlocks + 1) * kAesBlockBytes;
+}
+
+int AesDecryptPadded(const BYTE* source, BYTE* destination, const AesContext* context, int length)
+{
+    if (!source || length <= 0)
+        return 0;
+    if (!context || context->state != 0)
+        return kAesNotReady;
+    if (context->direction != kAesDecipher)
+        return kAesWrongDirection;
+    if (length % kAesBlockBytes != 0)
+        return kAesBadUnit;
+    const int blocks = length / kAesBlockBytes;
+    BYTE chain[kAesBlockBytes];
+    std::memcpy(chain, context->iv, sizeof(chain));
+    BYTE plain[kAesBlockBytes];
+    for (int i = 0; i < blocks; ++i) {
+        const BYTE* cipher = source + i * kAesBlockBytes;
+        AesDecryptBlock(context->schedule, cipher, plain);
+        XorBlock(plain, chain);
+        std::memcpy(chain, cipher, kAesBlockBytes);
+        if (i + 1 < blocks)
+            std::memcpy(destination + i * kAesBlockBytes, plain, kAesBlockBytes);
+    }
+    const BYTE pad = plain[kAesBlockBytes - 1];
+    if (pad < 1 || pad > kAesBlockBytes)
+        return kAesBadUnit;
+    for (int i = kAesBlockBytes - pad; i < kAesBlockBytes; ++i)
+        if (plain[i] != pad)
+            return kAesBadUnit;
+    std::memcpy(destination + (blocks - 1) * kAesBlockBytes, plain, static_cast<size_t>(kAesBlockBytes - pad));
+    return length - pad;
+}
+
+int EncryptWriteBuffer(const BYTE* source, int length, BYTE* destination, void* context)
+{
+    return AesEncryptPadded(static_cast<const AesContext*>(context), source, length, destination);
+}
+
+int DecryptReadBuffer(const BYTE* source, int length, BYTE* destination, void* context)
+{
+    return AesDecryptPadded(source, destination, static_cast<const AesContext*>(context), length);
+}
