@@ -1,0 +1,124 @@
+#include "engine/model/FileEntry.h"
+
+#include "engine/model/GuidText.h"
+#include "engine/model/RecordArchive.h"
+#include "engine/model/RecordLookup.h"
+
+#include <utility>
+
+using namespace recordarchive;
+using recordlookup::EqualsNoCase;
+
+namespace {
+
+CString JoinPath(const CString& folder, const CString& path)
+{
+    CString joined;
+    joined.Format(L"%s\\%s", folder.GetString(), path.GetString());
+    return joined;
+}
+
+} // namespace
+
+CFileEntry::CFileEntry() : m_id(NewGuidStringBare())
+{
+}
+
+void CFileEntry::Serialize(CArchive& ar)
+{
+    Exchange(ar, m_id);
+    Exchange(ar, m_reservedText1);
+    Exchange(ar, m_path);
+    Exchange(ar, m_kind);
+    Exchange(ar, m_fileSize);
+    Exchange(ar, m_reservedText2);
+    Exchange(ar, m_attributes);
+    Exchange(ar, m_componentAttributes);
+    Exchange(ar, m_reservedInt);
+    Exchange(ar, m_workingDirectory);
+    Exchange(ar, m_arguments);
+    Exchange(ar, m_iconFile);
+    Exchange(ar, m_description);
+    Exchange(ar, m_sourcePath);
+    Exchange(ar, m_condition);
+    ExchangeSpareTexts(ar, 7);
+    // the icon index came later than the spare texts and took the first spare int's place
+    Exchange(ar, m_iconIndex);
+    ExchangeSpareInts(ar, 7);
+}
+
+CString CFileEntry::GetSourcePath(const CString& baseFolder) const
+{
+    return m_sourcePath.IsEmpty() ? JoinPath(baseFolder, m_path) : m_sourcePath;
+}
+
+void CFileEntries::Serialize(CArchive& ar)
+{
+    ExchangeList(ar, *this);
+}
+
+const CFileEntry* CFileEntries::FindByPath(const CString& path) const
+{
+    for (const CFileEntry& entry : *this) {
+        if (EqualsNoCase(entry.m_path, path))
+            return &entry;
+    }
+    return nullptr;
+}
+
+CFileEntry* CFileEntries::FindByPath(const CString& path)
+{
+    return const_cast<CFileEntry*>(std::as_const(*this).FindByPath(path));
+}
+
+const CFileEntry* CFileEntries::FindBySourcePath(const CString& sourcePath) const
+{
+    for (const CFileEntry& entry : *this) {
+        if (EqualsNoCase(entry.m_sourcePath, sourcePath))
+            return &entry;
+    }
+    return nullptr;
+}
+
+CFileEntry* CFileEntries::FindBySourcePath(const CString& sourcePath)
+{
+    return const_cast<CFileEntry*>(std::as_const(*this).FindBySourcePath(sourcePath));
+}
+
+CString CFileEntries::GetPathBySourcePath(const CString& sourcePath) const
+{
+    const CFileEntry* entry = FindBySourcePath(sourcePath);
+    return entry ? entry->m_path : CString();
+}
+
+CString CFileEntries::GetSourcePathOf(const CString& path, const CString& outputFolder) const
+{
+    const CFileEntry* entry = FindByPath(path);
+    return entry ? entry->GetSourcePath(outputFolder) : CString();
+}
+
+const CFileEntry* CFileEntries::FindPathSuffix(const CString& text) const
+{
+    CString wanted(text);
+    wanted.MakeLower();
+    for (const CFileEntry& entry : *this) {
+        CString path(entry.m_path);
+        path.MakeLower();
+        const int at = path.Find(wanted.GetString());
+        if (at >= 0 && at + wanted.GetLength() == path.GetLength())
+            return &entry;
+    }
+    return nullptr;
+}
+
+CFileEntry* CFileEntries::FindPathSuffix(const CString& text)
+{
+    return const_cast<CFileEntry*>(std::as_const(*this).FindPathSuffix(text));
+}
+
+void CFileEntries::RemoveUnderPath(const CString& path)
+{
+    recordlookup::RemoveMatching(*this, [&](const CFileEntry& entry) {
+        return recordlookup::IsSameOrUnderPath(entry.m_path, path);
+    });
+}

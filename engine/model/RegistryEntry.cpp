@@ -1,0 +1,97 @@
+#include "engine/model/RegistryEntry.h"
+
+#include "engine/model/GuidText.h"
+#include "engine/model/RecordArchive.h"
+#include "engine/model/RecordLookup.h"
+
+using namespace recordarchive;
+using recordlookup::RemoveMatching;
+
+const wchar_t* const kRegistryRootNames[kRegistryRootCount] = {
+    L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS", L"Per User/Machine Hive",
+};
+
+CRegistryEntry::CRegistryEntry() : m_id(NewGuidStringBare())
+{
+}
+
+void CRegistryEntry::Serialize(CArchive& ar)
+{
+    if (ar.IsLoading())
+        m_taken = 0;
+    Exchange(ar, m_id);
+    Exchange(ar, m_kind);
+    Exchange(ar, m_keyOptions);
+    Exchange(ar, m_keyPath);
+    Exchange(ar, m_valueName);
+    Exchange(ar, m_valueType);
+    Exchange(ar, m_value);
+    Exchange(ar, m_condition);
+    ExchangeSpareTexts(ar, 7);
+    ExchangeSpareInts(ar, 8);
+}
+
+CRegistryEntries::CRegistryEntries()
+{
+    CRegistryEntry root;
+    root.m_kind = CRegistryEntry::kindRoot;
+    for (const wchar_t* name : kRegistryRootNames) {
+        root.m_keyPath = CString(name) + L"\\";
+        Add(root);
+    }
+}
+
+void CRegistryEntries::Serialize(CArchive& ar)
+{
+    ExchangeList(ar, *this);
+}
+
+const CRegistryEntry* CRegistryEntries::FindKey(const CString& keyPath) const
+{
+    for (const CRegistryEntry& entry : *this) {
+        if (entry.m_kind == CRegistryEntry::kindKey && recordlookup::EqualsNoCase(entry.m_keyPath, keyPath))
+            return &entry;
+    }
+    return nullptr;
+}
+
+CRegistryEntry* CRegistryEntries::FindKey(const CString& keyPath)
+{
+    return const_cast<CRegistryEntry*>(std::as_const(*this).FindKey(keyPath));
+}
+
+namespace {
+
+bool IsValueOf(const CRegistryEntry& entry, const CString& keyPath, const CString& valueName)
+{
+    return entry.m_kind == CRegistryEntry::kindValue && recordlookup::EqualsNoCase(entry.m_keyPath, keyPath) &&
+           recordlookup::EqualsNoCase(entry.m_valueName, valueName);
+}
+
+} // namespace
+
+const CRegistryEntry* CRegistryEntries::FindValue(const CString& keyPath, const CString& valueName) const
+{
+    for (const CRegistryEntry& entry : *this) {
+        if (IsValueOf(entry, keyPath, valueName))
+            return &entry;
+    }
+    return nullptr;
+}
+
+CRegistryEntry* CRegistryEntries::FindValue(const CString& keyPath, const CString& valueName)
+{
+    return const_cast<CRegistryEntry*>(std::as_const(*this).FindValue(keyPath, valueName));
+}
+
+bool CRegistryEntries::RemoveValue(const CString& keyPath, const CString& valueName)
+{
+    return RemoveMatching(*this, [&](const CRegistryEntry& entry) { return IsValueOf(entry, keyPath, valueName); });
+}
+
+bool CRegistryEntries::RemoveKeyTree(const CString& keyPath)
+{
+    return RemoveMatching(*this, [&](const CRegistryEntry& entry) {
+        return recordlookup::IsSameOrUnderPath(entry.m_keyPath, keyPath);
+    });
+}
