@@ -1,0 +1,45 @@
+#pragma once
+// Names and texts the MSI builder makes: the short|long file names of the File and Directory
+// tables, the redirection of a wrapped project's "Temp\" tree, the installer's last error and a
+// file's version as text.
+
+#include "framework/Map.h"
+#include "framework/String.h"
+
+// The short names handed out during one build, so that no two names in one folder share a short
+// name. Keys are the parent folder and the short name, compared without regard to case, as the
+// file system compares them.
+class CShortNames {
+public:
+    // The FileName / DefaultDir text for the last component of a tree path (a path that ends in a
+    // backslash names that folder): the name alone when it is a valid 8.3 name that no other name
+    // of its folder has taken, otherwise a new valid 8.3 short name, "|" and the unchanged long
+    // name. Every short name handed out is registered, the name-alone form included.
+    CString MakeShortLongName(const CString& path);
+
+    // True for a name of 1 to 8 characters with an optional extension of 1 to 3 after one dot,
+    // made only of the characters an 8.3 name may hold.
+    static bool IsValidShortName(const CString& name);
+
+private:
+    // Registers the short name in the folder; false when it was already taken.
+    bool Claim(const CString& folder, const CString& shortName);
+
+    CMapStringToPtr m_taken; // upper-cased "folder\short name" -> unused
+};
+
+// The per-project folder that a wrapped project's "Temp\" tree is installed into:
+// "WindowsFolder\Temp\" + the braced project id + "\".
+CString ProjectTempFolder(const CString& projectId);
+
+// A tree path under the root "Temp\" moved into ProjectTempFolder; only the leading "Temp\" is
+// replaced (a folder named "AppTemp" further down is an ordinary folder). Other paths unchanged.
+CString RedirectTempPath(const CString& treePath, const CString& projectId);
+
+// The formatted text of the installer's last error record followed by ".", or empty when there is
+// none (Wine keeps none).
+CString GetLastMsiErrorText();
+
+// The file version of a file's version resource as "a.b.c.d", or empty when the file has none or
+// cannot be read.
+CString GetFileVersionText(const CString& path);
