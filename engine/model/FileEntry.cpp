@@ -1,5 +1,6 @@
 #include "engine/model/FileEntry.h"
 
+#include "engine/files/PeFile.h"
 #include "engine/model/GuidText.h"
 #include "engine/model/RecordArchive.h"
 #include "engine/model/RecordLookup.h"
@@ -7,6 +8,10 @@
 #include <utility>
 
 using namespace recordarchive;
+
+static_assert(FILE_ATTRIBUTE_READONLY == CFileEntry::attrReadOnly && FILE_ATTRIBUTE_HIDDEN == CFileEntry::attrHidden &&
+                  FILE_ATTRIBUTE_SYSTEM == CFileEntry::attrSystem,
+              "the file system's attribute bits double as the MSI file attributes");
 using recordlookup::EqualsNoCase;
 
 namespace {
@@ -50,6 +55,20 @@ void CFileEntry::Serialize(CArchive& ar)
 CString CFileEntry::GetSourcePath(const CString& baseFolder) const
 {
     return m_sourcePath.IsEmpty() ? JoinPath(baseFolder, m_path) : m_sourcePath;
+}
+
+DWORD CFileEntry::ReadFileAttributes()
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(m_sourcePath.GetString(), GetFileExInfoStandard, &data)) {
+        const DWORD error = GetLastError();
+        return error != 0 ? error : ERROR_FILE_NOT_FOUND;
+    }
+    m_attributes |= static_cast<int>(data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    m_fileSize = static_cast<int>(data.nFileSizeLow);
+    if (IsPe64File(m_sourcePath.GetString()))
+        m_componentAttributes = component64Bit;
+    return 0;
 }
 
 void CFileEntries::Serialize(CArchive& ar)
@@ -104,8 +123,9 @@ const CFileEntry* CFileEntries::FindPathSuffix(const CString& text) const
     for (const CFileEntry& entry : *this) {
         CString path(entry.m_path);
         path.MakeLower();
-        const int at = path.Find(wanted.GetString());
-        if (at >= 0 && at + wanted.GetLength() == path.GetLength())
+        // Compare the end itself: testing only the first occurrence would miss
+        // "a.exe.d\a.exe", whose text also appears earlier.
+        if (path.GetLength() >= wanted.GetLength() && path.Right(wanted.GetLength()) == wanted)
             return &entry;
     }
     return nullptr;

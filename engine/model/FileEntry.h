@@ -27,6 +27,12 @@ public:
     // editor's selection, which a worker thread must not.
     CString GetSourcePath(const CString& baseFolder) const;
 
+    // Refreshes the entry from the file named by its source path. When the file's attributes
+    // cannot be read, returns the Windows error and changes nothing. Otherwise sets (never clears)
+    // the read-only, hidden and system bits, takes the size (its low 32 bits) and sets the
+    // component attributes to 256 when the file is an x64 image; returns 0.
+    [[nodiscard]] DWORD ReadFileAttributes();
+
     CString m_id;                  // 32 hexadecimal digits
     CString m_reservedText1;
     CString m_path;                // tree path
@@ -65,8 +71,7 @@ public:
     // outputFolder + "\" + path; empty when no entry has that path.
     CString GetSourcePathOf(const CString& path, const CString& outputFolder) const;
 
-    // The first entry whose tree path (ignoring case) contains the text, with the first
-    // occurrence ending the path; null when none.
+    // The first entry whose tree path ends with the text, ignoring case; null when none.
     CFileEntry* FindPathSuffix(const CString& text);
     const CFileEntry* FindPathSuffix(const CString& text) const;
 

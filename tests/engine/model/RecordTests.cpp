@@ -202,17 +202,21 @@ TEST(FileEntries, SourcePathsComeFromTheBaseFolderTheCallerGives)
     EXPECT_TRUE(files.GetSourcePathOf(L"ProgramFilesFolder\\App\\missing.dll", packageFolder).IsEmpty());
 }
 
-TEST(FileEntries, FindPathSuffixNeedsTheFirstOccurrenceToEndThePath)
+TEST(FileEntries, FindPathSuffixMatchesTheEndOfThePath)
 {
     CFileEntries files = FileTree({
         {L"ProgramFilesFolder\\Tools\\app.exe.config", L""},
+        {L"ProgramFilesFolder\\svc.exe.d\\svc.exe", L""},
         {L"ProgramFilesFolder\\App\\App.exe", L""},
         {L"ProgramFilesFolder\\Bin\\app.exe", L""},
     });
-    EXPECT_EQ(&files[1], files.FindPathSuffix(L"APP\\app.EXE"));
-    EXPECT_EQ(&files[1], files.FindPathSuffix(L"app.exe")) << "config file contains the text but not at its end";
-    EXPECT_EQ(&files[2], files.FindPathSuffix(L"Bin\\app.exe"));
+    EXPECT_EQ(&files[2], files.FindPathSuffix(L"APP\\app.EXE"));
+    EXPECT_EQ(&files[2], files.FindPathSuffix(L"app.exe")) << "the config file holds the text, but not at its end";
+    EXPECT_EQ(&files[3], files.FindPathSuffix(L"Bin\\app.exe"));
+    // the text also appears earlier in the path: only the end counts
+    EXPECT_EQ(&files[1], files.FindPathSuffix(L"SVC.exe"));
     EXPECT_EQ(nullptr, files.FindPathSuffix(L"setup.exe"));
+    EXPECT_EQ(nullptr, files.FindPathSuffix(L"x\\ProgramFilesFolder\\App\\App.exe")) << "longer than every path";
 }
 
 TEST(FileEntries, RemoveUnderPathStopsAtPathBoundaries)
