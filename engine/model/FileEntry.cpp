@@ -64,7 +64,8 @@ DWORD CFileEntry::ReadFileAttributes()
         const DWORD error = GetLastError();
         return error != 0 ? error : ERROR_FILE_NOT_FOUND;
     }
-    m_attributes |= static_cast<int>(data.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    const DWORD taken = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    m_attributes |= static_cast<int>(data.dwFileAttributes & taken);
     m_fileSize = static_cast<int>(data.nFileSizeLow);
     if (IsPe64File(m_sourcePath.GetString()))
         m_componentAttributes = component64Bit;

@@ -8,8 +8,10 @@ void ExchangeRaw(CArchive& ar, void* data, UINT size)
         ar.Write(data, size);
         return;
     }
-    if (ar.Read(data, size) != size)
-        AfxThrowArchiveException(CArchiveException::endOfFile, ar.GetFile() ? ar.GetFile()->GetFilePath().GetString() : nullptr);
+    if (ar.Read(data, size) != size) {
+        const CFile* file = ar.GetFile();
+        AfxThrowArchiveException(CArchiveException::endOfFile, file ? file->GetFilePath().GetString() : nullptr);
+    }
 }
 
 void ExchangeSpareTexts(CArchive& ar, int count)

@@ -7,9 +7,13 @@
 using namespace recordarchive;
 using recordlookup::RemoveMatching;
 
-const wchar_t* const kRegistryRootNames[kRegistryRootCount] = {
+namespace {
+
+const wchar_t* const kRootNames[] = {
     L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS", L"Per User/Machine Hive",
 };
+
+} // namespace
 
 CRegistryEntry::CRegistryEntry() : m_id(NewGuidStringBare())
 {
@@ -35,7 +39,7 @@ CRegistryEntries::CRegistryEntries()
 {
     CRegistryEntry root;
     root.m_kind = CRegistryEntry::kindRoot;
-    for (const wchar_t* name : kRegistryRootNames) {
+    for (const wchar_t* name : kRootNames) {
         root.m_keyPath = CString(name) + L"\\";
         Add(root);
     }

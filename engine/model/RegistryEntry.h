@@ -6,10 +6,6 @@
 #include "framework/Array.h"
 #include "framework/Archive.h"
 
-// The registry root names, in the order of the five root records.
-inline constexpr int kRegistryRootCount = 5;
-extern const wchar_t* const kRegistryRootNames[kRegistryRootCount];
-
 class CRegistryEntry {
 public:
     enum Kind : int { kindRoot = 0, kindKey = 1, kindValue = 2 };
@@ -41,7 +37,8 @@ public:
 
 class CRegistryEntries : public CArray<CRegistryEntry, const CRegistryEntry&> {
 public:
-    // The five root records, copies of one prototype (so they share one id).
+    // The five root records, copies of one prototype (so they share one id): "HKEY_CLASSES_ROOT\",
+    // "HKEY_CURRENT_USER\", "HKEY_LOCAL_MACHINE\", "HKEY_USERS\", "Per User/Machine Hive\".
     CRegistryEntries();
 
     // The count, then each record; loading replaces the list, root records included.

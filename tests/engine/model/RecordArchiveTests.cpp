@@ -342,10 +342,11 @@ TEST(PackageRoundTrip, RootRecordsSurviveAndStillShareOneId)
     ASSERT_EQ(1, Load(loaded, Store(package)));
     ASSERT_EQ(1, loaded.m_projects.GetSize());
     const CRegistryEntries& roots = loaded.m_projects[0].m_registry;
+    const CRegistryEntries fresh;
     ASSERT_EQ(5, roots.GetSize());
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(CRegistryEntry::kindRoot, roots[i].m_kind);
-        EXPECT_EQ(CString(kRegistryRootNames[i]) + L"\\", roots[i].m_keyPath);
+        EXPECT_EQ(fresh[i].m_keyPath, roots[i].m_keyPath);
         EXPECT_EQ(roots[0].m_id, roots[i].m_id);
     }
     EXPECT_EQ(package.m_projects[0].m_registry[0].m_id, roots[0].m_id);
