@@ -1,0 +1,122 @@
+#include "engine/storage/PackageFile.h"
+
+#include "engine/files/PathHelpers.h"
+#include "engine/storage/Aes.h"
+#include "engine/storage/FileEx.h"
+
+#include <exception>
+
+namespace {
+
+// Deletes the temporary file of a save that did not reach the rename.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(CString path) : m_path(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile()
+    {
+        if (!m_path.IsEmpty())
+            ::DeleteFileW(m_path);
+    }
+    const CString& Path() const { return m_path; }
+    void Keep() { m_path.Empty(); }
+
+private:
+    CString m_path;
+};
+
+// A new empty file in the folder of path, so that the final rename stays on one volume.
+CString MakeTemporaryBeside(const wchar_t* path)
+{
+    CString folder = GetFolderPart(path);
+    if (folder.IsEmpty())
+        folder = L".";
+    else if (folder.GetLength() == 2 && folder[1] == L':')
+        folder += L'\\'; // "C:" alone would mean the drive's current folder
+    wchar_t name[MAX_PATH];
+    if (!::GetTempFileNameW(folder, L"tw", 0, name))
+        return CString();
+    return CString(name);
+}
+
+} // namespace
+
+bool StoreEncipheredFile(const wchar_t* path, const std::function<void(CArchive&)>& store)
+{
+    // What opening the file for writing would refuse, the rename must refuse too (Wine's rename
+    // replaces read-only files).
+    const DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
+    const CString temporaryPath = MakeTemporaryBeside(path);
+    if (temporaryPath.IsEmpty())
+        return false;
+    TemporaryFile temporary(temporaryPath);
+
+    AesContext context;
+    if (AesInitContext(&context, kAesEncipher) != 0)
+        return false;
+    CFileEx file;
+    file.m_writeFilter = EncryptWriteBuffer;
+    file.m_writeContext = &context;
+    if (!file.Open(temporary.Path(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
+        return false;
+    try {
+        CArchive ar(&file, CArchive::store, kStoringBufferBytes);
+        store(ar);
+        ar.Close();
+        // on disk before the rename: a crash must not leave a renamed but empty file
+        file.Flush();
+        file.Close();
+    } catch (const CException&) {
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (!::MoveFileExW(temporary.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    temporary.Keep();
+    return true;
+}
+
+bool LoadEncipheredFile(const wchar_t* path, const std::function<bool(CArchive&)>& load)
+{
+    AesContext context;
+    if (AesInitContext(&context, kAesDecipher) != 0)
+        return false;
+    CFileEx file;
+    file.m_readFilter = DecryptReadBuffer;
+    file.m_readContext = &context;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))
+        return false;
+    try {
+        CArchive ar(&file, CArchive::load, kLoadingBufferBytes);
+        const bool loaded = load(ar);
+        ar.Close();
+        return loaded;
+    } catch (const CException&) {
+        return false;
+    } catch (const std::exception&) {
+        // std::bad_alloc and friends: a damaged file must never end the program
+        return false;
+    }
+}
+
+int SavePackageFile(const wchar_t* path, CProjectSettings& package)
+{
+    const bool saved = StoreEncipheredFile(path, [&package](CArchive& ar) { (void)package.Serialize(ar); });
+    return saved ? 1 : 0;
+}
+
+int LoadPackageFile(const wchar_t* path, CProjectSettings& package)
+{
+    const bool loaded = LoadEncipheredFile(path, [&package](CArchive& ar) {
+        CProjectSettings read;
+        if (read.Serialize(ar) != 1)
+            return false;
+        package = read;
+        return true;
+    });
+    return loaded ? 1 : 0;
+}
