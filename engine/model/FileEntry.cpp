@@ -13,6 +13,7 @@ static_assert(FILE_ATTRIBUTE_READONLY == CFileEntry::attrReadOnly && FILE_ATTRIB
                   FILE_ATTRIBUTE_SYSTEM == CFileEntry::attrSystem,
               "the file system's attribute bits double as the MSI file attributes");
 using recordlookup::EqualsNoCase;
+using recordlookup::FindFirst;
 
 namespace {
 
@@ -79,11 +80,7 @@ void CFileEntries::Serialize(CArchive& ar)
 
 const CFileEntry* CFileEntries::FindByPath(const CString& path) const
 {
-    for (const CFileEntry& entry : *this) {
-        if (EqualsNoCase(entry.m_path, path))
-            return &entry;
-    }
-    return nullptr;
+    return FindFirst(*this, [&](const CFileEntry& entry) { return EqualsNoCase(entry.m_path, path); });
 }
 
 CFileEntry* CFileEntries::FindByPath(const CString& path)
@@ -93,11 +90,7 @@ CFileEntry* CFileEntries::FindByPath(const CString& path)
 
 const CFileEntry* CFileEntries::FindBySourcePath(const CString& sourcePath) const
 {
-    for (const CFileEntry& entry : *this) {
-        if (EqualsNoCase(entry.m_sourcePath, sourcePath))
-            return &entry;
-    }
-    return nullptr;
+    return FindFirst(*this, [&](const CFileEntry& entry) { return EqualsNoCase(entry.m_sourcePath, sourcePath); });
 }
 
 CFileEntry* CFileEntries::FindBySourcePath(const CString& sourcePath)
@@ -119,17 +112,12 @@ CString CFileEntries::GetSourcePathOf(const CString& path, const CString& output
 
 const CFileEntry* CFileEntries::FindPathSuffix(const CString& text) const
 {
-    CString wanted(text);
-    wanted.MakeLower();
-    for (const CFileEntry& entry : *this) {
-        CString path(entry.m_path);
-        path.MakeLower();
-        // Compare the end itself: testing only the first occurrence would miss
-        // "a.exe.d\a.exe", whose text also appears earlier.
-        if (path.GetLength() >= wanted.GetLength() && path.Right(wanted.GetLength()) == wanted)
-            return &entry;
-    }
-    return nullptr;
+    // Compare the end itself: testing only the first occurrence of the text would miss
+    // "a.exe.d\a.exe", where it also appears earlier.
+    return FindFirst(*this, [&](const CFileEntry& entry) {
+        return entry.m_path.GetLength() >= text.GetLength() &&
+               EqualsNoCase(entry.m_path.Right(text.GetLength()), text);
+    });
 }
 
 CFileEntry* CFileEntries::FindPathSuffix(const CString& text)

@@ -16,6 +16,17 @@ bool EqualsNoCase(const CString& a, const CString& b);
 // empty base (or one of backslashes only) names nothing, so it never matches.
 bool IsSameOrUnderPath(const CString& path, const CString& base);
 
+// The first element that matches, or null. The pointer is valid until the list changes.
+template <class List, class Predicate>
+auto FindFirst(const List& list, Predicate matches) -> decltype(&list[0])
+{
+    for (const auto& element : list) {
+        if (matches(element))
+            return &element;
+    }
+    return nullptr;
+}
+
 // Removes every element that matches, in one pass from the front: after a removal the element
 // that moved into the slot is examined next, so runs of matches all go; survivors keep their
 // order. True when anything was removed.

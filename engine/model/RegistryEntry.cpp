@@ -52,11 +52,9 @@ void CRegistryEntries::Serialize(CArchive& ar)
 
 const CRegistryEntry* CRegistryEntries::FindKey(const CString& keyPath) const
 {
-    for (const CRegistryEntry& entry : *this) {
-        if (entry.m_kind == CRegistryEntry::kindKey && recordlookup::EqualsNoCase(entry.m_keyPath, keyPath))
-            return &entry;
-    }
-    return nullptr;
+    return recordlookup::FindFirst(*this, [&](const CRegistryEntry& entry) {
+        return entry.m_kind == CRegistryEntry::kindKey && recordlookup::EqualsNoCase(entry.m_keyPath, keyPath);
+    });
 }
 
 CRegistryEntry* CRegistryEntries::FindKey(const CString& keyPath)
@@ -76,11 +74,7 @@ bool IsValueOf(const CRegistryEntry& entry, const CString& keyPath, const CStrin
 
 const CRegistryEntry* CRegistryEntries::FindValue(const CString& keyPath, const CString& valueName) const
 {
-    for (const CRegistryEntry& entry : *this) {
-        if (IsValueOf(entry, keyPath, valueName))
-            return &entry;
-    }
-    return nullptr;
+    return recordlookup::FindFirst(*this, [&](const CRegistryEntry& entry) { return IsValueOf(entry, keyPath, valueName); });
 }
 
 CRegistryEntry* CRegistryEntries::FindValue(const CString& keyPath, const CString& valueName)
