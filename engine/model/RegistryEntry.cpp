@@ -1,5 +1,6 @@
 #include "engine/model/RegistryEntry.h"
 
+#include "engine/files/Globals.h"
 #include "engine/model/GuidText.h"
 #include "engine/model/RecordArchive.h"
 #include "engine/model/RecordLookup.h"
@@ -7,13 +8,6 @@
 using namespace recordarchive;
 using recordlookup::RemoveMatching;
 
-namespace {
-
-const wchar_t* const kRootNames[] = {
-    L"HKEY_CLASSES_ROOT", L"HKEY_CURRENT_USER", L"HKEY_LOCAL_MACHINE", L"HKEY_USERS", L"Per User/Machine Hive",
-};
-
-} // namespace
 
 CRegistryEntry::CRegistryEntry() : m_id(NewGuidStringBare())
 {
@@ -39,7 +33,7 @@ CRegistryEntries::CRegistryEntries()
 {
     CRegistryEntry root;
     root.m_kind = CRegistryEntry::kindRoot;
-    for (const wchar_t* name : kRootNames) {
+    for (const wchar_t* name : RegistryRootNames) {
         root.m_keyPath = CString(name) + L"\\";
         Add(root);
     }
