@@ -1,0 +1,91 @@
+#include "engine/replay/RemoteWindow.h"
+
+#include <atomic>
+#include <iterator>
+
+namespace {
+
+std::atomic<Wow64Probe> g_wow64Probe{nullptr};
+
+bool IsWow64(HANDLE process)
+{
+    Wow64Probe probe = g_wow64Probe.load();
+    BOOL wow64 = FALSE;
+    if (probe ? !probe(process, &wow64) : !IsWow64Process(process, &wow64))
+        return false;
+    return wow64 != FALSE;
+}
+
+} // namespace
+
+LRESULT SendRemote(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT failed)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                             kRemoteMessageTimeoutMs, &answer))
+        return failed;
+    return static_cast<LRESULT>(answer);
+}
+
+CString WindowClassName(HWND window)
+{
+    wchar_t name[259] = {};
+    const int length = GetClassNameW(window, name, static_cast<int>(std::size(name)));
+    return CString(name, length > 0 ? length : 0);
+}
+
+void SetWow64ProbeForTests(Wow64Probe probe)
+{
+    g_wow64Probe.store(probe);
+}
+
+// Under WOW64 a process is 32-bit on a 64-bit system; two processes differ in bitness exactly when
+// one of them is under WOW64 and the other is not (on a 32-bit system neither is).
+bool IsOtherBitness(HANDLE process)
+{
+    return IsWow64(GetCurrentProcess()) != IsWow64(process);
+}
+
+int ProcessBits(HANDLE process)
+{
+    const int ownBits = static_cast<int>(sizeof(void*) * 8);
+    return IsOtherBitness(process) ? 96 - ownBits : ownBits;
+}
+
+CRemoteBlock::~CRemoteBlock()
+{
+    if (m_block)
+        VirtualFreeEx(m_process.Get(), m_block, 0, MEM_RELEASE);
+}
+
+DWORD CRemoteBlock::Open(HWND window)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    m_process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |
+                                    PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    if (!m_process)
+        return GetLastError();
+    m_bits = ProcessBits(m_process.Get());
+    if (IsOtherBitness(m_process.Get()))
+        return ERROR_EXE_MACHINE_TYPE_MISMATCH;
+    m_block = VirtualAllocEx(m_process.Get(), nullptr, kSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!m_block)
+        return GetLastError();
+    return 0;
+}
+
+bool CRemoteBlock::Write(size_t offset, const void* data, size_t size)
+{
+    SIZE_T written = 0;
+    return m_block && offset + size <= kSize &&
+           WriteProcessMemory(m_process.Get(), static_cast<BYTE*>(m_block) + offset, data, size, &written) &&
+           written == size;
+}
+
+bool CRemoteBlock::Read(size_t offset, void* data, size_t size) const
+{
+    SIZE_T read = 0;
+    return m_block && offset + size <= kSize &&
+           ReadProcessMemory(m_process.Get(), static_cast<BYTE*>(m_block) + offset, data, size, &read) && read == size;
+}

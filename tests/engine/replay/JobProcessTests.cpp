@@ -1,0 +1,163 @@
+#include "engine/replay/JobProcess.h"
+#include "engine/replay/ScriptActions.h"
+#include "tests/engine/replay/SetupProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace replaytest;
+
+namespace {
+
+std::string Narrow(const CString& text)
+{
+    return std::string(text.View().begin(), text.View().end());
+}
+
+std::vector<DWORD> JobIds(HANDLE job)
+{
+    std::vector<DWORD> ids;
+    EXPECT_EQ(0u, QueryJobProcessIds(job, ids));
+    return ids;
+}
+
+// Wine may start its desktop process (explorer.exe) from the first program that shows a window,
+// inside that program's job: count only the setup program's own processes.
+size_t SetupProcessCount(HANDLE job)
+{
+    CScriptActions engine;
+    if (engine.ListJobProcesses(job) != 0)
+        return 0;
+    size_t count = 0;
+    for (DWORD id : JobIds(job)) {
+        if (engine.ProcessName(id).Find(L"setupprog.exe") == 0)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+TEST(SetupCommand, ProgramAndArgumentsMakeCommandLineAndFolder)
+{
+    const struct {
+        const wchar_t* program;
+        const wchar_t* arguments;
+        const wchar_t* commandLine;
+        const wchar_t* folder;
+    } cases[] = {
+        // Arguments inside the program text stay when no arguments are given...
+        {L"\"C:\\Program Files\\App\\unins000.exe\" /SILENT", L"", L"\"C:\\Program Files\\App\\unins000.exe\" /SILENT",
+         L"C:\\Program Files\\App\\"},
+        // ...and are replaced by given ones; a path with a space is quoted again.
+        {L"\"C:\\Program Files\\App\\unins000.exe\" /SILENT", L" /VERYSILENT ",
+         L"\"C:\\Program Files\\App\\unins000.exe\" /VERYSILENT", L"C:\\Program Files\\App\\"},
+        {L"  C:\\Setup\\SETUP.EXE  ", L"/q", L"C:\\Setup\\SETUP.EXE /q", L"C:\\Setup\\"},
+        {L"setup.exe", L"", L"setup.exe", L""},
+        // Cut at the first ".exe", whatever follows.
+        {L"C:\\a.exe.dir\\setup.exe", L"/x", L"C:\\a.exe /x", L"C:\\"},
+    };
+    for (const auto& c : cases) {
+        const SetupCommand command = MakeSetupCommand(c.program, c.arguments);
+        EXPECT_EQ(Narrow(c.commandLine), Narrow(command.commandLine)) << Narrow(c.program);
+        EXPECT_EQ(Narrow(c.folder), Narrow(command.workingFolder)) << Narrow(c.program);
+    }
+}
+
+TEST(SetupProgramStart, RunsInTheFolderWithTheArgumentsInsideTheScriptJob)
+{
+    SetupProgramRun run(L"/silent /exitcode:7");
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(7u, run.ExitCode());
+    Result result = run.ReadResult();
+    EXPECT_EQ(Narrow(testsupport::ModuleFolder()), result["workingfolder"]);
+    EXPECT_NE(std::string::npos, result["commandline"].find("/silent /exitcode:7")) << result["commandline"];
+    EXPECT_EQ("Default", result["desktop"]);
+}
+
+TEST(SetupProgramStart, ChildrenStartedAtOnceStayInTheJob)
+{
+    // The program starts its children before anything else: created running, it could do so
+    // before being put in the job.
+    SetupProgramRun run(L"/children:3");
+    UniqueKernelHandle job = DuplicateScriptJob();
+    ASSERT_TRUE(job);
+    EXPECT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 4; }))
+        << "expected the program and its 3 children in the job, found " << SetupProcessCount(job.Get());
+}
+
+TEST(SetupProgramStart, MissingProgramKeepsThePreviousJob)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    testsupport::ScratchFolder scratch;
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), StartSetupProgram(scratch / L"missing.exe", L"/x"));
+    UniqueKernelHandle job = DuplicateScriptJob();
+    ASSERT_TRUE(job);
+    EXPECT_EQ(1u, SetupProcessCount(job.Get())) << "the running program's job was replaced";
+}
+
+TEST(JobProcessList, ListsMoreProcessesThanTheFirstQueryHolds)
+{
+    // Twenty children and the program: more than the first query's room.
+    SetupProgramRun run(L"/children:20");
+    UniqueKernelHandle job = DuplicateScriptJob();
+    ASSERT_TRUE(job);
+    ASSERT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 21; }))
+        << "expected 21 processes, listed " << SetupProcessCount(job.Get());
+    std::vector<DWORD> ids = JobIds(job.Get());
+    std::sort(ids.begin(), ids.end());
+    EXPECT_EQ(ids.end(), std::unique(ids.begin(), ids.end())) << "an id was listed twice";
+
+    CScriptActions engine;
+    ASSERT_EQ(0u, engine.ListJobProcesses());
+    EXPECT_EQ(static_cast<int>(ids.size()), engine.ProcessCount());
+}
+
+TEST(JobProcessList, SameNamedProcessesAreNumbered)
+{
+    SetupProgramRun run(L"/children:2");
+    UniqueKernelHandle job = DuplicateScriptJob();
+    ASSERT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 3; }));
+    CScriptActions engine;
+    ASSERT_EQ(0u, engine.ListJobProcesses());
+    std::vector<std::string> names;
+    for (DWORD id : JobIds(job.Get())) {
+        if (engine.ProcessName(id).Find(L"setupprog") == 0)
+            names.push_back(Narrow(engine.ProcessName(id)));
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string>{"setupprog.exe", "setupprog.exe(1)", "setupprog.exe(2)"}), names);
+    EXPECT_EQ("", Narrow(engine.ProcessName(GetCurrentProcessId()))) << "a process outside the job was named";
+}
+
+TEST(JobProcessList, TemporaryFileNamesBecomeOneName)
+{
+    EXPECT_EQ("*.tmp", Narrow(CScriptActions::NormalizeProcessName(L"is-ABC12.tmp")));
+    EXPECT_EQ("setup.exe", Narrow(CScriptActions::NormalizeProcessName(L"Setup.EXE")));
+
+    // A real process started from a .tmp file, as setup makers do.
+    testsupport::ScratchFolder scratch;
+    const CString copy = scratch / L"is-QW3RT.tmp";
+    ASSERT_TRUE(CopyFileW(SetupProgramPath(), copy, FALSE));
+    ASSERT_EQ(0u, StartSetupProgram(copy, L"/hang"));
+    UniqueKernelHandle job = DuplicateScriptJob();
+    CScriptActions engine;
+    ASSERT_EQ(0u, engine.ListJobProcesses());
+    const std::vector<DWORD> ids = JobIds(job.Get());
+    ASSERT_FALSE(ids.empty());
+    EXPECT_EQ("*.tmp", Narrow(engine.ProcessName(ids[0])));
+    TerminateJobObject(job.Get(), 1);
+    CloseScriptJob();
+}
+
+TEST(JobProcessList, NoScriptJobListsNothing)
+{
+    CloseScriptJob();
+    CScriptActions engine;
+    EXPECT_NE(0u, engine.ListJobProcesses());
+    EXPECT_EQ(0, engine.ProcessCount());
+}

@@ -1,0 +1,127 @@
+#include "tests/engine/replay/SetupProgramRun.h"
+
+#include "engine/replay/JobProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace replaytest {
+
+CString SetupProgramPath()
+{
+    return testsupport::ModuleFolder() + L"\\setupprog.exe";
+}
+
+DesktopLock::DesktopLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"TarnwickReplayTestsDesktop"))
+{
+    if (m_mutex)
+        WaitForSingleObject(m_mutex, 120000);
+}
+
+DesktopLock::~DesktopLock()
+{
+    if (m_mutex) {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+}
+
+SetupProgramRun::SetupProgramRun(const wchar_t* switches) : m_resultFile(m_scratch / L"result.txt")
+{
+    CString arguments;
+    arguments.Format(L"/result:\"%s\" %s", static_cast<const wchar_t*>(m_resultFile), switches);
+    m_startError = StartSetupProgram(SetupProgramPath(), arguments);
+    EXPECT_EQ(0u, m_startError) << "the setup program did not start";
+    m_job = DuplicateScriptJob();
+    std::vector<DWORD> ids;
+    if (m_job && QueryJobProcessIds(m_job.Get(), ids) == 0 && !ids.empty())
+        m_process.Reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ids.front()));
+}
+
+SetupProgramRun::~SetupProgramRun()
+{
+    if (m_job) {
+        TerminateJobObject(m_job.Get(), 1);
+        if (m_process)
+            WaitForSingleObject(m_process.Get(), 5000);
+    }
+    CloseScriptJob();
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == search->processId && IsWindowVisible(window) && !GetWindow(window, GW_OWNER)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND SetupProgramRun::WaitForMainWindow(DWORD timeoutMs)
+{
+    if (!m_process)
+        return nullptr;
+    WindowSearch search = {GetProcessId(m_process.Get()), nullptr};
+    WaitFor([&] {
+        EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, timeoutMs);
+    return search.found;
+}
+
+bool SetupProgramRun::WaitForExit(DWORD timeoutMs)
+{
+    return m_process && WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+Result SetupProgramRun::CloseAndRead()
+{
+    if (HWND window = WaitForMainWindow(1000))
+        PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForExit()) << "the setup program did not end after WM_CLOSE";
+    return ReadResult();
+}
+
+Result SetupProgramRun::ReadResult() const
+{
+    Result result;
+    std::vector<uint8_t> bytes;
+    if (!testsupport::ReadAllBytes(m_resultFile, bytes))
+        return result;
+    std::string text(bytes.begin(), bytes.end());
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(start, end - start);
+        const size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            result[line.substr(0, equals)] = line.substr(equals + 1);
+        start = end + 2;
+    }
+    return result;
+}
+
+DWORD SetupProgramRun::ExitCode() const
+{
+    DWORD code = 0;
+    if (m_process)
+        GetExitCodeProcess(m_process.Get(), &code);
+    return code;
+}
+
+} // namespace replaytest

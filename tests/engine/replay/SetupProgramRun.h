@@ -1,0 +1,77 @@
+#pragma once
+// The test setup program (tests/support/setupprog) run inside the script job, as the
+// install-script editor runs a setup program, with its result file in a scratch folder.
+
+#include "framework/String.h"
+#include "tests/support/TestSupport.h"
+
+#include <map>
+#include <string>
+
+namespace replaytest {
+
+using Result = std::map<std::string, std::string>;
+
+// Path of the program beside the tests.
+CString SetupProgramPath();
+
+// Holds the whole desktop for one test: replays focus windows, type through the clipboard and
+// click; two tests doing that at once (CTest runs tests in parallel) would disturb each other.
+class DesktopLock {
+public:
+    DesktopLock();
+    ~DesktopLock();
+    DesktopLock(const DesktopLock&) = delete;
+    DesktopLock& operator=(const DesktopLock&) = delete;
+
+private:
+    HANDLE m_mutex;
+};
+
+class SetupProgramRun {
+public:
+    // Starts the program with the switches plus /result:<scratch file>; fails the test when it
+    // cannot start.
+    explicit SetupProgramRun(const wchar_t* switches = L"");
+    ~SetupProgramRun(); // ends every process of the job
+
+    SetupProgramRun(const SetupProgramRun&) = delete;
+    SetupProgramRun& operator=(const SetupProgramRun&) = delete;
+
+    DWORD StartError() const { return m_startError; }
+    const CString& ResultFile() const { return m_resultFile; }
+
+    // The first visible top-level window of the started process, waiting up to timeoutMs for it;
+    // null when none appears.
+    HWND WaitForMainWindow(DWORD timeoutMs = 10000);
+    // Waits for the started process to end (false on time-out).
+    bool WaitForExit(DWORD timeoutMs = 10000);
+    // Closes the wizard (it writes its state as it goes), waits for the process and reads the
+    // result file.
+    Result CloseAndRead();
+    Result ReadResult() const;
+    DWORD ExitCode() const;
+
+private:
+    testsupport::ScratchFolder m_scratch;
+    CString m_resultFile;
+    DWORD m_startError = 0;
+    UniqueKernelHandle m_job;
+    UniqueKernelHandle m_process;
+};
+
+// Waits until condition() holds, up to timeoutMs; true when it did.
+template <class Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(50);
+    }
+}
+
+} // namespace replaytest
