@@ -1,5 +1,6 @@
 #include "engine/storage/Projects.h"
 
+#include "engine/files/Globals.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/files/WideBuffer.h"
 #include "engine/storage/PackageFile.h"
@@ -266,4 +267,55 @@ bool OpenPackageFile(const wchar_t* path, CProjects& projects)
     projects.Add(package);
     projects.m_packagePaths.Add(fullPath);
     return true;
+}
+
+// --- the global list and the data folder ------------------------------------------------------
+
+CString GetDataFilePath()
+{
+    CString path;
+    path.Format(L"%s\\%s.dat", DataFolder.GetString(), L"tarnwick");
+    return path;
+}
+
+bool LoadDataFile()
+{
+    return LoadDataFile(GetDataFilePath(), Projects);
+}
+
+bool SaveDataFile()
+{
+    return SaveDataFile(GetDataFilePath(), Projects);
+}
+
+bool RestoreDefaultDataFile(const wchar_t* defaultDataFile)
+{
+    return RestoreDefaultDataFile(defaultDataFile, GetDataFilePath());
+}
+
+bool CreatePackage(const CString& name, const CString& parentFolder)
+{
+    return CreatePackage(name, parentFolder, Projects);
+}
+
+bool OpenPackageFile(const wchar_t* path)
+{
+    return OpenPackageFile(path, Projects);
+}
+
+bool OpenPackageFile()
+{
+    wchar_t file[MAX_PATH * 4] = L"*.tkpj";
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = ::GetActiveWindow();
+    dialog.lpstrFilter = L"Tarnwick Project\0*.tkpj\0All Files (*.*)\0*.*\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = static_cast<DWORD>(std::size(file));
+    dialog.lpstrInitialDir = DataFolder.GetString();
+    dialog.lpstrDefExt = L"tkpj";
+    dialog.Flags = OFN_HIDEREADONLY | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    if (!::GetOpenFileNameW(&dialog))
+        return false;
+    return OpenPackageFile(file, Projects);
 }

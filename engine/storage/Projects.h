@@ -46,14 +46,20 @@ extern const wchar_t kDataFileMagic[];   // "tarnwick_datafile"
 // Loads the data file into the list; false when it cannot be opened, is not a data file of this
 // format or is damaged (the list is then unchanged).
 [[nodiscard]] bool LoadDataFile(const wchar_t* path, CProjects& projects);
+[[nodiscard]] bool LoadDataFile();
 
 // Writes the data file and every package file; false when the data file cannot be written (the
 // old one then stays as it was) or any package file failed to save.
 [[nodiscard]] bool SaveDataFile(const wchar_t* path, CProjects& projects);
+[[nodiscard]] bool SaveDataFile();
+
+// "<data folder>\tarnwick.dat".
+CString GetDataFilePath();
 
 // Puts a copy of the default data file in place of an unreadable one, keeping the unreadable
 // file as "<data file>.bad" (replacing an older one) so that nothing the user had is lost.
 [[nodiscard]] bool RestoreDefaultDataFile(const wchar_t* defaultDataFile, const wchar_t* dataFile);
+[[nodiscard]] bool RestoreDefaultDataFile(const wchar_t* defaultDataFile);
 
 // True when the name can be a folder and file name: not empty, none of <>:"/\|?* or control
 // characters, no trailing dot or space, not a device name such as CON or LPT1.
@@ -76,3 +82,7 @@ CString MakeUniquePackageName(const CString& name);
 // output folder; false when the path is already listed (compared as full paths without regard to
 // case) or the file does not load.
 [[nodiscard]] bool OpenPackageFile(const wchar_t* path, CProjects& projects);
+[[nodiscard]] bool OpenPackageFile(const wchar_t* path);
+// Asks the user for a package file (a file-open dialog starting in the data folder), then lists
+// it in `Projects` as above; false on cancel.
+[[nodiscard]] bool OpenPackageFile();

@@ -1,3 +1,4 @@
+#include "engine/files/Globals.h"
 #include "engine/storage/PackageFile.h"
 #include "engine/storage/Projects.h"
 
@@ -271,6 +272,35 @@ TEST(PackageList, OpenPackageFileListsEachFileOnce)
     EXPECT_FALSE(OpenPackageFile(Fixture(L"version-1001.tkpj"), projects));
     EXPECT_EQ(2, projects.GetSize());
     EXPECT_EQ(2, projects.m_packagePaths.GetSize());
+}
+
+TEST(PackageList, GlobalListUsesTheDataFolder)
+{
+    ScratchFolder scratch;
+    const CString savedFolder = DataFolder;
+    DataFolder = scratch / L"Tarnwick";
+    Projects = CProjects();
+    ExpectSameText(scratch / L"Tarnwick\\tarnwick.dat", GetDataFilePath(), "data file path");
+
+    ASSERT_TRUE(CreatePackage(L"Global", scratch.Path()));
+    ASSERT_TRUE(SaveDataFile());
+    const CProjects saved = Projects;
+    Projects = CProjects();
+    ASSERT_TRUE(LoadDataFile());
+    ExpectSameList(saved, Projects, "global list");
+    EXPECT_FALSE(OpenPackageFile(scratch / L"Global\\Global.tkpj")) << "already listed";
+
+    // an unreadable data file is kept aside before the default replaces it
+    ASSERT_TRUE(testsupport::WriteAllBytes(GetDataFilePath(), Bytes(40, 0x55)));
+    EXPECT_FALSE(LoadDataFile());
+    ExpectSameList(saved, Projects, "after a failed load");
+    ASSERT_TRUE(RestoreDefaultDataFile(Fixture(L"empty.dat")));
+    EXPECT_TRUE(testsupport::FileExists(GetDataFilePath() + L".bad"));
+    EXPECT_TRUE(LoadDataFile());
+    EXPECT_EQ(0, Projects.GetSize());
+
+    Projects = CProjects();
+    DataFolder = savedFolder;
 }
 
 } // namespace
