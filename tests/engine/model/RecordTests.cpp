@@ -61,7 +61,7 @@ TEST(RecordDefaults, CustomActionIntegersStartAtZero)
     // Heap memory left dirty by an earlier record must not show through a new one.
     alignas(CCustomAction) unsigned char storage[sizeof(CCustomAction)];
     std::memset(storage, 0xCD, sizeof(storage));
-    CCustomAction* action = new (storage) CCustomAction();
+    CCustomAction* action = new (storage) CCustomAction; // default-initialised, as a record made by new is
     EXPECT_EQ(0, action->m_firstInt);
     EXPECT_EQ(0, action->m_secondInt);
     action->~CCustomAction();
