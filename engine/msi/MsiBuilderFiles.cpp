@@ -1,0 +1,78 @@
+// Files and components: every file of every project becomes a File row, a component of its own
+// with the file as key path, and a FeatureComponents row in its project's feature. Files are
+// numbered across the whole package in project order; the packing step numbers them the same way.
+
+#include "engine/msi/MsiTools.h"
+
+#include "engine/model/GuidText.h"
+
+namespace {
+
+// A file placed straight into one of these folders makes the package a 64-bit package.
+bool Is64BitSystemFolder(const CString& directoryKey)
+{
+    return directoryKey == L"ProgramFiles64Folder" || directoryKey == L"CommonFiles64Folder" ||
+           directoryKey == L"System64Folder";
+}
+
+} // namespace
+
+UINT CMsiTools::WriteFilesTable()
+{
+    const CString& baseFolder =
+        m_options.packageFolder.IsEmpty() ? m_package->m_outputFolder : m_options.packageFolder;
+    UniqueMsiHandle view;
+    int sequence = 0;
+    const CFeatures& projects = m_package->m_projects;
+    for (int p = 0; p < projects.GetSize(); ++p) {
+        const CFeature& project = projects[p];
+        const CString featureKey = MakeFeatureKey(project.m_id);
+        for (int i = 0; i < project.m_files.GetSize(); ++i) {
+            const CFileEntry& entry = project.m_files[i];
+            if (entry.m_kind != CFileEntry::kindFile)
+                continue;
+            const CString path = RedirectTempPath(entry.m_path, project.m_id);
+            ++sequence;
+
+            // The folder first: a File row without its component would be a broken row.
+            const CString folderPath = path.Left(path.ReverseFind(L'\\') + 1);
+            const CFileEntry* folder = m_folders.FindByPath(folderPath);
+            if (!folder) {
+                AppendOutputFormat(L"> !Error: Directory %s for file %s is not found.",
+                                   folderPath.GetString(), path.GetString());
+                return ERROR_INVALID_DATA;
+            }
+            const CString directoryKey = DirectoryKey(*folder);
+            if (folder->m_kind == CFileEntry::kindRoot && Is64BitSystemFolder(directoryKey))
+                m_is64Bit = 1;
+
+            const CString fileKey = L"F_" + entry.m_id;
+            const CString componentKey = L"C_" + entry.m_id;
+            const CString version = GetFileVersionText(entry.GetSourcePath(baseFolder));
+            UINT result = InsertRow(view,
+                L"INSERT INTO `File` (`File`, `Component_`, `FileName`, `FileSize`, `Version`, "
+                L"`Language`, `Attributes`, `Sequence`) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+                {fileKey, componentKey, MakeShortLongName(path), entry.m_fileSize, version,
+                 version.IsEmpty() ? L"" : L"1033", entry.m_attributes, sequence});
+            if (result != ERROR_SUCCESS)
+                return result;
+
+            const int componentAttributes =
+                (entry.m_componentAttributes & CFileEntry::component64Bit) ? CFileEntry::component64Bit : 0;
+            result = InsertRow(view,
+                L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
+                L"`Condition`, `KeyPath`) VALUES (?, ?, ?, ?, ?, ?)",
+                {componentKey, NewGuidString(), directoryKey, componentAttributes, entry.m_condition,
+                 fileKey});
+            if (result != ERROR_SUCCESS)
+                return result;
+
+            result = InsertRow(view,
+                L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES (?, ?)",
+                {featureKey, componentKey}, 2);
+            if (result != ERROR_SUCCESS)
+                return result;
+        }
+    }
+    return ERROR_SUCCESS;
+}

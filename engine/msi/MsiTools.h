@@ -1,0 +1,135 @@
+#pragma once
+// CMsiTools: the MSI builder. It turns one package into a Windows Installer database: it checks
+// the package, copies the template database "schema.bin" from the program's folder to the output
+// path, opens the copy in direct mode and fills its tables step by step, reporting each step as a
+// "> " line (and each error in the package's data as a "> !" line) to the output sink.
+//
+// One builder per build, on the build thread, over that thread's private copy of the package:
+// construct, BuildPackage once, destroy. Builds in one process run one at a time (BuildPackage
+// waits for a running one), so two builds never write one output file at once.
+
+#include "engine/files/OutputSink.h"
+#include "engine/model/ProjectSettings.h"
+#include "engine/msi/MsiHandle.h"
+#include "engine/msi/MsiNames.h"
+
+#include <initializer_list>
+
+// Where the builder finds its files; empty members take the defaults.
+struct MsiBuildOptions {
+    // The folder holding "schema.bin" and "velt.bin", with its trailing backslash. Default: the
+    // folder of the running program.
+    CString programFolder;
+    // The base of a file entry without a stored source path (the folder of the package file).
+    // Default: the package's output folder.
+    CString packageFolder;
+    // Where the output lines go (not owned). Default: the process-wide output sink.
+    IOutputSink* output = nullptr;
+};
+
+// One value of a statement's record: a text (an empty text is a null field) or an integer.
+class MsiValue {
+public:
+    MsiValue(const CString& text) : m_text(text) {}
+    MsiValue(const wchar_t* text) : m_text(text) {}
+    MsiValue(int number) : m_isNumber(true), m_number(number) {}
+
+    // Puts the value into field `field` (from 1) of the record.
+    [[nodiscard]] UINT SetInto(MSIHANDLE record, UINT field) const;
+    CString ToText() const;
+
+private:
+    CString m_text;
+    bool m_isNumber = false;
+    int m_number = 0;
+};
+
+class CMsiTools {
+public:
+    // Result of BuildPackage for a package that fails validation.
+    static constexpr int kInvalidPackage = -1;
+
+    // The package is not owned and must outlive the builder.
+    explicit CMsiTools(CProjectSettings* package, MsiBuildOptions options = {});
+    CMsiTools(const CMsiTools&) = delete;
+    CMsiTools& operator=(const CMsiTools&) = delete;
+    virtual ~CMsiTools();
+
+    // The whole build: 0 when the package was written and committed; -1 when the package failed
+    // validation (nothing written); 13 for an error in the package's data; otherwise the Windows
+    // error of the template copy or the Windows Installer error of the failed step. A table or
+    // custom-action step that fails still commits what it wrote. Never throws.
+    [[nodiscard]] int BuildPackage();
+
+    // Clears the output and checks (trimming them in place) the product name, version, code and
+    // company name; TRUE when the package may be built, else one "> !" line names the field.
+    [[nodiscard]] BOOL ValidateData();
+
+    // The table and packing steps in their fixed order; 0, or the code of the first that failed
+    // after its failure line.
+    [[nodiscard]] UINT WriteTables();
+
+    // Table steps, each 0 or an error code; a step that returns 13 has sent its "> !" line.
+    [[nodiscard]] UINT WriteFeatureTable();
+    [[nodiscard]] UINT WriteDirectoryTable();
+    [[nodiscard]] UINT WriteFilesTable();
+    [[nodiscard]] UINT WriteShortcutTable();
+    [[nodiscard]] UINT WriteServicesTable();
+    [[nodiscard]] UINT WriteRegistryTable();
+    [[nodiscard]] UINT PackFiles();
+    [[nodiscard]] UINT WriteSequenceTable();
+    [[nodiscard]] UINT AddCustomActionRec();
+
+    // Runs one statement with the record's fields bound to its "?" markers (record 0: none). The
+    // view slot's previous view is closed first; the new one stays there until the next call or
+    // the slot's owner closes it. Returns the error of preparing it, or of executing it: a row the
+    // database refuses (1627 for a duplicate key) is reported as a "> !" line naming the table and
+    // rowKey, so that a step never goes on as if the row were there.
+    [[nodiscard]] UINT ExecuteSql(UniqueMsiHandle& view, const wchar_t* statement, MSIHANDLE record,
+                                  const CString& rowKey);
+
+    // ExecuteSql with a new record holding the values in order. The row's key for the report is
+    // the first keyColumns values joined by "/".
+    [[nodiscard]] UINT InsertRow(UniqueMsiHandle& view, const wchar_t* statement,
+                                 std::initializer_list<MsiValue> values, int keyColumns = 1);
+
+    // The FileName / DefaultDir text of a tree path; short names stay unique per folder for the
+    // whole build.
+    CString MakeShortLongName(const CString& path) { return m_shortNames.MakeShortLongName(path); }
+
+    // The Feature key of a project: "_" and the project id without braces and dashes.
+    static CString MakeFeatureKey(const CString& projectId);
+
+    // Sends one line to the output sink; ClearOutput empties it.
+    void AppendOutputString(const CString& line);
+    void ClearOutput();
+    void AppendOutputFormat(const wchar_t* format, ...);
+
+    // State the later steps read.
+    MSIHANDLE Database() const { return m_database.Get(); }
+    CProjectSettings& Package() { return *m_package; }
+    const CFileEntries& Folders() const { return m_folders; }
+    int Is64Bit() const { return m_is64Bit; }
+    const MsiBuildOptions& Options() const { return m_options; }
+
+    // The Directory key of a folder-list entry: the folder property for a root, "D_" + id for a
+    // folder.
+    static CString DirectoryKey(const CFileEntry& folder);
+
+private:
+    [[nodiscard]] int BuildLocked();
+    [[nodiscard]] bool CheckRequired(CString& field, const wchar_t* failureLine);
+    void CommitAfterFailure();
+    [[nodiscard]] UINT GatherFolders();
+
+    UniqueMsiHandle m_database;
+    CProjectSettings* m_package;  // not owned: the build thread's copy
+    IOutputSink* m_output;        // not owned
+    MsiBuildOptions m_options;
+    CFileEntries m_folders;       // every folder the projects use, once each, in order of first use
+    int m_is64Bit = 0;            // a file goes straight into a 64-bit system folder
+    CShortNames m_shortNames;
+};
+
+// The build thread's message for a BuildPackage result.
+CString BuildResultText(int result);

@@ -1,0 +1,570 @@
+// Builds real databases through Wine's msi.dll from the template beside the test program and
+// reads them back with queries through the same API.
+
+#include "engine/msi/MsiTools.h"
+
+#include "OutputSinkForTests.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using testsupport::FixturePath;
+using testsupport::ScratchFolder;
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+
+std::string Utf8(const wchar_t* text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::string Utf8(const CString& text) { return Utf8(text.GetString()); }
+
+// Every row of a query, each field as text (integers in decimal, null as ""), sorted so that
+// tests compare contents, not insertion order.
+Rows Query(const CString& databasePath, const wchar_t* sql)
+{
+    Rows rows;
+    UniqueMsiHandle database;
+    EXPECT_EQ(0u, MsiOpenDatabaseW(databasePath, MSIDBOPEN_READONLY, database.Put()))
+        << "opening " << Utf8(databasePath);
+    UniqueMsiHandle view;
+    EXPECT_EQ(0u, MsiDatabaseOpenViewW(database.Get(), sql, view.Put())) << Utf8(sql);
+    EXPECT_EQ(0u, MsiViewExecute(view.Get(), 0)) << Utf8(sql);
+    UniqueMsiHandle record;
+    while (view && MsiViewFetch(view.Get(), record.Put()) == ERROR_SUCCESS) {
+        Row row;
+        const UINT count = MsiRecordGetFieldCount(record.Get());
+        for (UINT field = 1; field <= count; ++field) {
+            wchar_t buffer[1024] = {};
+            DWORD size = static_cast<DWORD>(std::size(buffer));
+            if (MsiRecordIsNull(record.Get(), field))
+                row.emplace_back();
+            else if (MsiRecordGetStringW(record.Get(), field, buffer, &size) == ERROR_SUCCESS)
+                row.push_back(Utf8(buffer));
+            else
+                row.push_back("<unreadable>");
+        }
+        rows.push_back(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+MsiBuildOptions WithOutput(IOutputSink* output)
+{
+    MsiBuildOptions options;
+    options.output = output;
+    return options;
+}
+
+Rows Sorted(Rows rows)
+{
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::string Join(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// A package whose output goes to the scratch folder; its projects get added by the tests.
+class BuildTest : public ::testing::Test {
+protected:
+    BuildTest()
+    {
+        m_package.m_productName = L"Test Product";
+        m_package.m_productVersion = L"1.2.3";
+        m_package.m_productCode = L"{6D1A8F00-3C2B-4E55-9A77-0123456789AB}";
+        m_package.m_companyName = L"Morvalund Test";
+        m_package.m_outputFolder = m_scratch.Path();
+        m_package.m_outputFileName = L"test.msi";
+    }
+
+    CString OutputPath() const { return m_scratch / L"test.msi"; }
+
+    int Build(MsiBuildOptions options = {})
+    {
+        options.output = &m_sink;
+        CMsiTools builder(&m_package, options);
+        const int result = builder.BuildPackage();
+        m_is64Bit = builder.Is64Bit();
+        return result;
+    }
+
+    static CFileEntry Entry(int kind, const wchar_t* path)
+    {
+        CFileEntry entry;
+        entry.m_kind = kind;
+        entry.m_path = path;
+        return entry;
+    }
+    static CFileEntry Root(const wchar_t* path) { return Entry(CFileEntry::kindRoot, path); }
+    static CFileEntry Folder(const wchar_t* path) { return Entry(CFileEntry::kindFolder, path); }
+    CFileEntry File(const wchar_t* path, int size = 10)
+    {
+        CFileEntry entry = Entry(CFileEntry::kindFile, path);
+        entry.m_fileSize = size;
+        entry.m_sourcePath = m_scratch / L"source.txt";
+        return entry;
+    }
+
+    static CFeature Project(const wchar_t* name)
+    {
+        CFeature project;
+        project.m_name = name;
+        return project;
+    }
+    // The package's copy of a project added with Add (references into the list do not survive
+    // the next Add).
+    CFeature& Added(int index) { return m_package.m_projects[index]; }
+
+    static std::string Key(const CFeature& project) { return Utf8(CMsiTools::MakeFeatureKey(project.m_id)); }
+    static std::string Key(const wchar_t* prefix, const CFileEntry& entry) { return Utf8(prefix + entry.m_id); }
+
+    void SetUp() override { ASSERT_TRUE(testsupport::WriteAllBytes(m_scratch / L"source.txt", {'x'})); }
+
+    ScratchFolder m_scratch;
+    CProjectSettings m_package;
+    RecordingOutput m_sink;
+    int m_is64Bit = -1;
+};
+
+// ---- validation -------------------------------------------------------------------------------
+
+struct ValidationCase {
+    const char* name;
+    const wchar_t* productName;
+    const wchar_t* version;
+    const wchar_t* code;
+    const wchar_t* company;
+    const char* expectedLine;  // the last line
+};
+
+void PrintTo(const ValidationCase& c, std::ostream* os) { *os << c.name; }
+
+class ValidationTest : public BuildTest, public ::testing::WithParamInterface<ValidationCase> {};
+
+TEST_P(ValidationTest, ReportsTheFirstBadField)
+{
+    const ValidationCase& c = GetParam();
+    m_package.m_productName = c.productName;
+    m_package.m_productVersion = c.version;
+    m_package.m_productCode = c.code;
+    m_package.m_companyName = c.company;
+    EXPECT_EQ(CMsiTools::kInvalidPackage, Build());
+    EXPECT_EQ(1, m_sink.clears);
+    ASSERT_EQ(2u, m_sink.lines.size()) << Join(m_sink.lines);
+    EXPECT_EQ("> Validating data..", m_sink.lines[0]);
+    EXPECT_EQ(c.expectedLine, m_sink.lines[1]);
+    EXPECT_FALSE(testsupport::FileExists(OutputPath())) << "a package that fails validation writes nothing";
+}
+
+const wchar_t kCode[] = L"{6D1A8F00-3C2B-4E55-9A77-0123456789AB}";
+
+INSTANTIATE_TEST_SUITE_P(Fields, ValidationTest, ::testing::Values(
+    ValidationCase{"blank_name", L"   ", L"1.0", kCode, L"Co", "> !Invalid Package Name (field is required)"},
+    ValidationCase{"name_and_company_empty", L"", L"1.0", kCode, L"", "> !Invalid Package Name (field is required)"},
+    ValidationCase{"empty_version", L"P", L" \t", kCode, L"Co", "> !Invalid Package Version (field is required)"},
+    ValidationCase{"empty_code", L"P", L"1.0", L"", L"Co", "> !Invalid Package Code (field is required)"},
+    ValidationCase{"empty_company", L"P", L"1.0", kCode, L" ", "> !Invalid Company Name (field is required)"},
+    ValidationCase{"version_with_text", L"P", L"1.0 beta", kCode, L"Co",
+        "> !Invalid Package Version '1.0 beta' (expected numbers such as 1.0.0: major and minor up to 255, build up to 65535)"},
+    ValidationCase{"version_major_too_big", L"P", L"256.0.0", kCode, L"Co",
+        "> !Invalid Package Version '256.0.0' (expected numbers such as 1.0.0: major and minor up to 255, build up to 65535)"},
+    ValidationCase{"version_build_too_big", L"P", L"1.0.65536", kCode, L"Co",
+        "> !Invalid Package Version '1.0.65536' (expected numbers such as 1.0.0: major and minor up to 255, build up to 65535)"},
+    ValidationCase{"version_empty_field", L"P", L"1..2", kCode, L"Co",
+        "> !Invalid Package Version '1..2' (expected numbers such as 1.0.0: major and minor up to 255, build up to 65535)"},
+    ValidationCase{"version_five_fields", L"P", L"1.2.3.4.5", kCode, L"Co",
+        "> !Invalid Package Version '1.2.3.4.5' (expected numbers such as 1.0.0: major and minor up to 255, build up to 65535)"},
+    ValidationCase{"code_without_braces", L"P", L"1.0", L"6D1A8F00-3C2B-4E55-9A77-0123456789AB", L"Co",
+        "> !Invalid Package Code '6D1A8F00-3C2B-4E55-9A77-0123456789AB' (expected a GUID in braces, such as {12345678-9ABC-DEF0-1234-56789ABCDEF0})"},
+    ValidationCase{"code_not_hex", L"P", L"1.0", L"{6D1A8F00-3C2B-4E55-9A77-0123456789AG}", L"Co",
+        "> !Invalid Package Code '{6D1A8F00-3C2B-4E55-9A77-0123456789AG}' (expected a GUID in braces, such as {12345678-9ABC-DEF0-1234-56789ABCDEF0})"}),
+    [](const ::testing::TestParamInfo<ValidationCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BuildTest, ValidationTrimsInPlaceAndStopsAtTheFirstBadField)
+{
+    m_package.m_productName = L"  ";
+    m_package.m_productVersion = L" 2.0 ";
+    EXPECT_EQ(CMsiTools::kInvalidPackage, Build());
+    EXPECT_EQ("", Utf8(m_package.m_productName));
+    EXPECT_EQ(" 2.0 ", Utf8(m_package.m_productVersion)) << "a field after the failing one stays as it was";
+
+    m_package.m_productName = L" Name ";
+    m_package.m_productCode = L" {6d1a8f00-3c2b-4e55-9a77-0123456789ab} ";
+    CMsiTools builder(&m_package, WithOutput(&m_sink));
+    EXPECT_TRUE(builder.ValidateData());
+    EXPECT_EQ("Name", Utf8(m_package.m_productName));
+    EXPECT_EQ("2.0", Utf8(m_package.m_productVersion));
+    EXPECT_EQ("{6D1A8F00-3C2B-4E55-9A77-0123456789AB}", Utf8(m_package.m_productCode))
+        << "Windows Installer wants the product code in upper case";
+    EXPECT_EQ("> ok!", m_sink.lines.back());
+}
+
+// ---- the driver -------------------------------------------------------------------------------
+
+TEST_F(BuildTest, MissingTemplateEndsWithTheCopyLineAndError2)
+{
+    ScratchFolder emptyProgramFolder;
+    MsiBuildOptions options;
+    options.programFolder = emptyProgramFolder.Path() + L"\\";
+    EXPECT_EQ(2, Build(options));
+    ASSERT_EQ(4u, m_sink.lines.size()) << Join(m_sink.lines);
+    EXPECT_EQ("> Write package file: " + Utf8(OutputPath()) + " ...", m_sink.lines[2]);
+    EXPECT_EQ(0u, m_sink.lines[3].find("> Copy file 'schema.bin' failed. Error:(2)")) << m_sink.lines[3];
+    EXPECT_NE(std::string::npos, m_sink.lines[3].find("(0x2) ...")) << m_sink.lines[3];
+}
+
+TEST_F(BuildTest, EmptyPackageBuildsAndReplacesAnOldFile)
+{
+    ASSERT_TRUE(testsupport::WriteAllBytes(OutputPath(), {'o', 'l', 'd'}));
+    EXPECT_EQ(0, Build()) << Join(m_sink.lines);
+    const std::vector<std::string> expected = {
+        "> Validating data..", "> ok!", "> Write package file: " + Utf8(OutputPath()) + " ...",
+        "> The MSI Package file was created successfully!"};
+    EXPECT_EQ(Join(expected), Join(m_sink.lines));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Feature` FROM `Feature`"));
+    EXPECT_EQ((Rows{{"TARGETDIR", "", "SourceDir"}}),
+              Query(OutputPath(), L"SELECT `Directory`, `Directory_Parent`, `DefaultDir` FROM `Directory`"));
+}
+
+TEST_F(BuildTest, ResultTexts)
+{
+    EXPECT_EQ("MSI package was created successfully!", Utf8(BuildResultText(0)));
+    EXPECT_EQ("Data Validation error. See log window ", Utf8(BuildResultText(-1)));
+    EXPECT_EQ("Windows Installer (MSI) Error: 1627", Utf8(BuildResultText(1627)));
+}
+
+// Two builds started together: the second waits for the first, so their lines do not mix.
+TEST_F(BuildTest, BuildsInOneProcessRunOneAtATime)
+{
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int waitingToBuild = 0;
+        std::vector<int> order; // thread number per line, in arrival order
+    } shared;
+
+    class SlowOutput : public RecordingOutput {
+    public:
+        SlowOutput(Shared& shared, int number) : m_shared(shared), m_number(number) {}
+        void Append(const std::string& line) override
+        {
+            std::unique_lock<std::mutex> lock(m_shared.mutex);
+            m_shared.order.push_back(m_number);
+            // Give the other build every chance to start writing while this one runs.
+            m_shared.changed.wait_for(lock, std::chrono::milliseconds(200),
+                                      [&] { return m_shared.waitingToBuild == 2; });
+            lock.unlock();
+            RecordingOutput::Append(line);
+        }
+
+    private:
+        Shared& m_shared;
+        int m_number;
+    };
+
+    ScratchFolder other;
+    CProjectSettings second = m_package;
+    second.m_outputFolder = other.Path();
+    auto run = [&](CProjectSettings* package, int number, int* result) {
+        SlowOutput output(shared, number);
+        CMsiTools builder(package, WithOutput(&output));
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            ++shared.waitingToBuild;
+        }
+        shared.changed.notify_all();
+        *result = builder.BuildPackage();
+    };
+    int results[2] = {-2, -2};
+    std::thread a(run, &m_package, 0, &results[0]);
+    std::thread b(run, &second, 1, &results[1]);
+    a.join();
+    b.join();
+    EXPECT_EQ(0, results[0]);
+    EXPECT_EQ(0, results[1]);
+    std::string order;
+    for (int number : shared.order)
+        order += static_cast<char>('0' + number);
+    const size_t half = order.size() / 2;
+    EXPECT_TRUE(order == std::string(half, '0') + std::string(half, '1') ||
+                order == std::string(half, '1') + std::string(half, '0'))
+        << "lines of the two builds mixed: " << order;
+}
+
+// ---- the tables -------------------------------------------------------------------------------
+
+TEST_F(BuildTest, TwoProjectsNestedFoldersAndTwentyFiles)
+{
+    CFeature app = Project(L"Application");
+    app.m_description = L"The application";
+    app.m_conditions = L"  VersionNT >= 601  ";
+    app.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    app.m_files.Add(Folder(L"ProgramFilesFolder\\Morvalund App\\"));
+    app.m_files.Add(Folder(L"ProgramFilesFolder\\Morvalund App\\Data Files\\"));
+    app.m_files.Add(Folder(L"ProgramFilesFolder\\Morvalund App\\Data Files\\Deep\\"));
+    CFileEntry versioned = File(L"ProgramFilesFolder\\Morvalund App\\app.exe", 1234);
+    versioned.m_sourcePath = FixturePath(L"msi-versioned.exe");
+    versioned.m_attributes = 513;
+    versioned.m_componentAttributes = CFileEntry::component64Bit;
+    versioned.m_condition = L"Installed OR NOT REMOVE";
+    app.m_files.Add(versioned);
+    for (int i = 1; i <= 16; ++i) {
+        CString path;
+        path.Format(i <= 8 ? L"ProgramFilesFolder\\Morvalund App\\Data Files\\data file %02d.dat"
+                           : L"ProgramFilesFolder\\Morvalund App\\Data Files\\Deep\\d%02d.bin", i);
+        app.m_files.Add(File(path));
+    }
+    CFeature tool = Project(L"Setup Wrapper");
+    tool.m_conversionMode = CFeature::modeCommandLine;
+    tool.m_conditions = L"   ";
+    tool.m_files.Add(Root(L"Temp\\"));
+    tool.m_files.Add(Folder(L"Temp\\AppTemp\\"));
+    tool.m_files.Add(File(L"Temp\\setup.exe"));
+    tool.m_files.Add(File(L"Temp\\AppTemp\\helper.dll"));
+    tool.m_files.Add(Root(L"ProgramFilesFolder\\"));           // shared with the first project
+    tool.m_files.Add(File(L"ProgramFilesFolder\\Morvalund App\\tool.ini"));
+    m_package.m_projects.Add(app);
+    m_package.m_projects.Add(tool);
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("> The MSI Package file was created successfully!", m_sink.lines.back());
+    EXPECT_EQ("", Utf8(Added(1).m_conditions)) << "the package copy keeps the trimmed condition";
+    EXPECT_EQ("VersionNT >= 601", Utf8(Added(0).m_conditions));
+    EXPECT_EQ(0, m_is64Bit);
+
+    const std::string appKey = Key(app);
+    const std::string toolKey = Key(tool);
+    EXPECT_EQ(33u, appKey.size());
+    EXPECT_EQ(Sorted({{appKey, "", "Application", "The application", "2", "1", "TARGETDIR", "0"},
+                      {toolKey, "", "Setup Wrapper", "", "2", "1", "TARGETDIR", "0"}}),
+              Query(OutputPath(), L"SELECT * FROM `Feature`"));
+    EXPECT_EQ((Rows{{appKey, "1", "VersionNT >= 601"}}), Query(OutputPath(), L"SELECT * FROM `Condition`"));
+
+    // The folders: keys by path, then what each row says.
+    std::map<std::string, Row> directories;
+    for (const Row& row : Query(OutputPath(), L"SELECT * FROM `Directory`"))
+        directories[row[0]] = row;
+    const std::string appDir = Key(L"D_", app.m_files[1]);
+    const std::string dataDir = Key(L"D_", app.m_files[2]);
+    const std::string deepDir = Key(L"D_", app.m_files[3]);
+    ASSERT_EQ(9u, directories.size()) << "TARGETDIR, two roots, three folders, Temp, the project folder, AppTemp";
+    EXPECT_EQ((Row{"ProgramFilesFolder", "TARGETDIR", "Program|ProgramFilesFolder"}), directories["ProgramFilesFolder"]);
+    EXPECT_EQ((Row{"WindowsFolder", "TARGETDIR", "Windows|WindowsFolder"}), directories["WindowsFolder"]);
+    EXPECT_EQ((Row{appDir, "ProgramFilesFolder", "Morvalu|Morvalund App"}), directories[appDir]);
+    EXPECT_EQ((Row{dataDir, appDir, "DataFil|Data Files"}), directories[dataDir]);
+    EXPECT_EQ((Row{deepDir, dataDir, "Deep"}), directories[deepDir]);
+    // The wrapped project's Temp tree: WindowsFolder\Temp\{id}\ and AppTemp inside it.
+    std::string tempDir, projectDir, appTempDir;
+    for (const auto& [key, row] : directories) {
+        if (row[2] == "Temp")
+            tempDir = key;
+        else if (row[2].find("|" + Utf8(tool.m_id)) != std::string::npos)
+            projectDir = key;
+        else if (row[2] == "AppTemp")
+            appTempDir = key;
+    }
+    ASSERT_FALSE(tempDir.empty() || projectDir.empty() || appTempDir.empty())
+        << "Temp, project folder and AppTemp rows expected";
+    EXPECT_EQ("WindowsFolder", directories[tempDir][1]);
+    EXPECT_EQ(tempDir, directories[projectDir][1]);
+    EXPECT_EQ(projectDir, directories[appTempDir][1]);
+
+    // Files: numbered in project order, short|long names, sizes, versions, attributes.
+    const Rows files = Query(OutputPath(), L"SELECT `Sequence`, `File`, `Component_`, `FileName`, `FileSize`, "
+                                           L"`Version`, `Language`, `Attributes` FROM `File`");
+    ASSERT_EQ(20u, files.size());
+    std::map<int, Row> bySequence;
+    for (const Row& row : files)
+        bySequence[std::stoi(row[0])] = row;
+    ASSERT_EQ(20u, bySequence.size()) << "sequence numbers must be unique";
+    EXPECT_EQ(1, bySequence.begin()->first);
+    EXPECT_EQ(20, bySequence.rbegin()->first);
+    const std::string appExe = Utf8(versioned.m_id);
+    EXPECT_EQ((Row{"1", "F_" + appExe, "C_" + appExe, "app.exe", "1234", "1.2.0.15", "1033", "513"}), bySequence[1]);
+    EXPECT_EQ((Row{"2", Key(L"F_", app.m_files[5]), Key(L"C_", app.m_files[5]), "datafil.dat|data file 01.dat",
+                   "10", "", "", "512"}), bySequence[2]);
+    EXPECT_EQ("datafi~1.dat|data file 02.dat", bySequence[3][3]);
+    EXPECT_EQ("d09.bin", bySequence[10][3]);
+    EXPECT_EQ(Key(L"F_", tool.m_files[2]), bySequence[18][1]) << "the wrapped project's files follow the first project's";
+    EXPECT_EQ("setup.exe", bySequence[18][3]);
+    EXPECT_EQ("tool.ini", bySequence[20][3]);
+
+    // Components: one per file, in the file's folder, the file as key path.
+    std::map<std::string, Row> components;
+    for (const Row& row : Query(OutputPath(), L"SELECT `Component`, `ComponentId`, `Directory_`, `Attributes`, "
+                                              L"`Condition`, `KeyPath` FROM `Component`"))
+        components[row[0]] = row;
+    ASSERT_EQ(20u, components.size());
+    const Row& exeComponent = components["C_" + appExe];
+    EXPECT_EQ(38u, exeComponent[1].size()) << exeComponent[1];
+    EXPECT_EQ((Row{"C_" + appExe, exeComponent[1], appDir, "256", "Installed OR NOT REMOVE", "F_" + appExe}), exeComponent);
+    EXPECT_EQ(deepDir, components[Key(L"C_", app.m_files[20])][2]);
+    EXPECT_EQ(projectDir, components[Key(L"C_", tool.m_files[2])][2]) << "setup.exe goes into the project folder";
+    EXPECT_EQ(appTempDir, components[Key(L"C_", tool.m_files[3])][2]);
+    EXPECT_EQ(appDir, components[Key(L"C_", tool.m_files[5])][2]);
+    EXPECT_EQ("0", components[Key(L"C_", tool.m_files[5])][3]);
+
+    const Rows links = Query(OutputPath(), L"SELECT `Feature_`, `Component_` FROM `FeatureComponents`");
+    ASSERT_EQ(20u, links.size());
+    for (const Row& link : links) {
+        const bool inTool = link[1] == Key(L"C_", tool.m_files[2]) || link[1] == Key(L"C_", tool.m_files[3]) ||
+                            link[1] == Key(L"C_", tool.m_files[5]);
+        EXPECT_EQ(inTool ? toolKey : appKey, link[0]) << link[1];
+    }
+
+    // A second build gives every component a new ComponentId; the other keys repeat.
+    const std::string firstId = exeComponent[1];
+    m_sink.lines.clear();
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    const Rows again = Query(OutputPath(), L"SELECT `ComponentId` FROM `Component` WHERE `Component` = 'C_" +
+                                               CString(versioned.m_id) + L"'");
+    ASSERT_EQ(1u, again.size());
+    EXPECT_NE(firstId, again[0][0]);
+}
+
+TEST_F(BuildTest, TextsWithApostrophesAreBound)
+{
+    m_package.m_productName = L"O'Reilly Tools";
+    CFeature project = Project(L"O'Reilly's \"Tools\"");
+    project.m_description = L"It's here";
+    project.m_conditions = L"NAME <> 'x'";
+    project.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    project.m_files.Add(Folder(L"ProgramFilesFolder\\O'Brien's Data\\"));
+    CFileEntry file = File(L"ProgramFilesFolder\\O'Brien's Data\\it's.txt");
+    file.m_condition = L"PROP = 'a'";
+    project.m_files.Add(file);
+    m_package.m_projects.Add(project);
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"O'Reilly's \"Tools\"", "It's here"}}), Query(OutputPath(), L"SELECT `Title`, `Description` FROM `Feature`"));
+    EXPECT_EQ((Rows{{"NAME <> 'x'"}}), Query(OutputPath(), L"SELECT `Condition` FROM `Condition`"));
+    EXPECT_EQ((Rows{{"O'Brien|O'Brien's Data"}, {"Program|ProgramFilesFolder"}, {"SourceDir"}}),
+              Query(OutputPath(), L"SELECT `DefaultDir` FROM `Directory`"));
+    EXPECT_EQ((Rows{{"it's.txt"}}), Query(OutputPath(), L"SELECT `FileName` FROM `File`"));
+    EXPECT_EQ((Rows{{"PROP = 'a'"}}), Query(OutputPath(), L"SELECT `Condition` FROM `Component`"));
+}
+
+// A row the database refuses stops the step with a line that names it; what depends on the row
+// is not written, what came before stays, committed.
+TEST_F(BuildTest, RefusedRowsFailTheStep)
+{
+    CFeature first = Project(L"First");
+    first.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    first.m_files.Add(File(L"ProgramFilesFolder\\a.txt"));
+    m_package.m_projects.Add(first);
+    CFeature copy = first;
+    copy.m_name = L"Copy";
+    copy.m_conditions = L"1";
+    m_package.m_projects.Add(copy);
+
+    EXPECT_EQ(1627, Build());
+    const std::string key = Key(first);
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> !Error: the Feature table refused the row '" + key + "'. Error:(1627)"))
+        << Join(m_sink.lines);
+    EXPECT_EQ("> WriteFeatureTable failed. Error:()...", m_sink.lines.back());
+    EXPECT_EQ((Rows{{key, "First"}}), Query(OutputPath(), L"SELECT `Feature`, `Title` FROM `Feature`"));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Condition` FROM `Condition`")) << "the refused feature's condition";
+}
+
+TEST_F(BuildTest, RefusedFileRowWritesNoComponent)
+{
+    CFeature project = Project(L"P");
+    project.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    CFileEntry file = File(L"ProgramFilesFolder\\a.txt");
+    project.m_files.Add(file);
+    file.m_path = L"ProgramFilesFolder\\b.txt"; // same id, so the same File key
+    project.m_files.Add(file);
+    m_package.m_projects.Add(project);
+
+    EXPECT_EQ(1627, Build());
+    EXPECT_EQ("> WriteFilesTable failed: ", m_sink.lines.back());
+    EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> !Error: the File table refused the row 'F_" + Utf8(file.m_id) + "'"))
+        << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"a.txt"}}), Query(OutputPath(), L"SELECT `FileName` FROM `File`"));
+    EXPECT_EQ(1u, Query(OutputPath(), L"SELECT `Component` FROM `Component`").size());
+    EXPECT_EQ(1u, Query(OutputPath(), L"SELECT `Component_` FROM `FeatureComponents`").size());
+}
+
+struct DataErrorCase {
+    const char* name;
+    std::vector<std::pair<int, const wchar_t*>> entries;  // kind, tree path
+    const char* errorLine;
+    const char* failureLine;
+};
+
+void PrintTo(const DataErrorCase& c, std::ostream* os) { *os << c.name; }
+
+class DataErrorTest : public BuildTest, public ::testing::WithParamInterface<DataErrorCase> {};
+
+// A step that returns 13 says why first, then the driver's failure line; the rows written before
+// stay committed.
+TEST_P(DataErrorTest, SendsItsOwnLineAndReturns13)
+{
+    CFeature project = Project(L"P");
+    for (const auto& [kind, path] : GetParam().entries)
+        project.m_files.Add(kind == CFileEntry::kindFile ? File(path) : Entry(kind, path));
+    m_package.m_projects.Add(project);
+    EXPECT_EQ(13, Build());
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ(GetParam().errorLine, m_sink.lines[m_sink.lines.size() - 2]) << Join(m_sink.lines);
+    EXPECT_EQ(GetParam().failureLine, m_sink.lines.back());
+    EXPECT_EQ(1u, Query(OutputPath(), L"SELECT `Feature` FROM `Feature`").size()) << "committed before the failure";
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, DataErrorTest, ::testing::Values(
+    DataErrorCase{"folder_without_parent",
+        {{CFileEntry::kindRoot, L"ProgramFilesFolder\\"}, {CFileEntry::kindFolder, L"ProgramFilesFolder\\A\\B\\"}},
+        "> !Error: Parent directory ProgramFilesFolder\\A\\ of directory ProgramFilesFolder\\A\\B\\ is not found.",
+        "> WriteDirectoryTable failed: "},
+    DataErrorCase{"folder_without_root", {{CFileEntry::kindFolder, L"AppDataFolder\\A\\"}},
+        "> !Error: Parent directory AppDataFolder\\ of directory AppDataFolder\\A\\ is not found.",
+        "> WriteDirectoryTable failed: "},
+    DataErrorCase{"file_without_folder",
+        {{CFileEntry::kindRoot, L"ProgramFilesFolder\\"}, {CFileEntry::kindFile, L"ProgramFilesFolder\\Gone\\x.txt"}},
+        "> !Error: Directory ProgramFilesFolder\\Gone\\ for file ProgramFilesFolder\\Gone\\x.txt is not found.",
+        "> WriteFilesTable failed: "}),
+    [](const ::testing::TestParamInfo<DataErrorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(BuildTest, FilesStraightIn64BitFoldersMakeA64BitPackage)
+{
+    m_package.m_projects.Add(Project(L"P"));
+    CFileEntries& files = Added(0).m_files;
+    files.Add(Root(L"ProgramFiles64Folder\\"));
+    files.Add(Folder(L"ProgramFiles64Folder\\App\\"));
+    files.Add(File(L"ProgramFiles64Folder\\App\\below.dll"));
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(0, m_is64Bit) << "a file in a folder below a 64-bit root";
+
+    files.Add(File(L"ProgramFiles64Folder\\direct.dll"));
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(1, m_is64Bit);
+    EXPECT_EQ(Sorted({{Key(L"C_", files[3]), "ProgramFiles64Folder", "0"},
+                      {Key(L"C_", files[2]), Key(L"D_", files[1]), "0"}}),
+              Query(OutputPath(), L"SELECT `Component`, `Directory_`, `Attributes` FROM `Component`"));
+}
+
+} // namespace
