@@ -98,6 +98,12 @@ UINT CArchive::Read(void* buffer, UINT count)
     CheckLoading();
     BYTE* target = static_cast<BYTE*>(buffer);
     UINT done = 0;
+    if (!m_peeked.empty()) {
+        const size_t n = std::min<size_t>(count, m_peeked.size());
+        std::memcpy(target, m_peeked.data(), n);
+        m_peeked.erase(m_peeked.begin(), m_peeked.begin() + static_cast<std::ptrdiff_t>(n));
+        done = static_cast<UINT>(n);
+    }
     while (done < count) {
         if (m_next == m_end && !FillBuffer())
             break;
@@ -129,6 +135,143 @@ void CArchive::Abort()
 {
     m_file = nullptr;
     m_next = m_end = 0;
+    m_peeked.clear();
+}
+
+UINT CArchive::Peek(void* buffer, UINT count)
+{
+    CheckLoading();
+    // Bytes already peeked stay in front; more are moved out of the buffer behind them, so the
+    // buffer itself is only ever refilled whole.
+    while (m_peeked.size() < count) {
+        if (m_next == m_end && !FillBuffer())
+            break;
+        const size_t n = std::min<size_t>(count - m_peeked.size(), m_end - m_next);
+        m_peeked.insert(m_peeked.end(), m_buffer.begin() + static_cast<std::ptrdiff_t>(m_next),
+                        m_buffer.begin() + static_cast<std::ptrdiff_t>(m_next + n));
+        m_next += n;
+    }
+    const size_t n = std::min<size_t>(count, m_peeked.size());
+    std::memcpy(buffer, m_peeked.data(), n);
+    return static_cast<UINT>(n);
+}
+
+void CArchive::WriteCount(DWORD count)
+{
+    if (count < kWordEscape) {
+        *this << static_cast<WORD>(count);
+        return;
+    }
+    *this << kWordEscape;
+    *this << count;
+}
+
+DWORD CArchive::ReadCount()
+{
+    WORD count = 0;
+    *this >> count;
+    if (count != kWordEscape)
+        return count;
+    DWORD big = 0;
+    *this >> big;
+    return big;
+}
+
+namespace {
+
+constexpr WORD kNullTag = 0;
+constexpr WORD kNewClassTag = 0xFFFF;
+constexpr WORD kClassTag = 0x8000;
+constexpr WORD kBigObjectTag = 0x7FFF;
+constexpr DWORD kBigClassTag = 0x80000000;
+constexpr WORD kMaxClassNameLength = 64;
+
+} // namespace
+
+void CArchive::WriteClass(const CRuntimeClass* runtimeClass)
+{
+    CheckStoring();
+    if (!runtimeClass) {
+        *this << kNullTag;
+        return;
+    }
+    const auto known = m_storeMap.find(runtimeClass);
+    if (known != m_storeMap.end()) {
+        if (known->second < kBigObjectTag) {
+            *this << static_cast<WORD>(kClassTag | known->second);
+        } else {
+            *this << kBigObjectTag;
+            *this << (kBigClassTag | known->second);
+        }
+        return;
+    }
+    const size_t length = std::strlen(runtimeClass->m_lpszClassName);
+    if (length > kMaxClassNameLength)
+        AfxThrowArchiveException(CArchiveException::badClass, FileName());
+    *this << kNewClassTag;
+    *this << static_cast<WORD>(runtimeClass->m_wSchema);
+    *this << static_cast<WORD>(length);
+    Write(runtimeClass->m_lpszClassName, static_cast<UINT>(length));
+    m_storeMap.emplace(runtimeClass, m_storeCount++);
+}
+
+const CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* expected, UINT* schema)
+{
+    CheckLoading();
+    WORD tag = 0;
+    *this >> tag;
+    if (tag == kNullTag)
+        return nullptr;
+
+    const CRuntimeClass* runtimeClass = nullptr;
+    UINT storedSchema = 0xFFFF;
+    if (tag == kNewClassTag) {
+        WORD wSchema = 0;
+        WORD length = 0;
+        *this >> wSchema >> length;
+        if (length == 0 || length > kMaxClassNameLength)
+            AfxThrowArchiveException(CArchiveException::badClass, FileName());
+        char name[kMaxClassNameLength + 1] = {};
+        if (Read(name, length) != length)
+            AfxThrowArchiveException(CArchiveException::endOfFile, FileName());
+        runtimeClass = CRuntimeClass::FromName(name);
+        if (!runtimeClass)
+            AfxThrowArchiveException(CArchiveException::badClass, FileName());
+        storedSchema = wSchema;
+        m_loadMap.push_back({runtimeClass, true, storedSchema});
+    } else {
+        DWORD index = 0;
+        if (tag == kBigObjectTag) {
+            DWORD big = 0;
+            *this >> big;
+            if (!(big & kBigClassTag))
+                AfxThrowArchiveException(CArchiveException::badClass, FileName());
+            index = big & ~kBigClassTag;
+        } else {
+            if (!(tag & kClassTag))
+                AfxThrowArchiveException(CArchiveException::badClass, FileName());
+            index = tag & static_cast<WORD>(~kClassTag);
+        }
+        if (index == 0 || index >= m_loadMap.size() || !m_loadMap[index].isClass)
+            AfxThrowArchiveException(CArchiveException::badIndex, FileName());
+        runtimeClass = static_cast<const CRuntimeClass*>(m_loadMap[index].entry);
+        storedSchema = m_loadMap[index].schema;
+    }
+    if (expected && !runtimeClass->IsDerivedFrom(expected))
+        AfxThrowArchiveException(CArchiveException::badClass, FileName());
+    if (schema)
+        *schema = storedSchema;
+    return runtimeClass;
+}
+
+void CArchive::MapObject(const CObject* object)
+{
+    if (IsStoring()) {
+        if (object && !m_storeMap.contains(object))
+            m_storeMap.emplace(object, m_storeCount++);
+        return;
+    }
+    m_loadMap.push_back({object, false, 0});
 }
 
 CArchive& CArchive::operator>>(bool& value)

@@ -18,6 +18,7 @@
 #include "framework/File.h"
 #include "framework/String.h"
 
+#include <unordered_map>
 #include <vector>
 
 class CArchive {
@@ -78,6 +79,25 @@ public:
     void WriteStringLength(ULONGLONG length, bool unicode);
     ULONGLONG ReadStringLength(bool& unicode);
 
+    // Element counts: a WORD, or 0xFFFF followed by a DWORD for counts of 0xFFFF and more.
+    void WriteCount(DWORD count);
+    DWORD ReadCount();
+
+    // Class references share one numbering with the objects entered by MapObject. The first
+    // reference to a class writes 0xFFFF, its schema (WORD), the name length (WORD) and the ASCII
+    // name; later ones write 0x8000 | index (or 0xFFFF7FFF and a DWORD index when the index does
+    // not fit into 15 bits). ReadClass returns null for the null tag 0 and throws badClass for an
+    // unknown name or a class not derived from the expected one (when one is given), badIndex for
+    // a reference to an entry that is not a class. schema receives the stored schema when given.
+    void WriteClass(const CRuntimeClass* runtimeClass);
+    const CRuntimeClass* ReadClass(const CRuntimeClass* expected = nullptr, UINT* schema = nullptr);
+    // Enters an object in the reference map, so that later references to it can resolve.
+    void MapObject(const CObject* object);
+
+    // Copies up to count of the next bytes without consuming them; fewer only at the end of the
+    // data. The file is still asked for whole buffers only.
+    UINT Peek(void* buffer, UINT count);
+
 private:
     CArchive& StoreItem(const void* value, UINT size);
     CArchive& LoadItem(void* value, UINT size);
@@ -91,4 +111,15 @@ private:
     std::vector<BYTE> m_buffer;    // bufferSize bytes
     size_t m_next = 0;             // storing: bytes buffered; loading: next byte to serve
     size_t m_end = 0;              // loading: bytes in the buffer
+    std::vector<BYTE> m_peeked;    // loading: bytes taken from the buffer by Peek, served first
+
+    // Reference maps of classes and objects; index 0 stands for null.
+    struct LoadEntry {
+        const void* entry;      // a CRuntimeClass or a CObject
+        bool isClass;
+        UINT schema;            // classes: the schema stored with the class
+    };
+    std::vector<LoadEntry> m_loadMap{{nullptr, false, 0}}; // loading: index -> entry
+    std::unordered_map<const void*, DWORD> m_storeMap; // storing: entry -> index
+    DWORD m_storeCount = 1;                          // storing: next index
 };
