@@ -53,6 +53,11 @@ void AesDecryptBlock(const uint32_t schedule[kAesScheduleWords], const BYTE sour
 // a length that is not a multiple of 16 or wrong padding (destination then holds garbage).
 [[nodiscard]] int AesDecryptPadded(const BYTE* source, BYTE* destination, const AesContext* context, int length);
 
+// Lets the padded operations use the processor's AES instructions where the build and the
+// processor have them (the default), or keeps them to the portable tables; returns the previous
+// setting. The two give the same bytes: tests compare them.
+bool AesUseProcessorInstructions(bool use);
+
 // The two filters of the enciphered file layer (CFileEx); context is an AesContext.
 [[nodiscard]] int EncryptWriteBuffer(const BYTE* source, int length, BYTE* destination, void* context);
 [[nodiscard]] int DecryptReadBuffer(const BYTE* source, int length, BYTE* destination, void* context);

@@ -5,6 +5,7 @@
 #include "engine/storage/FileEx.h"
 
 #include <exception>
+#include <utility>
 
 namespace {
 
@@ -115,7 +116,12 @@ int LoadPackageFile(const wchar_t* path, CProjectSettings& package)
         CProjectSettings read;
         if (read.Serialize(ar) != 1)
             return false;
+        // hand the projects over by moving them: copying every entry of a large package again
+        // would cost as much as a good part of the reading
+        CFeatures projects(std::move(read.m_projects));
+        read.m_projects.RemoveAll();
         package = read;
+        package.m_projects = std::move(projects);
         return true;
     });
     return loaded ? 1 : 0;

@@ -123,6 +123,27 @@ TEST(AesPadded, ZeroIvMakesEqualPiecesEqualUnits)
     EXPECT_EQ(EncipherRawBlocks(plain), Encipher(Pattern(16)));
 }
 
+// Both ways of running the rounds give the same units and read each other's units back (on a
+// processor without AES instructions both runs take the tables).
+TEST(AesPadded, ProcessorInstructionsAndTablesAgree)
+{
+    for (size_t length : {1, 15, 16, 17, 63, 64, 65, 100, 4080, 4095}) {
+        const Bytes plain = Pattern(length);
+        const bool previous = AesUseProcessorInstructions(false);
+        const Bytes byTables = Encipher(plain);
+        AesUseProcessorInstructions(true);
+        const Bytes byInstructions = Encipher(plain);
+        EXPECT_EQ(byTables, byInstructions) << length << " bytes";
+        Bytes back;
+        EXPECT_EQ(static_cast<int>(length), Decipher(byTables, back)) << length;
+        EXPECT_EQ(plain, back) << length << " bytes deciphered with instructions";
+        AesUseProcessorInstructions(false);
+        EXPECT_EQ(static_cast<int>(length), Decipher(byInstructions, back)) << length;
+        EXPECT_EQ(plain, back) << length << " bytes deciphered with tables";
+        AesUseProcessorInstructions(previous);
+    }
+}
+
 TEST(AesPadded, BadUnitsAreRefused)
 {
     Bytes unequal = Pattern(16);
