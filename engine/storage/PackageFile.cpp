@@ -41,6 +41,40 @@ CString MakeTemporaryBeside(const wchar_t* path)
     return CString(name);
 }
 
+// A CFileEx with the cipher context of its one direction.
+struct CipherFile {
+    AesContext context;
+    CFileEx file;
+
+    bool Open(const wchar_t* path, AesDirection direction)
+    {
+        if (AesInitContext(&context, direction) != 0)
+            return false;
+        if (direction == kAesEncipher) {
+            file.m_writeFilter = EncryptWriteBuffer;
+            file.m_writeContext = &context;
+            return file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive);
+        }
+        file.m_readFilter = DecryptReadBuffer;
+        file.m_readContext = &context;
+        return file.Open(path, CFile::modeRead | CFile::shareDenyWrite);
+    }
+};
+
+// Runs work and turns every exception into false: a damaged file, a full disk or an allocation
+// that fails must never end the program.
+template <class Work>
+bool Guarded(Work work)
+{
+    try {
+        return work();
+    } catch (const CException&) {
+        return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 } // namespace
 
 bool StoreEncipheredFile(const wchar_t* path, const std::function<void(CArchive&)>& store)
@@ -55,27 +89,19 @@ bool StoreEncipheredFile(const wchar_t* path, const std::function<void(CArchive&
         return false;
     TemporaryFile temporary(temporaryPath);
 
-    AesContext context;
-    if (AesInitContext(&context, kAesEncipher) != 0)
+    CipherFile cipher;
+    if (!cipher.Open(temporary.Path(), kAesEncipher))
         return false;
-    CFileEx file;
-    file.m_writeFilter = EncryptWriteBuffer;
-    file.m_writeContext = &context;
-    if (!file.Open(temporary.Path(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
-        return false;
-    try {
-        CArchive ar(&file, CArchive::store, kStoringBufferBytes);
+    const bool written = Guarded([&] {
+        CArchive ar(&cipher.file, CArchive::store, kStoringBufferBytes);
         store(ar);
         ar.Close();
         // on disk before the rename: a crash must not leave a renamed but empty file
-        file.Flush();
-        file.Close();
-    } catch (const CException&) {
-        return false;
-    } catch (const std::exception&) {
-        return false;
-    }
-    if (!::MoveFileExW(temporary.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        cipher.file.Flush();
+        cipher.file.Close();
+        return true;
+    });
+    if (!written || !::MoveFileExW(temporary.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return false;
     temporary.Keep();
     return true;
@@ -83,25 +109,15 @@ bool StoreEncipheredFile(const wchar_t* path, const std::function<void(CArchive&
 
 bool LoadEncipheredFile(const wchar_t* path, const std::function<bool(CArchive&)>& load)
 {
-    AesContext context;
-    if (AesInitContext(&context, kAesDecipher) != 0)
+    CipherFile cipher;
+    if (!cipher.Open(path, kAesDecipher))
         return false;
-    CFileEx file;
-    file.m_readFilter = DecryptReadBuffer;
-    file.m_readContext = &context;
-    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite))
-        return false;
-    try {
-        CArchive ar(&file, CArchive::load, kLoadingBufferBytes);
+    return Guarded([&] {
+        CArchive ar(&cipher.file, CArchive::load, kLoadingBufferBytes);
         const bool loaded = load(ar);
         ar.Close();
         return loaded;
-    } catch (const CException&) {
-        return false;
-    } catch (const std::exception&) {
-        // std::bad_alloc and friends: a damaged file must never end the program
-        return false;
-    }
+    });
 }
 
 int SavePackageFile(const wchar_t* path, CProjectSettings& package)

@@ -184,7 +184,7 @@ bool RestoreDefaultDataFile(const wchar_t* defaultDataFile, const wchar_t* dataF
 
 bool IsValidPackageName(const CString& name)
 {
-    if (name.IsEmpty() || name.GetLength() > MAX_PATH / 2)
+    if (name.IsEmpty())
         return false;
     for (int i = 0; i < name.GetLength(); ++i) {
         const wchar_t ch = name[i];
@@ -244,9 +244,11 @@ bool CreatePackage(const CString& name, const CString& parentFolder, CProjects& 
     const CString folder = PackageFolderOf(parent, package.m_productName);
     package.m_outputFolder = folder;
     package.m_outputFileName.Format(L"%s.msi", package.m_productName.GetString());
+    const CString path = PackageFileOf(folder, package.m_productName);
+    if (path.GetLength() >= MAX_PATH)
+        return false; // the editor and the builder work with paths of up to MAX_PATH characters
     if (CreateDirectoryTree(folder) != 0)
         return false;
-    const CString path = PackageFileOf(folder, package.m_productName);
     if (SavePackageFile(path, package) != 1)
         return false;
     projects.Add(package);

@@ -26,28 +26,31 @@ public:
     std::vector<Bytes> pieces;
 };
 
-struct WritingFile {
+// A CFileEx opened one way, with its cipher context.
+struct CipherFile {
     AesContext context;
     CFileEx file;
-    explicit WritingFile(const CString& path)
+    CipherFile(const CString& path, AesDirection direction)
     {
-        EXPECT_EQ(0, AesInitContext(&context, kAesEncipher));
-        file.m_writeFilter = EncryptWriteBuffer;
-        file.m_writeContext = &context;
-        EXPECT_TRUE(file.Open(path, CFile::modeCreate | CFile::modeWrite));
+        EXPECT_EQ(0, AesInitContext(&context, direction));
+        if (direction == kAesEncipher) {
+            file.m_writeFilter = EncryptWriteBuffer;
+            file.m_writeContext = &context;
+            EXPECT_TRUE(file.Open(path, CFile::modeCreate | CFile::modeWrite));
+        } else {
+            file.m_readFilter = DecryptReadBuffer;
+            file.m_readContext = &context;
+            EXPECT_TRUE(file.Open(path, CFile::modeRead | CFile::shareDenyWrite));
+        }
     }
 };
 
-struct ReadingFile {
-    AesContext context;
-    CFileEx file;
-    explicit ReadingFile(const CString& path)
-    {
-        EXPECT_EQ(0, AesInitContext(&context, kAesDecipher));
-        file.m_readFilter = DecryptReadBuffer;
-        file.m_readContext = &context;
-        EXPECT_TRUE(file.Open(path, CFile::modeRead | CFile::shareDenyWrite));
-    }
+struct WritingFile : CipherFile {
+    explicit WritingFile(const CString& path) : CipherFile(path, kAesEncipher) {}
+};
+
+struct ReadingFile : CipherFile {
+    explicit ReadingFile(const CString& path) : CipherFile(path, kAesDecipher) {}
 };
 
 Bytes Pattern(size_t length, int seed = 0)

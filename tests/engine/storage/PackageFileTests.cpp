@@ -12,20 +12,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using namespace storagefixtures;
-using testsupport::FixturePath;
 using testsupport::ScratchFolder;
-
-CString Fixture(const wchar_t* name)
-{
-    return FixturePath(CString(L"storage\\") + name);
-}
-
-Bytes FileBytes(const CString& path)
-{
-    Bytes bytes;
-    EXPECT_TRUE(testsupport::ReadAllBytes(path, bytes)) << "cannot read " << Narrow(path);
-    return bytes;
-}
 
 CProjectSettings NamedEmpty(const CString& name)
 {

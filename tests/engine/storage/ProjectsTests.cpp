@@ -13,20 +13,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 using namespace storagefixtures;
-using testsupport::FixturePath;
 using testsupport::ScratchFolder;
-
-CString Fixture(const wchar_t* name)
-{
-    return FixturePath(CString(L"storage\\") + name);
-}
-
-Bytes FileBytes(const CString& path)
-{
-    Bytes bytes;
-    EXPECT_TRUE(testsupport::ReadAllBytes(path, bytes)) << "cannot read " << Narrow(path);
-    return bytes;
-}
 
 std::vector<CString> Texts(const CExludeList& list)
 {
@@ -232,6 +219,8 @@ TEST(PackageList, InvalidNamesAreRefused)
     for (const wchar_t* name : {L"Setup", L"My App 2.0", L"CONSOLE", L"COM10", L"a.b"})
         EXPECT_TRUE(IsValidPackageName(name)) << Narrow(name);
     EXPECT_FALSE(CreatePackage(L"Setup", L"", projects)) << "no parent folder";
+    EXPECT_FALSE(CreatePackage(CString(L'n', 200), scratch.Path(), projects)) << "path longer than MAX_PATH";
+    EXPECT_FALSE(testsupport::FileExists(scratch / CString(L'n', 200))) << "no folder for a refused name";
 }
 
 TEST(PackageList, UniqueNamesIgnoreCase)

@@ -4,9 +4,12 @@
 
 #include "engine/model/ProjectSettings.h"
 
+#include "tests/support/TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace storagefixtures {
 
@@ -174,6 +177,19 @@ inline std::string Narrow(const CString& text)
     for (int i = 0; i < text.GetLength(); ++i)
         out += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
     return out;
+}
+
+// A file of tests/fixtures/storage.
+inline CString Fixture(const wchar_t* name)
+{
+    return testsupport::FixturePath(CString(L"storage\\") + name);
+}
+
+inline std::vector<uint8_t> FileBytes(const CString& path)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(testsupport::ReadAllBytes(path, bytes)) << "cannot read " << Narrow(path);
+    return bytes;
 }
 
 #define STORAGE_EXPECT_FIELD(field) \
