@@ -158,8 +158,6 @@ int CMsiTools::BuildPackage()
         result = ERROR_NOT_ENOUGH_MEMORY;
     } catch (const std::bad_alloc&) {
         result = ERROR_NOT_ENOUGH_MEMORY;
-    } catch (const CException&) {
-        result = ERROR_INTERNAL_ERROR;
     } catch (...) {
         result = ERROR_INTERNAL_ERROR;
     }
@@ -173,6 +171,11 @@ int CMsiTools::BuildPackage()
 
 int CMsiTools::BuildLocked()
 {
+    // What one build learns about the package starts afresh with each build.
+    m_folders.RemoveAll();
+    m_shortNames.Clear();
+    m_is64Bit = 0;
+
     if (!ValidateData())
         return kInvalidPackage;
 

@@ -21,6 +21,9 @@ public:
     // made only of the characters an 8.3 name may hold.
     static bool IsValidShortName(const CString& name);
 
+    // Forgets every name handed out (a new build).
+    void Clear() { m_taken.RemoveAll(); }
+
 private:
     // Registers the short name in the folder; false when it was already taken.
     bool Claim(const CString& folder, const CString& shortName);
