@@ -78,13 +78,12 @@ CString CLocalFormat::FormatDate(int64_t time, const wchar_t* pattern) const
     std::tm local{};
     const __time64_t value = time;
     DateFields date;
-    if (_localtime64_s(&local, &value) == 0) {
+    const bool converted = _localtime64_s(&local, &value) == 0;
+    if (converted) {
         date.year = local.tm_year + 1900;
         date.month = local.tm_mon + 1;
         date.day = local.tm_mday;
         date.weekday = local.tm_wday;
-    } else {
-        local = std::tm{};
     }
 
     CString result;
@@ -103,6 +102,10 @@ CString CLocalFormat::FormatDate(int64_t time, const wchar_t* pattern) const
         p += run;
     }
     if (result.IsEmpty()) {
+        // The runtime rejects a structure whose day is 0 (an empty result, or its
+        // invalid-parameter handler), so zero fields take the shape of "%x" without it.
+        if (!converted)
+            return L"00/00/00";
         wchar_t text[128] = {};
         if (wcsftime(text, std::size(text), L"%x", &local) > 0)
             result = text;

@@ -55,6 +55,7 @@ TEST(CLocalFormat, ATimeThatCannotBeConvertedGivesZeroFields)
     const int64_t farFuture = 0x7FFFFFFFFFFFFFFFll;
     EXPECT_EQ(CString(L"00.00.0"), format.FormatDate(farFuture, L"dd.MM.yyyy"));
     EXPECT_EQ(CString(L"|"), format.FormatDate(farFuture, L"MMMM|dddd")) << "no names for an unknown date";
+    EXPECT_EQ(CString(L"00/00/00"), format.FormatDate(-1, L"")) << "the fallback must not see an invalid date";
 }
 
 TEST(CLocalFormat, UsesTheUserPatternAndFallsBackWhenItGivesNothing)
