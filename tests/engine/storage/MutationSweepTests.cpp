@@ -108,7 +108,7 @@ struct Mutant {
 };
 
 // The damaged variants of one valid stream.
-std::vector<Mutant> MutantsOf(const Bytes& plain, unsigned seed)
+std::vector<Mutant> MutantsOf(const Bytes& plain, unsigned seed, bool everyOffset = false)
 {
     std::mt19937 random(seed);
     const auto at = [&](size_t size) { return static_cast<size_t>(random() % size); };
@@ -130,6 +130,15 @@ std::vector<Mutant> MutantsOf(const Bytes& plain, unsigned seed)
         const size_t where = at(bytes.size());
         PutInt(bytes, where, nearLimits[i % std::size(nearLimits)]);
         mutants.push_back({"int near 2^31 at " + std::to_string(where), Encipher(bytes)});
+    }
+    // every list count and every length sits at some offset: give each offset a value near 2^31
+    if (everyOffset) {
+        for (size_t where = 0; where + 4 <= plain.size(); ++where) {
+            Bytes bytes = plain;
+            PutInt(bytes, where, nearLimits[where % 4]);
+            mutants.push_back({"int " + std::to_string(nearLimits[where % 4]) + " at " + std::to_string(where),
+                               Encipher(bytes)});
+        }
     }
     // every text header given a huge 32-bit or 64-bit length
     int headers = 0;
@@ -186,7 +195,8 @@ TEST(MutationSweep, PackageFilesFailCleanlyOrLoadValidData)
     size_t largestSeen = 0;
     unsigned seed = 1;
     for (const Bytes& plain : bases) {
-        for (const Mutant& mutant : MutantsOf(plain, seed++)) {
+        // the small package gets a value near 2^31 at every offset, the large one random ones
+        for (const Mutant& mutant : MutantsOf(plain, seed, seed == 1)) {
             ASSERT_TRUE(testsupport::WriteAllBytes(path, mutant.bytes));
             CProjectSettings package = sentinel;
             int result = 0;
@@ -212,9 +222,11 @@ TEST(MutationSweep, PackageFilesFailCleanlyOrLoadValidData)
             if (HasFatalFailure() || HasFailure())
                 return;
         }
+        ++seed;
     }
-    EXPECT_GT(loads, 2000);
-    EXPECT_GT(failures, loads / 2) << "most damage must be noticed";
+    EXPECT_GT(loads, 5000);
+    EXPECT_GT(failures, loads / 4) << "damage must be noticed";
+    EXPECT_LT(failures, loads) << "some mutants must still be valid packages";
     EXPECT_GE(largestSeen, size_t{kFileExUnitBytes}) << "the allocation watch saw nothing";
 }
 
@@ -237,7 +249,7 @@ TEST(MutationSweep, DataFilesFailCleanlyOrLoadValidData)
     sentinel.m_lastSelection = 99;
     const CString path = scratch / L"tarnwick.dat";
     int loads = 0, failures = 0;
-    for (const Mutant& mutant : MutantsOf(plain, 77)) {
+    for (const Mutant& mutant : MutantsOf(plain, 77, true)) {
         ASSERT_TRUE(testsupport::WriteAllBytes(path, mutant.bytes));
         CProjects projects = sentinel;
         bool loaded = false;
