@@ -52,7 +52,6 @@ public:
     void Resolve(const SystemFolderSource& source);
 
     const SystemFolderRow& Row(int index) const { return m_rows[index]; }
-    void SetPath(int index, const CString& path) { m_rows[index].path = path; }
 
     // Backslashes removed at both ends, true when the text names the property of a non-alias
     // row, without regard to case ("Temp" too, although it is never resolved).
