@@ -9,11 +9,10 @@ std::atomic<Wow64Probe> g_wow64Probe{nullptr};
 
 bool IsWow64(HANDLE process)
 {
-    Wow64Probe probe = g_wow64Probe.load();
+    if (Wow64Probe probe = g_wow64Probe.load())
+        return probe(process);
     BOOL wow64 = FALSE;
-    if (probe ? !probe(process, &wow64) : !IsWow64Process(process, &wow64))
-        return false;
-    return wow64 != FALSE;
+    return IsWow64Process(process, &wow64) && wow64;
 }
 
 } // namespace
@@ -88,4 +87,18 @@ bool CRemoteBlock::Read(size_t offset, void* data, size_t size) const
     SIZE_T read = 0;
     return m_block && offset + size <= kSize &&
            ReadProcessMemory(m_process.Get(), static_cast<BYTE*>(m_block) + offset, data, size, &read) && read == size;
+}
+
+int TreeStateImage(HWND tree, CRemoteBlock& block, HTREEITEM item)
+{
+    TVITEMW data = {};
+    data.mask = TVIF_HANDLE | TVIF_STATE;
+    data.hItem = item;
+    data.stateMask = TVIS_STATEIMAGEMASK;
+    if (!block.Write(0, &data, sizeof(data)))
+        return -1;
+    SendRemote(tree, TVM_GETITEMW, 0, block.At(0));
+    if (!block.Read(0, &data, sizeof(data)))
+        return -1;
+    return static_cast<int>((data.state & TVIS_STATEIMAGEMASK) >> 12);
 }

@@ -6,6 +6,8 @@
 #include "framework/Handle.h"
 #include "framework/String.h"
 
+#include <commctrl.h>
+
 #include <cstddef>
 
 // How long a message to a setup program's window may take before the target counts as hung.
@@ -17,8 +19,9 @@ LRESULT SendRemote(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
 // Class name of a window as GetClassNameW gives it (empty for a vanished window).
 CString WindowClassName(HWND window);
 
-// Bitness test of a process, replaceable by tests: this machine runs no 32-bit processes.
-using Wow64Probe = BOOL(WINAPI*)(HANDLE process, PBOOL isWow64);
+// WOW64 test of a process (true: a 32-bit process on a 64-bit system), replaceable by tests where
+// no 32-bit process can run.
+using Wow64Probe = bool (*)(HANDLE process);
 void SetWow64ProbeForTests(Wow64Probe probe); // null restores IsWow64Process
 
 // True when the process runs with another pointer size than this one, so structures with pointers
@@ -54,3 +57,7 @@ private:
     void* m_block = nullptr; // inside the target process
     int m_bits = 0;
 };
+
+// State image index of a tree item (0 none, 1 unchecked, 2 checked with check boxes), read through
+// a block in the tree's process; -1 when it cannot be read.
+int TreeStateImage(HWND tree, CRemoteBlock& block, HTREEITEM item);

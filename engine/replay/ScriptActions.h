@@ -21,6 +21,11 @@
 class CMsgAction;
 class CMsgActions;
 
+// Names of a step's kind and control type for result texts and logs; numbers outside the known
+// range give "Action" and "Control".
+CString MsgActionKindName(int kind);
+CString MsgControlTypeName(int controlType);
+
 // Waits of a replay. The product always uses the defaults; tests shorten them.
 struct ReplayTiming {
     DWORD msPerDelaySecond = 1000; // a step's delay is given in seconds
@@ -94,7 +99,8 @@ private:
     static BOOL CALLBACK CollectWindowProc(HWND window, LPARAM param);
     static BOOL CALLBACK CountSameClassProc(HWND window, LPARAM param);
 
-    [[nodiscard]] DWORD ActOnWindow(CMsgAction& action, CString& outcome);
+    // Performs the step on the current window: false when it could not act (outcome says why).
+    [[nodiscard]] bool ActOnWindow(CMsgAction& action, CString& outcome);
     void ClickControl(const CMsgAction& action);
     void SetControlText(const CMsgAction& action);
     [[nodiscard]] bool SelectControlItem(const CMsgAction& action, CString& outcome);

@@ -1,6 +1,7 @@
 #include "tests/engine/replay/SetupProgramRun.h"
 
 #include "engine/replay/JobProcess.h"
+#include "engine/replay/RemoteWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -122,6 +123,102 @@ DWORD SetupProgramRun::ExitCode() const
     if (m_process)
         GetExitCodeProcess(m_process.Get(), &code);
     return code;
+}
+
+namespace {
+
+constexpr size_t kTextOffset = 1024;
+
+CString TreeItemText(HWND tree, CRemoteBlock& block, HTREEITEM item)
+{
+    TVITEMW data = {};
+    data.mask = TVIF_HANDLE | TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = reinterpret_cast<wchar_t*>(block.At(kTextOffset));
+    data.cchTextMax = 200;
+    block.Write(0, &data, sizeof(data));
+    SendMessageW(tree, TVM_GETITEMW, 0, block.At(0));
+    wchar_t text[201] = {};
+    block.Read(kTextOffset, text, 200 * sizeof(wchar_t));
+    return CString(text);
+}
+
+HTREEITEM FindTreeItemFrom(HWND tree, CRemoteBlock& block, HTREEITEM item, const wchar_t* text)
+{
+    for (; item; item = TreeView_GetNextSibling(tree, item)) {
+        if (TreeItemText(tree, block, item) == text)
+            return item;
+        if (HTREEITEM found = FindTreeItemFrom(tree, block, TreeView_GetChild(tree, item), text))
+            return found;
+    }
+    return nullptr;
+}
+
+// The item's label rectangle (TVM_GETITEMRECT with the label only), in the tree's client area.
+bool TreeLabelRect(HWND tree, const wchar_t* text, RECT& rect)
+{
+    CRemoteBlock block;
+    if (block.Open(tree) != 0)
+        return false;
+    HTREEITEM item = FindTreeItemFrom(tree, block, TreeView_GetRoot(tree), text);
+    if (!item)
+        return false;
+    block.Write(0, &item, sizeof(item));
+    if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, block.At(0)))
+        return false;
+    return block.Read(0, &rect, sizeof(rect));
+}
+
+} // namespace
+
+bool PretendOthersAre32Bit(HANDLE process)
+{
+    return GetProcessId(process) != GetCurrentProcessId();
+}
+
+POINT ListBoxItemPoint(HWND listBox, int index)
+{
+    RECT rect = {};
+    if (SendMessageW(listBox, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) == LB_ERR)
+        return {-1, -1};
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+POINT ListViewItemPoint(HWND listView, int index)
+{
+    CRemoteBlock block;
+    RECT rect = {};
+    rect.left = LVIR_LABEL;
+    if (block.Open(listView) != 0 || !block.Write(0, &rect, sizeof(rect)) ||
+        !SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(index), block.At(0)) ||
+        !block.Read(0, &rect, sizeof(rect)))
+        return {-1, -1};
+    return {rect.left + 10, (rect.top + rect.bottom) / 2};
+}
+
+HTREEITEM FindTreeItem(HWND tree, const wchar_t* text)
+{
+    CRemoteBlock block;
+    if (block.Open(tree) != 0)
+        return nullptr;
+    return FindTreeItemFrom(tree, block, TreeView_GetRoot(tree), text);
+}
+
+POINT TreeStateIconPoint(HWND tree, const wchar_t* text)
+{
+    RECT label = {};
+    if (!TreeLabelRect(tree, text, label))
+        return {-1, -1};
+    // The check box image (16 pixels wide) sits just left of the label.
+    return {label.left - 9, (label.top + label.bottom) / 2};
+}
+
+POINT TreeLabelPoint(HWND tree, const wchar_t* text)
+{
+    RECT label = {};
+    if (!TreeLabelRect(tree, text, label))
+        return {-1, -1};
+    return {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
 }
 
 } // namespace replaytest

@@ -3,6 +3,8 @@
 // install-script editor runs a setup program, with its result file in a scratch folder.
 
 #include "framework/String.h"
+
+#include <commctrl.h>
 #include "tests/support/TestSupport.h"
 
 #include <map>
@@ -59,6 +61,20 @@ private:
     UniqueKernelHandle m_job;
     UniqueKernelHandle m_process;
 };
+
+// Client points inside items of the wizard's controls, found through the controls themselves
+// (list views and trees answer only inside their own process, so a remote block carries the
+// rectangles). Each returns {-1, -1} when the item is not there.
+POINT ListBoxItemPoint(HWND listBox, int index);
+POINT ListViewItemPoint(HWND listView, int index);
+// The tree item with that text, and the middle of its check box (left of its label) or label.
+HTREEITEM FindTreeItem(HWND tree, const wchar_t* text);
+POINT TreeStateIconPoint(HWND tree, const wchar_t* text);
+POINT TreeLabelPoint(HWND tree, const wchar_t* text);
+
+// A WOW64 probe for the bitness tests (only 64-bit processes run here): every process but this
+// one passes for a 32-bit process.
+bool PretendOthersAre32Bit(HANDLE process);
 
 // Waits until condition() holds, up to timeoutMs; true when it did.
 template <class Condition>

@@ -1,0 +1,343 @@
+#include "engine/model/MsgAction.h"
+#include "engine/replay/RemoteWindow.h"
+#include "engine/replay/ScriptActions.h"
+#include "tests/engine/replay/SetupProgramRun.h"
+#include "tests/support/setupprog/SetupProgIds.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace replaytest;
+
+namespace {
+
+const wchar_t kProcess[] = L"setupprog.exe";
+const wchar_t kNamePath[] = L"#32770--1\\edit-0\\-0";
+const wchar_t kAgreePath[] = L"#32770--1\\button-0\\-0";
+const wchar_t kCustomPath[] = L"#32770--1\\button-3\\-0";
+const wchar_t kFoldersPath[] = L"#32770--1\\listbox-0\\-0";
+const wchar_t kFeaturesPath[] = L"#32770--1\\systreeview32-0\\-0";
+const wchar_t kNextPath[] = L"#32770--1\\button-4\\-0";
+const wchar_t kCancelPath[] = L"#32770--1\\button-5\\-0";
+const wchar_t kDestinationPath[] = L"#32770--1\\#32770-0\\edit-0\\-0";
+const wchar_t kBrowsePath[] = L"#32770--1\\#32770-0\\button-0\\-0";
+// While the confirmation is up it is listed first and owns the rank 0 of the shared path.
+const wchar_t kConfirmYesPath[] = L"#32770--1\\#32770-0\\button-0\\-0";
+
+std::string Narrow(const CString& text)
+{
+    return std::string(text.View().begin(), text.View().end());
+}
+
+CMsgAction Step(int kind, int controlType, const wchar_t* path, const wchar_t* text = L"", POINT point = {5, 5})
+{
+    CMsgAction step;
+    step.m_kind = kind;
+    step.m_delay = 0;
+    step.m_controlType = controlType;
+    step.m_processName = kProcess;
+    step.m_windowPath = path;
+    step.m_controlText = text;
+    step.m_point = point;
+    return step;
+}
+
+CMsgActions Script(std::initializer_list<CMsgAction> steps)
+{
+    CMsgActions script;
+    for (const CMsgAction& step : steps)
+        script.Add(step);
+    return script;
+}
+
+CString ClipboardText()
+{
+    CString text;
+    if (OpenClipboard(nullptr)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(GlobalLock(data));
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void SetClipboardText(const wchar_t* text)
+{
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(block), text, bytes);
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+}
+
+class Replay : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReplayTiming quick;
+        quick.msPerDelaySecond = 100;
+        quick.attempts = 3;
+        quick.attemptPauseMs = 100;
+        quick.highlightMs = 10;
+        SetReplayTimingForTests(quick);
+    }
+    void TearDown() override
+    {
+        SetReplayTimingForTests(ReplayTiming());
+        SetWow64ProbeForTests(nullptr);
+    }
+
+    DesktopLock m_desktop;
+};
+
+} // namespace
+
+TEST_F(Replay, EveryActingKindReachesTheWizard)
+{
+    SetupProgramRun run;
+    HWND wizard = run.WaitForMainWindow();
+    ASSERT_NE(nullptr, wizard);
+    CMsgActions script = Script({
+        Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kNamePath, L"Jane Doe"),
+        Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kDestinationPath, L"C:\\Program Files\\Test App"),
+        Step(CMsgAction::kindSelect, CMsgAction::controlCheckBox, kAgreePath),
+        Step(CMsgAction::kindClick, CMsgAction::controlRadioButton, kCustomPath),
+        Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath, L"Start Menu"),
+        Step(CMsgAction::kindDblClick, CMsgAction::controlButton, kBrowsePath),
+        Step(CMsgAction::kindRightClick, CMsgAction::controlButton, kNextPath),
+    });
+    CScriptActions engine;
+    EXPECT_EQ(0, engine.PlayActions(script, true));
+    for (const CMsgAction& step : script)
+        EXPECT_EQ("ok", Narrow(step.m_result)) << Narrow(step.m_windowPath);
+
+    Result result = run.CloseAndRead();
+    EXPECT_EQ("Jane Doe", result["name"]);
+    EXPECT_EQ("C:\\Program Files\\Test App", result["destination"]);
+    EXPECT_EQ("1", result["agree"]);
+    EXPECT_EQ("1", result["custom"]);
+    EXPECT_EQ("0", result["typical"]);
+    EXPECT_EQ("Start Menu", result["folders"]);
+    EXPECT_EQ("1", result["clicks.browse"]) << "a double click is replayed as one click";
+    EXPECT_EQ("1", result["clicks.next"]);
+    EXPECT_EQ("2", result["page"]);
+}
+
+TEST_F(Replay, CheckBoxIsClickedOnlyWhenItsStateMustChange)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    // Select, Select again (already checked: no click), UnSelect, UnSelect again.
+    CMsgActions script = Script({
+        Step(CMsgAction::kindSelect, CMsgAction::controlCheckBox, kAgreePath),
+        Step(CMsgAction::kindSelect, CMsgAction::controlCheckBox, kAgreePath),
+        Step(CMsgAction::kindUnSelect, CMsgAction::controlCheckBox, kAgreePath),
+        Step(CMsgAction::kindUnSelect, CMsgAction::controlCheckBox, kAgreePath),
+        Step(CMsgAction::kindSelect, CMsgAction::controlCheckBox, kAgreePath),
+    });
+    CScriptActions engine;
+    EXPECT_EQ(0, engine.PlayActions(script, false));
+    Result result = run.CloseAndRead();
+    EXPECT_EQ("3", result["clicks.agree"]);
+    EXPECT_EQ("1", result["agree"]);
+}
+
+TEST_F(Replay, ListBoxItemIsSelectedByTextOrByIndex)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    CScriptActions engine;
+    CMsgAction byText = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath, L"desk");
+    EXPECT_EQ(0, engine.PlayAction(byText)) << Narrow(byText.m_result);
+    EXPECT_EQ("Desktop", run.CloseAndRead()["folders"]) << "selection by the start of the text";
+
+    SetupProgramRun second;
+    ASSERT_NE(nullptr, second.WaitForMainWindow());
+    CMsgAction byIndex = Step(CMsgAction::kindUnSelect, CMsgAction::controlListbox, kFoldersPath);
+    byIndex.m_controlId = 3;
+    EXPECT_EQ(0, engine.PlayAction(byIndex)) << Narrow(byIndex.m_result);
+    CMsgAction missing = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath, L"Favorites");
+    EXPECT_EQ(1, engine.PlayAction(missing)) << "an item that is not in the list was reported done";
+    EXPECT_EQ("Listbox item 'Favorites' was not found", Narrow(missing.m_result));
+    CMsgAction outOfRange = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath);
+    outOfRange.m_controlId = 9;
+    EXPECT_EQ(1, engine.PlayAction(outOfRange));
+    EXPECT_EQ("Listbox item 9 was not found", Narrow(outOfRange.m_result));
+    Result result = second.CloseAndRead();
+    EXPECT_EQ("Documents", result["folders"]);
+}
+
+TEST_F(Replay, TreeItemIsCheckedAndUncheckedAloneAmongItsNeighbours)
+{
+    SetupProgramRun run;
+    HWND wizard = run.WaitForMainWindow();
+    ASSERT_NE(nullptr, wizard);
+    HWND tree = GetDlgItem(wizard, IDC_FEATURES);
+    const POINT documentation = TreeStateIconPoint(tree, L"Documentation");
+    const POINT themes = TreeStateIconPoint(tree, L"Themes");
+    ASSERT_NE(-1, documentation.x);
+
+    CScriptActions engine;
+    CMsgActions script = Script({
+        Step(CMsgAction::kindSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Documentation", documentation),
+        Step(CMsgAction::kindSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Themes", themes),
+        Step(CMsgAction::kindSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Themes", themes),
+        Step(CMsgAction::kindUnSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Themes", themes),
+    });
+    EXPECT_EQ(0, engine.PlayActions(script, false));
+    for (const CMsgAction& step : script)
+        EXPECT_EQ("ok", Narrow(step.m_result));
+
+    Result result = run.CloseAndRead();
+    EXPECT_EQ("1", result["feature.Documentation"]);
+    EXPECT_EQ("0", result["feature.Themes"]);
+    EXPECT_EQ("0", result["feature.Main program"]);
+    EXPECT_EQ("0", result["feature.Plug-ins"]);
+    EXPECT_EQ("0", result["feature.Samples"]);
+}
+
+TEST_F(Replay, TreeOfAnotherBitnessIsNotWrittenInto)
+{
+    SetupProgramRun run;
+    HWND wizard = run.WaitForMainWindow();
+    ASSERT_NE(nullptr, wizard);
+    const POINT samples = TreeStateIconPoint(GetDlgItem(wizard, IDC_FEATURES), L"Samples");
+    // Only 64-bit processes run here: pretend every other process is a 32-bit one.
+    SetWow64ProbeForTests(PretendOthersAre32Bit);
+    CScriptActions engine;
+    CMsgAction step = Step(CMsgAction::kindSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Samples", samples);
+    EXPECT_EQ(1, engine.PlayAction(step));
+    EXPECT_EQ("Treeview 'Samples' was not changed: the setup program is a 32-bit process", Narrow(step.m_result));
+    SetWow64ProbeForTests(nullptr);
+    EXPECT_EQ("0", run.CloseAndRead()["feature.Samples"]);
+}
+
+TEST_F(Replay, SetTextKeepsTheUsersClipboard)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    SetClipboardText(L"the user's own text");
+    CScriptActions engine;
+    CMsgAction type = Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kNamePath, L"typed by the script");
+    EXPECT_EQ(0, engine.PlayAction(type));
+    EXPECT_EQ("the user's own text", Narrow(ClipboardText()));
+
+    // An empty text clears the box without going through the clipboard.
+    SetClipboardText(L"untouched");
+    CMsgAction clear = Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kDestinationPath, L"");
+    CMsgAction fill = Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kDestinationPath, L"D:\\Apps");
+    EXPECT_EQ(0, engine.PlayAction(fill));
+    EXPECT_EQ(0, engine.PlayAction(clear));
+    EXPECT_EQ("untouched", Narrow(ClipboardText()));
+    Result result = run.CloseAndRead();
+    EXPECT_EQ("typed by the script", result["name"]);
+    EXPECT_EQ("", result["destination"]);
+}
+
+TEST_F(Replay, MissingWindowFailsAfterItsAttempts)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    CScriptActions engine;
+    CMsgAction step = Step(CMsgAction::kindClick, CMsgAction::controlButton, L"#32770--1\\button-9\\-0", L"Install");
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(1, engine.PlayAction(step));
+    EXPECT_GE(GetTickCount64() - start, 300u) << "three attempts with a pause after each";
+    EXPECT_EQ("Button 'Install' was not found", Narrow(step.m_result));
+    EXPECT_EQ(nullptr, engine.CurrentWindow());
+
+    CMsgAction odd = Step(CMsgAction::kindClick, 42, L"#32770--1\\nothing-0\\-0", L"x");
+    EXPECT_EQ(1, engine.PlayAction(odd));
+    EXPECT_EQ("Control 'x' was not found", Narrow(odd.m_result));
+}
+
+TEST_F(Replay, TimeoutStepOnlyWaits)
+{
+    CScriptActions engine;
+    CMsgAction step;
+    step.m_kind = CMsgAction::kindTimeout;
+    step.m_delay = 3;
+    step.m_windowPath = L"#32770--1\\nothing-0\\-0";
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(0, engine.PlayAction(step));
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_GE(elapsed, 280u) << "the delay of 3 seconds at 100 ms each";
+    EXPECT_LT(elapsed, 1000u) << "a Timeout step searched for its window";
+    EXPECT_EQ("timeout 3 sec.", Narrow(step.m_result));
+}
+
+TEST_F(Replay, FailedStepStopsTheScriptUnlessItMayFail)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    const CMsgAction missing = Step(CMsgAction::kindClick, CMsgAction::controlButton, L"#32770--1\\button-9\\-0", L"Gone");
+    CMsgAction mayFail = missing;
+    mayFail.m_continueOnFailure = 1;
+    const CMsgAction next = Step(CMsgAction::kindClick, CMsgAction::controlButton, kNextPath);
+
+    CScriptActions engine;
+    CMsgActions stops = Script({missing, next});
+    EXPECT_EQ(1, engine.PlayActions(stops, false));
+    EXPECT_EQ("", Narrow(stops[1].m_result)) << "the step after a failure ran";
+
+    CMsgActions goesOn = Script({mayFail, next, next});
+    EXPECT_EQ(0, engine.PlayActions(goesOn, false));
+    EXPECT_EQ("Button 'Gone' was not found", Narrow(goesOn[0].m_result));
+    EXPECT_EQ("ok", Narrow(goesOn[2].m_result));
+
+    CMsgActions endsBadly = Script({next, mayFail});
+    EXPECT_EQ(1, engine.PlayActions(endsBadly, false)) << "the last step's result is the run's";
+    CMsgActions empty;
+    EXPECT_EQ(0, engine.PlayActions(empty, false));
+    EXPECT_EQ("3", run.CloseAndRead()["clicks.next"]);
+}
+
+TEST_F(Replay, KindsWithoutActionSayNothingWasPerformed)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    CScriptActions engine;
+    const struct {
+        int kind;
+        int controlType;
+        const char* result;
+    } cases[] = {
+        {CMsgAction::kindSendKey, CMsgAction::controlButton, "nothing performed: Send Key is not replayed"},
+        {CMsgAction::kindSendMessage, CMsgAction::controlButton, "nothing performed: Send Message is not replayed"},
+        {CMsgAction::kindPostMessage, CMsgAction::controlButton, "nothing performed: Post Message is not replayed"},
+        {CMsgAction::kindMouseEvent, CMsgAction::controlButton, "nothing performed: Mouse event is not replayed"},
+        {CMsgAction::kindKeyboardEvent, CMsgAction::controlButton, "nothing performed: Keyboard Event is not replayed"},
+        {CMsgAction::kindSelect, CMsgAction::controlButton, "nothing performed: Select is not replayed on a Button"},
+    };
+    for (const auto& c : cases) {
+        CMsgAction step = Step(c.kind, c.controlType, kNextPath);
+        EXPECT_EQ(0, engine.PlayAction(step)) << c.result;
+        EXPECT_EQ(c.result, Narrow(step.m_result));
+    }
+    EXPECT_EQ("", run.CloseAndRead()["clicks.next"]);
+}
+
+TEST_F(Replay, OwnedConfirmationIsAnsweredByItsPath)
+{
+    SetupProgramRun run;
+    ASSERT_NE(nullptr, run.WaitForMainWindow());
+    CMsgActions script = Script({
+        Step(CMsgAction::kindClick, CMsgAction::controlButton, kCancelPath),
+        Step(CMsgAction::kindClick, CMsgAction::controlButton, kConfirmYesPath),
+    });
+    script[1].m_delay = 1;
+    CScriptActions engine;
+    EXPECT_EQ(0, engine.PlayActions(script, false));
+    ASSERT_TRUE(run.WaitForExit());
+    EXPECT_EQ(1602u, run.ExitCode());
+    Result result = run.ReadResult();
+    EXPECT_EQ("1", result["clicks.cancel"]);
+    EXPECT_EQ("1", result["clicks.yes"]);
+    EXPECT_EQ("", result["clicks.browse"]) << "the page's button answered instead of the confirmation";
+}
