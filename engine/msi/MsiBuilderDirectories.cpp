@@ -61,6 +61,9 @@ UINT CMsiTools::WriteDirectoryTable()
     if (result != ERROR_SUCCESS)
         return result;
 
+    for (int i = 0; i < m_folders.GetSize(); ++i)
+        ReserveShortName(m_folders[i].m_path);
+
     UniqueMsiHandle view;
     for (int i = 0; i < m_folders.GetSize(); ++i) {
         const CFileEntry& folder = m_folders[i];

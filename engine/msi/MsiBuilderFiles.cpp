@@ -21,9 +21,17 @@ UINT CMsiTools::WriteFilesTable()
 {
     const CString& baseFolder =
         m_options.packageFolder.IsEmpty() ? m_package->m_outputFolder : m_options.packageFolder;
+    const CFeatures& projects = m_package->m_projects;
+    for (int p = 0; p < projects.GetSize(); ++p) {
+        for (int i = 0; i < projects[p].m_files.GetSize(); ++i) {
+            const CFileEntry& entry = projects[p].m_files[i];
+            if (entry.m_kind == CFileEntry::kindFile)
+                ReserveShortName(RedirectTempPath(entry.m_path, projects[p].m_id));
+        }
+    }
+
     UniqueMsiHandle view;
     int sequence = 0;
-    const CFeatures& projects = m_package->m_projects;
     for (int p = 0; p < projects.GetSize(); ++p) {
         const CFeature& project = projects[p];
         const CString featureKey = MakeFeatureKey(project.m_id);

@@ -23,6 +23,16 @@ bool IsShortNameChar(wchar_t ch)
     return ch != 0 && wcschr(kShortNamePunctuation, ch) != nullptr;
 }
 
+// A folder path ends in a backslash and names that folder; its siblings live in its parent.
+void SplitName(const CString& path, CString& folder, CString& name)
+{
+    CString trimmed = path;
+    trimmed.TrimRight(L'\\');
+    const int slash = trimmed.ReverseFind(L'\\');
+    name = trimmed.Mid(slash + 1);
+    folder = slash < 0 ? CString() : trimmed.Left(slash);
+}
+
 } // namespace
 
 bool CShortNames::IsValidShortName(const CString& name)
@@ -41,27 +51,33 @@ bool CShortNames::IsValidShortName(const CString& name)
     return true;
 }
 
-bool CShortNames::Claim(const CString& folder, const CString& shortName)
+bool CShortNames::Claim(const CString& folder, const CString& shortName, const CString& longName)
 {
     CString key = folder + L"\\" + shortName;
     key.MakeUpper();
-    void* unused = nullptr;
-    if (m_taken.Lookup(key, unused))
-        return false;
-    m_taken.SetAt(key, nullptr);
+    CString owner = longName;
+    owner.MakeUpper();
+    CString taken;
+    if (m_taken.Lookup(key, taken))
+        return taken == owner;
+    m_taken.SetAt(key, owner);
     return true;
+}
+
+void CShortNames::Reserve(const CString& path)
+{
+    CString folder, name;
+    SplitName(path, folder, name);
+    if (IsValidShortName(name))
+        (void)Claim(folder, name, name);
 }
 
 CString CShortNames::MakeShortLongName(const CString& path)
 {
-    // A folder path ends in a backslash and names that folder; its siblings live in its parent.
-    CString trimmed = path;
-    trimmed.TrimRight(L'\\');
-    const int slash = trimmed.ReverseFind(L'\\');
-    const CString longName = trimmed.Mid(slash + 1);
-    const CString folder = slash < 0 ? CString() : trimmed.Left(slash);
+    CString folder, longName;
+    SplitName(path, folder, longName);
 
-    if (IsValidShortName(longName) && Claim(folder, longName))
+    if (IsValidShortName(longName) && Claim(folder, longName, longName))
         return longName;
 
     // Keep only short-name characters and dots; leading dots (".gitignore") begin no extension;
@@ -81,7 +97,7 @@ CString CShortNames::MakeShortLongName(const CString& path)
     const CString extensionPart = extension.IsEmpty() ? CString() : L"." + extension;
 
     CString shortName = base.Left(kFirstCandidateBase) + extensionPart;
-    for (int counter = 1; !Claim(folder, shortName); ++counter) {
+    for (int counter = 1; !Claim(folder, shortName, longName); ++counter) {
         CString digits;
         digits.Format(L"%d", counter);
         shortName = base.Left(kFirstCandidateBase - digits.GetLength()) + L"~" + digits + extensionPart;

@@ -8,9 +8,14 @@
 
 // The short names handed out during one build, so that no two names in one folder share a short
 // name. Keys are the parent folder and the short name, compared without regard to case, as the
-// file system compares them.
+// file system compares them; each key remembers the long name it belongs to.
 class CShortNames {
 public:
+    // Claims a name that is already a valid 8.3 name for itself before the names around it are
+    // made, so that no generated short name of a sibling ("read me.txt" -> "readme.txt") takes
+    // the long name of a file that comes later: installers look sources up by short name first.
+    void Reserve(const CString& path);
+
     // The FileName / DefaultDir text for the last component of a tree path (a path that ends in a
     // backslash names that folder): the name alone when it is a valid 8.3 name that no other name
     // of its folder has taken, otherwise a new valid 8.3 short name, "|" and the unchanged long
@@ -25,10 +30,11 @@ public:
     void Clear() { m_taken.RemoveAll(); }
 
 private:
-    // Registers the short name in the folder; false when it was already taken.
-    bool Claim(const CString& folder, const CString& shortName);
+    // Registers the short name in the folder for the long name; false when another long name has
+    // it already.
+    bool Claim(const CString& folder, const CString& shortName, const CString& longName);
 
-    CMapStringToPtr m_taken; // upper-cased "folder\short name" -> unused
+    CMapStringToString m_taken; // upper-cased "folder\short name" -> upper-cased long name
 };
 
 // The per-project folder that a wrapped project's "Temp\" tree is installed into:

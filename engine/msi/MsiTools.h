@@ -96,6 +96,9 @@ public:
     // The FileName / DefaultDir text of a tree path; short names stay unique per folder for the
     // whole build.
     CString MakeShortLongName(const CString& path) { return m_shortNames.MakeShortLongName(path); }
+    // Keeps a path's name for itself when it is a valid 8.3 name (see CShortNames::Reserve); a
+    // step reserves all its names before it makes any.
+    void ReserveShortName(const CString& path) { m_shortNames.Reserve(path); }
 
     // The Feature key of a project: "_" and the project id without braces and dashes.
     static CString MakeFeatureKey(const CString& projectId);

@@ -68,8 +68,10 @@ INSTANTIATE_TEST_SUITE_P(Names, ShortLongNameTest, ::testing::Values(
                                      {L"ProgramFilesFolder\\App\\read me.txt", L"readme~1.txt|read me.txt"}}},
     NameCase{"read_me_then_readme", {{L"ProgramFilesFolder\\App\\read me.txt", L"readme.txt|read me.txt"},
                                      {L"ProgramFilesFolder\\App\\readme.txt", L"readme~1.txt|readme.txt"}}},
+    // One name in two cases is one file on disk: it keeps its name; other names see it taken.
     NameCase{"case_does_not_count", {{L"ProgramFilesFolder\\App\\README.TXT", L"README.TXT"},
-                                     {L"ProgramFilesFolder\\App\\readme.txt", L"readme~1.txt|readme.txt"}}},
+                                     {L"ProgramFilesFolder\\App\\readme.txt", L"readme.txt"},
+                                     {L"ProgramFilesFolder\\App\\Read Me.txt", L"ReadMe~1.txt|Read Me.txt"}}},
     NameCase{"two_folders", {{L"ProgramFilesFolder\\A\\My Program.exe", L"MyProgr.exe|My Program.exe"},
                              {L"ProgramFilesFolder\\B\\My Program.exe", L"MyProgr.exe|My Program.exe"}}},
     // A folder path names that folder; its siblings share its parent's names.
@@ -100,6 +102,22 @@ TEST(ShortLongName, CounterGrowsIntoTheBase)
     }
     EXPECT_EQ(Narrow(L"MyPro~10.exe|My Programs.exe"),
               Narrow(names.MakeShortLongName(CString(kApp) + L"My Programs.exe")));
+}
+
+// A name that is a valid short name keeps it when it was reserved before its siblings were named,
+// whichever comes first; a second reservation or naming of the same long name changes nothing.
+TEST(ShortLongName, ReservedNamesStayTheirOwn)
+{
+    CShortNames names;
+    names.Reserve(L"ProgramFilesFolder\\App\\readme.txt");
+    names.Reserve(L"ProgramFilesFolder\\App\\read me.txt");
+    names.Reserve(L"ProgramFilesFolder\\App\\Data\\");
+    EXPECT_EQ("readme~1.txt|read me.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt")));
+    EXPECT_EQ("readme.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\readme.txt")));
+    EXPECT_EQ("README.TXT", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\README.TXT")));
+    EXPECT_EQ("readme~1.txt|read me.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt")));
+    EXPECT_EQ("Data~1|Da ta", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Da ta\\")));
+    EXPECT_EQ("Data", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Data\\")));
 }
 
 TEST(ShortName, Validity)
