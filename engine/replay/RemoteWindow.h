@@ -58,6 +58,17 @@ private:
     int m_bits = 0;
 };
 
+// A hit test (LVM_HITTEST, TVM_HITTEST) carried out in the control's process: the record goes
+// there, is filled there and comes back. False when it could not be written or read.
+template <class HitTestInfo>
+bool RemoteHitTest(HWND control, CRemoteBlock& block, UINT message, HitTestInfo& hit)
+{
+    if (!block.Write(0, &hit, sizeof(hit)))
+        return false;
+    SendRemote(control, message, 0, block.At(0));
+    return block.Read(0, &hit, sizeof(hit));
+}
+
 // State image index of a tree item (0 none, 1 unchecked, 2 checked with check boxes), read through
 // a block in the tree's process; -1 when it cannot be read.
 int TreeStateImage(HWND tree, CRemoteBlock& block, HTREEITEM item);

@@ -184,10 +184,8 @@ void CScriptActions::CaptureListViewItem(HWND window, CMsgAction& action)
     }
     LVHITTESTINFO hit = {};
     hit.pt = action.m_point;
-    if (block.Write(0, &hit, sizeof(hit))) {
-        SendRemote(window, LVM_HITTEST, 0, block.At(0));
-        (void)block.Read(0, &hit, sizeof(hit));
-    }
+    hit.iItem = -1;
+    (void)RemoteHitTest(window, block, LVM_HITTEST, hit); // a failed test leaves no item
     action.m_controlId = hit.iItem;
     if (hit.iItem < 0 || (GetWindowLongW(window, GWL_STYLE) & LVS_OWNERDATA))
         return; // an owner-data list keeps its texts in the program, not in the control
@@ -216,10 +214,7 @@ void CScriptActions::CaptureTreeViewItem(HWND window, CMsgAction& action)
     }
     TVHITTESTINFO hit = {};
     hit.pt = action.m_point;
-    if (block.Write(0, &hit, sizeof(hit))) {
-        SendRemote(window, TVM_HITTEST, 0, block.At(0));
-        (void)block.Read(0, &hit, sizeof(hit));
-    }
+    (void)RemoteHitTest(window, block, TVM_HITTEST, hit); // a failed test leaves no item
     if (!hit.hItem || !(hit.flags & TVHT_ONITEMSTATEICON))
         return;
 

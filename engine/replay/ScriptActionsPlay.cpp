@@ -285,10 +285,7 @@ bool CScriptActions::ToggleTreeItem(const CMsgAction& action, CString& outcome)
 
     TVHITTESTINFO hit = {};
     hit.pt = action.m_point;
-    const bool written = block.Write(0, &hit, sizeof(hit));
-    if (written)
-        SendRemote(m_hCurrentWnd, TVM_HITTEST, 0, block.At(0));
-    if (!written || !block.Read(0, &hit, sizeof(hit)) || !hit.hItem) {
+    if (!RemoteHitTest(m_hCurrentWnd, block, TVM_HITTEST, hit) || !hit.hItem) {
         outcome.Format(L"%s was not found at %ld, %ld", static_cast<const wchar_t*>(itemName), action.m_point.x,
                        action.m_point.y);
         return false;

@@ -13,11 +13,6 @@ using namespace replaytest;
 
 namespace {
 
-std::string Narrow(const CString& text)
-{
-    return std::string(text.View().begin(), text.View().end());
-}
-
 // Captures a click at a client point of a control, the way the recorder does: with the cursor there.
 CMsgAction CaptureAt(HWND control, POINT point)
 {

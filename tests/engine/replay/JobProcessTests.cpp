@@ -12,11 +12,6 @@ using namespace replaytest;
 
 namespace {
 
-std::string Narrow(const CString& text)
-{
-    return std::string(text.View().begin(), text.View().end());
-}
-
 std::vector<DWORD> JobIds(HANDLE job)
 {
     std::vector<DWORD> ids;
@@ -98,6 +93,18 @@ TEST(SetupProgramStart, MissingProgramKeepsThePreviousJob)
     UniqueKernelHandle job = DuplicateScriptJob();
     ASSERT_TRUE(job);
     EXPECT_EQ(1u, SetupProcessCount(job.Get())) << "the running program's job was replaced";
+}
+
+TEST(SetupProgramStart, SecondRunGetsAJobOfItsOwn)
+{
+    // The first run's job still exists (its program runs) under the shared job name: the second
+    // program must not join it, or the replay would see both programs' windows.
+    SetupProgramRun first;
+    ASSERT_NE(nullptr, first.WaitForMainWindow());
+    SetupProgramRun second(L"/hang");
+    UniqueKernelHandle job = DuplicateScriptJob();
+    ASSERT_TRUE(job);
+    EXPECT_EQ(1u, SetupProcessCount(job.Get())) << "the second run's job also holds the first run's program";
 }
 
 TEST(JobProcessList, ListsMoreProcessesThanTheFirstQueryHolds)

@@ -25,11 +25,6 @@ const wchar_t kBrowsePath[] = L"#32770--1\\#32770-0\\button-0\\-0";
 // While the confirmation is up it is listed first and owns the rank 0 of the shared path.
 const wchar_t kConfirmYesPath[] = L"#32770--1\\#32770-0\\button-0\\-0";
 
-std::string Narrow(const CString& text)
-{
-    return std::string(text.View().begin(), text.View().end());
-}
-
 CMsgAction Step(int kind, int controlType, const wchar_t* path, const wchar_t* text = L"", POINT point = {5, 5})
 {
     CMsgAction step;

@@ -14,6 +14,12 @@ namespace replaytest {
 
 using Result = std::map<std::string, std::string>;
 
+// Test text for assertion messages (the paths and names compared are ASCII).
+inline std::string Narrow(const CString& text)
+{
+    return std::string(text.View().begin(), text.View().end());
+}
+
 // Path of the program beside the tests.
 CString SetupProgramPath();
 

@@ -20,11 +20,6 @@ CString ListedPath(const CScriptActions& engine, HWND window)
     return L"(not listed)";
 }
 
-std::string Narrow(const CString& text)
-{
-    return std::string(text.View().begin(), text.View().end());
-}
-
 CString ListSetupWindows(CScriptActions& engine)
 {
     EXPECT_EQ(0u, engine.ListJobProcesses());
