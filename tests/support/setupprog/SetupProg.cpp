@@ -12,7 +12,9 @@
 //   /lock:<file>       hold the file open with no sharing until the program ends
 //   /install:<folder>  on finishing: write files, a shortcut, HKCU and HKLM values and an
 //                      Uninstall entry whose UninstallString runs this program with /uninstall
-//   /uninstall:<folder> remove what /install made (at once, without a window)
+//   /uninstall:<folder> remove what /install made (without a window); run from inside that folder
+//                      it hands over to a copy of itself in %TEMP% and ends at once, the copy
+//                      finishing the removal after it (/waitfor:<pid>)
 //
 // The result file is UTF-8 text, one key=value per line. It is written when the program starts
 // (state=running) and again when it ends (state=ended), so a test can read what happened after the
@@ -49,6 +51,7 @@ struct Options {
     std::wstring lockFile;
     std::wstring installFolder;
     std::wstring uninstallFolder;
+    DWORD waitFor = 0; // process id the uninstaller's temporary copy waits for
 };
 
 Options g_options;
@@ -127,6 +130,8 @@ void ParseOptions()
             g_options.installFolder = value;
         else if (StartsWithSwitch(arg, L"uninstall", value))
             g_options.uninstallFolder = value;
+        else if (StartsWithSwitch(arg, L"waitfor", value))
+            g_options.waitFor = static_cast<DWORD>(wcstoul(value.c_str(), nullptr, 10));
     }
     LocalFree(args);
     if (g_options.resultFile.empty()) {
@@ -276,9 +281,11 @@ bool IsInsideFolder(const std::wstring& path, const std::wstring& folder)
            CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-// An uninstaller cannot delete its own file: run from the installed folder, it hands the work to a
-// copy of itself in the temporary folder and passes that copy's exit code on.
-DWORD RunFromTemporaryCopy()
+// An uninstaller cannot delete its own file while it runs: started from the installed folder, it
+// hands the work to a copy of itself in the temporary folder and ends; the copy waits for it to be
+// gone, then removes everything. So, as with real uninstallers, the removal finishes shortly after
+// the process that was started has ended.
+DWORD HandOverToTemporaryCopy()
 {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
@@ -286,32 +293,31 @@ DWORD RunFromTemporaryCopy()
     if (!CopyFileW(ModulePath().c_str(), copy.c_str(), FALSE))
         return GetLastError();
     std::wstring line = L"\"" + copy + L"\" /uninstall:\"" + g_options.uninstallFolder + L"\" /result:\"" +
-                        g_options.resultFile + L"\" /exitcode:" + std::to_wstring(g_options.exitCode);
+                        g_options.resultFile + L"\" /exitcode:" + std::to_wstring(g_options.exitCode) +
+                        L" /waitfor:" + std::to_wstring(GetCurrentProcessId());
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, temp, &startup, &process))
         return GetLastError();
     CloseHandle(process.hThread);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
     CloseHandle(process.hProcess);
-    return code;
+    return 0;
 }
 
+// The folder goes last: a caller waiting for it to vanish then finds everything else gone too.
 void Uninstall(const std::wstring& folder)
 {
+    RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    std::wstring links = ShortcutFolder();
+    DeleteFileW((links + L"\\Test App.lnk").c_str());
+    RemoveDirectoryW(links.c_str());
     DeleteFileW((folder + L"\\readme.txt").c_str());
     DeleteFileW((folder + L"\\app.dat").c_str());
     DeleteFileW((folder + L"\\unins000.exe").c_str());
     RemoveDirectoryW(folder.c_str());
-    std::wstring links = ShortcutFolder();
-    DeleteFileW((links + L"\\Test App.lnk").c_str());
-    RemoveDirectoryW(links.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, kProductKey);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kProductKey);
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
     bool gone = GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
     g_result["uninstalled"] = gone ? "1" : "0";
 }
@@ -561,7 +567,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 
     if (!g_options.uninstallFolder.empty()) {
         if (IsInsideFolder(ModulePath(), g_options.uninstallFolder))
-            ExitProcess(RunFromTemporaryCopy());
+            ExitProcess(HandOverToTemporaryCopy());
+        if (g_options.waitFor) {
+            HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, g_options.waitFor);
+            if (parent) {
+                WaitForSingleObject(parent, 30000);
+                CloseHandle(parent);
+            }
+        }
         Uninstall(g_options.uninstallFolder);
         Finish(g_options.exitCode);
     }

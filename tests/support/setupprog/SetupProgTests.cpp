@@ -1,0 +1,103 @@
+// The switches of the test setup program that other tests build on: install and uninstall, the
+// file lock, the exit code.
+
+#include "framework/String.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <string>
+
+namespace {
+
+CString ProgramPath()
+{
+    return testsupport::ModuleFolder() + L"\\setupprog.exe";
+}
+
+CString ReadString(HKEY root, const wchar_t* key, const wchar_t* name)
+{
+    wchar_t value[1024] = {};
+    DWORD size = sizeof(value);
+    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"(missing)";
+    return value;
+}
+
+std::string Narrow(const CString& text)
+{
+    return std::string(text.View().begin(), text.View().end());
+}
+
+const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
+
+} // namespace
+
+TEST(SetupProgram, InstallsAndItsUninstallStringRemovesEverything)
+{
+    testsupport::ScratchFolder scratch;
+    const CString folder = scratch / L"Test App";
+    CString install;
+    install.Format(L"\"%s\" /silent /install:\"%s\" /result:\"%s\"", static_cast<const wchar_t*>(ProgramPath()),
+                   static_cast<const wchar_t*>(folder), static_cast<const wchar_t*>(scratch / L"install.txt"));
+    testsupport::ChildResult installed = testsupport::RunChild(install, 30000);
+    ASSERT_TRUE(installed.started);
+    EXPECT_EQ(0u, installed.exitCode);
+    for (const wchar_t* file : {L"readme.txt", L"app.dat", L"unins000.exe"})
+        EXPECT_TRUE(testsupport::FileExists(folder + L"\\" + file)) << Narrow(file);
+    wchar_t programs[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
+    const CString shortcut = CString(programs) + L"\\Test Setup\\Test App.lnk";
+    EXPECT_TRUE(testsupport::FileExists(shortcut));
+    EXPECT_EQ(Narrow(folder), Narrow(ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder")));
+    EXPECT_EQ("1.0", Narrow(ReadString(HKEY_LOCAL_MACHINE, L"Software\\TarnwickTest\\SetupProg", L"Version")));
+    const CString uninstall = ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
+    EXPECT_EQ(0, uninstall.Find(L"\"" + folder + L"\\unins000.exe\" /uninstall:")) << Narrow(uninstall);
+
+    // The uninstaller runs from the installed folder, as the uninstall entry says; its copy in the
+    // temporary folder finishes the removal once it has ended.
+    testsupport::ChildResult removed = testsupport::RunChild(uninstall, 30000);
+    ASSERT_TRUE(removed.started);
+    EXPECT_EQ(0u, removed.exitCode);
+    for (int i = 0; i < 200 && testsupport::FileExists(folder); ++i)
+        Sleep(50);
+    EXPECT_FALSE(testsupport::FileExists(folder)) << "the installed folder is still there";
+    EXPECT_FALSE(testsupport::FileExists(shortcut));
+    EXPECT_EQ("(missing)", Narrow(ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder")));
+    EXPECT_EQ("(missing)", Narrow(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString")));
+}
+
+TEST(SetupProgram, HoldsItsLockAndEndsWithItsCode)
+{
+    testsupport::ScratchFolder scratch;
+    const CString locked = scratch / L"locked.bin";
+    CString line;
+    // The lock is taken before the wizard shows; the test ends the program itself.
+    line.Format(L"\"%s\" /lock:\"%s\" /exitcode:3", static_cast<const wchar_t*>(ProgramPath()),
+                static_cast<const wchar_t*>(locked));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    bool sharingViolation = false;
+    for (int i = 0; i < 100 && !sharingViolation; ++i) {
+        UniqueKernelHandle file(CreateFileW(locked, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        sharingViolation = !file && GetLastError() == ERROR_SHARING_VIOLATION;
+        if (!sharingViolation)
+            Sleep(50);
+    }
+    EXPECT_TRUE(sharingViolation) << "the file could still be opened while the program held it";
+    TerminateProcess(processHandle.Get(), 3);
+    WaitForSingleObject(processHandle.Get(), 5000);
+
+    CString quit;
+    quit.Format(L"\"%s\" /silent /exitcode:1234 /result:\"%s\"", static_cast<const wchar_t*>(ProgramPath()),
+                static_cast<const wchar_t*>(scratch / L"r.txt"));
+    testsupport::ChildResult ended = testsupport::RunChild(quit, 30000);
+    EXPECT_EQ(1234u, ended.exitCode);
+}
