@@ -336,3 +336,25 @@ TEST_F(Replay, OwnedConfirmationIsAnsweredByItsPath)
     EXPECT_EQ("1", result["clicks.yes"]);
     EXPECT_EQ("", result["clicks.browse"]) << "the page's button answered instead of the confirmation";
 }
+
+TEST_F(Replay, HighlightFrameIsDrawnAndRemoved)
+{
+    HWND window = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE, 100, 100, 120, 80, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, window);
+    UpdateWindow(window);
+    auto pixel = [window](int x, int y) {
+        HDC dc = GetWindowDC(window);
+        const COLORREF color = GetPixel(dc, x, y);
+        ReleaseDC(window, dc);
+        return color;
+    };
+    const COLORREF background = pixel(2, 2);
+    CScriptActions engine;
+    engine.HighlightWindow(window);
+    EXPECT_EQ(RGB(255, 16, 16), pixel(2, 2)) << "no frame at the window's edge";
+    EXPECT_EQ(background, pixel(60, 40)) << "the frame filled the window";
+    RepaintWindowArea(window);
+    EXPECT_EQ(background, pixel(2, 2)) << "the frame stayed after the repaint";
+    DestroyWindow(window);
+}
