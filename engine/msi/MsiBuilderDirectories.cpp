@@ -80,6 +80,8 @@ UINT CMsiTools::WriteDirectoryTable()
             }
             parentKey = DirectoryKey(*parent);
         }
+        if (!CheckNameFitsCodePage(folder.m_path))
+            return ERROR_INVALID_DATA;
         result = InsertRow(view,
             L"INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) VALUES (?, ?, ?)",
             {DirectoryKey(folder), parentKey, MakeShortLongName(folder.m_path)});

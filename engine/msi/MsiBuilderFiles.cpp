@@ -50,6 +50,8 @@ UINT CMsiTools::WriteFilesTable()
                                    folderPath.GetString(), path.GetString());
                 return ERROR_INVALID_DATA;
             }
+            if (!CheckNameFitsCodePage(path))
+                return ERROR_INVALID_DATA;
             const CString directoryKey = DirectoryKey(*folder);
             if (folder->m_kind == CFileEntry::kindRoot && Is64BitSystemFolder(directoryKey))
                 m_is64Bit = 1;

@@ -53,6 +53,18 @@ UINT CMsiTools::ExecuteSql(UniqueMsiHandle& view, const wchar_t* statement, MSIH
     return ERROR_SUCCESS;
 }
 
+bool CMsiTools::CheckNameFitsCodePage(const CString& path)
+{
+    CString name = path;
+    name.TrimRight(L'\\');
+    name = name.Mid(name.ReverseFind(L'\\') + 1);
+    if (FitsDatabaseCodePage(name))
+        return true;
+    AppendOutputFormat(L"> !Error: The name of %s cannot be stored in the package's code page %u.",
+                       path.GetString(), kDatabaseCodePage);
+    return false;
+}
+
 UINT CMsiTools::InsertRow(UniqueMsiHandle& view, const wchar_t* statement,
                           std::initializer_list<MsiValue> values, int keyColumns)
 {

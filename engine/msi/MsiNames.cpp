@@ -121,6 +121,16 @@ CString RedirectTempPath(const CString& treePath, const CString& projectId)
     return ProjectTempFolder(projectId) + treePath.Mid(kTempRootLength);
 }
 
+bool FitsDatabaseCodePage(const CString& text)
+{
+    if (text.IsEmpty())
+        return true;
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(kDatabaseCodePage, WC_NO_BEST_FIT_CHARS, text, text.GetLength(),
+                                         nullptr, 0, nullptr, &usedDefault);
+    return size > 0 && !usedDefault;
+}
+
 CString GetLastMsiErrorText()
 {
     UniqueMsiHandle record(MsiGetLastErrorRecord());

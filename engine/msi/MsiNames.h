@@ -45,6 +45,13 @@ CString ProjectTempFolder(const CString& projectId);
 // replaced (a folder named "AppTemp" further down is an ordinary folder). Other paths unchanged.
 CString RedirectTempPath(const CString& treePath, const CString& projectId);
 
+// The code page of the template database. Texts are stored in it: a character it lacks becomes
+// "?", which in a file or folder name makes the package impossible to install.
+constexpr UINT kDatabaseCodePage = 1252;
+
+// True when every character of the text survives the database code page unchanged.
+bool FitsDatabaseCodePage(const CString& text);
+
 // The formatted text of the installer's last error record followed by ".", or empty when there is
 // none (Wine keeps none).
 CString GetLastMsiErrorText();

@@ -121,6 +121,9 @@ public:
 
 private:
     [[nodiscard]] int BuildLocked();
+    // False, after a "> !" line, when the name the path ends in has characters that the
+    // database's code page cannot hold.
+    [[nodiscard]] bool CheckNameFitsCodePage(const CString& path);
     [[nodiscard]] bool CheckRequired(CString& field, const wchar_t* failureLine);
     void CommitAfterFailure();
     [[nodiscard]] UINT GatherFolders();
