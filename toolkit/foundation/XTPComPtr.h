@@ -1,9 +1,14 @@
 #pragma once
+// CXTPBstr: an OLE string freed with SysFreeString.
+//
 // CXTPComPtr: one reference to a COM interface, released when the holder dies. Copies add a
 // reference, moves hand it on. Attach takes a reference that the caller already owns (the out
 // parameter of a creating call, through Put).
 
+#include "framework/Handle.h"
+
 #include <windows.h>
+#include <oleauto.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -69,3 +74,11 @@ public:
 private:
     T* m_p = nullptr;
 };
+
+struct XTPBstrTraits {
+    using Type = BSTR;
+    static Type Empty() noexcept { return nullptr; }
+    static bool IsValid(Type text) noexcept { return text != nullptr; }
+    static void Close(Type text) noexcept { SysFreeString(text); }
+};
+using CXTPBstr = UniqueHandle<XTPBstrTraits>;

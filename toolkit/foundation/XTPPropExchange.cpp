@@ -381,6 +381,22 @@ BOOL CXTPPropExchange::ExchangeBlob(const wchar_t* name, BYTE*& data, DWORD& siz
     return TRUE;
 }
 
+BOOL CXTPPropExchange::HandOutBlob(const std::vector<BYTE>& bytes, BYTE*& data, DWORD& size)
+{
+    const DWORD count = static_cast<DWORD>(bytes.size());
+    if (data && size < count)
+        return FALSE;
+    if (!data) {
+        data = static_cast<BYTE*>(std::malloc(count ? count : 1));
+        if (!data)
+            return FALSE;
+    }
+    if (count > 0)
+        std::memcpy(data, bytes.data(), count);
+    size = count;
+    return TRUE;
+}
+
 BOOL CXTPPropExchange::ExchangeRuntimeClass(const wchar_t* name, const CRuntimeClass*& runtimeClass,
                                             const CRuntimeClass* defaultClass)
 {

@@ -20,6 +20,7 @@
 #include <oleauto.h>
 
 #include <memory>
+#include <vector>
 
 class CXTPPropExchangeEnumerator;
 
@@ -112,6 +113,9 @@ protected:
     // The string escapes of the text stores: backslash, line feed, carriage return and tab.
     static void EscapeText(CString& text);
     static void UnescapeText(CString& text);
+    // Hands a loaded block to a caller: into the caller's buffer when it is large enough, else
+    // FALSE; into a new malloc'd block when data is null. size becomes the block's size.
+    static BOOL HandOutBlob(const std::vector<BYTE>& bytes, BYTE*& data, DWORD& size);
     // The default that a keyed store applies in the current direction (null when switched off).
     const void* EffectiveDefault(const void* defaultValue) const;
 

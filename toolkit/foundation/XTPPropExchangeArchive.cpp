@@ -138,15 +138,7 @@ BOOL CXTPPropExchangeArchive::ExchangeBlob(const wchar_t*, BYTE*& data, DWORD& s
         if (got != slice)
             return FALSE;
     }
-    if (!data) {
-        data = static_cast<BYTE*>(std::malloc(std::max<DWORD>(count, 1)));
-        if (!data)
-            return FALSE;
-    }
-    if (count > 0)
-        std::memcpy(data, bytes.data(), count);
-    size = count;
-    return TRUE;
+    return HandOutBlob(bytes, data, size);
 }
 
 BOOL CXTPPropExchangeArchive::ExchangeRuntimeClass(const wchar_t*, const CRuntimeClass*& runtimeClass,

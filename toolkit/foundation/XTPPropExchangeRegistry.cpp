@@ -205,18 +205,7 @@ BOOL CXTPPropExchangeRegistry::ExchangeBlob(const wchar_t* name, BYTE*& data, DW
     DWORD regType = 0;
     if (!QueryBytes(name, bytes, regType))
         return FALSE;
-    const DWORD count = static_cast<DWORD>(bytes.size());
-    if (data && size < count)
-        return FALSE;
-    if (!data) {
-        data = static_cast<BYTE*>(std::malloc(count ? count : 1));
-        if (!data)
-            return FALSE;
-    }
-    if (count > 0)
-        std::memcpy(data, bytes.data(), count);
-    size = count;
-    return TRUE;
+    return HandOutBlob(bytes, data, size);
 }
 
 BOOL CXTPPropExchangeRegistry::IsBinaryStore()

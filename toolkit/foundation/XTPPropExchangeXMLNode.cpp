@@ -1,7 +1,5 @@
 #include "toolkit/foundation/XTPPropExchangeXMLNode.h"
 
-#include "framework/Handle.h"
-
 #include <cstring>
 #include <cwctype>
 #include <vector>
@@ -15,20 +13,12 @@ const CLSID kClsidDomDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 
 const IID kIidXmlDomDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidXmlDomNode = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
-struct BstrTraits {
-    using Type = BSTR;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type text) noexcept { return text != nullptr; }
-    static void Close(Type text) noexcept { SysFreeString(text); }
-};
-using UniqueBstr = UniqueHandle<BstrTraits>;
-
-UniqueBstr MakeBstr(const wchar_t* text)
+CXTPBstr MakeBstr(const wchar_t* text)
 {
-    return UniqueBstr(SysAllocString(text ? text : L""));
+    return CXTPBstr(SysAllocString(text ? text : L""));
 }
 
-CString FromBstr(const UniqueBstr& text)
+CString FromBstr(const CXTPBstr& text)
 {
     return CString(text.Get(), static_cast<int>(SysStringLen(text.Get())));
 }
@@ -39,7 +29,7 @@ CXTPComPtr<IXMLDOMNode> SelectChild(IXMLDOMNode* parent, const wchar_t* pattern)
     CXTPComPtr<IXMLDOMNode> node;
     if (!parent)
         return node;
-    const UniqueBstr query = MakeBstr(pattern);
+    const CXTPBstr query = MakeBstr(pattern);
     if (FAILED(parent->selectSingleNode(query.Get(), node.Put())))
         node.Reset();
     return node;
@@ -124,7 +114,7 @@ CXTPComPtr<IXMLDOMNode> CXTPPropExchangeXMLNode::AppendElement(IXMLDOMNode* pare
     if (!parent || !m_xmlDocument)
         return added;
     CXTPComPtr<IXMLDOMElement> element;
-    const UniqueBstr tag = MakeBstr(name);
+    const CXTPBstr tag = MakeBstr(name);
     if (FAILED(m_xmlDocument->createElement(tag.Get(), element.Put())) || !element)
         return added;
     if (FAILED(parent->appendChild(element.Get(), added.Put())))
@@ -184,7 +174,7 @@ CXTPComPtr<IXMLDOMNode> CXTPPropExchangeXMLNode::FindValueNode(const wchar_t* na
     CXTPComPtr<IXMLDOMNamedNodeMap> attributes;
     if (FAILED(m_xmlSectionNode->get_attributes(attributes.Put())) || !attributes)
         return node;
-    const UniqueBstr attributeName = MakeBstr(name);
+    const CXTPBstr attributeName = MakeBstr(name);
     if (FAILED(attributes->getNamedItem(attributeName.Get(), node.Put())))
         node.Reset();
     if (node || !create || !m_xmlDocument)
@@ -206,7 +196,7 @@ BOOL CXTPPropExchangeXMLNode::ExchangeValue(const wchar_t* name, VARTYPE type, v
         if (!OpenStore())
             return CopyDefault(type, value, effectiveDefault);
         const CXTPComPtr<IXMLDOMNode> node = FindValueNode(name, false);
-        UniqueBstr stored;
+        CXTPBstr stored;
         if (!node || FAILED(node->get_text(stored.Put())))
             return CopyDefault(type, value, effectiveDefault);
         CString text = FromBstr(stored);
@@ -233,7 +223,7 @@ BOOL CXTPPropExchangeXMLNode::ExchangeValue(const wchar_t* name, VARTYPE type, v
     const CXTPComPtr<IXMLDOMNode> node = FindValueNode(name, true);
     if (!node)
         return FALSE;
-    const UniqueBstr newText = MakeBstr(text);
+    const CXTPBstr newText = MakeBstr(text);
     return SUCCEEDED(node->put_text(newText.Get())) ? TRUE : FALSE;
 }
 
@@ -297,7 +287,7 @@ CString CXTPPropExchangeXMLNode::GetXML(BOOL formatted)
 {
     if (!OpenStore())
         return CString();
-    UniqueBstr xml;
+    CXTPBstr xml;
     const HRESULT hr = m_bChildSection ? m_xmlSectionNode->get_xml(xml.Put()) : m_xmlDocument->get_xml(xml.Put());
     if (FAILED(hr))
         return CString();
@@ -367,7 +357,7 @@ POSITION CXTPPropExchangeXMLNode::CXMLEnumerator::GetPosition(DWORD count, BOOL)
     }
     if (!container->OpenStore())
         return nullptr;
-    const UniqueBstr pattern = MakeBstr(m_strSectionName.IsEmpty() ? L"*" : m_strSectionName.GetString());
+    const CXTPBstr pattern = MakeBstr(m_strSectionName.IsEmpty() ? L"*" : m_strSectionName.GetString());
     if (FAILED(container->m_xmlSectionNode->selectNodes(pattern.Get(), m_xmlNodes.Put())) || !m_xmlNodes)
         return nullptr;
     if (FAILED(m_xmlNodes->get_item(0, m_xmlSectionNode.Put())))

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 using namespace exchangetests;
@@ -134,6 +135,11 @@ struct StoreCase {
     std::function<void(const std::function<void(CXTPPropExchange*)>& save,
                        const std::function<void(CXTPPropExchange*)>& load)> run;
 };
+
+void PrintTo(const StoreCase& store, std::ostream* out)
+{
+    *out << store.name;
+}
 
 void RunArchive(const std::function<void(CXTPPropExchange*)>& save, const std::function<void(CXTPPropExchange*)>& load)
 {
