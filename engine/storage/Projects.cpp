@@ -7,7 +7,8 @@
 
 #include <commdlg.h>
 
-#include <cwctype>
+#include <cwchar>
+#include <iterator>
 #include <utility>
 
 CProjects Projects;

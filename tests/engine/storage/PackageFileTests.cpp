@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <vector>
 
 namespace {
@@ -150,6 +151,30 @@ TEST(PackageFile, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
     ASSERT_EQ(1, LoadPackageFile(path, loaded));
     ExpectSamePackage(FiveProjectsPackage(), loaded, "replaced");
     EXPECT_EQ(1, CountFiles(scratch.Path()));
+}
+
+// A write that fails half way (a full disk) and a load that runs out of memory: both report
+// false, and the file that was there stays whole.
+TEST(PackageFile, FailuresInsideTheArchiveBecomeResults)
+{
+    ScratchFolder scratch;
+    const CString path = scratch / L"kept.tkpj";
+    CProjectSettings original = OneProjectPackage();
+    ASSERT_EQ(1, SavePackageFile(path, original));
+    const Bytes before = FileBytes(path);
+
+    const bool stored = StoreEncipheredFile(path, [](CArchive& ar) {
+        for (int i = 0; i < 5000; ++i)
+            ar << i;
+        AfxThrowFileException(CFileException::diskFull, ERROR_DISK_FULL);
+    });
+    EXPECT_FALSE(stored);
+    EXPECT_EQ(before, FileBytes(path));
+    EXPECT_EQ(1, CountFiles(scratch.Path())) << "the temporary file was left behind";
+
+    EXPECT_FALSE(LoadEncipheredFile(path, [](CArchive&) -> bool { throw std::bad_alloc(); }));
+    EXPECT_FALSE(StoreEncipheredFile(path, [](CArchive&) { throw std::bad_alloc(); }));
+    EXPECT_EQ(before, FileBytes(path));
 }
 
 } // namespace
