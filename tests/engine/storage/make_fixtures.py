@@ -9,9 +9,11 @@ engine/storage/Aes.cpp so the two cannot drift apart.
 
 The C++ tests rebuild the same packages field by field (StorageFixtures.h) and expect the
 program's writer to produce these files byte for byte. Run from anywhere:
-    python3 tests/engine/storage/make_fixtures.py
+    python3 tests/engine/storage/make_fixtures.py           # writes the fixtures
+    python3 tests/engine/storage/make_fixtures.py --check   # exits 1 when they are out of date
 """
 import pathlib
+import sys
 import re
 import struct
 
@@ -312,7 +314,6 @@ FIVE_COMMENT_LENGTH = 11
 
 def main():
     key = read_key()
-    OUT.mkdir(parents=True, exist_ok=True)
     files = {}
 
     empty = package({})
@@ -361,10 +362,18 @@ def main():
     files["damaged-huge-count.dat"] = encipher(key, data_file(count=0x7FFFFFFF))
     files["damaged-plain.dat"] = data_file().plain()  # never enciphered
 
+    if "--check" in sys.argv[1:]:
+        stale = [name for name, data in sorted(files.items())
+                 if not (OUT / name).is_file() or (OUT / name).read_bytes() != data]
+        for name in stale:
+            print("out of date: tests/fixtures/storage/%s (run make_fixtures.py)" % name)
+        return 1 if stale else 0
+    OUT.mkdir(parents=True, exist_ok=True)
     for name, data in sorted(files.items()):
         (OUT / name).write_bytes(data)
         print("%-32s %6d bytes" % (name, len(data)))
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())
