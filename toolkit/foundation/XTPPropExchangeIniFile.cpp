@@ -1,5 +1,6 @@
 #include "toolkit/foundation/XTPPropExchangeIniFile.h"
 
+#include <cwctype>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CXTPPropExchangeIniFile, CXTPPropExchange)
@@ -12,6 +13,21 @@ constexpr DWORD kFirstValueBuffer = 256;
 constexpr DWORD kSectionNamesBuffer = 8000;
 // A guard against a profile implementation that never reports a fit (characters).
 constexpr size_t kLargestValueBuffer = 64u * 1024 * 1024;
+
+// The profile functions trim the blanks around a value and drop one pair of quotes around it. A
+// text that would lose either is written inside an extra pair of double quotes, which the reading
+// side takes off again; every other text is written as it is.
+bool NeedsQuotes(const CString& text)
+{
+    const int length = text.GetLength();
+    if (length == 0)
+        return false;
+    const wchar_t first = text[0];
+    const wchar_t last = text[length - 1];
+    if (iswspace(first) || iswspace(last))
+        return true;
+    return length >= 2 && first == last && (first == L'"' || first == L'\'');
+}
 
 } // namespace
 
@@ -136,6 +152,8 @@ BOOL CXTPPropExchangeIniFile::ExchangeValue(const wchar_t* name, VARTYPE type, v
         CString text;
         if (!ExchangeText(text, type, value, effectiveDefault))
             return FALSE;
+        if (NeedsQuotes(text))
+            text = L"\"" + text + L"\"";
         return WritePrivateProfileStringW(m_strSectionName, name, text, m_strFileName) ? TRUE : FALSE;
     }
 

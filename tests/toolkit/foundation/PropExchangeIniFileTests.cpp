@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 using namespace exchangetests;
@@ -124,6 +125,33 @@ TEST(PropExchangeIniFile, LongValuesLoadBackWhole)
         ASSERT_TRUE(ExchangeBlobProperty(&px, L"Blob", data, loadedSize)) << "block of " << size << " bytes";
         EXPECT_EQ(bytes, std::vector<BYTE>(data, data + loadedSize)) << "block of " << size << " bytes";
         std::free(data);
+    }
+}
+
+TEST(PropExchangeIniFile, BlanksAndQuotesAroundATextSurvive)
+{
+    testsupport::ScratchFolder folder;
+    const CString path = folder / L"quotes.ini";
+    const wchar_t* texts[] = {L"  padded  ", L"\"quoted\"", L"'single'", L" ", L"\"", L"in \"the\" middle", L"plain"};
+    {
+        CXTPPropExchangeIniFile px(FALSE, nullptr, L"S");
+        px.AssignFile(path);
+        for (size_t i = 0; i < std::size(texts); ++i) {
+            CString name;
+            name.Format(L"T%u", static_cast<unsigned>(i));
+            CString text = texts[i];
+            ASSERT_TRUE(ExchangeStringProperty(&px, name, text));
+        }
+    }
+    EXPECT_NE(std::string::npos, ReadIniText(path).find("T6=plain")) << "texts that need no quotes get none";
+    CXTPPropExchangeIniFile px(TRUE, nullptr, L"S");
+    px.AssignFile(path);
+    for (size_t i = 0; i < std::size(texts); ++i) {
+        CString name;
+        name.Format(L"T%u", static_cast<unsigned>(i));
+        CString loaded;
+        ASSERT_TRUE(ExchangeStringProperty(&px, name, loaded)) << i;
+        EXPECT_STREQ(texts[i], loaded) << "text " << i;
     }
 }
 
