@@ -181,6 +181,41 @@ const void* CXTPPropExchange::EffectiveDefault(const void* defaultValue) const
     return useDefault ? defaultValue : nullptr;
 }
 
+BOOL CXTPPropExchange::ExchangeKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
+{
+    if (!value)
+        return FALSE;
+    const void* effectiveDefault = EffectiveDefault(defaultValue);
+    if (m_bLoading)
+        return OpenStore() ? LoadStoredValue(name, type, value, effectiveDefault)
+                           : CopyDefault(type, value, effectiveDefault);
+    return SaveKeyedValue(name, type, value, effectiveDefault);
+}
+
+BOOL CXTPPropExchange::SaveKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
+    if (!OpenStore())
+        return FALSE;
+    if (IsSameValue(type, value, effectiveDefault)) {
+        if (!m_bEmptySection)
+            RemoveStoredValue(name);
+        return TRUE;
+    }
+    return WriteStoredValue(name, type, value, effectiveDefault);
+}
+
+BOOL CXTPPropExchange::LoadStoredValue(const wchar_t*, VARTYPE, void*, const void*)
+{
+    return FALSE;
+}
+
+BOOL CXTPPropExchange::WriteStoredValue(const wchar_t*, VARTYPE, void*, const void*)
+{
+    return FALSE;
+}
+
+void CXTPPropExchange::RemoveStoredValue(const wchar_t*) {}
+
 BOOL CXTPPropExchange::CopyDefault(VARTYPE type, void* value, const void* defaultValue) const
 {
     if (!defaultValue || !value)

@@ -115,9 +115,21 @@ protected:
     static void UnescapeText(CString& text);
     // Hands a loaded block to a caller: into the caller's buffer when it is large enough, else
     // FALSE; into a new malloc'd block when data is null. size becomes the block's size.
-    static BOOL HandOutBlob(const std::vector<BYTE>& bytes, BYTE*& data, DWORD& size);
+    [[nodiscard]] static BOOL HandOutBlob(const std::vector<BYTE>& bytes, BYTE*& data, DWORD& size);
     // The default that a keyed store applies in the current direction (null when switched off).
     const void* EffectiveDefault(const void* defaultValue) const;
+
+    // The rules that every keyed store (registry, ini file, XML) follows; the store supplies the
+    // operations below. Loading: a store that cannot be opened gives the default. Saving: see
+    // SaveKeyedValue.
+    BOOL ExchangeKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue);
+    // Opens the store (FALSE when it cannot be); a value equal to its default is not written and a
+    // stored one is removed unless the section was emptied; any other value is written.
+    virtual BOOL SaveKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault);
+    // With the store open: load the value (the default when it is absent), write it, remove it.
+    virtual BOOL LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault);
+    virtual BOOL WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault);
+    virtual void RemoveStoredValue(const wchar_t* name);
 
 private:
     LONG m_nRefCount = 1;

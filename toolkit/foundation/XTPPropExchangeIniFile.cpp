@@ -138,29 +138,28 @@ bool CXTPPropExchangeIniFile::ReadKey(const wchar_t* name, CString& text) const
 
 BOOL CXTPPropExchangeIniFile::ExchangeValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
 {
-    if (!value)
-        return FALSE;
-    const void* effectiveDefault = EffectiveDefault(defaultValue);
-    if (!m_bLoading) {
-        if (!OpenStore())
-            return FALSE;
-        if (IsSameValue(type, value, effectiveDefault)) {
-            if (!m_bEmptySection)
-                WritePrivateProfileStringW(m_strSectionName, name, nullptr, m_strFileName);
-            return TRUE;
-        }
-        CString text;
-        if (!ExchangeText(text, type, value, effectiveDefault))
-            return FALSE;
-        if (NeedsQuotes(text))
-            text = L"\"" + text + L"\"";
-        return WritePrivateProfileStringW(m_strSectionName, name, text, m_strFileName) ? TRUE : FALSE;
-    }
+    return ExchangeKeyedValue(name, type, value, defaultValue);
+}
 
-    if (!OpenStore())
-        return CopyDefault(type, value, effectiveDefault);
+BOOL CXTPPropExchangeIniFile::LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
     CString text;
     if (!ReadKey(name, text))
         return CopyDefault(type, value, effectiveDefault);
     return ExchangeText(text, type, value, effectiveDefault);
+}
+
+BOOL CXTPPropExchangeIniFile::WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
+    CString text;
+    if (!ExchangeText(text, type, value, effectiveDefault))
+        return FALSE;
+    if (NeedsQuotes(text))
+        text = L"\"" + text + L"\"";
+    return WritePrivateProfileStringW(m_strSectionName, name, text, m_strFileName) ? TRUE : FALSE;
+}
+
+void CXTPPropExchangeIniFile::RemoveStoredValue(const wchar_t* name)
+{
+    WritePrivateProfileStringW(m_strSectionName, name, nullptr, m_strFileName);
 }

@@ -23,6 +23,9 @@ public:
     BOOL ExchangeValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue) override;
 
 private:
+    BOOL LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    BOOL WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    void RemoveStoredValue(const wchar_t* name) override;
     // The key's text; false when it is absent or empty.
     bool ReadKey(const wchar_t* name, CString& text) const;
 

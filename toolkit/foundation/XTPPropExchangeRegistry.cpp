@@ -103,7 +103,7 @@ bool CXTPPropExchangeRegistry::QueryBytes(const wchar_t* name, std::vector<BYTE>
     return false;
 }
 
-BOOL CXTPPropExchangeRegistry::LoadValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
+BOOL CXTPPropExchangeRegistry::LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
 {
     switch (type) {
     case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
@@ -147,13 +147,13 @@ BOOL CXTPPropExchangeRegistry::LoadValue(const wchar_t* name, VARTYPE type, void
     }
 }
 
-BOOL CXTPPropExchangeRegistry::SaveValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
+void CXTPPropExchangeRegistry::RemoveStoredValue(const wchar_t* name)
 {
-    if (IsSameValue(type, value, defaultValue)) {
-        if (!m_bEmptySection)
-            RegDeleteValueW(m_sectionKey.Get(), name);
-        return TRUE;
-    }
+    RegDeleteValueW(m_sectionKey.Get(), name);
+}
+
+BOOL CXTPPropExchangeRegistry::WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
+{
     switch (type) {
     case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
         DWORD number = 0;
@@ -181,17 +181,7 @@ BOOL CXTPPropExchangeRegistry::SaveValue(const wchar_t* name, VARTYPE type, void
 
 BOOL CXTPPropExchangeRegistry::ExchangeValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
 {
-    if (!value)
-        return FALSE;
-    const void* effectiveDefault = EffectiveDefault(defaultValue);
-    if (m_bLoading) {
-        if (!OpenStore())
-            return CopyDefault(type, value, effectiveDefault);
-        return LoadValue(name, type, value, effectiveDefault);
-    }
-    if (!OpenStore())
-        return FALSE;
-    return SaveValue(name, type, value, effectiveDefault);
+    return ExchangeKeyedValue(name, type, value, defaultValue);
 }
 
 BOOL CXTPPropExchangeRegistry::ExchangeBlob(const wchar_t* name, BYTE*& data, DWORD& size)

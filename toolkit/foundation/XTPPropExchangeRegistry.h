@@ -32,8 +32,9 @@ private:
     struct SectionTag {};
     CXTPPropExchangeRegistry(SectionTag, BOOL loading, HKEY parentKey, const wchar_t* section);
 
-    BOOL LoadValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue);
-    BOOL SaveValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue);
+    BOOL LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    BOOL WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    void RemoveStoredValue(const wchar_t* name) override;
     // The value's bytes; false when it is absent or cannot be read.
     bool QueryBytes(const wchar_t* name, std::vector<BYTE>& bytes, DWORD& type) const;
 

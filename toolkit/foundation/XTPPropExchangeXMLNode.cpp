@@ -189,30 +189,37 @@ CXTPComPtr<IXMLDOMNode> CXTPPropExchangeXMLNode::FindValueNode(const wchar_t* na
 
 BOOL CXTPPropExchangeXMLNode::ExchangeValue(const wchar_t* name, VARTYPE type, void* value, const void* defaultValue)
 {
-    if (!value)
-        return FALSE;
-    const void* effectiveDefault = EffectiveDefault(defaultValue);
-    if (m_bLoading) {
-        if (!OpenStore())
-            return CopyDefault(type, value, effectiveDefault);
-        const CXTPComPtr<IXMLDOMNode> node = FindValueNode(name, false);
-        CXTPBstr stored;
-        if (!node || FAILED(node->get_text(stored.Put())))
-            return CopyDefault(type, value, effectiveDefault);
-        CString text = FromBstr(stored);
-        if (type == VT_BSTR) {
-            UnescapeText(text);
-            *static_cast<BSTR*>(value) = SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength()));
-            return TRUE;
-        }
-        return ExchangeText(text, type, value, effectiveDefault);
-    }
+    return ExchangeKeyedValue(name, type, value, defaultValue);
+}
 
-    // The store writes into a fresh document: a value equal to its default is just left out.
+BOOL CXTPPropExchangeXMLNode::SaveKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
+    // The store writes into a fresh document: a value equal to its default is just left out,
+    // without making the section's element for it.
     if (IsSameValue(type, value, effectiveDefault))
         return TRUE;
     if (!OpenStore())
         return FALSE;
+    return WriteStoredValue(name, type, value, effectiveDefault);
+}
+
+BOOL CXTPPropExchangeXMLNode::LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
+    const CXTPComPtr<IXMLDOMNode> node = FindValueNode(name, false);
+    CXTPBstr stored;
+    if (!node || FAILED(node->get_text(stored.Put())))
+        return CopyDefault(type, value, effectiveDefault);
+    CString text = FromBstr(stored);
+    if (type == VT_BSTR) {
+        UnescapeText(text);
+        *static_cast<BSTR*>(value) = SysAllocStringLen(text.GetString(), static_cast<UINT>(text.GetLength()));
+        return TRUE;
+    }
+    return ExchangeText(text, type, value, effectiveDefault);
+}
+
+BOOL CXTPPropExchangeXMLNode::WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault)
+{
     CString text;
     if (type == VT_BSTR) {
         const BSTR source = *static_cast<const BSTR*>(value);

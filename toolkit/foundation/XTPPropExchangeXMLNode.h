@@ -20,10 +20,10 @@ public:
     ~CXTPPropExchangeXMLNode() override;
 
     // Parses 8-bit text (the declared encoding is the parser's business) into the document.
-    BOOL LoadFromString(const char* text);
+    [[nodiscard]] BOOL LoadFromString(const char* text);
     // Parses a resource of the module; FALSE with the system's last error set when the resource
     // is missing (its lookup error) or cannot be parsed (ERROR_INVALID_DATA).
-    BOOL LoadFromResource(HMODULE module, const wchar_t* name, const wchar_t* type);
+    [[nodiscard]] BOOL LoadFromResource(HMODULE module, const wchar_t* name, const wchar_t* type);
     // The XML text of the document (root) or of this element (section); re-indented with tabs and
     // line breaks when formatted is set; empty when the store cannot be opened.
     CString GetXML(BOOL formatted = FALSE);
@@ -56,6 +56,9 @@ public:
     };
 
 private:
+    BOOL SaveKeyedValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    BOOL LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
+    BOOL WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault) override;
     bool CreateDocument();
     // A new element of the name appended to the parent, or an empty holder.
     CXTPComPtr<IXMLDOMNode> AppendElement(IXMLDOMNode* parent, const wchar_t* name);

@@ -18,7 +18,7 @@ public:
     // are freed here.
     void AttachCompressed(BYTE* bytes, UINT size, BOOL owned);
     // Reads a whole file as a stored block; false when it cannot be opened or read.
-    bool LoadFromFile(const wchar_t* path);
+    [[nodiscard]] bool LoadFromFile(const wchar_t* path);
     // Hands over the written contents as a stored block (malloc'd; the caller frees it) and
     // empties the file. Contents under 20 bytes, or that do not shrink, are handed over raw.
     void DetachCompressed(BYTE*& bytes, DWORD& size);
