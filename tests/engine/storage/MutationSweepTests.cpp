@@ -183,51 +183,58 @@ CProjectSettings Sentinel()
     return package;
 }
 
-TEST(MutationSweep, PackageFilesFailCleanlyOrLoadValidData)
+// Loads every mutant of one package stream; returns after the first broken promise.
+void SweepPackage(const Bytes& plain, unsigned seed, bool everyOffset, int expectedLoads)
 {
     ScratchFolder scratch;
-    CProjectSettings withLongText = FiveProjectsPackage();
-    withLongText.m_projects[2].m_description = CString(L'd', 5000);
-    const Bytes bases[] = {PlainOfPackage(OneProjectPackage()), PlainOfPackage(withLongText)};
     const CString path = scratch / L"mutant.tkpj";
     const CProjectSettings sentinel = Sentinel();
     int loads = 0, failures = 0;
     size_t largestSeen = 0;
-    unsigned seed = 1;
-    for (const Bytes& plain : bases) {
-        // the small package gets a value near 2^31 at every offset, the large one random ones
-        for (const Mutant& mutant : MutantsOf(plain, seed, seed == 1)) {
-            ASSERT_TRUE(testsupport::WriteAllBytes(path, mutant.bytes));
-            CProjectSettings package = sentinel;
-            int result = 0;
-            g_largestRequest = 0;
-            {
-                WatchAllocations watch;
-                result = LoadPackageFile(path, package);
-            }
-            ++loads;
-            largestSeen = std::max(largestSeen, g_largestRequest.load());
-            ASSERT_LT(g_largestRequest.load(), kLargestHonestRequest) << mutant.name;
-            if (result != 1) {
-                ++failures;
-                ExpectSamePackage(sentinel, package, mutant.name);
-                continue;
-            }
+    for (const Mutant& mutant : MutantsOf(plain, seed, everyOffset)) {
+        ASSERT_TRUE(testsupport::WriteAllBytes(path, mutant.bytes));
+        CProjectSettings package = sentinel;
+        int result = 0;
+        g_largestRequest = 0;
+        {
+            WatchAllocations watch;
+            result = LoadPackageFile(path, package);
+        }
+        ++loads;
+        largestSeen = std::max(largestSeen, g_largestRequest.load());
+        ASSERT_LT(g_largestRequest.load(), kLargestHonestRequest) << mutant.name;
+        if (result != 1) {
+            ++failures;
+            ExpectSamePackage(sentinel, package, mutant.name);
+        } else {
             // loaded data must be whole: it saves and loads back as it is
             const CString again = scratch / L"again.tkpj";
             ASSERT_EQ(1, SavePackageFile(again, package)) << mutant.name;
             CProjectSettings reloaded;
             ASSERT_EQ(1, LoadPackageFile(again, reloaded)) << mutant.name;
             ExpectSamePackage(package, reloaded, mutant.name + " (reloaded)");
-            if (HasFatalFailure() || HasFailure())
-                return;
         }
-        ++seed;
+        if (testing::Test::HasFailure())
+            return;
     }
-    EXPECT_GT(loads, 5000);
+    EXPECT_GT(loads, expectedLoads);
     EXPECT_GT(failures, loads / 4) << "damage must be noticed";
     EXPECT_LT(failures, loads) << "some mutants must still be valid packages";
     EXPECT_GE(largestSeen, size_t{kFileExUnitBytes}) << "the allocation watch saw nothing";
+}
+
+// A value near 2^31 at every offset reaches every list count and text length of the package.
+TEST(MutationSweep, SmallPackageFailsCleanlyOrLoadsValidData)
+{
+    SweepPackage(PlainOfPackage(OneProjectPackage()), 1, true, 4000);
+}
+
+// A package of several units with a text that spans two of them.
+TEST(MutationSweep, LargePackageFailsCleanlyOrLoadsValidData)
+{
+    CProjectSettings withLongText = FiveProjectsPackage();
+    withLongText.m_projects[2].m_description = CString(L'd', 5000);
+    SweepPackage(PlainOfPackage(withLongText), 2, false, 1500);
 }
 
 TEST(MutationSweep, DataFilesFailCleanlyOrLoadValidData)
