@@ -33,15 +33,17 @@ namespace Cabinet::Lzx {
 // ---- Parameters ----
 
 // Frames compressed together. Blocks never cross a batch, so larger batches give the block
-// splitter more room; 8 frames (256 KiB) keep the parser's arrays near 10 MB.
+// splitter more room; 8 frames (256 KiB) keep the parse of a batch near 3 MB.
 constexpr uint32_t kBatchFrames = 8;
 constexpr uint32_t kBatchBytes = kBatchFrames * kFrameSize;
 
-// A match at least this long is taken at once, without looking one position further. Longer
-// values find slightly better parses in repetitive data and cost time there.
+// A match at least this long is taken at once, without looking one position further and
+// without following the chain further. Longer values find slightly better parses in repetitive
+// data and cost time there.
 constexpr uint32_t kNiceLength = 48;
 
-// Hash-chain links followed per search: the main speed/size trade-off.
+// Hash-chain links followed per search: the main speed/size trade-off. Each link is a cache miss;
+// on program files 8 links give 1% more output than 16 at two thirds of the time.
 constexpr uint32_t kSearchDepth = 8;
 
 // Cost in bits that the parser assumes for a symbol the current statistics never saw: dearer
@@ -808,11 +810,6 @@ bool CLzxEncoder::TakeFrame(Frame& frame)
     frame = std::move(s.ready.front());
     s.ready.pop_front();
     return true;
-}
-
-uint64_t CLzxEncoder::FolderSize() const
-{
-    return uint64_t(m_state->base) + m_state->fill;
 }
 
 } // namespace Cabinet::Lzx

@@ -35,9 +35,6 @@ public:
     // Hands over the oldest ready frame; false when none is ready.
     bool TakeFrame(Frame& frame);
 
-    // Total bytes written since the folder began.
-    uint64_t FolderSize() const;
-
 private:
     std::unique_ptr<EncoderState> m_state;
 };
