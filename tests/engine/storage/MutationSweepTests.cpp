@@ -240,14 +240,7 @@ TEST(MutationSweep, LargePackageFailsCleanlyOrLoadsValidData)
 TEST(MutationSweep, DataFilesFailCleanlyOrLoadValidData)
 {
     ScratchFolder scratch;
-    CProjects listed;
-    listed.Add(OneProjectPackage());
-    listed.m_packagePaths.Add(scratch / L"one.tkpj");
-    listed.Add(FiveProjectsPackage());
-    listed.m_packagePaths.Add(scratch / L"five.tkpj");
-    listed.m_lastSelection = 1;
-    listed.m_fileFilter.AddTail(L"C:\\Windows\\Temp\\");
-    listed.m_registryFilter.AddTail(L"HKEY_LOCAL_MACHINE\\SYSTEM");
+    CProjects listed = TwoPackageList(scratch.Path());
     const Bytes plain = PlainOfDataFile(listed);   // also saves the two package files
 
     CProjects sentinel;

@@ -116,15 +116,8 @@ TEST(DataFile, MissingPackageDropsOutAndIsNotWrittenBack)
 TEST(DataFile, SavesEveryPackageAndLoadsThemBack)
 {
     ScratchFolder scratch;
-    CProjects projects;
-    projects.Add(OneProjectPackage());
-    projects.m_packagePaths.Add(scratch / L"one.tkpj");
-    projects.Add(FiveProjectsPackage());
-    projects.m_packagePaths.Add(scratch / L"five.tkpj");
-    projects.m_lastSelection = 7;
-    projects.m_fileFilter.AddTail(L"C:\\a\\");
+    CProjects projects = TwoPackageList(scratch.Path());
     projects.m_fileFilter.AddTail(L"C:\\b\\");
-    projects.m_registryFilter.AddTail(L"HKEY_USERS\\x");
     // the data folder is created when missing
     const CString dataFile = scratch / L"data\\folder\\tarnwick.dat";
     ASSERT_TRUE(SaveDataFile(dataFile, projects));
@@ -138,11 +131,8 @@ TEST(DataFile, SavesEveryPackageAndLoadsThemBack)
 TEST(DataFile, SaveReportsFailuresButKeepsEveryPath)
 {
     ScratchFolder scratch;
-    CProjects projects;
-    projects.Add(OneProjectPackage());
-    projects.m_packagePaths.Add(scratch / L"no-folder\\one.tkpj");
-    projects.Add(FiveProjectsPackage());
-    projects.m_packagePaths.Add(scratch / L"five.tkpj");
+    CProjects projects = TwoPackageList(scratch.Path());
+    projects.m_packagePaths[0] = scratch / L"no-folder\\one.tkpj";
     const CString dataFile = scratch / L"tarnwick.dat";
     EXPECT_FALSE(SaveDataFile(dataFile, projects)) << "a package that could not be saved must be reported";
     const std::vector<CString> paths = ListedPaths(dataFile);

@@ -3,6 +3,7 @@
 // generator (make_fixtures.py) writes, so that the program's writer can be held to its bytes.
 
 #include "engine/model/ProjectSettings.h"
+#include "engine/storage/Projects.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -177,6 +178,21 @@ inline std::string Narrow(const CString& text)
     for (int i = 0; i < text.GetLength(); ++i)
         out += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
     return out;
+}
+
+// The one-project and five-project packages listed with files in folder (not saved yet), a
+// selection and one text in each filter.
+inline CProjects TwoPackageList(const CString& folder)
+{
+    CProjects projects;
+    projects.Add(OneProjectPackage());
+    projects.m_packagePaths.Add(folder + L"\\one.tkpj");
+    projects.Add(FiveProjectsPackage());
+    projects.m_packagePaths.Add(folder + L"\\five.tkpj");
+    projects.m_lastSelection = 7;
+    projects.m_fileFilter.AddTail(L"C:\\Windows\\Temp\\");
+    projects.m_registryFilter.AddTail(L"HKEY_LOCAL_MACHINE\\SYSTEM");
+    return projects;
 }
 
 // A file of tests/fixtures/storage.
