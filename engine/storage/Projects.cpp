@@ -102,10 +102,13 @@ int LoadDataFileStream(CArchive& ar, CProjects& projects)
     for (int i = 0; i < count; ++i) {
         CString path;
         ar >> path;
-        CProjectSettings package;
-        if (LoadPackageFile(path, package) != 1)
-            continue; // a package that no longer loads drops out of the list
-        loaded.Add(package);
+        // load in place: adding a loaded package would copy every entry of it once more
+        const int slot = loaded.GetSize();
+        loaded.SetSize(slot + 1);
+        if (LoadPackageFile(path, loaded[slot]) != 1) {
+            loaded.SetSize(slot); // a package that no longer loads drops out of the list
+            continue;
+        }
         loaded.m_packagePaths.Add(path);
     }
     loaded.m_fileFilter.SerializeItems(ar);
