@@ -1,0 +1,147 @@
+#pragma once
+// CInstallMonitor: one monitoring run of a setup program. It notes the registry before the run,
+// runs the setup program inside a job until it and every process it started have ended, then
+// turns what changed on the system volume and in the registry into the target project's file and
+// registry records (in folder-property form) and finally copies the captured files into the
+// project's folder.
+//
+// Threads: every operation runs on the caller's (the monitor worker's) thread, except that the
+// registry snapshot and difference each walk HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE on two
+// threads of their own and wait for both. The two difference threads append to the one project
+// registry list; each key's records go in as one block under m_registryLock. The stop event
+// (StopEventHandle) is polled by the job wait, the registry walks and the copy loop.
+
+#include "engine/model/Feature.h"
+#include "engine/monitor/VolumeDevice.h"
+#include "engine/storage/Projects.h"
+
+#include "framework/List.h"
+#include "framework/String.h"
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+class CInstallMonitor {
+public:
+    // The answer to "Some files cannot be copied ...": IDRETRY or IDCANCEL.
+    using RetryQuestion = std::function<int(const CString& text)>;
+
+    // The message the copy asks with when files stay locked.
+    static constexpr const wchar_t* kRetryCopyText =
+        L"Some files cannot be copied to the project's directory. Try to close installed application and retry.";
+
+    // An empty holder for the project (not owned; it must outlive the holder). The filters are
+    // those of the global package list unless SetFilters names others.
+    explicit CInstallMonitor(CFeature& project);
+    CInstallMonitor(const CInstallMonitor&) = delete;
+    CInstallMonitor& operator=(const CInstallMonitor&) = delete;
+    ~CInstallMonitor() = default;
+
+    // Filters (not owned; null: no filter).
+    void SetFilters(const CExludeList* fileFilter, const CExludeList* registryFilter);
+    // Replaces the message box that asks whether to retry a failed copy.
+    void SetRetryQuestion(RetryQuestion question) { m_retryQuestion = std::move(question); }
+
+    // The time window of the run (FILETIME values, UTC).
+    ULONGLONG StartTime() const { return m_startTime; }
+    ULONGLONG EndTime() const { return m_endTime; }
+    void SetStartTime(ULONGLONG time) { m_startTime = time; }
+    void SetEndTime(ULONGLONG time) { m_endTime = time; }
+
+    // Notes, for every key of both hives, its path and number of values. Returns 0.
+    DWORD TakeRegistrySnapshot();
+    // Sets the start time and runs the setup program until it and the processes it started have
+    // ended or the stop event is set. 0, or the Windows error of the start.
+    [[nodiscard]] DWORD RunInstaller(const CString& commandLine);
+    // Scans the journal of the system volume and appends the changed files as records. 0, or the
+    // Windows error of the volume (then nothing is added).
+    [[nodiscard]] DWORD CollectChangedFiles();
+    // Appends the registry values written in the window as records, then frees both snapshots.
+    // Returns 0.
+    DWORD CollectRegistryChanges();
+    // Copies every file record's source file into the folder (under its tree path) and empties the
+    // source paths of the copied records. 0, or the last copy error.
+    [[nodiscard]] DWORD CopyChangedFiles(const CString& projectFolder);
+
+    // Appends folder, file and shortcut records for the existing files of the list.
+    void AddChangedFiles(const CStringList& changedPaths);
+
+    // One key's subtree into the root's snapshot list (the key is closed on return).
+    void SnapshotKey(HKEY key, const CString& keyPath, CStringList& snapshot);
+    // Exports the changes of the key's subtree against the root's snapshot (the key is closed).
+    void DiffKey(HKEY root, HKEY key, const CString& keyPath, const CStringList& snapshot);
+    // Appends the key record and the records of the values from firstIndex on, unless filtered.
+    void ExportKeyValues(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount, DWORD firstIndex,
+                         DWORD longestValueBytes);
+
+    const CStringList& HkcuSnapshot() const { return m_hkcuSnapshot; }
+    const CStringList& HklmSnapshot() const { return m_hklmSnapshot; }
+
+    // The key text of a key path under HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE.
+    static CString MakeKeyText(HKEY root, const CString& keyPath);
+
+    bool IsExcludedFile(const CString& path) const;
+    bool IsExcludedRegistryKey(const CString& keyText) const;
+
+private:
+    static DWORD WINAPI SnapshotHkcuThread(void* holder);
+    static DWORD WINAPI SnapshotHklmThread(void* holder);
+    static DWORD WINAPI DiffHkcuThread(void* holder);
+    static DWORD WINAPI DiffHklmThread(void* holder);
+    void SnapshotRoot(HKEY root, CStringList& snapshot);
+    void DiffRoot(HKEY root, const CStringList& snapshot);
+    void AppendRegistryBlock(const std::vector<CRegistryEntry>& records);
+    // One pass over the file records; false when it ended early (stop event, folder not made).
+    bool CopyPass(const CString& projectFolder, bool& failed, DWORD& lastError);
+
+    struct CopiedFile {
+        int record;          // index in the project's file list
+        CString sourcePath;  // what the record held before the copy
+        CString target;
+    };
+
+    CFeature& m_project;                          // not owned
+    ULONGLONG m_startTime = 0;
+    ULONGLONG m_endTime = 0;
+    CStringList m_hkcuSnapshot;
+    CStringList m_hklmSnapshot;
+    const CExludeList* m_fileFilter;              // not owned
+    const CExludeList* m_registryFilter;          // not owned
+    RetryQuestion m_retryQuestion;
+    std::mutex m_registryLock;                    // guards m_project.m_registry during the difference
+    std::vector<CopiedFile> m_copied;
+};
+
+// Creates (or keeps) the change journal of the system volume; 0 or the Windows error.
+[[nodiscard]] DWORD CreateSystemVolumeUsnJournal();
+
+// The drive of the Windows folder row of the system-folder table ("C:"); empty when unresolved.
+CString GetSystemDrive();
+
+// Runs the command line inside a new job (jobName) and waits for the program and every process it
+// started, or for the stop event. 0 when the program ran, else the error of its start.
+[[nodiscard]] DWORD StartProcessInJob(const CString& commandLine, const wchar_t* jobName);
+
+// Waits until the job holds no process (then a further settling wait), or, when the job cannot be
+// listed (job null or a failing first query), until the process ends; either wait ends early
+// when the stop event is set.
+void WaitForSetupToEnd(HANDLE job, HANDLE process, HANDLE stopEvent);
+
+// The name and parent of a file record of the volume. 0, or the error of a control call, or
+// ERROR_FILE_NOT_FOUND when the volume answered with another record than the one asked for (a
+// reused or freed record), or ERROR_FILE_CORRUPT for a record whose lengths do not fit.
+[[nodiscard]] DWORD ReadFileRecordName(IVolumeDevice& volume, ULONGLONG reference, CString& name,
+                                       ULONGLONG& parentReference);
+
+// The full path of a folder with a trailing backslash ("C:\Program Files\App\"). 0, or the error of
+// the first record that cannot be read (the path is then empty).
+[[nodiscard]] DWORD ResolveFolderPath(IVolumeDevice& volume, ULONGLONG reference, CString& path);
+
+// Every byte as two upper-case hexadecimal digits.
+CString FormatBinaryValue(const BYTE* bytes, size_t count);
+
+// The journal scan: the paths of the journal records stamped within [start, end], each once, in
+// journal order. 0 or the Windows error of the open or of a control call.
+[[nodiscard]] DWORD ScanVolumeJournal(const CString& deviceName, ULONGLONG startTime, ULONGLONG endTime,
+                                      CStringList& changedPaths);

@@ -1,0 +1,384 @@
+// The registry snapshot and difference. Before the run every key of HKEY_CURRENT_USER and
+// HKEY_LOCAL_MACHINE is noted with its number of values; after the run the keys written within the
+// time window that are new, or hold more values than before, export their new values as records.
+//
+// Each root is walked by a thread of its own. The snapshot threads fill their own lists; the two
+// difference threads read values without a lock and append each key's records to the project as
+// one block under m_registryLock, so no thread's records land inside another's key.
+
+#include "engine/monitor/InstallMonitor.h"
+
+#include "engine/files/Globals.h"
+#include "engine/files/PathHelpers.h"
+#include "engine/files/SystemFolderTable.h"
+
+#include <vector>
+
+namespace {
+
+// Key names are at most 255 characters, value names at most 16383.
+constexpr DWORD kKeyNameChars = 256;
+constexpr DWORD kValueNameChars = 16384;
+constexpr REGSAM kKeyAccess = KEY_READ | KEY_WOW64_64KEY;
+
+bool IsStopSet()
+{
+    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
+}
+
+bool IsBlank(const CString& entry)
+{
+    CString trimmed = entry;
+    trimmed.Trim();
+    return trimmed.IsEmpty();
+}
+
+// The text of a string value: the data up to its first NUL (the data need not end with one).
+CString StringData(const BYTE* data, DWORD bytes)
+{
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(data);
+    int length = 0;
+    const int limit = static_cast<int>(bytes / sizeof(wchar_t));
+    while (length < limit && text[length])
+        ++length;
+    return CString(text, length);
+}
+
+// The strings of a multi-string value joined with "[~]".
+CString MultiStringData(const BYTE* data, DWORD bytes)
+{
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(data);
+    const int limit = static_cast<int>(bytes / sizeof(wchar_t));
+    CString joined;
+    bool first = true;
+    for (int start = 0; start < limit;) {
+        int end = start;
+        while (end < limit && text[end])
+            ++end;
+        if (end == start)
+            break; // the empty string that ends the list
+        if (!first)
+            joined += L"[~]";
+        joined += CString(text + start, end - start);
+        first = false;
+        start = end + 1;
+    }
+    return joined;
+}
+
+// The record of one value; false for a type that has none.
+bool MakeValueRecord(const CString& keyText, const CString& valueName, DWORD type, const BYTE* data, DWORD bytes,
+                     CRegistryEntry& record)
+{
+    record.m_kind = CRegistryEntry::kindValue;
+    record.m_keyPath = keyText;
+    record.m_valueName = valueName;
+    ReplaceFolderPathsWithProperties(record.m_valueName);
+    switch (type) {
+    case REG_SZ:
+    case REG_EXPAND_SZ:
+        record.m_valueType = type == REG_SZ ? CRegistryEntry::typeString : CRegistryEntry::typeExpandString;
+        record.m_value = StringData(data, bytes);
+        ReplaceFolderPathsWithProperties(record.m_value);
+        return true;
+    case REG_MULTI_SZ:
+        record.m_valueType = CRegistryEntry::typeMultiString;
+        record.m_value = MultiStringData(data, bytes);
+        ReplaceFolderPathsWithProperties(record.m_value);
+        return true;
+    case REG_BINARY:
+        record.m_valueType = CRegistryEntry::typeBinary;
+        record.m_value = FormatBinaryValue(data, bytes);
+        return true;
+    case REG_DWORD: {
+        if (bytes != sizeof(DWORD))
+            return false;
+        DWORD number = 0;
+        memcpy(&number, data, sizeof(number));
+        record.m_valueType = CRegistryEntry::typeDword;
+        record.m_value.Format(L"%d", static_cast<int>(number));
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+CString FormatBinaryValue(const BYTE* bytes, size_t count)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    CString text;
+    text.Preallocate(static_cast<int>(count * 2));
+    for (size_t i = 0; i < count; ++i) {
+        text.AppendChar(kDigits[bytes[i] >> 4]);
+        text.AppendChar(kDigits[bytes[i] & 0x0F]);
+    }
+    return text;
+}
+
+CString CInstallMonitor::MakeKeyText(HKEY root, const CString& keyPath)
+{
+    CString text;
+    if (root == HKEY_LOCAL_MACHINE) {
+        CString lower = keyPath.Left(17);
+        lower.MakeLower();
+        if (lower == L"software\\classes\\")
+            text = L"HKEY_CLASSES_ROOT" + keyPath.Mid(16);
+        else
+            text = L"HKEY_LOCAL_MACHINE\\" + keyPath;
+    } else {
+        text = L"HKEY_CURRENT_USER\\" + keyPath;
+    }
+    // The 32-bit view's keys are the same keys to the package; Windows writes the folder's name in
+    // either case, so it is matched without regard to case.
+    if (IsWow64)
+        ReplaceNoCase(text, L"\\Wow6432Node\\", L"\\");
+    return text;
+}
+
+bool CInstallMonitor::IsExcludedRegistryKey(const CString& keyText) const
+{
+    if (!m_registryFilter)
+        return false;
+    CString lower = keyText;
+    lower.MakeLower();
+    for (POSITION position = m_registryFilter->GetHeadPosition(); position;) {
+        const CString& entry = m_registryFilter->GetNext(position);
+        if (IsBlank(entry))
+            continue;
+        // One backslash at the end: an entry matches its key and the keys below, never a sibling
+        // whose name merely begins alike.
+        CString prefix = entry;
+        prefix.MakeLower();
+        StripTrailingBackslashes(prefix);
+        prefix += L"\\";
+        if (lower.Left(prefix.GetLength()) == prefix)
+            return true;
+    }
+    return false;
+}
+
+void CInstallMonitor::SnapshotKey(HKEY keyHandle, const CString& keyPath, CStringList& snapshot)
+{
+    UniqueRegKey key(keyHandle);
+    if (IsStopSet()) {
+        snapshot.RemoveAll();
+        return;
+    }
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr) != ERROR_SUCCESS)
+        subkeys = values = 0;
+    wchar_t name[kKeyNameChars];
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD length = kKeyNameChars;
+        if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        HKEY subkey = nullptr;
+        if (RegOpenKeyExW(key.Get(), name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
+            continue;
+        SnapshotKey(subkey, keyPath + CString(name, static_cast<int>(length)) + L"\\", snapshot);
+        // An abandoned snapshot stays empty: no ancestor adds its record after the stop.
+        if (IsStopSet()) {
+            snapshot.RemoveAll();
+            return;
+        }
+    }
+    snapshot.AddTail(keyPath + CString(static_cast<wchar_t>(values & 0xFFFF)));
+}
+
+void CInstallMonitor::DiffKey(HKEY root, HKEY keyHandle, const CString& keyPath, const CStringList& snapshot)
+{
+    UniqueRegKey key(keyHandle);
+    if (IsStopSet())
+        return;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    DWORD longestName = 0;
+    DWORD longestValue = 0;
+    FILETIME written = {};
+    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, &longestName,
+                         &longestValue, nullptr, &written) != ERROR_SUCCESS)
+        return;
+    wchar_t name[kKeyNameChars];
+    for (DWORD i = 0; i < subkeys; ++i) {
+        DWORD length = kKeyNameChars;
+        if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            continue;
+        HKEY subkey = nullptr;
+        if (RegOpenKeyExW(key.Get(), name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
+            continue;
+        DiffKey(root, subkey, keyPath + CString(name, static_cast<int>(length)) + L"\\", snapshot);
+    }
+    const ULONGLONG time = (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    if (values == 0 || static_cast<LONGLONG>(time) <= static_cast<LONGLONG>(m_startTime) ||
+        static_cast<LONGLONG>(time) >= static_cast<LONGLONG>(m_endTime))
+        return;
+    const std::wstring_view path = keyPath.View();
+    for (POSITION position = snapshot.GetHeadPosition(); position;) {
+        const std::wstring_view record = snapshot.GetNext(position).View();
+        if (record.size() == path.size() + 1 && record.substr(0, path.size()) == path) {
+            const DWORD oldCount = record.back();
+            // The new values are taken to be those enumerated after the old ones; a key that only
+            // had values changed exports nothing.
+            if (oldCount < values)
+                ExportKeyValues(root, keyPath, key.Get(), values, oldCount, longestValue);
+            return;
+        }
+    }
+    ExportKeyValues(root, keyPath, key.Get(), values, 0, longestValue);
+}
+
+void CInstallMonitor::ExportKeyValues(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount,
+                                      DWORD firstIndex, DWORD longestValueBytes)
+{
+    const CString keyText = MakeKeyText(root, keyPath);
+    if (IsExcludedRegistryKey(keyText))
+        return;
+    std::vector<CRegistryEntry> records;
+    CRegistryEntry keyRecord;
+    keyRecord.m_kind = CRegistryEntry::kindKey;
+    keyRecord.m_keyPath = keyText;
+    records.push_back(keyRecord);
+
+    std::vector<wchar_t> name(kValueNameChars);
+    // Room for the longest value and a terminator the data may lack.
+    std::vector<BYTE> data(static_cast<size_t>(longestValueBytes) + 2 * sizeof(wchar_t));
+    for (DWORD i = firstIndex < valueCount ? firstIndex : 0; i < valueCount; ++i) {
+        DWORD nameLength = kValueNameChars;
+        DWORD type = 0;
+        DWORD bytes = static_cast<DWORD>(data.size());
+        LONG status = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &bytes);
+        if (status == ERROR_MORE_DATA) {
+            // The value grew after the key was queried: read it again with the room it now needs.
+            data.resize(static_cast<size_t>(bytes) + 2 * sizeof(wchar_t));
+            nameLength = kValueNameChars;
+            bytes = static_cast<DWORD>(data.size());
+            status = RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &bytes);
+        }
+        if (status != ERROR_SUCCESS)
+            continue;
+        CRegistryEntry record;
+        if (MakeValueRecord(keyText, CString(name.data(), static_cast<int>(nameLength)), type, data.data(), bytes,
+                            record))
+            records.push_back(record);
+    }
+    AppendRegistryBlock(records);
+}
+
+void CInstallMonitor::AppendRegistryBlock(const std::vector<CRegistryEntry>& records)
+{
+    std::lock_guard<std::mutex> guard(m_registryLock);
+    CRegistryEntries& registry = m_project.m_registry;
+    for (const CRegistryEntry& record : records) {
+        // Under WOW64 both views of a key export under one key text: the second copy is skipped.
+        if (IsWow64) {
+            if (record.m_kind == CRegistryEntry::kindKey && registry.FindKey(record.m_keyPath))
+                continue;
+            if (record.m_kind == CRegistryEntry::kindValue && registry.FindValue(record.m_keyPath, record.m_valueName))
+                continue;
+        }
+        registry.Add(record);
+    }
+}
+
+void CInstallMonitor::SnapshotRoot(HKEY root, CStringList& snapshot)
+{
+    snapshot.RemoveAll();
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, nullptr, 0, kKeyAccess, &key) == ERROR_SUCCESS)
+        SnapshotKey(key, CString(), snapshot);
+}
+
+void CInstallMonitor::DiffRoot(HKEY root, const CStringList& snapshot)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, nullptr, 0, kKeyAccess, &key) == ERROR_SUCCESS)
+        DiffKey(root, key, CString(), snapshot);
+}
+
+// Thread entries: nothing may leave them as an exception. A walk that runs out of memory ends;
+// its list or records so far stay.
+DWORD WINAPI CInstallMonitor::SnapshotHkcuThread(void* holder)
+{
+    auto* monitor = static_cast<CInstallMonitor*>(holder);
+    try {
+        monitor->SnapshotRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return 0;
+}
+
+DWORD WINAPI CInstallMonitor::SnapshotHklmThread(void* holder)
+{
+    auto* monitor = static_cast<CInstallMonitor*>(holder);
+    try {
+        monitor->SnapshotRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return 0;
+}
+
+DWORD WINAPI CInstallMonitor::DiffHkcuThread(void* holder)
+{
+    auto* monitor = static_cast<CInstallMonitor*>(holder);
+    try {
+        monitor->DiffRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return 0;
+}
+
+DWORD WINAPI CInstallMonitor::DiffHklmThread(void* holder)
+{
+    auto* monitor = static_cast<CInstallMonitor*>(holder);
+    try {
+        monitor->DiffRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return 0;
+}
+
+namespace {
+
+// Runs both entries on threads of their own and waits for both; an entry whose thread cannot be
+// made runs on this thread instead, so no root is ever skipped.
+void RunPair(LPTHREAD_START_ROUTINE first, LPTHREAD_START_ROUTINE second, void* holder)
+{
+    HANDLE threads[2] = {};
+    DWORD count = 0;
+    for (LPTHREAD_START_ROUTINE entry : {first, second}) {
+        HANDLE thread = CreateThread(nullptr, 0, entry, holder, 0, nullptr);
+        if (thread)
+            threads[count++] = thread;
+        else
+            entry(holder);
+    }
+    if (count > 0)
+        WaitForMultipleObjects(count, threads, TRUE, INFINITE);
+    for (DWORD i = 0; i < count; ++i)
+        CloseHandle(threads[i]);
+}
+
+} // namespace
+
+DWORD CInstallMonitor::TakeRegistrySnapshot()
+{
+    RunPair(SnapshotHkcuThread, SnapshotHklmThread, this);
+    return 0;
+}
+
+DWORD CInstallMonitor::CollectRegistryChanges()
+{
+    RunPair(DiffHkcuThread, DiffHklmThread, this);
+    m_hkcuSnapshot.RemoveAll();
+    m_hklmSnapshot.RemoveAll();
+    return 0;
+}

@@ -1,0 +1,132 @@
+#include "engine/monitor/MonitorSequence.h"
+
+#include "engine/files/Globals.h"
+#include "engine/monitor/InstallMonitor.h"
+
+#include <objbase.h>
+
+#include <new>
+
+namespace {
+
+bool IsStopSet()
+{
+    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
+}
+
+void Show(IMonitorPage* page, const wchar_t* text)
+{
+    if (page)
+        page->SetStatusText(text);
+}
+
+ULONGLONG FileTimeNow()
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// Uninitialises COM when the sequence leaves early.
+class CComScope {
+public:
+    CComScope() : m_initialised(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}
+    ~CComScope() { End(); }
+    CComScope(const CComScope&) = delete;
+    CComScope& operator=(const CComScope&) = delete;
+    void End()
+    {
+        if (m_initialised)
+            CoUninitialize();
+        m_initialised = false;
+    }
+
+private:
+    bool m_initialised;
+};
+
+DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder, IMonitorPage* page)
+{
+    CComScope com;
+    Show(page, kSnapshotText);
+    (void)steps.CreateJournal(); // a volume without a journal yields no file records later
+    (void)steps.TakeRegistrySnapshot();
+    if (IsStopSet())
+        return ERROR_CANCELLED;
+
+    Show(page, kInstallingText);
+    // A setup program that cannot start still leaves a short window to collect, as the run did.
+    (void)steps.RunInstaller(commandLine);
+    if (StopEventHandle)
+        ResetEvent(StopEventHandle.Get());
+    steps.SetEndTime(FileTimeNow());
+
+    Show(page, kCollectingText);
+    (void)steps.CollectChangedFiles();
+    (void)steps.CollectRegistryChanges();
+    com.End();
+    if (IsStopSet())
+        return ERROR_CANCELLED;
+
+    Show(page, kCopyingText);
+    return steps.CopyChangedFiles(projectFolder);
+}
+
+} // namespace
+
+DWORD CMonitorSteps::CreateJournal()
+{
+    return CreateSystemVolumeUsnJournal();
+}
+
+DWORD CMonitorSteps::TakeRegistrySnapshot()
+{
+    return m_monitor.TakeRegistrySnapshot();
+}
+
+DWORD CMonitorSteps::RunInstaller(const CString& commandLine)
+{
+    return m_monitor.RunInstaller(commandLine);
+}
+
+void CMonitorSteps::SetEndTime(ULONGLONG time)
+{
+    m_monitor.SetEndTime(time);
+}
+
+DWORD CMonitorSteps::CollectChangedFiles()
+{
+    return m_monitor.CollectChangedFiles();
+}
+
+DWORD CMonitorSteps::CollectRegistryChanges()
+{
+    return m_monitor.CollectRegistryChanges();
+}
+
+DWORD CMonitorSteps::CopyChangedFiles(const CString& projectFolder)
+{
+    return m_monitor.CopyChangedFiles(projectFolder);
+}
+
+DWORD RunMonitorSequence(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder,
+                         IMonitorPage* page)
+{
+    // The caller is a thread entry: no exception may reach it.
+    try {
+        return RunSteps(steps, commandLine, projectFolder, page);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}
+
+DWORD MonitorProject(CFeature& project, const CString& commandLine, const CString& projectFolder, IMonitorPage* page)
+{
+    try {
+        CInstallMonitor monitor(project);
+        CMonitorSteps steps(monitor);
+        return RunMonitorSequence(steps, commandLine, projectFolder, page);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+}

@@ -1,0 +1,133 @@
+// The order of the monitoring steps, with steps that record what they were asked and what the
+// stop event and COM looked like at that moment.
+
+#include "engine/monitor/MonitorSequence.h"
+#include "tests/engine/monitor/MonitorTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace monitortest;
+
+namespace {
+
+bool StopSet()
+{
+    return WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
+}
+
+// "mta" when the thread is in the multithreaded apartment, "none" when COM is not initialised.
+std::string Apartment()
+{
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (hr == RPC_E_CHANGED_MODE)
+        return "mta";
+    if (SUCCEEDED(hr))
+        CoUninitialize();
+    return hr == S_OK ? "none" : "sta";
+}
+
+class RecordingSteps : public IMonitorSteps {
+public:
+    DWORD CreateJournal() override { return Note("journal"); }
+    DWORD TakeRegistrySnapshot() override { return Note("snapshot"); }
+    DWORD RunInstaller(const CString& commandLine) override { return Note("run " + Narrow(commandLine)); }
+    void SetEndTime(ULONGLONG) override { Note("end time"); }
+    DWORD CollectChangedFiles() override { return Note("files"); }
+    DWORD CollectRegistryChanges() override { return Note("registry"); }
+    DWORD CopyChangedFiles(const CString& folder) override
+    {
+        Note("copy " + Narrow(folder));
+        return 5;
+    }
+
+    // Called after a step is noted, with the step's name.
+    std::function<void(const std::string&)> after;
+    std::vector<std::string> calls;
+
+private:
+    DWORD Note(const std::string& step)
+    {
+        calls.push_back(step + (StopSet() ? " [stop]" : "") + " [" + Apartment() + "]");
+        if (after)
+            after(step.substr(0, step.find(' ')));
+        return 0;
+    }
+};
+
+class PageTexts : public IMonitorPage {
+public:
+    void SetStatusText(const wchar_t* text) override { texts.push_back(Narrow(text)); }
+    std::vector<std::string> texts;
+};
+
+class Sequence : public MonitorTest {
+protected:
+    DWORD Run() { return RunMonitorSequence(steps, L"setup.exe /x", L"D:\\Project", &page); }
+
+    RecordingSteps steps;
+    PageTexts page;
+};
+
+} // namespace
+
+TEST_F(Sequence, StepsRunInOrderAndAStopDuringTheRunOnlyEndsTheRun)
+{
+    steps.after = [](const std::string& step) {
+        if (step == "run")
+            SetEvent(StopEventHandle.Get()); // "Stop Monitoring" while the setup program runs
+    };
+    EXPECT_EQ(5u, Run()) << "the copy's result";
+    const std::vector<std::string> expected = {
+        "journal [mta]", "snapshot [mta]", "run setup.exe /x [mta]", "end time [mta]", "files [mta]",
+        "registry [mta]", "copy D:\\Project [none]",
+    };
+    EXPECT_EQ(expected, steps.calls) << "the stop event is reset after the run; COM ends before the copy";
+    const std::vector<std::string> texts = {Narrow(kSnapshotText), Narrow(kInstallingText), Narrow(kCollectingText),
+                                           Narrow(kCopyingText)};
+    EXPECT_EQ(texts, page.texts);
+}
+
+TEST_F(Sequence, AStopBeforeTheRunOrBeforeTheCopyEndsTheSequence)
+{
+    const struct {
+        const char* stopAfter;
+        std::vector<std::string> calls;
+        size_t texts;
+    } cases[] = {
+        {"snapshot", {"journal", "snapshot"}, 1},
+        {"files", {"journal", "snapshot", "run", "end", "files", "registry"}, 3},
+    };
+    for (const auto& c : cases) {
+        RecordingSteps recording;
+        PageTexts texts;
+        ResetEvent(StopEventHandle.Get());
+        const std::string stopAfter = c.stopAfter;
+        recording.after = [stopAfter](const std::string& step) {
+            if (step == stopAfter)
+                SetEvent(StopEventHandle.Get());
+        };
+        EXPECT_EQ(DWORD(ERROR_CANCELLED), RunMonitorSequence(recording, L"setup.exe", L"D:\\P", &texts)) << c.stopAfter;
+        std::vector<std::string> names;
+        for (const std::string& call : recording.calls)
+            names.push_back(call.substr(0, call.find(' ')));
+        EXPECT_EQ(c.calls, names) << "stop after " << c.stopAfter;
+        EXPECT_EQ(c.texts, texts.texts.size()) << "stop after " << c.stopAfter;
+        EXPECT_EQ("none", Apartment()) << "COM is uninitialised on every way out";
+    }
+}
+
+TEST_F(Sequence, AStepThatThrowsEndsTheSequenceWithAnError)
+{
+    steps.after = [](const std::string& step) {
+        if (step == "files")
+            throw std::bad_alloc();
+    };
+    EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), Run());
+    EXPECT_EQ("none", Apartment());
+}
