@@ -98,6 +98,20 @@ CString CMsiTools::MakeFeatureKey(const CString& projectId)
     return L"_" + StripGuidPunctuation(projectId);
 }
 
+const CString& CMsiTools::SourceBaseFolder() const
+{
+    return m_options.packageFolder.IsEmpty() ? m_package->m_outputFolder : m_options.packageFolder;
+}
+
+bool CMsiTools::IsWrappedProject(const CFeature& project)
+{
+    if (project.m_conversionMode == CFeature::modeRepackage)
+        return false;
+    CString path = project.m_installerPath;
+    path.Trim();
+    return !path.IsEmpty();
+}
+
 CString CMsiTools::DirectoryKey(const CFileEntry& folder)
 {
     if (folder.m_kind == CFileEntry::kindRoot) {

@@ -8,19 +8,19 @@
 
 namespace {
 
-// A file placed straight into one of these folders makes the package a 64-bit package.
-bool Is64BitSystemFolder(const CString& directoryKey)
+// A file anywhere below one of these roots makes the package a 64-bit package: the folders exist
+// only for 64-bit packages, and a 32-bit package would send the files to the 32-bit folders.
+bool IsUnder64BitRoot(const CString& treePath)
 {
-    return directoryKey == L"ProgramFiles64Folder" || directoryKey == L"CommonFiles64Folder" ||
-           directoryKey == L"System64Folder";
+    const CString root = treePath.Left(treePath.Find(L'\\'));
+    return root == L"ProgramFiles64Folder" || root == L"CommonFiles64Folder" || root == L"System64Folder";
 }
 
 } // namespace
 
 UINT CMsiTools::WriteFilesTable()
 {
-    const CString& baseFolder =
-        m_options.packageFolder.IsEmpty() ? m_package->m_outputFolder : m_options.packageFolder;
+    const CString& baseFolder = SourceBaseFolder();
     const CFeatures& projects = m_package->m_projects;
     for (int p = 0; p < projects.GetSize(); ++p) {
         for (int i = 0; i < projects[p].m_files.GetSize(); ++i) {
@@ -53,7 +53,7 @@ UINT CMsiTools::WriteFilesTable()
             if (!CheckNameFitsCodePage(path))
                 return ERROR_INVALID_DATA;
             const CString directoryKey = DirectoryKey(*folder);
-            if (folder->m_kind == CFileEntry::kindRoot && Is64BitSystemFolder(directoryKey))
+            if (IsUnder64BitRoot(path))
                 m_is64Bit = 1;
 
             const CString fileKey = L"F_" + entry.m_id;

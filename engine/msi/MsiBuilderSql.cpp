@@ -21,15 +21,23 @@ CString StatementTable(const wchar_t* statement)
 
 UINT MsiValue::SetInto(MSIHANDLE record, UINT field) const
 {
-    if (m_isNumber)
+    switch (m_kind) {
+    case Kind::number:
         return MsiRecordSetInteger(record, field, m_number);
+    case Kind::null:
+        return MsiRecordSetStringW(record, field, L"");
+    case Kind::stream:
+        return MsiRecordSetStreamW(record, field, m_text);
+    case Kind::text:
+        break;
+    }
     return MsiRecordSetStringW(record, field, m_text);
 }
 
 CString MsiValue::ToText() const
 {
-    if (!m_isNumber)
-        return m_text;
+    if (m_kind != Kind::number)
+        return m_kind == Kind::stream ? CString(L"<stream>") : m_text;
     CString text;
     text.Format(L"%d", m_number);
     return text;

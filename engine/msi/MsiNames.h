@@ -59,3 +59,7 @@ CString GetLastMsiErrorText();
 // The file version of a file's version resource as "a.b.c.d", or empty when the file has none or
 // cannot be read.
 CString GetFileVersionText(const CString& path);
+
+// The Registry table's Value text of a registry value: its type mark ("#x" binary, "#" number,
+// "#%" expandable string) and the value text as the records keep it.
+CString MakeRegistryValueText(int valueType, const CString& value);

@@ -27,20 +27,34 @@ struct MsiBuildOptions {
     IOutputSink* output = nullptr;
 };
 
-// One value of a statement's record: a text (an empty text is a null field) or an integer.
+// One value of a statement's record: a text (an empty text is a null field), an integer, a null
+// or the bytes of a file (a stream).
 class MsiValue {
 public:
     MsiValue(const CString& text) : m_text(text) {}
     MsiValue(const wchar_t* text) : m_text(text) {}
-    MsiValue(int number) : m_isNumber(true), m_number(number) {}
+    MsiValue(int number) : m_kind(Kind::number), m_number(number) {}
+
+    // A null field, also where the column holds integers.
+    static MsiValue Null() { return MsiValue(Kind::null); }
+    // The whole file, read into the record at once.
+    static MsiValue Stream(const CString& filePath)
+    {
+        MsiValue value(Kind::stream);
+        value.m_text = filePath;
+        return value;
+    }
 
     // Puts the value into field `field` (from 1) of the record.
     [[nodiscard]] UINT SetInto(MSIHANDLE record, UINT field) const;
     CString ToText() const;
 
 private:
+    enum class Kind { text, number, null, stream };
+    explicit MsiValue(Kind kind) : m_kind(kind) {}
+
+    Kind m_kind = Kind::text;
     CString m_text;
-    bool m_isNumber = false;
     int m_number = 0;
 };
 
@@ -79,6 +93,19 @@ public:
     [[nodiscard]] UINT PackFiles();
     [[nodiscard]] UINT WriteSequenceTable();
     [[nodiscard]] UINT AddCustomActionRec();
+
+    // The two media layouts of PackFiles: the files copied beside the package under their tree
+    // paths, or one cabinet stored in the database; each writes the Media row.
+    [[nodiscard]] UINT CopyLooseFiles();
+    [[nodiscard]] UINT CompressFiles();
+    // The summary information stream; the last part of WriteSequenceTable.
+    [[nodiscard]] UINT WriteSummaryInformation();
+
+    // The custom-action library has the install entries INSTALLAction0 to 9 only.
+    static constexpr int kMaxWrappedProjects = 10;
+    // A project whose setup program the custom-action library runs: not repackaged, with a
+    // setup-program path that is not blank.
+    static bool IsWrappedProject(const CFeature& project);
 
     // Runs one statement with the record's fields bound to its "?" markers (record 0: none). The
     // view slot's previous view is closed first; the new one stays there until the next call or
@@ -127,13 +154,21 @@ private:
     [[nodiscard]] bool CheckRequired(CString& field, const wchar_t* failureLine);
     void CommitAfterFailure();
     [[nodiscard]] UINT GatherFolders();
+    // The base of file entries without a stored source path.
+    const CString& SourceBaseFolder() const;
+    // The Icon row of a shortcut, when an icon can be found for it; the Icon_ key to use.
+    [[nodiscard]] UINT WriteShortcutIcon(const CFileEntry& shortcut, const CString& targetSource,
+                                         UniqueMsiHandle& view, CString& iconKey);
+    [[nodiscard]] UINT WriteProjectServices(CFeature& project, UniqueMsiHandle& view);
+    // The settings resource written into a temporary copy of the library, returned in libraryCopy.
+    [[nodiscard]] UINT MakeLibraryCopy(CString& libraryCopy);
 
     UniqueMsiHandle m_database;
     CProjectSettings* m_package;  // not owned: the build thread's copy
     IOutputSink* m_output;        // not owned
     MsiBuildOptions m_options;
     CFileEntries m_folders;       // every folder the projects use, once each, in order of first use
-    int m_is64Bit = 0;            // a file goes straight into a 64-bit system folder
+    int m_is64Bit = 0;            // a file lies below a 64-bit system folder
     CShortNames m_shortNames;
 };
 

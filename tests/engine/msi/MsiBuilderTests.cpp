@@ -1,10 +1,7 @@
 // Builds real databases through Wine's msi.dll from the template beside the test program and
 // reads them back with queries through the same API.
 
-#include "engine/msi/MsiTools.h"
-
-#include "OutputSinkForTests.h"
-#include "tests/support/TestSupport.h"
+#include "BuildFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,135 +16,7 @@
 
 namespace {
 
-using testsupport::FixturePath;
-using testsupport::ScratchFolder;
-using Row = std::vector<std::string>;
-using Rows = std::vector<Row>;
-
-std::string Utf8(const wchar_t* text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::string Utf8(const CString& text) { return Utf8(text.GetString()); }
-
-// Every row of a query, each field as text (integers in decimal, null as ""), sorted so that
-// tests compare contents, not insertion order.
-Rows Query(const CString& databasePath, const wchar_t* sql)
-{
-    Rows rows;
-    UniqueMsiHandle database;
-    EXPECT_EQ(0u, MsiOpenDatabaseW(databasePath, MSIDBOPEN_READONLY, database.Put()))
-        << "opening " << Utf8(databasePath);
-    UniqueMsiHandle view;
-    EXPECT_EQ(0u, MsiDatabaseOpenViewW(database.Get(), sql, view.Put())) << Utf8(sql);
-    EXPECT_EQ(0u, MsiViewExecute(view.Get(), 0)) << Utf8(sql);
-    UniqueMsiHandle record;
-    while (view && MsiViewFetch(view.Get(), record.Put()) == ERROR_SUCCESS) {
-        Row row;
-        const UINT count = MsiRecordGetFieldCount(record.Get());
-        for (UINT field = 1; field <= count; ++field) {
-            wchar_t buffer[1024] = {};
-            DWORD size = static_cast<DWORD>(std::size(buffer));
-            if (MsiRecordIsNull(record.Get(), field))
-                row.emplace_back();
-            else if (MsiRecordGetStringW(record.Get(), field, buffer, &size) == ERROR_SUCCESS)
-                row.push_back(Utf8(buffer));
-            else
-                row.push_back("<unreadable>");
-        }
-        rows.push_back(row);
-    }
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-MsiBuildOptions WithOutput(IOutputSink* output)
-{
-    MsiBuildOptions options;
-    options.output = output;
-    return options;
-}
-
-Rows Sorted(Rows rows)
-{
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
-
-std::string Join(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
-
-// A package whose output goes to the scratch folder; its projects get added by the tests.
-class BuildTest : public ::testing::Test {
-protected:
-    BuildTest()
-    {
-        m_package.m_productName = L"Test Product";
-        m_package.m_productVersion = L"1.2.3";
-        m_package.m_productCode = L"{6D1A8F00-3C2B-4E55-9A77-0123456789AB}";
-        m_package.m_companyName = L"Morvalund Test";
-        m_package.m_outputFolder = m_scratch.Path();
-        m_package.m_outputFileName = L"test.msi";
-    }
-
-    CString OutputPath() const { return m_scratch / L"test.msi"; }
-
-    int Build(MsiBuildOptions options = {})
-    {
-        options.output = &m_sink;
-        CMsiTools builder(&m_package, options);
-        const int result = builder.BuildPackage();
-        m_is64Bit = builder.Is64Bit();
-        return result;
-    }
-
-    static CFileEntry Entry(int kind, const wchar_t* path)
-    {
-        CFileEntry entry;
-        entry.m_kind = kind;
-        entry.m_path = path;
-        return entry;
-    }
-    static CFileEntry Root(const wchar_t* path) { return Entry(CFileEntry::kindRoot, path); }
-    static CFileEntry Folder(const wchar_t* path) { return Entry(CFileEntry::kindFolder, path); }
-    CFileEntry File(const wchar_t* path, int size = 10)
-    {
-        CFileEntry entry = Entry(CFileEntry::kindFile, path);
-        entry.m_fileSize = size;
-        entry.m_sourcePath = m_scratch / L"source.txt";
-        return entry;
-    }
-
-    static CFeature Project(const wchar_t* name)
-    {
-        CFeature project;
-        project.m_name = name;
-        return project;
-    }
-    // The package's copy of a project added with Add (references into the list do not survive
-    // the next Add).
-    CFeature& Added(int index) { return m_package.m_projects[index]; }
-
-    static std::string Key(const CFeature& project) { return Utf8(CMsiTools::MakeFeatureKey(project.m_id)); }
-    static std::string Key(const wchar_t* prefix, const CFileEntry& entry) { return Utf8(prefix + entry.m_id); }
-
-    void SetUp() override { ASSERT_TRUE(testsupport::WriteAllBytes(m_scratch / L"source.txt", {'x'})); }
-
-    ScratchFolder m_scratch;
-    CProjectSettings m_package;
-    RecordingOutput m_sink;
-    int m_is64Bit = -1;
-};
+using namespace buildtest;
 
 // ---- validation -------------------------------------------------------------------------------
 
@@ -290,7 +159,9 @@ TEST_F(BuildTest, BuildsInOneProcessRunOneAtATime)
     second.m_outputFolder = other.Path();
     auto run = [&](CProjectSettings* package, int number, int* result) {
         SlowOutput output(shared, number);
-        CMsiTools builder(package, WithOutput(&output));
+        MsiBuildOptions options = WithOutput(&output);
+        options.programFolder = m_programFolder.Path() + L"\\";
+        CMsiTools builder(package, options);
         {
             std::lock_guard<std::mutex> lock(shared.mutex);
             ++shared.waitingToBuild;
@@ -558,22 +429,30 @@ INSTANTIATE_TEST_SUITE_P(Steps, DataErrorTest, ::testing::Values(
         "> WriteFilesTable failed: "}),
     [](const ::testing::TestParamInfo<DataErrorCase>& info) { return std::string(info.param.name); });
 
-TEST_F(BuildTest, FilesStraightIn64BitFoldersMakeA64BitPackage)
+// A file anywhere below a 64-bit root makes a 64-bit package, folders between them or not.
+TEST_F(BuildTest, FilesBelow64BitRootsMakeA64BitPackage)
 {
     m_package.m_projects.Add(Project(L"P"));
     CFileEntries& files = Added(0).m_files;
+    files.Add(Root(L"ProgramFilesFolder\\"));
+    files.Add(File(L"ProgramFilesFolder\\x86.dll"));
+    files.Add(Root(L"AppDataFolder\\"));
+    files.Add(Folder(L"AppDataFolder\\ProgramFiles64Folder\\"));
+    files.Add(File(L"AppDataFolder\\ProgramFiles64Folder\\named.dll"));
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(0, m_is64Bit) << "a folder named like a 64-bit root is not one";
+    EXPECT_EQ("Intel;0", Summary(PIDSI_TEMPLATE));
+
     files.Add(Root(L"ProgramFiles64Folder\\"));
     files.Add(Folder(L"ProgramFiles64Folder\\App\\"));
-    files.Add(File(L"ProgramFiles64Folder\\App\\below.dll"));
+    files.Add(Folder(L"ProgramFiles64Folder\\App\\Bin\\"));
+    files.Add(File(L"ProgramFiles64Folder\\App\\Bin\\below.dll"));
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ(0, m_is64Bit) << "a file in a folder below a 64-bit root";
-
-    files.Add(File(L"ProgramFiles64Folder\\direct.dll"));
-    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ(1, m_is64Bit);
-    EXPECT_EQ(Sorted({{Key(L"C_", files[3]), "ProgramFiles64Folder", "0"},
-                      {Key(L"C_", files[2]), Key(L"D_", files[1]), "0"}}),
-              Query(OutputPath(), L"SELECT `Component`, `Directory_`, `Attributes` FROM `Component`"));
+    EXPECT_EQ(1, m_is64Bit) << "a file two folders below a 64-bit root";
+    EXPECT_EQ("x64;0", Summary(PIDSI_TEMPLATE));
+    EXPECT_EQ(Key(L"D_", files[7]),
+              Query(OutputPath(), L"SELECT `Directory_` FROM `Component` WHERE `Component` = 'C_" +
+                                      CString(files[8].m_id) + L"'").at(0).at(0));
 }
 
 } // namespace

@@ -1,14 +1,12 @@
-// A built package installs with Windows Installer (Wine's msiexec): the Directory, Component and
-// File rows put each file where its tree path says, the wrapped project's Temp tree included.
-// The steps that are not built yet (properties, media, summary information) are filled in here
-// with the fewest rows msiexec needs, and the files are laid out loose beside the package under
-// their long folder names, as an uncompressed source.
+// Built packages install and uninstall with Windows Installer (Wine's msiexec): files with the
+// same bytes in two system folders, registry values of every type under HKCU and HKLM, a
+// shortcut, and the custom actions of the stand-in library, visible in the installer's log; in
+// both media layouts. Every msiexec call runs under a time-out.
 
-#include "engine/files/WideBuffer.h"
-#include "engine/model/GuidText.h"
-#include "engine/msi/MsiTools.h"
-
+#include "E2EPackage.h"
 #include "OutputSinkForTests.h"
+
+#include "engine/msi/MsiTools.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -17,163 +15,201 @@
 
 namespace {
 
+using testsupport::FixturePath;
 using testsupport::ScratchFolder;
 
 // msiexec under Wine takes a few seconds; a package that hangs must not hang the run.
-constexpr DWORD kInstallTimeoutMs = 120000;
+constexpr DWORD kMsiexecTimeoutMs = 120000;
 
 std::string Utf8(const CString& text)
 {
-    std::string out;
-    for (int i = 0; i < text.GetLength(); ++i)
-        out += text[i] < 128 ? static_cast<char>(text[i]) : '?';
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(size > 0 ? size - 1 : 0, '\0');
+    if (size > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
     return out;
 }
 
-UINT Run(MSIHANDLE database, const wchar_t* sql, std::initializer_list<const wchar_t*> values)
+CString KnownFolder(int csidl)
 {
-    UniqueMsiHandle record(MsiCreateRecord(static_cast<UINT>(values.size())));
-    UINT field = 1;
-    for (const wchar_t* value : values)
-        MsiRecordSetStringW(record.Get(), field++, value);
-    UniqueMsiHandle view;
-    UINT result = MsiDatabaseOpenViewW(database, sql, view.Put());
-    return result ? result : MsiViewExecute(view.Get(), record.Get());
+    wchar_t path[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) ? CString(path) : CString();
 }
 
-// The product properties, one uncompressed medium and the summary information.
-void CompletePackage(const CString& path, const CProjectSettings& package, int fileCount)
-{
-    UniqueMsiHandle database;
-    ASSERT_EQ(0u, MsiOpenDatabaseW(path, MSIDBOPEN_DIRECT, database.Put()));
-    const wchar_t* property = L"INSERT INTO `Property` (`Property`, `Value`) VALUES (?, ?)";
-    ASSERT_EQ(0u, Run(database.Get(), property, {L"ProductName", package.m_productName}));
-    ASSERT_EQ(0u, Run(database.Get(), property, {L"ProductVersion", package.m_productVersion}));
-    ASSERT_EQ(0u, Run(database.Get(), property, {L"ProductCode", package.m_productCode}));
-    ASSERT_EQ(0u, Run(database.Get(), property, {L"Manufacturer", package.m_companyName}));
-    UniqueMsiHandle media(MsiCreateRecord(1));
-    MsiRecordSetInteger(media.Get(), 1, fileCount);
-    UniqueMsiHandle view;
-    ASSERT_EQ(0u, MsiDatabaseOpenViewW(database.Get(),
-                                       L"INSERT INTO `Media` (`DiskId`, `LastSequence`) VALUES (1, ?)", view.Put()));
-    ASSERT_EQ(0u, MsiViewExecute(view.Get(), media.Get()));
-
-    UniqueMsiHandle summary;
-    ASSERT_EQ(0u, MsiGetSummaryInformationW(database.Get(), nullptr, 7, summary.Put()));
-    ASSERT_EQ(0u, MsiSummaryInfoSetPropertyW(summary.Get(), PIDSI_TEMPLATE, VT_LPSTR, 0, nullptr, L"Intel;0"));
-    ASSERT_EQ(0u, MsiSummaryInfoSetPropertyW(summary.Get(), PIDSI_REVNUMBER, VT_LPSTR, 0, nullptr,
-                                             NewGuidString()));
-    ASSERT_EQ(0u, MsiSummaryInfoSetPropertyW(summary.Get(), PIDSI_PAGECOUNT, VT_I4, 200, nullptr, nullptr));
-    ASSERT_EQ(0u, MsiSummaryInfoSetPropertyW(summary.Get(), PIDSI_WORDCOUNT, VT_I4, 0, nullptr, nullptr));
-    ASSERT_EQ(0u, MsiSummaryInfoPersist(summary.Get()));
-    ASSERT_EQ(0u, MsiDatabaseCommit(database.Get()));
-}
-
-// Writes a file of the source layout: the package's folder, then the tree path with a wrapped
-// project's Temp root moved as the builder moves it.
-void WriteSource(const CString& packageFolder, const CString& treePath, const CString& content)
-{
-    const CString path = packageFolder + L"\\" + treePath;
-    ASSERT_EQ(0u, CreateDirectoryTree(path.Left(path.ReverseFind(L'\\'))));
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < content.GetLength(); ++i)
-        bytes.push_back(static_cast<uint8_t>(content[i]));
-    ASSERT_TRUE(testsupport::WriteAllBytes(path, bytes));
-}
-
-CString ReadText(const CString& path)
+// The installer's log as narrow text (msiexec may write it in UTF-16).
+std::string ReadLog(const CString& path)
 {
     std::vector<uint8_t> bytes;
     if (!testsupport::ReadAllBytes(path, bytes))
-        return L"<missing>";
-    CString text;
-    for (uint8_t byte : bytes)
-        text.AppendChar(static_cast<wchar_t>(byte));
-    return text;
+        return "<no log>";
+    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        std::string text;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
+            text += bytes[i + 1] == 0 ? static_cast<char>(bytes[i]) : '?';
+        return text;
+    }
+    return std::string(bytes.begin(), bytes.end());
 }
 
-TEST(MsiInstall, FilesLandWhereTheirTreePathsSay)
+// One msiexec call: the exit code, or a failure that says why there is none.
+::testing::AssertionResult RunMsiexec(const CString& arguments, DWORD& exitCode)
 {
-    ScratchFolder scratch;
-    CProjectSettings package;
-    package.m_productName = L"Tarnwick Install Test";
-    package.m_productVersion = L"1.0.0";
-    package.m_companyName = L"Morvalund";
-    package.m_outputFolder = scratch.Path();
-    package.m_outputFileName = L"install test.msi";
+    const testsupport::ChildResult run = testsupport::RunChild(L"msiexec " + arguments, kMsiexecTimeoutMs);
+    if (!run.started)
+        return ::testing::AssertionFailure() << "msiexec did not start, error " << run.error;
+    if (run.timedOut)
+        return ::testing::AssertionFailure() << "msiexec " << Utf8(arguments) << " did not finish within "
+                                             << kMsiexecTimeoutMs << " ms";
+    exitCode = run.exitCode;
+    return ::testing::AssertionSuccess();
+}
 
-    // A repackaged project with nested folders whose names need short forms, and a wrapped
-    // project whose setup program lives under the Temp root.
-    struct Item {
-        int project;
-        int kind;
-        const wchar_t* path;
-    };
-    const Item items[] = {
-        {0, CFileEntry::kindRoot, L"ProgramFilesFolder\\"},
-        {0, CFileEntry::kindFolder, L"ProgramFilesFolder\\Tarnwick Install Test\\"},
-        {0, CFileEntry::kindFolder, L"ProgramFilesFolder\\Tarnwick Install Test\\Data Files\\"},
-        {0, CFileEntry::kindFile, L"ProgramFilesFolder\\Tarnwick Install Test\\read me.txt"},
-        {0, CFileEntry::kindFile, L"ProgramFilesFolder\\Tarnwick Install Test\\readme.txt"},
-        {0, CFileEntry::kindFile, L"ProgramFilesFolder\\Tarnwick Install Test\\Data Files\\my.file.name.txt"},
-        {1, CFileEntry::kindRoot, L"Temp\\"},
-        {1, CFileEntry::kindFolder, L"Temp\\AppTemp\\"},
-        {1, CFileEntry::kindFile, L"Temp\\setup.exe"},
-        {1, CFileEntry::kindFile, L"Temp\\AppTemp\\helper.dll"},
-    };
-    package.m_projects.SetSize(2);
-    package.m_projects[1].m_conversionMode = CFeature::modeCommandLine;
-    int fileCount = 0;
-    for (const Item& item : items) {
-        CFeature& project = package.m_projects[item.project];
-        CFileEntry entry;
-        entry.m_kind = item.kind;
-        entry.m_path = item.path;
-        if (item.kind == CFileEntry::kindFile) {
-            ++fileCount;
-            const CString layoutPath = RedirectTempPath(entry.m_path, project.m_id);
-            entry.m_sourcePath = scratch.Path() + L"\\" + layoutPath;
-            WriteSource(scratch.Path(), layoutPath, item.path);
-            entry.m_fileSize = CString(item.path).GetLength();
-        }
-        project.m_files.Add(entry);
+// A registry value's type and bytes; type 0 when the value is missing.
+struct RegistryValue {
+    DWORD type = 0;
+    std::vector<uint8_t> data;
+};
+
+RegistryValue ReadValue(HKEY root, REGSAM view, const wchar_t* name)
+{
+    RegistryValue value;
+    UniqueRegKey key;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(root, e2e::kRegistryKey, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
+        return value;
+    key.Reset(opened);
+    DWORD size = 0;
+    DWORD type = 0;
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return value;
+    value.data.resize(size);
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, value.data.data(), &size) != ERROR_SUCCESS)
+        return RegistryValue();
+    value.data.resize(size);
+    // Strings come back with their terminator; the cases name them without it.
+    if ((type == REG_SZ || type == REG_EXPAND_SZ) && size >= 2 && value.data[size - 1] == 0 && value.data[size - 2] == 0)
+        value.data.resize(size - 2);
+    if (type == REG_MULTI_SZ && size >= 2)
+        value.data.resize(size - 2);
+    value.type = type;
+    return value;
+}
+
+struct InstallCase {
+    const char* name;
+    int packageFiles;
+    bool wrapped;
+    const wchar_t* productCode;
+};
+
+void PrintTo(const InstallCase& c, std::ostream* os) { *os << c.name; }
+
+class InstallTest : public ::testing::TestWithParam<InstallCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\schema.bin", m_program / L"schema.bin", FALSE));
+        ASSERT_TRUE(CopyFileW(FixturePath(L"msi-velt-standin.dll"), m_program / L"velt.bin", FALSE));
+        m_package = e2e::MakePackage(m_sources.Path(), m_output.Path(), GetParam().packageFiles, GetParam().wrapped,
+                                     GetParam().productCode, FixturePath(L"msi-iconic.exe"));
     }
 
+    // Where each file of the package must land, with its source.
+    std::vector<std::pair<CString, CString>> ExpectedFiles() const
+    {
+        const CString app = KnownFolder(CSIDL_PROGRAM_FILESX86) + L"\\" + e2e::kAppFolder; // an "Intel" package
+        const CString data = KnownFolder(CSIDL_APPDATA) + L"\\" + e2e::kAppFolder;
+        std::vector<std::pair<CString, CString>> files;
+        for (const CFeature& project : m_package.m_projects) {
+            for (const CFileEntry& entry : project.m_files) {
+                if (entry.m_kind != CFileEntry::kindFile)
+                    continue;
+                CString installed = entry.m_path;
+                if (installed.Replace(L"ProgramFilesFolder\\Tarnwick E2E", app) == 0 &&
+                    installed.Replace(L"AppDataFolder\\Tarnwick E2E", data) == 0)
+                    installed.Replace(L"Temp\\", KnownFolder(CSIDL_WINDOWS) + L"\\Temp\\" + project.m_id + L"\\");
+                files.emplace_back(installed, entry.m_sourcePath);
+            }
+        }
+        return files;
+    }
+
+    bool ShortcutExists() const
+    {
+        const CString name = CString(L"\\") + e2e::kShortcutName + L".lnk";
+        return testsupport::FileExists(KnownFolder(CSIDL_PROGRAMS) + name) ||
+               testsupport::FileExists(KnownFolder(CSIDL_COMMON_PROGRAMS) + name);
+    }
+
+    ScratchFolder m_program;
+    ScratchFolder m_sources;
+    ScratchFolder m_output;
+    CProjectSettings m_package;
+};
+
+TEST_P(InstallTest, InstallsAndRemovesEverything)
+{
     {
         RecordingOutput output;
         MsiBuildOptions options;
+        options.programFolder = m_program.Path() + L"\\";
         options.output = &output;
-        CMsiTools builder(&package, options); // keeps the database open until it goes
+        CMsiTools builder(&m_package, options); // keeps the database open until it goes
         ASSERT_EQ(0, builder.BuildPackage()) << (output.lines.empty() ? "" : output.lines.back());
     }
-    const CString packagePath = scratch / L"install test.msi";
-    CompletePackage(packagePath, package, fileCount);
+    const CString package = m_output / L"e2e.msi";
+    const CString installLog = m_output / L"install.log";
+    DWORD exitCode = 0;
+    ASSERT_TRUE(RunMsiexec(L"/i \"" + package + L"\" /qn /l*v \"" + installLog + L"\"", exitCode));
+    ASSERT_EQ(0u, exitCode) << "msiexec /i; log:\n" << ReadLog(installLog).substr(0, 20000);
 
-    const testsupport::ChildResult install =
-        testsupport::RunChild(L"msiexec /i \"" + packagePath + L"\" /qn", kInstallTimeoutMs);
-    ASSERT_TRUE(install.started) << "msiexec did not start, error " << install.error;
-    ASSERT_FALSE(install.timedOut) << "msiexec did not finish within " << kInstallTimeoutMs << " ms";
-    ASSERT_EQ(0u, install.exitCode) << "msiexec /i";
-
-    // An "Intel" package on 64-bit Windows installs into the 32-bit program files folder.
-    wchar_t programFiles[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILESX86, nullptr, 0, programFiles));
-    wchar_t windows[MAX_PATH] = {};
-    ASSERT_NE(0u, GetWindowsDirectoryW(windows, MAX_PATH));
-    const CString projectFolder = CString(windows) + L"\\Temp\\" + package.m_projects[1].m_id;
-    const CString app = CString(programFiles) + L"\\Tarnwick Install Test";
+    const auto files = ExpectedFiles();
+    for (const auto& [installed, source] : files) {
+        std::vector<uint8_t> expected, actual;
+        ASSERT_TRUE(testsupport::ReadAllBytes(source, expected));
+        EXPECT_TRUE(testsupport::ReadAllBytes(installed, actual)) << Utf8(installed) << " is missing";
+        EXPECT_TRUE(expected == actual) << Utf8(installed) << ": " << actual.size() << " bytes, expected "
+                                        << expected.size();
+    }
     const struct {
-        CString installed;
-        const wchar_t* content;
-    } expected[] = {
-        {app + L"\\read me.txt", items[3].path},
-        {app + L"\\readme.txt", items[4].path},
-        {app + L"\\Data Files\\my.file.name.txt", items[5].path},
-        {projectFolder + L"\\setup.exe", items[8].path},
-        {projectFolder + L"\\AppTemp\\helper.dll", items[9].path},
-    };
-    for (const auto& file : expected)
-        EXPECT_EQ(Utf8(file.content), Utf8(ReadText(file.installed))) << Utf8(file.installed);
+        const char* name;
+        HKEY root;
+        REGSAM view;
+    } hives[] = {{"HKCU", HKEY_CURRENT_USER, 0}, {"HKLM (32-bit view)", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
+    for (const auto& hive : hives) {
+        for (const e2e::RegistryCase& value : e2e::RegistryCases()) {
+            const RegistryValue actual = ReadValue(hive.root, hive.view, value.name);
+            EXPECT_EQ(value.registryType, actual.type) << hive.name << " value '" << Utf8(value.name) << "'";
+            EXPECT_EQ(testsupport::Hex(value.data), testsupport::Hex(actual.data))
+                << hive.name << " value '" << Utf8(value.name) << "'";
+        }
+    }
+    EXPECT_TRUE(ShortcutExists()) << "no " << Utf8(e2e::kShortcutName) << ".lnk in the programs menu";
+    const std::string log = ReadLog(installLog);
+    EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: stand-in INSTALLAction0 called, settings "))
+        << "the custom action did not run; log:\n" << log.substr(0, 20000);
+    EXPECT_EQ(std::string::npos, log.find("settings 0 bytes")) << "the stored library lacks its settings";
+
+    const CString removeLog = m_output / L"remove.log";
+    ASSERT_TRUE(RunMsiexec(L"/x \"" + package + L"\" /qn /l*v \"" + removeLog + L"\"", exitCode));
+    ASSERT_EQ(0u, exitCode) << "msiexec /x; log:\n" << ReadLog(removeLog).substr(0, 20000);
+    for (const auto& file : files)
+        EXPECT_FALSE(testsupport::FileExists(file.first)) << Utf8(file.first) << " stayed";
+    for (const auto& hive : hives) {
+        for (const e2e::RegistryCase& value : e2e::RegistryCases())
+            EXPECT_EQ(0u, ReadValue(hive.root, hive.view, value.name).type)
+                << hive.name << " value '" << Utf8(value.name) << "' stayed";
+    }
+    EXPECT_FALSE(ShortcutExists()) << "the shortcut stayed";
+    const bool uninstallRan =
+        ReadLog(removeLog).find("-->Tarnwick Log: stand-in UNINSTALLAction called") != std::string::npos;
+    EXPECT_EQ(GetParam().wrapped, uninstallRan) << "a package calls UNINSTALLAction exactly when it wraps a project";
 }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, InstallTest, ::testing::Values(
+    InstallCase{"cabinet", CProjectSettings::filesInCabinet, false, L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E01}"},
+    InstallCase{"loose_with_wrapped_project", CProjectSettings::filesLoose, true,
+                L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E02}"}),
+    [](const ::testing::TestParamInfo<InstallCase>& info) { return std::string(info.param.name); });
 
 } // namespace

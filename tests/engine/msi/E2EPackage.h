@@ -1,0 +1,32 @@
+#pragma once
+// The package of the end-to-end tests: a repackaged project with files in two system folders
+// (under ProgramFilesFolder and AppDataFolder), a shortcut with the icon of its target, and
+// registry values of every type under HKCU and HKLM; optionally a wrapped project whose setup
+// program the custom-action library runs.
+
+#include "engine/model/ProjectSettings.h"
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+constexpr wchar_t kAppFolder[] = L"Tarnwick E2E";
+constexpr wchar_t kRegistryKey[] = L"Software\\Tarnwick E2E";
+constexpr wchar_t kShortcutName[] = L"Tarnwick E2E";
+
+struct RegistryCase {
+    const wchar_t* name;   // empty: the key's default value
+    int type;              // the records' own type numbers
+    const wchar_t* text;   // as the records keep it
+    DWORD registryType;    // what Windows must hold afterwards
+    std::vector<uint8_t> data;
+};
+const std::vector<RegistryCase>& RegistryCases();
+
+// Writes the source files under sourceFolder and returns the package, built into outputFolder
+// with the given layout. iconModule is a module with icons, used as the program's file.
+CProjectSettings MakePackage(const CString& sourceFolder, const CString& outputFolder, int packageFiles,
+                             bool withWrappedProject, const CString& productCode, const CString& iconModule);
+
+} // namespace e2e

@@ -1,0 +1,694 @@
+// The later table steps, each built into a real database from the template and read back:
+// shortcuts and icons, services, registry values, sequences with properties and summary
+// information, the two media layouts, and the custom actions with the settings resource.
+
+#include "BuildFixture.h"
+
+#include "engine/files/IconGroup.h"
+#include "engine/msi/SettingsResource.h"
+#include "engine/storage/PackageFile.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+using namespace buildtest;
+
+CRegistryEntry Value(const wchar_t* keyPath, const wchar_t* name, int type, const wchar_t* value)
+{
+    CRegistryEntry entry;
+    entry.m_kind = CRegistryEntry::kindValue;
+    entry.m_keyPath = keyPath;
+    entry.m_valueName = name;
+    entry.m_valueType = type;
+    entry.m_value = value;
+    return entry;
+}
+
+// The files of the user's temporary folder: the builder's temporary files must all go again.
+std::vector<std::string> TempFiles()
+{
+    wchar_t folder[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, folder);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(FindFirstFileW((CString(folder) + L"*.tmp").GetString(), &data));
+    if (find) {
+        do
+            names.push_back(Utf8(data.cFileName));
+        while (FindNextFileW(find.Get(), &data));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Writes a stream column of the first row a query returns into a file.
+bool SaveStream(const CString& databasePath, const wchar_t* sql, const CString& target)
+{
+    UniqueMsiHandle database, view, record;
+    if (MsiOpenDatabaseW(databasePath, MSIDBOPEN_READONLY, database.Put()) ||
+        MsiDatabaseOpenViewW(database.Get(), sql, view.Put()) || MsiViewExecute(view.Get(), 0) ||
+        MsiViewFetch(view.Get(), record.Put()))
+        return false;
+    std::vector<uint8_t> bytes;
+    char buffer[4096];
+    for (;;) {
+        DWORD size = sizeof(buffer);
+        if (MsiRecordReadStream(record.Get(), 1, buffer, &size) != ERROR_SUCCESS)
+            return false;
+        if (size == 0)
+            break;
+        bytes.insert(bytes.end(), buffer, buffer + size);
+    }
+    return testsupport::WriteAllBytes(target, bytes);
+}
+
+std::vector<uint8_t> Bytes(const CString& path)
+{
+    std::vector<uint8_t> bytes;
+    testsupport::ReadAllBytes(path, bytes);
+    return bytes;
+}
+
+// ---- shortcuts and icons ----------------------------------------------------------------------
+
+class ShortcutTest : public BuildTest {
+protected:
+    void SetUp() override
+    {
+        BuildTest::SetUp();
+        ASSERT_TRUE(CopyFileW(FixturePath(L"msi-iconic.exe"), m_scratch / L"icons.exe", FALSE));
+        CFeature project = Project(L"App");
+        project.m_files.Add(Root(L"ProgramFilesFolder\\"));
+        project.m_files.Add(Folder(L"ProgramFilesFolder\\App\\"));
+        CFileEntry app = File(L"ProgramFilesFolder\\App\\app.exe");
+        app.m_sourcePath = FixturePath(L"msi-iconic.exe");
+        project.m_files.Add(app);
+        project.m_files.Add(File(L"ProgramFilesFolder\\App\\read me.txt"));
+        project.m_files.Add(Root(L"ProgramMenuFolder\\"));
+        project.m_files.Add(Folder(L"ProgramMenuFolder\\App\\"));
+        m_package.m_projects.Add(project);
+    }
+
+    CFileEntry& AddShortcut(const wchar_t* path, const wchar_t* target)
+    {
+        CFileEntry shortcut = Entry(CFileEntry::kindShortcut, path);
+        shortcut.m_sourcePath = target;
+        shortcut.m_attributes = 0;
+        Added(0).m_files.Add(shortcut);
+        return Added(0).m_files[Added(0).m_files.GetSize() - 1];
+    }
+
+    const CFileEntry& FileAt(int index) { return Added(0).m_files[index]; }
+};
+
+TEST_F(ShortcutTest, RowsIconsAndWorkingFolders)
+{
+    CFileEntry& run = AddShortcut(L"ProgramMenuFolder\\App\\Run the App", L"ProgramFilesFolder\\App\\app.exe");
+    run.m_attributes = 1; // advertised
+    run.m_arguments = L"/mode 'fast'";
+    run.m_iconFile = L"icons.exe";
+    run.m_iconIndex = 1;
+    CFileEntry& readme = AddShortcut(L"ProgramMenuFolder\\Read me", L"ProgramFilesFolder\\App\\read me.txt");
+    readme.m_workingDirectory = L" AppDataFolder ";
+    CFileEntry& odd = AddShortcut(L"ProgramMenuFolder\\Odd", L"ProgramFilesFolder\\App\\app.exe");
+    odd.m_workingDirectory = L"Nowhere\\";
+    odd.m_iconFile = L"icons.exe";
+    odd.m_iconIndex = 7; // no such group: the target's own group 7 neither, so the template's icon
+
+    const std::vector<std::string> tempBefore = TempFiles();
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(tempBefore, TempFiles()) << "temporary icon files are deleted";
+    EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
+                                            "> !Error: Invalid working directory Nowhere\\ for shortcut ProgramMenuFolder\\Odd"))
+        << Join(m_sink.lines);
+
+    const std::string appId = Utf8(FileAt(2).m_id);
+    const std::string appDir = Key(L"D_", FileAt(1));
+    const std::string templateIcon = "I_F7C29D1C99043FAB8EE73397827D227.ico";
+    const std::string runIcon = "I_" + Utf8(run.m_id) + ".ico";
+    EXPECT_EQ(Sorted({{"S_" + Utf8(run.m_id), Key(L"D_", FileAt(5)), "Run the App", "C_" + appId, Key(Added(0)),
+                       "/mode 'fast'", runIcon, "0", "1", appDir},
+                      {"S_" + Utf8(readme.m_id), "ProgramMenuFolder", "Read me", Key(L"C_", FileAt(3)),
+                       "[#F_" + Utf8(FileAt(3).m_id) + "]", "", templateIcon, "0", "1", "AppDataFolder"},
+                      {"S_" + Utf8(odd.m_id), "ProgramMenuFolder", "Odd", "C_" + appId, "[#F_" + appId + "]", "",
+                       templateIcon, "0", "1", "Nowhere"}}),
+              Query(OutputPath(), L"SELECT `Shortcut`, `Directory_`, `Name`, `Component_`, `Target`, `Arguments`, "
+                                  L"`Icon_`, `IconIndex`, `ShowCmd`, `WkDir` FROM `Shortcut`"));
+
+    // The icon is the module's second group ("Green"): one 32-pixel image.
+    const CString icon = m_scratch / L"icon.ico";
+    ASSERT_TRUE(SaveStream(OutputPath(), L"SELECT `Data` FROM `Icon` WHERE `Name` <> '" +
+                                             CString(templateIcon.c_str()) + L"'", icon));
+    const std::vector<uint8_t> bytes = Bytes(icon);
+    ASSERT_GE(bytes.size(), 22u);
+    EXPECT_EQ(1, bytes[4]) << "image count of the second group";
+    EXPECT_EQ(32, bytes[6]) << "width";
+    EXPECT_EQ((Rows{{runIcon}, {templateIcon}}), Query(OutputPath(), L"SELECT `Name` FROM `Icon`"));
+}
+
+TEST_F(ShortcutTest, PickedIconWinsAndNoRegistrationMeansNoAdvertising)
+{
+    CFileEntry& run = AddShortcut(L"ProgramMenuFolder\\Run", L"ProgramFilesFolder\\App\\app.exe");
+    run.m_attributes = 1;
+    const CString picked = m_scratch / (L"resources\\I" + run.m_id + L".ico");
+    ASSERT_TRUE(CreateDirectoryW(m_scratch / L"resources", nullptr));
+    // The picked icon file: the target's first group, written as the icon dialog writes it.
+    IconGroupEnumRecord record;
+    ASSERT_TRUE(ExtractIconGroupToIcoFile(nullptr, &record, FixturePath(L"msi-iconic.exe"), picked));
+    m_package.m_noRegistration = 1;
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"[#F_" + Utf8(FileAt(2).m_id) + "]", "I_" + Utf8(run.m_id) + ".ico"}}),
+              Query(OutputPath(), L"SELECT `Target`, `Icon_` FROM `Shortcut`"));
+    const CString stored = m_scratch / L"stored.ico";
+    ASSERT_TRUE(SaveStream(OutputPath(), L"SELECT `Data` FROM `Icon` WHERE `Name` = 'I_" + run.m_id + L".ico'", stored));
+    EXPECT_EQ(Bytes(picked), Bytes(stored));
+}
+
+struct ShortcutErrorCase {
+    const char* name;
+    const wchar_t* path;
+    const wchar_t* target;
+    const char* line;
+};
+
+void PrintTo(const ShortcutErrorCase& c, std::ostream* os) { *os << c.name; }
+
+class ShortcutErrorTest : public ShortcutTest, public ::testing::WithParamInterface<ShortcutErrorCase> {};
+
+TEST_P(ShortcutErrorTest, Returns13WithItsLine)
+{
+    AddShortcut(GetParam().path, GetParam().target);
+    EXPECT_EQ(13, Build());
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ(GetParam().line, m_sink.lines[m_sink.lines.size() - 2]) << Join(m_sink.lines);
+    EXPECT_EQ("> WriteShortcutTable failed: ", m_sink.lines.back());
+}
+
+INSTANTIATE_TEST_SUITE_P(Shortcuts, ShortcutErrorTest, ::testing::Values(
+    ShortcutErrorCase{"folder_missing", L"DesktopFolder\\Run", L"ProgramFilesFolder\\App\\app.exe",
+        "> !Error: Target directory DesktopFolder\\ for shortcut DesktopFolder\\Run is not found."},
+    ShortcutErrorCase{"target_missing", L"ProgramMenuFolder\\Run", L"ProgramFilesFolder\\App\\gone.exe",
+        "> !Error: Target file ProgramFilesFolder\\App\\gone.exe for shortcut ProgramMenuFolder\\Run is not found."},
+    // A folder has no component for the shortcut to belong to.
+    ShortcutErrorCase{"target_is_a_folder", L"ProgramMenuFolder\\Run", L"ProgramFilesFolder\\App\\",
+        "> !Error: Target file ProgramFilesFolder\\App\\ for shortcut ProgramMenuFolder\\Run is not found."}),
+    [](const ::testing::TestParamInfo<ShortcutErrorCase>& info) { return std::string(info.param.name); });
+
+// ---- services ---------------------------------------------------------------------------------
+
+constexpr wchar_t kServices[] = L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\";
+
+TEST_F(BuildTest, ServiceKeysBecomeServiceRows)
+{
+    CFeature project = Project(L"P");
+    project.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    project.m_files.Add(Folder(L"ProgramFilesFolder\\App\\"));
+    project.m_files.Add(File(L"ProgramFilesFolder\\App\\svc.exe"));
+    project.m_files.Add(File(L"ProgramFilesFolder\\App\\tool.exe"));
+    const CString svc = CString(kServices) + L"Svc";
+    const CString other = CString(kServices) + L"Other";
+    const CString drv = CString(kServices) + L"Drv";
+    const CString bracket = CString(kServices) + L"Bracket";
+    const CString lower = L"HKEY_LOCAL_MACHINE\\system\\currentcontrolset\\services\\Lower";
+    const CRegistryEntry values[] = {
+        // No Type, Start or ErrorControl: Windows Installer's defaults.
+        Value(svc, L"ImagePath", CRegistryEntry::typeExpandString, L"\"C:\\Program Files\\App\\svc.exe\"  -service "),
+        Value(svc, L"DisplayName", CRegistryEntry::typeString, L"The Service"),
+        Value(svc, L"DependOnService", CRegistryEntry::typeMultiString, L"RpcSs[~]Tcpip"),
+        Value(svc, L"DependOnGroup", CRegistryEntry::typeMultiString, L"NetGroup"),
+        Value(svc + L"\\Parameters", L"Port", CRegistryEntry::typeDword, L"80"),
+        // "App\tool.exe" ends with "pp\tool.exe", but not at a path boundary.
+        Value(other, L"ImagePath", CRegistryEntry::typeString, L"C:\\x\\pp\\tool.exe"),
+        Value(other, L"Type", CRegistryEntry::typeDword, L"16"),
+        Value(drv, L"ImagePath", CRegistryEntry::typeString, L"system32\\drivers\\drv.sys"),
+        Value(drv, L"Type", CRegistryEntry::typeDword, L"1"),
+        Value(bracket, L"ImagePath", CRegistryEntry::typeString, L"[ProgramFilesFolder]App\\tool.exe"),
+        Value(bracket, L"Type", CRegistryEntry::typeDword, L"32"),
+        Value(bracket, L"Start", CRegistryEntry::typeDword, L"2"),
+        Value(bracket, L"ErrorControl", CRegistryEntry::typeDword, L"0"),
+        Value(bracket, L"DependOnGroup", CRegistryEntry::typeMultiString, L"G1[~]G2"),
+        Value(bracket, L"Description", CRegistryEntry::typeString, L"It's a tool"),
+        Value(lower, L"Type", CRegistryEntry::typeDword, L"16"), // no ImagePath
+    };
+    for (const CRegistryEntry& value : values)
+        project.m_registry.Add(value);
+    m_package.m_projects.Add(project);
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    const std::string svcComponent = Key(L"C_", project.m_files[2]);
+    const std::string toolComponent = Key(L"C_", project.m_files[3]);
+    Rows services = Query(OutputPath(), L"SELECT `Name`, `DisplayName`, `ServiceType`, `StartType`, `ErrorControl`, "
+                                        L"`LoadOrderGroup`, `Dependencies`, `StartName`, `Password`, `Arguments`, "
+                                        L"`Component_`, `Description` FROM `ServiceInstall`");
+    EXPECT_EQ(Sorted({{"Bracket", "", "32", "2", "0", "", "+G1[~]+G2[~]", "", "", "", toolComponent, "It's a tool"},
+                      {"Svc", "The Service", "16", "3", "1", "", "RpcSs[~]Tcpip[~]+NetGroup[~]", "", "", "-service",
+                       svcComponent, ""}}),
+              services);
+    EXPECT_EQ(Sorted({{"Bracket", "129", toolComponent}, {"Svc", "129", svcComponent}}),
+              Query(OutputPath(), L"SELECT `Name`, `Event`, `Component_` FROM `ServiceControl`"));
+    for (const Row& row : Query(OutputPath(), L"SELECT `ServiceInstall` FROM `ServiceInstall`"))
+        EXPECT_EQ(35u, row[0].size()) << row[0];
+
+    EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
+                                            "Can't find ImagePath file for service: C:\\x\\pp\\tool.exe"))
+        << Join(m_sink.lines);
+    EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
+                                            "Can't find ImagePath value for service: Lower"))
+        << Join(m_sink.lines);
+
+    // Taken values are left to the service rows; the rest are registry values.
+    std::set<std::string> registry;
+    for (const Row& row : Query(OutputPath(), L"SELECT `Key`, `Name` FROM `Registry`"))
+        registry.insert(row[0] + "|" + row[1]);
+    const std::string prefix = "SYSTEM\\CurrentControlSet\\Services\\";
+    EXPECT_EQ((std::set<std::string>{prefix + "Svc|ImagePath", prefix + "Svc\\Parameters|Port",
+                                     prefix + "Other|ImagePath", prefix + "Other|Type", prefix + "Drv|ImagePath",
+                                     prefix + "Drv|Type", prefix + "Bracket|ImagePath",
+                                     "system\\currentcontrolset\\services\\Lower|Type"}),
+              registry);
+}
+
+// ---- registry values --------------------------------------------------------------------------
+
+TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
+{
+    CFeature project = Project(L"P");
+    CRegistryEntry key;
+    key.m_kind = CRegistryEntry::kindKey;
+    key.m_keyPath = L"HKEY_CURRENT_USER\\Software\\Empty";
+    project.m_registry.Add(key); // a key without values writes nothing
+    const CRegistryEntry values[] = {
+        Value(L"HKEY_LOCAL_MACHINE\\Software\\Vendor\\App\\", L"Path", CRegistryEntry::typeString, L"C:\\App"),
+        Value(L"HKEY_LOCAL_MACHINE\\Software\\Vendor\\App", L"Count", CRegistryEntry::typeDword, L"5"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"", CRegistryEntry::typeString, L"default"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Hash", CRegistryEntry::typeString, L"#1 it's"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Expand", CRegistryEntry::typeExpandString, L"%TEMP%\\x"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Multi", CRegistryEntry::typeMultiString, L"a[~]b"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Blob", CRegistryEntry::typeBinary, L"00ff10"),
+        Value(L"HKEY_CLASSES_ROOT\\.tw", L"", CRegistryEntry::typeString, L"tw"),
+        Value(L"HKEY_USERS\\.DEFAULT\\Software\\V", L"U", CRegistryEntry::typeString, L"u"),
+        Value(L"Per User/Machine Hive\\Software\\V", L"Either", CRegistryEntry::typeString, L"e"),
+    };
+    for (const CRegistryEntry& value : values)
+        project.m_registry.Add(value);
+    project.m_registry[project.m_registry.GetSize() - 1].m_condition = L"PROP = 'x'";
+    m_package.m_projects.Add(project);
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    Rows expected;
+    const char* roots[] = {"2", "2", "1", "1", "1", "1", "1", "0", "3", "-1"};
+    const char* keys[] = {"Software\\Vendor\\App", "Software\\Vendor\\App", "Software\\Vendor", "Software\\Vendor",
+                          "Software\\Vendor", "Software\\Vendor", "Software\\Vendor", ".tw", ".DEFAULT\\Software\\V",
+                          "Software\\V"};
+    const char* texts[] = {"C:\\App", "#5", "default", "##1 it's", "#%%TEMP%\\x", "a[~]b", "#x00ff10", "tw", "u", "e"};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        const std::string id = Utf8(project.m_registry[static_cast<int>(i) + 6].m_id);
+        expected.push_back({"R_" + id, roots[i], keys[i], Utf8(values[i].m_valueName), texts[i], "C_" + id});
+    }
+    EXPECT_EQ(Sorted(expected), Query(OutputPath(), L"SELECT * FROM `Registry`"));
+
+    const std::string lastId = Utf8(project.m_registry[project.m_registry.GetSize() - 1].m_id);
+    EXPECT_EQ((Rows{{"TARGETDIR", "4", "PROP = 'x'", "R_" + lastId}}),
+              Query(OutputPath(), L"SELECT `Directory_`, `Attributes`, `Condition`, `KeyPath` FROM `Component` "
+                                  L"WHERE `Component` = 'C_" + CString(lastId.c_str()) + L"'"));
+    EXPECT_EQ(10u, Query(OutputPath(), L"SELECT `Component_` FROM `FeatureComponents`").size());
+}
+
+TEST_F(BuildTest, UnknownRegistryRootReturns13)
+{
+    CFeature project = Project(L"P");
+    project.m_registry.Add(Value(L"hkey_local_machine\\Software", L"x", CRegistryEntry::typeString, L"1"));
+    m_package.m_projects.Add(project);
+    EXPECT_EQ(13, Build());
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ("> !Error: Unknown registry root of key hkey_local_machine\\Software.",
+              m_sink.lines[m_sink.lines.size() - 2]);
+    EXPECT_EQ("> WriteRegistryTable failed: ", m_sink.lines.back());
+}
+
+// ---- sequences, properties, summary information -----------------------------------------------
+
+TEST_F(BuildTest, DefaultPackageRegistersAndNamesItself)
+{
+    m_package.m_comment = L"Built by a test";
+    m_package.m_supportUrl = L"https://example.com/it's";
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(Sorted({{"PublishFeatures", "", "6300"}, {"PublishProduct", "", "6400"}, {"RegisterProduct", "", "6100"},
+                      {"RegisterUser", "", "6000"}}),
+              Query(OutputPath(), L"SELECT * FROM `InstallExecuteSequence` WHERE `Sequence` >= 6000 AND `Sequence` < 6600"));
+    EXPECT_EQ(Sorted({{"PublishFeatures", "", "6300"}, {"PublishProduct", "", "6400"}}),
+              Query(OutputPath(), L"SELECT * FROM `AdvtExecuteSequence` WHERE `Sequence` >= 6000 AND `Sequence` < 6600"));
+    EXPECT_EQ(Sorted({{"ALLUSERS", "2"}, {"ARPCONTACT", "Morvalund Test"}, {"ARPHELPLINK", "https://example.com/it's"},
+                      {"Manufacturer", "Morvalund Test"}, {"ProductCode", "{6D1A8F00-3C2B-4E55-9A77-0123456789AB}"},
+                      {"ProductLanguage", "1033"}, {"ProductName", "Test Product"}, {"ProductVersion", "1.2.3"}}),
+              Query(OutputPath(), L"SELECT * FROM `Property`"));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT * FROM `LaunchCondition`"));
+    EXPECT_EQ("Test Product", Summary(PIDSI_TITLE));
+    EXPECT_EQ("Morvalund Test", Summary(PIDSI_AUTHOR));
+    EXPECT_EQ("Built by a test", Summary(PIDSI_COMMENTS));
+    EXPECT_EQ("200", Summary(PIDSI_PAGECOUNT));
+    EXPECT_EQ("1252", Summary(PID_CODEPAGE)) << "the template's";
+    const std::string revision = Summary(PIDSI_REVNUMBER);
+    EXPECT_EQ(38u, revision.size()) << revision;
+    ASSERT_EQ(0, Build());
+    EXPECT_NE(revision, Summary(PIDSI_REVNUMBER)) << "every build is a new package";
+}
+
+TEST_F(BuildTest, FlagsAndLaunchCondition)
+{
+    m_package.m_noRegistration = 1;
+    m_package.m_hidden = 1;
+    m_package.m_perUser = 1;
+    m_package.m_launchCondition = L"  VersionNT>=600 AND NAME <> 'x'  ";
+    m_package.m_supportPhone = L"+1 555";
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("VersionNT>=600 AND NAME <> 'x'", Utf8(m_package.m_launchCondition));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT * FROM `InstallExecuteSequence` WHERE `Action` = 'RegisterUser'"));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT * FROM `AdvtExecuteSequence` WHERE `Action` = 'PublishProduct'"));
+    EXPECT_EQ((Rows{{"VersionNT>=600 AND NAME <> 'x'", "Condition VersionNT>=600 AND NAME <> 'x' evaluates to false"}}),
+              Query(OutputPath(), L"SELECT * FROM `LaunchCondition`"));
+    EXPECT_EQ((Rows{{"1"}}), Query(OutputPath(), L"SELECT `Value` FROM `Property` WHERE `Property` = 'ARPSYSTEMCOMPONENT'"));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Value` FROM `Property` WHERE `Property` = 'ALLUSERS'"));
+    EXPECT_EQ((Rows{{"+1 555"}}), Query(OutputPath(), L"SELECT `Value` FROM `Property` WHERE `Property` = 'ARPHELPTELEPHONE'"));
+}
+
+// Word count: bit 2 says the files are compressed, bit 4 that this is an administrative point.
+TEST_F(BuildTest, WordCountFollowsLayoutAndDeployment)
+{
+    const struct {
+        int packageFiles;
+        int deployment;
+        const char* wordCount;
+    } cases[] = {
+        {CProjectSettings::filesInCabinet, CProjectSettings::deploySetupPackage, "2"},
+        {CProjectSettings::filesLoose, CProjectSettings::deploySetupPackage, "0"},
+        {CProjectSettings::filesInCabinet, CProjectSettings::deployAdministrativeImage, "6"},
+        {CProjectSettings::filesLoose, CProjectSettings::deployAdministrativeImage, "4"},
+    };
+    for (const auto& c : cases) {
+        m_package.m_packageFiles = c.packageFiles;
+        m_package.m_deploymentMethod = c.deployment;
+        ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+        EXPECT_EQ(c.wordCount, Summary(PIDSI_WORDCOUNT)) << "files " << c.packageFiles << ", deployment " << c.deployment;
+    }
+}
+
+// ---- file packing -----------------------------------------------------------------------------
+
+class PackingTest : public BuildTest {
+protected:
+    // Three projects with two, zero and three files; the last one wraps a setup program.
+    void AddProjects()
+    {
+        CFeature first = Project(L"First");
+        first.m_files.Add(Root(L"ProgramFilesFolder\\"));
+        first.m_files.Add(Folder(L"ProgramFilesFolder\\App\\"));
+        first.m_files.Add(SourceFile(L"ProgramFilesFolder\\App\\a.txt", "alpha"));
+        first.m_files.Add(SourceFile(L"ProgramFilesFolder\\App\\b.txt", "bravo"));
+        CFeature empty = Project(L"Empty");
+        CFeature third = Project(L"Third");
+        third.m_conversionMode = CFeature::modeCommandLine;
+        third.m_installerPath = L"Temp\\setup.exe";
+        third.m_files.Add(Root(L"Temp\\"));
+        third.m_files.Add(SourceFile(L"Temp\\setup.exe", "setup"));
+        third.m_files.Add(Root(L"AppDataFolder\\"));
+        third.m_files.Add(SourceFile(L"AppDataFolder\\c.txt", "charlie"));
+        CFileEntry unsourced = File(L"AppDataFolder\\nosource.txt");
+        unsourced.m_sourcePath.Empty();
+        third.m_files.Add(unsourced);
+        m_package.m_projects.Add(first);
+        m_package.m_projects.Add(empty);
+        m_package.m_projects.Add(third);
+    }
+
+    CFileEntry SourceFile(const wchar_t* path, const char* content)
+    {
+        CFileEntry file = File(path);
+        file.m_sourcePath = m_sources / (L"src" + file.m_id);
+        EXPECT_TRUE(testsupport::WriteAllBytes(file.m_sourcePath, std::vector<uint8_t>(content, content + strlen(content))));
+        return file;
+    }
+
+    ScratchFolder m_sources;
+};
+
+TEST_F(PackingTest, LooseFilesLandBesideThePackage)
+{
+    AddProjects();
+    m_package.m_packageFiles = CProjectSettings::filesLoose;
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"1", "5", "", ""}}), Query(OutputPath(), L"SELECT `DiskId`, `LastSequence`, `Cabinet`, `Source` FROM `Media`"));
+    const CString projectFolder = L"WindowsFolder\\Temp\\" + Added(2).m_id;
+    const struct {
+        CString path;
+        std::string content;
+    } expected[] = {
+        {L"ProgramFilesFolder\\App\\a.txt", "alpha"},
+        {L"ProgramFilesFolder\\App\\b.txt", "bravo"},
+        {projectFolder + L"\\setup.exe", "setup"},
+        {L"AppDataFolder\\c.txt", "charlie"},
+    };
+    for (const auto& file : expected) {
+        const std::vector<uint8_t> bytes = Bytes(m_scratch / file.path);
+        EXPECT_EQ(file.content, std::string(bytes.begin(), bytes.end())) << Utf8(file.path);
+    }
+    EXPECT_FALSE(testsupport::FileExists(m_scratch / L"AppDataFolder\\nosource.txt"));
+
+    // A file that is already where it belongs is not copied onto itself.
+    Added(0).m_files[2].m_sourcePath = m_scratch / L"PROGRAMFILESFOLDER\\App\\a.txt";
+    m_sink.lines.clear();
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(3, std::count_if(m_sink.lines.begin(), m_sink.lines.end(),
+                               [](const std::string& line) { return line.rfind("> CopyFile: '", 0) == 0; }))
+        << Join(m_sink.lines);
+    EXPECT_EQ((std::vector<uint8_t>{'a', 'l', 'p', 'h', 'a'}), Bytes(m_scratch / L"ProgramFilesFolder\\App\\a.txt"));
+}
+
+// A tree path is joined to the output folder: one that leads out of it copies nothing.
+TEST_F(PackingTest, LoosePathsLeadingOutAreRefused)
+{
+    for (const wchar_t* path : {L"ProgramFilesFolder\\..\\..\\evil.txt", L"ProgramFilesFolder\\../x/../../evil.txt",
+                                L"C:\\evil.txt", L"ProgramFilesFolder\\C:evil.txt"}) {
+        m_package.m_projects.RemoveAll();
+        CFeature project = Project(L"P");
+        // Every folder on the way, so that the folder and file steps let the path through.
+        const CString text(path);
+        for (int slash = text.Find(L'\\'); slash >= 0; slash = text.Find(L'\\', slash + 1)) {
+            const CString folder = text.Left(slash + 1);
+            project.m_files.Add(project.m_files.IsEmpty() ? Root(folder) : Folder(folder));
+        }
+        CFileEntry file = SourceFile(path, "evil");
+        project.m_files.Add(file);
+        m_package.m_projects.Add(project);
+        m_package.m_packageFiles = CProjectSettings::filesLoose;
+        m_sink.lines.clear();
+        const int result = Build();
+        EXPECT_EQ(13, result) << Utf8(path) << "\n" << Join(m_sink.lines);
+        if (result != 13)
+            continue;
+        EXPECT_EQ("> !Error: The path " + Utf8(path) + " of file " + Utf8(file.m_sourcePath) +
+                      " leads out of the output folder.",
+                  m_sink.lines[m_sink.lines.size() - 2]);
+        EXPECT_FALSE(testsupport::FileExists(m_scratch.Path() + L"\\..\\evil.txt"));
+        EXPECT_FALSE(testsupport::FileExists(L"C:\\evil.txt"));
+    }
+}
+
+TEST_F(PackingTest, CabinetHoldsEveryFileUnderItsFileKey)
+{
+    AddProjects();
+    Added(2).m_files[4].m_sourcePath = Added(2).m_files[3].m_sourcePath; // one file twice, under two keys
+    const std::vector<std::string> tempBefore = TempFiles();
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(tempBefore, TempFiles()) << "the temporary cabinet is deleted";
+
+    const Rows media = Query(OutputPath(), L"SELECT `DiskId`, `LastSequence`, `Cabinet` FROM `Media`");
+    ASSERT_EQ(1u, media.size());
+    EXPECT_EQ("1", media[0][0]);
+    EXPECT_EQ("5", media[0][1]);
+    const std::string cabinet = media[0][2];
+    ASSERT_EQ(34u, cabinet.size()) << cabinet;
+    EXPECT_EQ("#_", cabinet.substr(0, 2));
+    const CString stream(cabinet.substr(1).c_str());
+
+    const CString extracted = m_scratch / L"media.cab";
+    ASSERT_TRUE(SaveStream(OutputPath(), L"SELECT `Data` FROM `_Streams` WHERE `Name` = '" + stream + L"'", extracted));
+    const std::vector<uint8_t> bytes = Bytes(extracted);
+    ASSERT_GE(bytes.size(), 36u);
+    EXPECT_EQ("MSCF", std::string(bytes.begin(), bytes.begin() + 4));
+    EXPECT_EQ(5, bytes[28] | bytes[29] << 8) << "files in the cabinet";
+    // The names, in File table order.
+    const std::string text(bytes.begin(), bytes.end());
+    size_t at = 0;
+    for (const CFileEntry* file : {&Added(0).m_files[2], &Added(0).m_files[3], &Added(2).m_files[1],
+                                   &Added(2).m_files[3], &Added(2).m_files[4]}) {
+        const size_t found = text.find("F_" + Utf8(file->m_id) + '\0', at);
+        ASSERT_NE(std::string::npos, found) << Utf8(file->m_path) << " not in the cabinet after offset " << at;
+        at = found;
+    }
+}
+
+TEST_F(PackingTest, MissingSourceStopsTheCabinet)
+{
+    AddProjects();
+    const CString missing = m_sources / L"gone.txt";
+    Added(0).m_files[3].m_sourcePath = missing;
+    EXPECT_EQ(2, Build());
+    ASSERT_GE(m_sink.lines.size(), 3u);
+    EXPECT_EQ("> CompressFile: '" + Utf8(missing) + "'", m_sink.lines[m_sink.lines.size() - 3]);
+    EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> I/O error: 'Failure opening file to be stored in cabinet\nError 2: "))
+        << m_sink.lines[m_sink.lines.size() - 2];
+    EXPECT_EQ("> PackFiles failed: ", m_sink.lines.back());
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `DiskId` FROM `Media`"));
+}
+
+TEST_F(PackingTest, NoFilesNoMedia)
+{
+    m_package.m_projects.Add(Project(L"Nothing"));
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `DiskId` FROM `Media`"));
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Name` FROM `_Streams` WHERE `Name` = 'x'"));
+}
+
+// ---- custom actions and the settings resource -------------------------------------------------
+
+class CustomActionTest : public BuildTest {
+protected:
+    void AddWrapped(const wchar_t* name, const wchar_t* installerPath)
+    {
+        CFeature project = Project(name);
+        project.m_conversionMode = CFeature::modeGuiScript;
+        project.m_installerPath = installerPath;
+        project.m_files.Add(Root(L"Temp\\"));
+        project.m_files.Add(File(L"Temp\\setup.exe"));
+        m_package.m_projects.Add(project);
+    }
+
+    // The settings resource of the library stored in the Binary row.
+    std::vector<uint8_t> StoredSettings()
+    {
+        const CString library = m_scratch / L"stored-velt.dll";
+        if (!SaveStream(OutputPath(), L"SELECT `Data` FROM `Binary`", library))
+            return {};
+        HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module)
+            return {};
+        std::vector<uint8_t> bytes;
+        if (HRSRC resource = FindResourceExW(module, L"BIN", MAKEINTRESOURCEW(124), 1033)) {
+            const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, resource)));
+            bytes.assign(data, data + SizeofResource(module, resource));
+        }
+        FreeLibrary(module);
+        return bytes;
+    }
+
+    Rows Actions() { return Query(OutputPath(), L"SELECT `Action`, `Type`, `Source`, `Target` FROM `CustomAction`"); }
+    Rows Sequenced(const std::string& action)
+    {
+        return Query(OutputPath(), L"SELECT `Condition`, `Sequence` FROM `InstallExecuteSequence` WHERE `Action` = '" +
+                                       CString(action.c_str()) + L"'");
+    }
+};
+
+TEST_F(CustomActionTest, PackageWithoutWrappedProjectsCallsTheFirstEntryOnly)
+{
+    CFeature repackaged = Project(L"Repackaged");
+    repackaged.m_conversionMode = CFeature::modeRepackage;
+    repackaged.m_installerPath = L"Temp\\setup.exe"; // repackaged: never wrapped
+    m_package.m_projects.Add(repackaged);
+    CFeature blank = Project(L"Blank");
+    blank.m_installerPath = L"   ";
+    m_package.m_projects.Add(blank);
+    const std::vector<uint8_t> libraryBefore = Bytes(m_programFolder / L"velt.bin");
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("", Utf8(Added(1).m_installerPath)) << "the blank path is stored trimmed";
+    const Rows binary = Query(OutputPath(), L"SELECT `Name` FROM `Binary`");
+    ASSERT_EQ(1u, binary.size());
+    const std::string binaryKey = binary[0][0];
+    EXPECT_EQ(34u, binaryKey.size()) << binaryKey;
+    const Rows actions = Actions();
+    ASSERT_EQ(1u, actions.size());
+    EXPECT_EQ(35u, actions[0][0].size()) << actions[0][0];
+    EXPECT_EQ((Row{actions[0][0], "3073", binaryKey, "INSTALLAction0"}), actions[0]);
+    EXPECT_EQ((Rows{{"NOT REMOVE", "5990"}}), Sequenced(actions[0][0]));
+
+    // The stored library carries exactly the package file of the package built; the library
+    // beside the program is untouched.
+    const CString expected = m_scratch / L"expected.tkpj";
+    ASSERT_EQ(1, SavePackageFile(expected, m_package));
+    const std::vector<uint8_t> settings = StoredSettings();
+    EXPECT_FALSE(settings.empty());
+    EXPECT_TRUE(Bytes(expected) == settings) << "resource " << settings.size() << " bytes, package file "
+                                             << Bytes(expected).size() << " bytes";
+    EXPECT_TRUE(libraryBefore == Bytes(m_programFolder / L"velt.bin"));
+}
+
+TEST_F(CustomActionTest, WrappedProjectsGetActionsInOrder)
+{
+    AddWrapped(L"Setup", L" Temp\\setup.exe ");
+    CFeature repackaged = Project(L"Repackaged");
+    repackaged.m_conversionMode = CFeature::modeRepackage;
+    m_package.m_projects.Add(repackaged);
+    AddWrapped(L"setup", L"Temp\\SETUP.exe");     // the same key as the first: a key of its own
+    AddWrapped(L"Setup One", L"Temp\\setup.exe"); // no identifier: a key of its own
+    AddWrapped(L"", L"Temp\\setup.exe");
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("Temp\\setup.exe", Utf8(Added(0).m_installerPath));
+    const std::string binaryKey = Query(OutputPath(), L"SELECT `Name` FROM `Binary`").at(0).at(0);
+    std::map<std::string, Row> byTarget;
+    for (const Row& row : Actions())
+        byTarget[row[3]] = row;
+    ASSERT_EQ(5u, byTarget.size()) << "INSTALLAction0 to 3 and UNINSTALLAction";
+    EXPECT_EQ((Row{"SETUP", "3073", binaryKey, "INSTALLAction0"}), byTarget["INSTALLAction0"]);
+    const int projectOf[] = {0, 2, 3, 4};
+    for (int k = 0; k < 4; ++k) {
+        const std::string target = "INSTALLAction" + std::to_string(k);
+        const std::string key = byTarget[target][0];
+        if (k > 0) {
+            EXPECT_EQ("CA_", key.substr(0, 3)) << target;
+            EXPECT_EQ(35u, key.size()) << key;
+        }
+        EXPECT_EQ((Rows{{"$" + Key(L"C_", Added(projectOf[k]).m_files[1]) + ">2", std::to_string(5990 + k)}}),
+                  Sequenced(key))
+            << target;
+    }
+    EXPECT_EQ((Rows{{"REMOVE~=\"ALL\" AND ProductState <> 1", "1699"}}), Sequenced(byTarget["UNINSTALLAction"][0]));
+}
+
+TEST_F(CustomActionTest, MoreThanTenWrappedProjectsAreRefused)
+{
+    for (int i = 0; i < 11; ++i)
+        AddWrapped(L"W", L"Temp\\setup.exe");
+    EXPECT_EQ(13, Build());
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ("> !Error: The package wraps 11 setup programs; at most 10 are possible.",
+              m_sink.lines[m_sink.lines.size() - 2]);
+    EXPECT_EQ("> AddCustomActionRec failed. Error:(13)", m_sink.lines.back());
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Name` FROM `Binary`"));
+}
+
+TEST_F(CustomActionTest, MissingSetupProgramOrLibrary)
+{
+    AddWrapped(L"W", L"Temp\\other.exe");
+    EXPECT_EQ(13, Build());
+    ASSERT_GE(m_sink.lines.size(), 2u);
+    EXPECT_EQ("> !Error: Installer file 'Temp\\other.exe' is not found in files list.",
+              m_sink.lines[m_sink.lines.size() - 2]);
+
+    Added(0).m_installerPath = L"Temp\\setup.exe";
+    ASSERT_TRUE(DeleteFileW(m_programFolder / L"velt.bin"));
+    m_sink.lines.clear();
+    EXPECT_EQ(2, Build());
+    EXPECT_EQ("> AddCustomActionRec failed. Error:(2)", m_sink.lines.back());
+    EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Name` FROM `Binary`"));
+    EXPECT_EQ(1u, Query(OutputPath(), L"SELECT `File` FROM `File`").size()) << "the tables before stay";
+}
+
+} // namespace
