@@ -32,6 +32,7 @@ constexpr UINT kCopyChunk = 64 * 1024;
 
 constexpr uint16_t kSupportedType = TCOMPfromLZXWindow(21);
 constexpr uint64_t kMaxFolderBytes = uint64_t(Format::kMaxDataBlocks) * Lzx::kFrameSize;
+constexpr uint64_t kMaxCabinetBytes = 0x7FFFFFFF;
 constexpr int kTempFlags = _O_RDWR | _O_BINARY | _O_CREAT | _O_EXCL;
 constexpr int kCabinetFlags = _O_RDWR | _O_BINARY | _O_CREAT | _O_TRUNC;
 constexpr int kCreateMode = _S_IREAD | _S_IWRITE;
@@ -154,6 +155,9 @@ bool DrainFrames(Context& c, PFNFCISTATUS status)
         if (c.folder.blocks >= Format::kMaxDataBlocks)
             return Fail(c, FCIERR_MCI_FAIL, 0);
         const uint32_t size = static_cast<uint32_t>(frame.data.size());
+        // Offsets in a cabinet, and the seeks of the file callbacks, stop below 2 GiB.
+        if (uint64_t(c.data.size) + Format::kDataHeaderSize + reserve + size > kMaxCabinetBytes)
+            return Fail(c, FCIERR_CAB_FILE, ERROR_FILE_TOO_LARGE);
         block.assign(Format::kDataHeaderSize + reserve, 0);
         block.insert(block.end(), frame.data.begin(), frame.data.end());
         Format::Put16(&block[4], size);

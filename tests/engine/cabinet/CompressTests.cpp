@@ -226,6 +226,15 @@ TEST(CabinetWriter, BadSourcesAndNamesAreRefused)
     EXPECT_FALSE(writer.AddFile(scratch / L"folder", L"folder"));
     EXPECT_EQ(1u, writer.GetOwnError()) << "a folder is not a file";
 
+    {
+        // Another program holds the file without sharing it.
+        UniqueKernelHandle locked(CreateFileW(scratch / L"a.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(locked.IsValid());
+        EXPECT_FALSE(writer.AddFile(scratch / L"a.txt", L"a.txt"));
+        EXPECT_EQ(1u, writer.GetOwnError()) << "unreadable source";
+        EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), writer.GetWindowsError());
+    }
+
     EXPECT_FALSE(writer.AddFile(scratch / L"a.txt", L""));
     EXPECT_EQ(1001u, writer.GetOwnError()) << "empty name";
 

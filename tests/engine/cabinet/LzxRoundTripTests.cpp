@@ -286,6 +286,50 @@ TEST(CabinetFuzz, RandomMixturesRoundTrip)
     }
 }
 
+// A folder ended in the middle of a cabinet restarts the encoder: window, repeat offsets, trees
+// and x86 translation begin again for the next folder.
+TEST(CabinetFolders, SecondFolderStartsAfresh)
+{
+    if (!cabinettest::HaveCabextract())
+        GTEST_SKIP() << "cabextract runs only under Wine with the Unix tool installed";
+    class FolderSplitter : public Cabinet::CCompress {
+    public:
+        BOOL EndFolder() { return m_fciFlushFolder(m_context, nullptr, nullptr); }
+    };
+    const std::vector<Source> files = {{L"one", CallHeavy(100000, 51)}, {L"two", CallHeavy(100000, 51)},
+                                       {L"three", Text(70000, 52)}};
+    ScratchFolder scratch;
+    ASSERT_TRUE(CreateDirectoryW(scratch / L"in", nullptr));
+    for (const Source& file : files) {
+        ASSERT_TRUE(WriteAllBytes(scratch / L"in" + L"\\" + file.name.c_str(), file.bytes));
+    }
+    const CString cabinet = scratch / L"folders.cab";
+    {
+        FolderSplitter writer;
+        ASSERT_TRUE(writer.CreateCabinet(cabinet));
+        ASSERT_TRUE(writer.AddFile(scratch / L"in\\one", L"one"));
+        ASSERT_TRUE(writer.EndFolder());
+        ASSERT_TRUE(writer.AddFile(scratch / L"in\\two", L"two"));
+        ASSERT_TRUE(writer.AddFile(scratch / L"in\\three", L"three"));
+        ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+    }
+    const Layout layout = cabinettest::ReadLayout(cabinet);
+    ASSERT_TRUE(layout.valid) << layout.problem;
+    ASSERT_EQ(2u, layout.folderTypes.size());
+    ASSERT_EQ(3u, layout.files.size());
+    EXPECT_EQ(0, layout.files[0].folder);
+    EXPECT_EQ(1, layout.files[1].folder);
+    EXPECT_EQ(0u, layout.files[1].offset) << "the second folder's offsets start again";
+    EXPECT_EQ(100000u, layout.files[2].offset);
+
+    ASSERT_TRUE(CreateDirectoryW(scratch / L"fdi", nullptr));
+    ASSERT_EQ("", cabinettest::ExtractWithFdi(cabinet, scratch / L"fdi"));
+    ExpectSameFiles(scratch, L"fdi", files, "FDI");
+    ASSERT_TRUE(CreateDirectoryW(scratch / L"cabextract", nullptr));
+    ASSERT_EQ(0, cabinettest::ExtractWithCabextract(cabinet, scratch / L"cabextract"));
+    ExpectSameFiles(scratch, L"cabextract", files, "cabextract");
+}
+
 // The benchmark's corpus: 101 of Wine's own DLLs, the kind of data the writer mostly packs.
 TEST(CabinetCorpus, WineLibrariesRoundTrip)
 {
