@@ -51,16 +51,24 @@ std::string ReadLog(const CString& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
-// One msiexec call: the exit code, or a failure that says why there is none.
+// One msiexec call: the exit code, or a failure that says why there is none. Test programs may
+// run side by side in one prefix: while another installation runs (1618), wait and try again.
 ::testing::AssertionResult RunMsiexec(const CString& arguments, DWORD& exitCode)
 {
-    const testsupport::ChildResult run = testsupport::RunChild(L"msiexec " + arguments, kMsiexecTimeoutMs);
-    if (!run.started)
-        return ::testing::AssertionFailure() << "msiexec did not start, error " << run.error;
-    if (run.timedOut)
-        return ::testing::AssertionFailure() << "msiexec " << Utf8(arguments) << " did not finish within "
-                                             << kMsiexecTimeoutMs << " ms";
-    exitCode = run.exitCode;
+    constexpr int kAttempts = 30;
+    constexpr DWORD kRetryPauseMs = 2000;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        const testsupport::ChildResult run = testsupport::RunChild(L"msiexec " + arguments, kMsiexecTimeoutMs);
+        if (!run.started)
+            return ::testing::AssertionFailure() << "msiexec did not start, error " << run.error;
+        if (run.timedOut)
+            return ::testing::AssertionFailure() << "msiexec " << Utf8(arguments) << " did not finish within "
+                                                 << kMsiexecTimeoutMs << " ms";
+        exitCode = run.exitCode;
+        if (exitCode != ERROR_INSTALL_ALREADY_RUNNING)
+            break;
+        Sleep(kRetryPauseMs);
+    }
     return ::testing::AssertionSuccess();
 }
 
