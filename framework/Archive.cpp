@@ -349,21 +349,31 @@ CArchive& CArchive::operator>>(CString& text)
     if (length > static_cast<ULONGLONG>(INT_MAX / sizeof(wchar_t)))
         AfxThrowArchiveException(CArchiveException::badIndex, FileName());
 
-    const UINT unitSize = unicode ? sizeof(wchar_t) : 1;
+    if (unicode) {
+        // Straight into the string, slice by slice, so a damaged length allocates no more than
+        // the data behind it holds.
+        CString loaded;
+        for (ULONGLONG done = 0; done < length;) {
+            const UINT units = static_cast<UINT>(std::min<ULONGLONG>(length - done, kTextSliceUnits));
+            wchar_t* target = loaded.GetBufferSetLength(static_cast<int>(done + units)) + done;
+            if (Read(target, units * sizeof(wchar_t)) != units * sizeof(wchar_t))
+                AfxThrowArchiveException(CArchiveException::endOfFile, FileName());
+            done += units;
+        }
+        text = std::move(loaded);
+        return *this;
+    }
+
     std::vector<BYTE> raw;
     for (ULONGLONG left = length; left > 0;) {
         const UINT units = static_cast<UINT>(std::min<ULONGLONG>(left, kTextSliceUnits));
         const size_t at = raw.size();
-        raw.resize(at + static_cast<size_t>(units) * unitSize);
-        if (Read(raw.data() + at, units * unitSize) != units * unitSize)
+        raw.resize(at + units);
+        if (Read(raw.data() + at, units) != units)
             AfxThrowArchiveException(CArchiveException::endOfFile, FileName());
         left -= units;
     }
 
-    if (unicode) {
-        text = CString(reinterpret_cast<const wchar_t*>(raw.data()), static_cast<int>(length));
-        return *this;
-    }
     // The single-byte form carries text in the thread's code page.
     CString converted;
     if (!raw.empty()) {

@@ -7,6 +7,8 @@
 #include "framework/String.h"
 
 #include <algorithm>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 template <class TYPE, class ARG_TYPE = const TYPE&>
@@ -54,6 +56,13 @@ public:
     int Add(ARG_TYPE element)
     {
         m_items.push_back(TYPE(element));
+        return GetSize() - 1;
+    }
+    // Takes the element over instead of copying it (arrays whose elements are passed by reference).
+    int Add(TYPE&& element)
+        requires std::is_reference_v<ARG_TYPE>
+    {
+        m_items.push_back(std::move(element));
         return GetSize() - 1;
     }
     int Append(const CArray& other)

@@ -11,6 +11,8 @@ public:
     CCustomAction() = default;
     CCustomAction(const CCustomAction&) = default;
     CCustomAction& operator=(const CCustomAction&) = default;
+    CCustomAction(CCustomAction&&) noexcept = default;
+    CCustomAction& operator=(CCustomAction&&) noexcept = default;
     virtual ~CCustomAction() = default;
 
     // One record: the two integers, the two texts, then spare room.

@@ -19,6 +19,8 @@ public:
     CFeature();   // a new braced id, GUI-script mode, the five registry root records
     CFeature(const CFeature&) = default;
     CFeature& operator=(const CFeature&) = default;
+    CFeature(CFeature&&) noexcept = default;
+    CFeature& operator=(CFeature&&) noexcept = default;
     virtual ~CFeature() = default;
 
     void Serialize(CArchive& ar);

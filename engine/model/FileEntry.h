@@ -18,6 +18,8 @@ public:
     CFileEntry();   // a new entry id, kind 0 until the creator sets it
     CFileEntry(const CFileEntry&) = default;
     CFileEntry& operator=(const CFileEntry&) = default;
+    CFileEntry(CFileEntry&&) noexcept = default;
+    CFileEntry& operator=(CFileEntry&&) noexcept = default;
     virtual ~CFileEntry() = default;
 
     void Serialize(CArchive& ar);

@@ -36,6 +36,8 @@ public:
     CMsgAction() = default;
     CMsgAction(const CMsgAction&) = default;
     CMsgAction& operator=(const CMsgAction&) = default;
+    CMsgAction(CMsgAction&&) noexcept = default;
+    CMsgAction& operator=(CMsgAction&&) noexcept = default;
     virtual ~CMsgAction() = default;
 
     // One step; the result text is neither written nor read (a loaded step's result is empty).

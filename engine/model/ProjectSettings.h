@@ -18,6 +18,8 @@ public:
     CProjectSettings();
     CProjectSettings(const CProjectSettings&) = default;
     CProjectSettings& operator=(const CProjectSettings&) = default;
+    CProjectSettings(CProjectSettings&&) noexcept = default;
+    CProjectSettings& operator=(CProjectSettings&&) noexcept = default;
     virtual ~CProjectSettings() = default;
 
     // Stores or loads the whole package by the archive's direction. Loading returns 1 when the

@@ -53,10 +53,13 @@ void ExchangeList(CArchive& ar, List& list)
     int count = 0;
     ar >> count;
     list.RemoveAll();
+    // One temporary serves every record and is moved into the list: loading sets each stored
+    // field and clears the ones that are not stored, so nothing carries over from the record
+    // before, and a default record (with its fresh GUID) is made once per list, not per record.
+    typename std::remove_reference_t<decltype(list[0])> record;
     for (int i = 0; i < count; ++i) {
-        typename std::remove_reference_t<decltype(list[0])> record;
         record.Serialize(ar);
-        list.Add(record);
+        list.Add(std::move(record));
     }
 }
 

@@ -19,6 +19,8 @@ public:
     CRegistryEntry();   // a new entry id; the creator sets the kind
     CRegistryEntry(const CRegistryEntry&) = default;
     CRegistryEntry& operator=(const CRegistryEntry&) = default;
+    CRegistryEntry(CRegistryEntry&&) noexcept = default;
+    CRegistryEntry& operator=(CRegistryEntry&&) noexcept = default;
     virtual ~CRegistryEntry() = default;
 
     // One record; the taken flag is neither written nor read (a loaded record's flag is 0).
