@@ -1,0 +1,103 @@
+// The search for uninstall commands registered during a run, and the installed-program key that
+// keeps the one found.
+
+#include "customaction/UninstallAction.h"
+#include "engine/model/GuidText.h"
+#include "tests/customaction/VeltTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace velttest;
+
+namespace {
+
+FILETIME Now()
+{
+    FILETIME time = {};
+    GetSystemTimeAsFileTime(&time);
+    return time;
+}
+
+// An entry of the system's list of installed programs, removed at the end.
+class UninstallEntry {
+public:
+    UninstallEntry(HKEY root, const CString& command) : m_root(root)
+    {
+        m_key = CString(kSystemUninstallKey) + L"\\VeltTest" + NewGuidString();
+        UniqueRegKey key;
+        EXPECT_EQ(0, RegCreateKeyExW(root, m_key, 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr));
+        EXPECT_EQ(0, RegSetValueExW(key.Get(), kUninstallStringValue, 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(command.GetString()),
+                                    static_cast<DWORD>((command.GetLength() + 1) * sizeof(wchar_t))));
+    }
+    ~UninstallEntry() { RegDeleteKeyW(m_root, m_key); }
+    UninstallEntry(const UninstallEntry&) = delete;
+    UninstallEntry& operator=(const UninstallEntry&) = delete;
+
+private:
+    HKEY m_root;
+    CString m_key;
+};
+
+bool Contains(const CUninstallStrings& found, const CString& command)
+{
+    for (const CString& text : found.m_commands) {
+        if (text == command)
+            return true;
+    }
+    return false;
+}
+
+TEST(UninstallStrings, OnlyProgramsRegisteredDuringTheRunAndNotByMsiexecAreFound)
+{
+    const CString suffix = NewGuidString();
+    const CString older = L"C:\\Old\\uninst.exe " + suffix;
+    UninstallEntry olderEntry(HKEY_LOCAL_MACHINE, older);
+    Sleep(50);
+    CUninstallStrings found;
+    found.m_startTime = Now();
+    Sleep(50);
+
+    const struct {
+        const char* name;
+        HKEY root;
+        CString command;
+        bool expected;
+    } rows[] = {
+        {"machine entry", HKEY_LOCAL_MACHINE, L"\"C:\\Program Files\\App\\unins000.exe\" /x " + suffix, true},
+        {"user entry", HKEY_CURRENT_USER, L"C:\\Users\\App\\uninstall.exe " + suffix, true},
+        {"kept in its own case", HKEY_CURRENT_USER, L"C:\\MixedCase\\UnInstall.EXE " + suffix, true},
+        {"an MSI package removes itself", HKEY_LOCAL_MACHINE, L"MsiExec.exe /X" + suffix, false},
+    };
+    std::vector<std::unique_ptr<UninstallEntry>> entries;
+    for (const auto& row : rows)
+        entries.push_back(std::make_unique<UninstallEntry>(row.root, row.command));
+
+    CollectUninstallStrings(found);
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, Contains(found, row.command)) << row.name;
+    EXPECT_FALSE(Contains(found, older)) << "an entry written before the run was taken";
+}
+
+TEST(UninstallStrings, ScanningAMissingUninstallKeyReturnsTheOpenError)
+{
+    CUninstallStrings found;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, ScanUninstallKeys(found, HKEY_LOCAL_MACHINE, KEY_READ));
+    // HKEY_CLASSES_ROOT has no uninstall list.
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ScanUninstallKeys(found, HKEY_CLASSES_ROOT, KEY_READ));
+}
+
+TEST(UninstallStrings, TheKeptCommandIsReadBackWholeAtAnyLength)
+{
+    const CString projectId = L"{" + NewGuidString() + L"}";
+    CString command;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(projectId, command));
+    // Longer than the 260 characters that a fixed buffer would hold.
+    const CString kept = L"\"C:\\Program Files\\" + CString(L'x', 400) + L"\\unins000.exe\" /SILENT";
+    ASSERT_EQ(0, StoreUninstallString(projectId, kept));
+    EXPECT_EQ(0, ReadUninstallString(projectId, command));
+    EXPECT_EQ(Narrow(kept), Narrow(command));
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
+}
+
+} // namespace
