@@ -163,22 +163,29 @@ TEST(CabinetWriter, FirstWriterOfTheProcessIsInstanceOne)
     EXPECT_EQ(1u, writer.GetInstance());
 }
 
+const wchar_t* const kInvalidParameters = L"Invalid parameters passed to compression function. Read the documentation!";
+const wchar_t* const kPathTooLong =
+    L"The path is too long. (Max 250 Ansii characters or approx 100 Unicode characters).";
+const wchar_t* const kNameAboveAscii = L"The name of the CAB file must never contain characters above ASCII 127.";
+const wchar_t* const kFolderNotCreated = L"Could not create the directory where to save the CAB file.";
+
 struct BadCabinetPath {
     const char* title;
     std::wstring (*path)(const ScratchFolder&);
     DWORD code;
+    const wchar_t* text;   // what the error text begins with
 };
 
 const BadCabinetPath kBadCabinetPaths[] = {
-    {"no folder part", [](const ScratchFolder&) { return std::wstring(L"plain.cab"); }, 1001},
-    {"no name", [](const ScratchFolder& s) { return std::wstring((s / L"dir\\").GetString()); }, 1001},
-    {"name under three characters", [](const ScratchFolder& s) { return std::wstring((s / L"ab").GetString()); }, 1001},
-    {"name above ASCII", [](const ScratchFolder& s) { return std::wstring((s / L"caf\u00e9.cab").GetString()); }, 1007},
-    {"folder beyond FCI's 256 bytes", [](const ScratchFolder& s) { return std::wstring((s / (std::wstring(60, L'\u00e9') + L"\\" + std::wstring(60, L'\u00e8') + L"\\x.cab").c_str()).GetString()); }, 1003},
-    {"folder under a file", [](const ScratchFolder& s) { return std::wstring((s / L"file\\x.cab").GetString()); }, 1002},
+    {"no folder part", [](const ScratchFolder&) { return std::wstring(L"plain.cab"); }, 1001, kInvalidParameters},
+    {"no name", [](const ScratchFolder& s) { return std::wstring((s / L"dir\\").GetString()); }, 1001, kInvalidParameters},
+    {"name under three characters", [](const ScratchFolder& s) { return std::wstring((s / L"ab").GetString()); }, 1001, kInvalidParameters},
+    {"name above ASCII", [](const ScratchFolder& s) { return std::wstring((s / L"caf\u00e9.cab").GetString()); }, 1007, kNameAboveAscii},
+    {"folder beyond FCI's 256 bytes", [](const ScratchFolder& s) { return std::wstring((s / (std::wstring(60, L'\u00e9') + L"\\" + std::wstring(60, L'\u00e8') + L"\\x.cab").c_str()).GetString()); }, 1003, kPathTooLong},
+    {"folder under a file", [](const ScratchFolder& s) { return std::wstring((s / L"file\\x.cab").GetString()); }, 1002, kFolderNotCreated},
 };
 
-TEST(CabinetWriter, BadCabinetPathsAreRefusedWithTheirCode)
+TEST(CabinetWriter, BadCabinetPathsAreRefusedWithTheirCodeAndText)
 {
     for (const BadCabinetPath& row : kBadCabinetPaths) {
         ScratchFolder scratch;
@@ -186,6 +193,7 @@ TEST(CabinetWriter, BadCabinetPathsAreRefusedWithTheirCode)
         CCompress writer;
         EXPECT_FALSE(writer.CreateCabinet(row.path(scratch).c_str())) << row.title;
         EXPECT_EQ(row.code, writer.GetOwnError()) << row.title << ": " << Narrow(writer.GetErrorText());
+        EXPECT_EQ(0, CString(writer.GetErrorText()).Find(row.text)) << row.title << ": " << Narrow(writer.GetErrorText());
         EXPECT_TRUE(writer.FlushAndClose()) << row.title << ": nothing is open";
     }
 }
