@@ -8,6 +8,7 @@
 #include "engine/cabinet/Compress.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/model/GuidText.h"
+#include "engine/msi/TempFile.h"
 
 namespace {
 
@@ -24,27 +25,11 @@ UINT CabinetError(const Cabinet::CCompress& writer)
     return ERROR_GEN_FAILURE;
 }
 
-class TempCabinet {
-public:
-    TempCabinet() : m_path(MakeTempFileName()) {}
-    TempCabinet(const TempCabinet&) = delete;
-    TempCabinet& operator=(const TempCabinet&) = delete;
-    ~TempCabinet()
-    {
-        if (!m_path.IsEmpty())
-            DeleteFileW(m_path);
-    }
-    const CString& Path() const { return m_path; }
-
-private:
-    CString m_path;
-};
-
 } // namespace
 
 UINT CMsiTools::CompressFiles()
 {
-    const TempCabinet cabinet;
+    const CTempFile cabinet = CTempFile::Make();
     if (cabinet.Path().IsEmpty()) {
         const DWORD error = GetLastError();
         return error != 0 ? error : ERROR_PATH_NOT_FOUND;

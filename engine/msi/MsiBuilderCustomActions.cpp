@@ -14,6 +14,7 @@
 #include "engine/files/PathHelpers.h"
 #include "engine/model/GuidText.h"
 #include "engine/msi/SettingsResource.h"
+#include "engine/msi/TempFile.h"
 #include "engine/storage/PackageFile.h"
 
 #include <set>
@@ -24,22 +25,6 @@ namespace {
 constexpr int kDeferredDllAction = 3073;
 constexpr int kFirstInstallSequence = 5990; // after StartServices, before RegisterUser
 constexpr int kUninstallSequence = 1699;    // after InstallInitialize, before the removal
-
-class TempFile {
-public:
-    explicit TempFile(CString path) : m_path(std::move(path)) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
-    {
-        if (!m_path.IsEmpty())
-            DeleteFileW(m_path);
-    }
-    const CString& Path() const { return m_path; }
-
-private:
-    CString m_path;
-};
 
 DWORD LastErrorOr(DWORD fallback)
 {
@@ -78,7 +63,7 @@ UINT CMsiTools::MakeLibraryCopy(CString& libraryCopy)
     if (!CopyFileW(library, libraryCopy, FALSE))
         return LastErrorOr(ERROR_FILE_NOT_FOUND);
 
-    const TempFile settings(MakeTempFileName());
+    const CTempFile settings = CTempFile::Make();
     if (settings.Path().IsEmpty())
         return LastErrorOr(ERROR_PATH_NOT_FOUND);
     if (!SavePackageFile(settings.Path(), *m_package))
@@ -104,7 +89,7 @@ UINT CMsiTools::AddCustomActionRec()
 
     CString libraryPath;
     UINT result = MakeLibraryCopy(libraryPath);
-    const TempFile library(libraryPath);
+    const CTempFile library(libraryPath);
     if (result != ERROR_SUCCESS)
         return result;
 

@@ -8,6 +8,7 @@
 #include "engine/files/IconGroup.h"
 #include "engine/files/PathHelpers.h"
 #include "engine/files/SystemFolderTable.h"
+#include "engine/msi/TempFile.h"
 
 #include <shellapi.h>
 
@@ -27,23 +28,6 @@ bool HasIcon(const CString& path)
     return true;
 }
 
-// Deletes the temporary icon file on every way out of the icon step.
-class TempFile {
-public:
-    explicit TempFile(CString path) : m_path(std::move(path)) {}
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    ~TempFile()
-    {
-        if (!m_path.IsEmpty())
-            DeleteFileW(m_path);
-    }
-    const CString& Path() const { return m_path; }
-
-private:
-    CString m_path;
-};
-
 } // namespace
 
 UINT CMsiTools::WriteShortcutIcon(const CFileEntry& shortcut, const CString& targetSource, UniqueMsiHandle& view,
@@ -52,7 +36,7 @@ UINT CMsiTools::WriteShortcutIcon(const CFileEntry& shortcut, const CString& tar
     iconKey = kTemplateIcon;
     CString iconPath;
     iconPath.Format(L"%s\\resources\\I%s.ico", m_package->m_outputFolder.GetString(), shortcut.m_id.GetString());
-    const TempFile extracted(HasIcon(iconPath) ? CString() : MakeTempFileName());
+    const CTempFile extracted(HasIcon(iconPath) ? CString() : MakeTempFileName());
     if (!extracted.Path().IsEmpty()) {
         IconGroupEnumRecord record;
         record.wantedPosition = shortcut.m_iconIndex;
