@@ -126,6 +126,26 @@ TEST_F(Exports, CustomActionDataReplacesTheStoredArguments)
     EXPECT_FALSE(FileExists(m_scratch / L"stored.txt"));
 }
 
+TEST_F(Exports, APackageWithoutWrappedProjectsRunsNothingAtInstallOrRemoval)
+{
+    CProjectSettings package;
+    package.m_productName = L"Repackaged";
+    package.m_projects.Add(SetupProject(L"Repack", CFeature::modeRepackage, SilentTo(L"Repack.txt")));
+    package.m_projects.Add(SetupProject(L"Blank", CFeature::modeCommandLine, SilentTo(L"Blank.txt")));
+    package.m_projects[1].m_installerPath = L" \t ";
+    VeltLibrary velt(VeltWithPackage(m_scratch.Path(), &package));
+
+    EXPECT_EQ(0u, velt.Install(0, m_session.Handle()));
+    EXPECT_EQ(0u, velt.Uninstall(m_session.Handle()));
+    // Projects that wrap no setup program never have a kept command: the removal passes them over
+    // without a warning.
+    const std::vector<CString> lines = m_session.LogLines();
+    ASSERT_EQ(3u, lines.size()) << m_session.LogText();
+    EXPECT_EQ("Init install process 'New package'.", Narrow(lines[0]));
+    EXPECT_EQ("Init Uninstall process 'Repackaged'.", Narrow(lines[1]));
+    EXPECT_EQ("Uninstall process 'Repackaged' is completed successfully.", Narrow(lines[2]));
+}
+
 // Temporary files that a settings copy would leave behind.
 int CountTemporaryCopies()
 {
