@@ -231,4 +231,49 @@ TEST_F(Runner, UninstallWithoutAdministratorRightsFailsBeforeReadingAnything)
     EXPECT_EQ("Error. The administrator privileges is required to run the script.", Narrow(lines[0]));
 }
 
+struct MessageBoxSearch {
+    HWND box = nullptr;
+};
+
+BOOL CALLBACK FindOwnMessageBox(HWND window, LPARAM param)
+{
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (processId == GetCurrentProcessId() && IsWindowVisible(window) && CString(className) == L"#32770") {
+        reinterpret_cast<MessageBoxSearch*>(param)->box = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+TEST_F(Runner, InstallWithoutAdministratorRightsTellsTheUserAndFails)
+{
+    SetAdminCheckForTests([] { return false; });
+    // The message box holds the action until someone answers it: a helper reads and answers it.
+    CString shown;
+    std::thread answer([&] {
+        MessageBoxSearch search;
+        if (replaytest::WaitFor([&] {
+                EnumWindows(FindOwnMessageBox, reinterpret_cast<LPARAM>(&search));
+                return search.box != nullptr;
+            }, 20000)) {
+            wchar_t text[200] = {};
+            GetDlgItemTextW(search.box, 0xFFFF, text, 200);
+            shown = text;
+            PostMessageW(search.box, WM_COMMAND, IDOK, 0);
+        }
+    });
+    const UINT result = RunInstallAction(m_session.Handle(), 0);
+    answer.join();
+    SetAdminCheckForTests(nullptr);
+
+    EXPECT_EQ(1603u, result);
+    EXPECT_EQ("The administrator privileges are required to install this package.", Narrow(shown));
+    const std::vector<CString> lines = m_session.LogLines();
+    ASSERT_EQ(1u, lines.size()) << "log:" << m_session.LogText();
+    EXPECT_EQ("Error. The administrator privileges are required to run the script.", Narrow(lines[0]));
+}
+
 } // namespace
