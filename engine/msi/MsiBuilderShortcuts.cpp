@@ -86,6 +86,9 @@ UINT CMsiTools::WriteShortcutTable()
                 return ERROR_INVALID_DATA;
             }
 
+            if (!CheckNameFitsCodePage(path))
+                return ERROR_INVALID_DATA;
+
             // Only a file has the component the shortcut belongs to.
             const CFileEntry* target = project.m_files.FindByPath(shortcut.m_sourcePath);
             if (!target || target->m_kind != CFileEntry::kindFile) {

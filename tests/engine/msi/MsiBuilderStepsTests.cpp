@@ -194,6 +194,10 @@ INSTANTIATE_TEST_SUITE_P(Shortcuts, ShortcutErrorTest, ::testing::Values(
         "> !Error: Target directory DesktopFolder\\ for shortcut DesktopFolder\\Run is not found."},
     ShortcutErrorCase{"target_missing", L"ProgramMenuFolder\\Run", L"ProgramFilesFolder\\App\\gone.exe",
         "> !Error: Target file ProgramFilesFolder\\App\\gone.exe for shortcut ProgramMenuFolder\\Run is not found."},
+    // The database would store the name as question marks.
+    ShortcutErrorCase{"name_outside_the_code_page", L"ProgramMenuFolder\\\u0417\u0430\u043f\u0443\u0441\u043a",
+        L"ProgramFilesFolder\\App\\app.exe",
+        "> !Error: The name of ProgramMenuFolder\\\u0417\u0430\u043f\u0443\u0441\u043a cannot be stored in the package's code page 1252."},
     // A folder has no component for the shortcut to belong to.
     ShortcutErrorCase{"target_is_a_folder", L"ProgramMenuFolder\\Run", L"ProgramFilesFolder\\App\\",
         "> !Error: Target file ProgramFilesFolder\\App\\ for shortcut ProgramMenuFolder\\Run is not found."}),
