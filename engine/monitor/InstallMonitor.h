@@ -22,6 +22,8 @@
 #include <mutex>
 #include <vector>
 
+struct KeyNode;
+
 class CInstallMonitor {
 public:
     // The answer to "Some files cannot be copied ...": IDRETRY or IDCANCEL.
@@ -67,7 +69,8 @@ public:
     // Appends folder, file and shortcut records for the existing files of the list.
     void AddChangedFiles(const CStringList& changedPaths);
 
-    // One key's subtree into the root's snapshot list (the key is closed on return).
+    // One key's subtree into the root's snapshot list (the key is closed on return). The walk
+    // shares the subtree with helper threads; the records come in post-order all the same.
     void SnapshotKey(HKEY key, const CString& keyPath, CStringList& snapshot);
     // Exports the changes of the key's subtree against the root's snapshot (the key is closed).
     void DiffKey(HKEY root, HKEY key, const CString& keyPath, const CStringList& snapshot);
@@ -91,6 +94,11 @@ private:
     static DWORD WINAPI DiffHklmThread(void* holder);
     void SnapshotRoot(HKEY root, CStringList& snapshot);
     void DiffRoot(HKEY root, const CStringList& snapshot);
+    // The key record and value records of one key into records (nothing when filtered).
+    void MakeKeyRecords(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount, DWORD firstIndex,
+                        DWORD longestValueBytes, std::vector<CRegistryEntry>& records) const;
+    // The blocks found by a difference walk, in post-order.
+    void AppendDiffRecords(const KeyNode& node);
     void AppendRegistryBlock(const std::vector<CRegistryEntry>& records);
     // One pass over the file records; false when it ended early (stop event, folder not made).
     bool CopyPass(const CString& projectFolder, bool& failed, DWORD& lastError);

@@ -2,9 +2,12 @@
 // HKEY_LOCAL_MACHINE is noted with its number of values; after the run the keys written within the
 // time window that are new, or hold more values than before, export their new values as records.
 //
-// Each root is walked by a thread of its own. The snapshot threads fill their own lists; the two
-// difference threads read values without a lock and append each key's records to the project as
-// one block under m_registryLock, so no thread's records land inside another's key.
+// Each root is walked by a thread of its own, which shares the walk of its subtree with a few helper
+// threads (CKeyWalk): every registry call is a round trip to the registry's owner (the Wine server),
+// and several calls in flight overlap their waits. The walk keeps the tree it found, so the results
+// come out in the same post-order as a walk on one thread. The snapshot threads fill their own
+// lists; the two difference threads append each key's records to the project as one block under
+// m_registryLock, so no thread's records land inside another's key.
 
 #include "engine/monitor/InstallMonitor.h"
 
@@ -12,9 +15,18 @@
 #include "engine/files/PathHelpers.h"
 #include "engine/files/SystemFolderTable.h"
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
+
+// Helper threads per walk (each root has its own walk): beyond four the server is the bottleneck.
+constexpr int kWalkHelpers = 4;
 
 // Key names are at most 255 characters, value names at most 16383.
 constexpr DWORD kKeyNameChars = 256;
@@ -104,6 +116,138 @@ bool MakeValueRecord(const CString& keyText, const CString& valueName, DWORD typ
     }
 }
 
+
+} // namespace
+
+// One key of a walked subtree, with the keys below it in enumeration order.
+struct KeyNode {
+    CString path;        // key path below the root, ending with a backslash (empty for the root)
+    UniqueRegKey key;    // opened by the parent's walk, closed once the key is expanded
+    bool opened = false;
+    DWORD values = 0;
+    std::vector<std::unique_ptr<KeyNode>> children;
+    std::vector<CRegistryEntry> records; // the difference's block for this key
+};
+
+namespace {
+
+// Walks the subtree of an open key on the calling thread and kWalkHelpers more. Each key is
+// queried and its subkeys opened and listed; then visit runs on the open key. A subkey that cannot
+// be opened is left out; a set stop event ends the walk early (the keys not yet expanded are
+// closed with the tree).
+class CKeyWalk {
+public:
+    using Visit = std::function<void(HKEY key, KeyNode& node, DWORD valueCount, DWORD longestValue,
+                                     const FILETIME& written)>;
+
+    CKeyWalk(HKEY base, Visit visit) : m_base(base), m_visit(std::move(visit)) {}
+
+    // Fills top (whose key is the base) and everything below; false when the stop event ended it.
+    bool Run(KeyNode& top)
+    {
+        Expand(m_base, top);
+        std::vector<std::thread> helpers;
+        for (int i = 0; i < kWalkHelpers; ++i) {
+            try {
+                helpers.emplace_back([this] { Work(); });
+            } catch (...) {
+                break; // the helpers made so far, and this thread, do the work
+            }
+        }
+        Work();
+        for (std::thread& helper : helpers)
+            helper.join();
+        return !m_stopped;
+    }
+
+private:
+    void Work()
+    {
+        // A thread entry: nothing may leave it as an exception.
+        try {
+            for (;;) {
+                KeyNode* node = nullptr;
+                {
+                    std::unique_lock<std::mutex> guard(m_lock);
+                    m_wake.wait(guard, [this] { return !m_queue.empty() || m_busy == 0 || m_stopped; });
+                    if (m_stopped || m_queue.empty())
+                        return;
+                    node = m_queue.front();
+                    m_queue.pop_front();
+                    ++m_busy;
+                }
+                Expand(node->key.Get(), *node);
+                node->key.Reset();
+                std::lock_guard<std::mutex> guard(m_lock);
+                --m_busy;
+                m_wake.notify_all();
+            }
+        } catch (...) {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_stopped = true;
+            m_wake.notify_all();
+        }
+    }
+
+    void Expand(HKEY key, KeyNode& node)
+    {
+        if (IsStopSet()) {
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_stopped = true;
+            m_queue.clear();
+            m_wake.notify_all();
+            return;
+        }
+        node.opened = true;
+        DWORD subkeys = 0;
+        DWORD longestValue = 0;
+        FILETIME written = {};
+        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &node.values, nullptr,
+                             &longestValue, nullptr, &written) != ERROR_SUCCESS)
+            subkeys = node.values = 0;
+        wchar_t name[kKeyNameChars];
+        for (DWORD i = 0; i < subkeys; ++i) {
+            DWORD length = kKeyNameChars;
+            if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                continue;
+            // Opened here, below its parent, so that the registry resolves one name, not a path.
+            HKEY subkey = nullptr;
+            if (RegOpenKeyExW(key, name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
+                continue;
+            auto child = std::make_unique<KeyNode>();
+            child->key.Reset(subkey);
+            child->path = node.path + CString(name, static_cast<int>(length)) + L"\\";
+            node.children.push_back(std::move(child));
+        }
+        if (!node.children.empty()) {
+            std::lock_guard<std::mutex> guard(m_lock);
+            if (!m_stopped) {
+                for (auto& child : node.children)
+                    m_queue.push_back(child.get());
+                m_wake.notify_all();
+            }
+        }
+        m_visit(key, node, node.values, longestValue, written);
+    }
+
+    HKEY m_base; // not owned
+    Visit m_visit;
+    std::mutex m_lock;                 // guards the three fields below
+    std::condition_variable m_wake;
+    std::deque<KeyNode*> m_queue;      // opened by no one yet
+    int m_busy = 0;                    // keys being expanded
+    bool m_stopped = false;
+};
+
+// The snapshot records of the tree in post-order: a key's record follows those of its subkeys.
+void AppendSnapshot(const KeyNode& node, CStringList& snapshot)
+{
+    for (const auto& child : node.children)
+        AppendSnapshot(*child, snapshot);
+    if (node.opened)
+        snapshot.AddTail(node.path + CString(static_cast<wchar_t>(node.values & 0xFFFF)));
+}
+
 } // namespace
 
 CString FormatBinaryValue(const BYTE* bytes, size_t count)
@@ -163,82 +307,71 @@ bool CInstallMonitor::IsExcludedRegistryKey(const CString& keyText) const
 void CInstallMonitor::SnapshotKey(HKEY keyHandle, const CString& keyPath, CStringList& snapshot)
 {
     UniqueRegKey key(keyHandle);
-    if (IsStopSet()) {
+    KeyNode top;
+    top.path = keyPath;
+    CKeyWalk walk(key.Get(), [](HKEY, KeyNode&, DWORD, DWORD, const FILETIME&) {});
+    // An abandoned snapshot stays empty: every key written in the window then counts as new.
+    if (!walk.Run(top)) {
         snapshot.RemoveAll();
         return;
     }
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
-        subkeys = values = 0;
-    wchar_t name[kKeyNameChars];
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD length = kKeyNameChars;
-        if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        HKEY subkey = nullptr;
-        if (RegOpenKeyExW(key.Get(), name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
-            continue;
-        SnapshotKey(subkey, keyPath + CString(name, static_cast<int>(length)) + L"\\", snapshot);
-        // An abandoned snapshot stays empty: no ancestor adds its record after the stop.
-        if (IsStopSet()) {
-            snapshot.RemoveAll();
-            return;
-        }
-    }
-    snapshot.AddTail(keyPath + CString(static_cast<wchar_t>(values & 0xFFFF)));
+    AppendSnapshot(top, snapshot);
 }
 
 void CInstallMonitor::DiffKey(HKEY root, HKEY keyHandle, const CString& keyPath, const CStringList& snapshot)
 {
     UniqueRegKey key(keyHandle);
-    if (IsStopSet())
-        return;
-    DWORD subkeys = 0;
-    DWORD values = 0;
-    DWORD longestName = 0;
-    DWORD longestValue = 0;
-    FILETIME written = {};
-    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, &longestName,
-                         &longestValue, nullptr, &written) != ERROR_SUCCESS)
-        return;
-    wchar_t name[kKeyNameChars];
-    for (DWORD i = 0; i < subkeys; ++i) {
-        DWORD length = kKeyNameChars;
-        if (RegEnumKeyExW(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            continue;
-        HKEY subkey = nullptr;
-        if (RegOpenKeyExW(key.Get(), name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
-            continue;
-        DiffKey(root, subkey, keyPath + CString(name, static_cast<int>(length)) + L"\\", snapshot);
-    }
-    const ULONGLONG time = (static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-    if (values == 0 || static_cast<LONGLONG>(time) <= static_cast<LONGLONG>(m_startTime) ||
-        static_cast<LONGLONG>(time) >= static_cast<LONGLONG>(m_endTime))
-        return;
-    const std::wstring_view path = keyPath.View();
-    for (POSITION position = snapshot.GetHeadPosition(); position;) {
-        const std::wstring_view record = snapshot.GetNext(position).View();
-        if (record.size() == path.size() + 1 && record.substr(0, path.size()) == path) {
-            const DWORD oldCount = record.back();
-            // The new values are taken to be those enumerated after the old ones; a key that only
-            // had values changed exports nothing.
-            if (oldCount < values)
-                ExportKeyValues(root, keyPath, key.Get(), values, oldCount, longestValue);
+    KeyNode top;
+    top.path = keyPath;
+    CKeyWalk walk(key.Get(), [this, root, &snapshot](HKEY subkey, KeyNode& node, DWORD values, DWORD longestValue,
+                                                    const FILETIME& written) {
+        // The key's own last-write time, not the times its parent's enumeration reports.
+        const LONGLONG time =
+            static_cast<LONGLONG>((static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+        if (values == 0 || time <= static_cast<LONGLONG>(m_startTime) || time >= static_cast<LONGLONG>(m_endTime))
             return;
+        const std::wstring_view path = node.path.View();
+        for (POSITION position = snapshot.GetHeadPosition(); position;) {
+            const std::wstring_view record = snapshot.GetNext(position).View();
+            if (record.size() == path.size() + 1 && record.substr(0, path.size()) == path) {
+                const DWORD oldCount = record.back();
+                // The new values are taken to be those enumerated after the old ones; a key that
+                // only had values changed exports nothing.
+                if (oldCount < values)
+                    MakeKeyRecords(root, node.path, subkey, values, oldCount, longestValue, node.records);
+                return;
+            }
         }
-    }
-    ExportKeyValues(root, keyPath, key.Get(), values, 0, longestValue);
+        MakeKeyRecords(root, node.path, subkey, values, 0, longestValue, node.records);
+    });
+    // A stopped difference keeps what it found so far.
+    (void)walk.Run(top);
+    AppendDiffRecords(top);
+}
+
+void CInstallMonitor::AppendDiffRecords(const KeyNode& node)
+{
+    for (const auto& child : node.children)
+        AppendDiffRecords(*child);
+    if (!node.records.empty())
+        AppendRegistryBlock(node.records);
 }
 
 void CInstallMonitor::ExportKeyValues(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount,
                                       DWORD firstIndex, DWORD longestValueBytes)
 {
+    std::vector<CRegistryEntry> records;
+    MakeKeyRecords(root, keyPath, key, valueCount, firstIndex, longestValueBytes, records);
+    if (!records.empty())
+        AppendRegistryBlock(records);
+}
+
+void CInstallMonitor::MakeKeyRecords(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount, DWORD firstIndex,
+                                     DWORD longestValueBytes, std::vector<CRegistryEntry>& records) const
+{
     const CString keyText = MakeKeyText(root, keyPath);
     if (IsExcludedRegistryKey(keyText))
         return;
-    std::vector<CRegistryEntry> records;
     CRegistryEntry keyRecord;
     keyRecord.m_kind = CRegistryEntry::kindKey;
     keyRecord.m_keyPath = keyText;
@@ -266,7 +399,6 @@ void CInstallMonitor::ExportKeyValues(HKEY root, const CString& keyPath, HKEY ke
                             record))
             records.push_back(record);
     }
-    AppendRegistryBlock(records);
 }
 
 void CInstallMonitor::AppendRegistryBlock(const std::vector<CRegistryEntry>& records)
