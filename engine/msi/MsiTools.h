@@ -90,8 +90,14 @@ public:
     [[nodiscard]] UINT WriteShortcutTable();
     [[nodiscard]] UINT WriteServicesTable();
     [[nodiscard]] UINT WriteRegistryTable();
+    // Puts the files where the installer looks for them and writes the Media row; nothing for a
+    // package without files.
     [[nodiscard]] UINT PackFiles();
+    // Registration actions, launch condition, product properties, then the summary information.
     [[nodiscard]] UINT WriteSequenceTable();
+    // Stores a copy of the custom-action library carrying the package as its settings resource
+    // (the library beside the program stays as it is) and adds the actions that call it; 13 for
+    // more than kMaxWrappedProjects wrapped projects or a setup program missing from its files.
     [[nodiscard]] UINT AddCustomActionRec();
 
     // The two media layouts of PackFiles: the files copied beside the package under their tree

@@ -28,22 +28,44 @@ CRegistryEntry Value(const wchar_t* keyPath, const wchar_t* name, int type, cons
     return entry;
 }
 
-// The files of the user's temporary folder: the builder's temporary files must all go again.
-std::vector<std::string> TempFiles()
-{
-    wchar_t folder[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH, folder);
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW data;
-    UniqueFindHandle find(FindFirstFileW((CString(folder) + L"*.tmp").GetString(), &data));
-    if (find) {
-        do
-            names.push_back(Utf8(data.cFileName));
-        while (FindNextFileW(find.Get(), &data));
+// Gives this process a temporary folder of its own while it lives, so that a test can see that
+// the builder deleted its temporary files (other test programs share the prefix's folder).
+class PrivateTempFolder {
+public:
+    PrivateTempFolder()
+    {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            wchar_t value[MAX_PATH + 1] = {};
+            GetEnvironmentVariableW(name, value, MAX_PATH);
+            m_saved.emplace_back(name, value);
+            SetEnvironmentVariableW(name, m_folder.Path());
+        }
     }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+    ~PrivateTempFolder()
+    {
+        for (const auto& [name, value] : m_saved)
+            SetEnvironmentVariableW(name, value.IsEmpty() ? nullptr : value.GetString());
+    }
+
+    // The names of what is left in the folder.
+    std::vector<std::string> Files() const
+    {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW data;
+        UniqueFindHandle find(FindFirstFileW(m_folder / L"*", &data));
+        if (find) {
+            do {
+                if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
+                    names.push_back(Utf8(data.cFileName));
+            } while (FindNextFileW(find.Get(), &data));
+        }
+        return names;
+    }
+
+private:
+    ScratchFolder m_folder;
+    std::vector<std::pair<const wchar_t*, CString>> m_saved;
+};
 
 // Writes a stream column of the first row a query returns into a file.
 bool SaveStream(const CString& databasePath, const wchar_t* sql, const CString& target)
@@ -119,9 +141,11 @@ TEST_F(ShortcutTest, RowsIconsAndWorkingFolders)
     odd.m_iconFile = L"icons.exe";
     odd.m_iconIndex = 7; // no such group: the target's own group 7 neither, so the template's icon
 
-    const std::vector<std::string> tempBefore = TempFiles();
-    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ(tempBefore, TempFiles()) << "temporary icon files are deleted";
+    {
+        const PrivateTempFolder temp;
+        ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+        EXPECT_EQ(std::vector<std::string>{}, temp.Files()) << "temporary icon files are deleted";
+    }
     EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
                                             "> !Error: Invalid working directory Nowhere\\ for shortcut ProgramMenuFolder\\Odd"))
         << Join(m_sink.lines);
@@ -507,9 +531,11 @@ TEST_F(PackingTest, CabinetHoldsEveryFileUnderItsFileKey)
 {
     AddProjects();
     Added(2).m_files[4].m_sourcePath = Added(2).m_files[3].m_sourcePath; // one file twice, under two keys
-    const std::vector<std::string> tempBefore = TempFiles();
-    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ(tempBefore, TempFiles()) << "the temporary cabinet is deleted";
+    {
+        const PrivateTempFolder temp;
+        ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+        EXPECT_EQ(std::vector<std::string>{}, temp.Files()) << "the temporary cabinet and settings are deleted";
+    }
 
     const Rows media = Query(OutputPath(), L"SELECT `DiskId`, `LastSequence`, `Cabinet` FROM `Media`");
     ASSERT_EQ(1u, media.size());
