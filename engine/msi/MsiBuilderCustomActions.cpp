@@ -62,6 +62,10 @@ UINT CMsiTools::MakeLibraryCopy(CString& libraryCopy)
     const CString library = m_options.programFolder + L"velt.bin";
     if (!CopyFileW(library, libraryCopy, FALSE))
         return LastErrorOr(ERROR_FILE_NOT_FOUND);
+    // The copy takes the attributes of a read-only library, which would refuse the resource
+    // update and the deletion of the copy.
+    if (!SetFileAttributesW(libraryCopy, FILE_ATTRIBUTE_NORMAL))
+        return LastErrorOr(ERROR_ACCESS_DENIED);
 
     const CTempFile settings = CTempFile::Make();
     if (settings.Path().IsEmpty())

@@ -635,6 +635,8 @@ TEST_F(CustomActionTest, PackageWithoutWrappedProjectsCallsTheFirstEntryOnly)
     blank.m_installerPath = L"   ";
     m_package.m_projects.Add(blank);
     const std::vector<uint8_t> libraryBefore = Bytes(m_programFolder / L"velt.bin");
+    // The program's folder need not be writable: the library there is only read.
+    ASSERT_TRUE(SetFileAttributesW(m_programFolder / L"velt.bin", FILE_ATTRIBUTE_READONLY));
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
     EXPECT_EQ("", Utf8(Added(1).m_installerPath)) << "the blank path is stored trimmed";
@@ -657,6 +659,7 @@ TEST_F(CustomActionTest, PackageWithoutWrappedProjectsCallsTheFirstEntryOnly)
     EXPECT_TRUE(Bytes(expected) == settings) << "resource " << settings.size() << " bytes, package file "
                                              << Bytes(expected).size() << " bytes";
     EXPECT_TRUE(libraryBefore == Bytes(m_programFolder / L"velt.bin"));
+    ASSERT_TRUE(SetFileAttributesW(m_programFolder / L"velt.bin", FILE_ATTRIBUTE_NORMAL)); // for the clean-up
 }
 
 TEST_F(CustomActionTest, WrappedProjectsGetActionsInOrder)
