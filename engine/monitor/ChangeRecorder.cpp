@@ -1,5 +1,6 @@
 #include "engine/monitor/ChangeRecorder.h"
 
+#include "engine/monitor/InstallMonitor.h"
 #include "engine/monitor/NtfsLayout.h"
 
 #include <winioctl.h>
@@ -24,13 +25,6 @@ constexpr ULONGLONG kFirstSegment = 64;
 constexpr DWORD kReadyTimeoutMs = 120000;
 // Folders deeper than this are not walked (a loop through linked folders, not a real tree).
 constexpr size_t kMaxWalkDepth = 64;
-
-ULONGLONG FileTimeNow()
-{
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
 
 std::wstring Lower(const std::wstring& text)
 {
@@ -84,7 +78,7 @@ DWORD CChangeRecorder::Entry::Length() const
 
 CChangeRecorder::CChangeRecorder()
 {
-    m_journalId = FileTimeNow();
+    m_journalId = CurrentFileTime();
     m_nodes.resize(kFirstSegment);
     m_nodes[ntfs::kRootSegment] = Node{L".", ntfs::kRootSegment, 5};
 }
@@ -176,7 +170,7 @@ void CChangeRecorder::Watch()
         DWORD bytes = 0;
         if (!GetOverlappedResult(m_folder.Get(), &overlapped, &bytes, FALSE))
             continue;
-        const ULONGLONG stamp = FileTimeNow();
+        const ULONGLONG stamp = CurrentFileTime();
         std::vector<std::wstring> newFolders;
         const BYTE* base = reinterpret_cast<const BYTE*>(buffer.get());
         for (DWORD offset = 0; bytes >= sizeof(FILE_NOTIFY_INFORMATION) && offset <= bytes - sizeof(FILE_NOTIFY_INFORMATION);) {
@@ -216,7 +210,7 @@ void CChangeRecorder::WalkFolders(const std::wstring& relativePath, bool record,
             if (name == L"." || name == L"..")
                 continue;
             if (record)
-                Record(FILE_ACTION_ADDED, prefix + name, timeStamp ? timeStamp : FileTimeNow());
+                Record(FILE_ACTION_ADDED, prefix + name, timeStamp ? timeStamp : CurrentFileTime());
             const bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                                   (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
             if (isFolder && depth < kMaxWalkDepth)
@@ -488,19 +482,4 @@ DWORD StartRecordedJournal(const CString& deviceName, const CString& rootFolder)
         return error;
     journals.byDevice[key] = recorder.release();
     return 0;
-}
-
-void DeleteRecordedJournal(const CString& deviceName)
-{
-    RecordedJournals& journals = Journals();
-    CChangeRecorder* recorder = nullptr;
-    {
-        std::lock_guard<std::mutex> guard(journals.lock);
-        const auto found = journals.byDevice.find(Lower(std::wstring(deviceName.View())));
-        if (found == journals.byDevice.end())
-            return;
-        recorder = found->second;
-        journals.byDevice.erase(found);
-    }
-    delete recorder;
 }

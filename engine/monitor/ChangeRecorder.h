@@ -7,8 +7,8 @@
 // attribute), so the scan cannot tell it from a real journal.
 //
 // Threads: the watcher thread appends records; the monitor's thread asks. One mutex guards the
-// records and the name table. Like a real journal it lives on after the run (until Stop or the
-// end of the process) and drops its oldest records when full.
+// records and the name table. Like a real journal it lives on after the run and drops its oldest
+// records when full.
 //
 // File references: every path seen gets a segment number of its own (the root folder is segment
 // 5, named "."), kept for the life of the recorder. A renamed file or folder keeps its reference
@@ -104,6 +104,5 @@ private:
 // started.
 CChangeRecorder* FindRecordedJournal(const CString& deviceName);
 // Starts the recorded journal of the device, watching rootFolder; an existing one stays as it is.
+// Like a real journal it then lives as long as the process.
 [[nodiscard]] DWORD StartRecordedJournal(const CString& deviceName, const CString& rootFolder);
-// Stops and forgets the recorded journal of the device.
-void DeleteRecordedJournal(const CString& deviceName);

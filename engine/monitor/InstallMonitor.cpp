@@ -20,11 +20,7 @@ constexpr DWORD kSettleMs = 3500;
 // stop event can go unnoticed.
 constexpr DWORD kPollMs = 1000;
 
-bool IsStopSet()
-{
-    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
-}
-
+// The start time is the system time to the millisecond: truncated, it only widens the window.
 ULONGLONG SystemTimeNow()
 {
     SYSTEMTIME now = {};
@@ -48,6 +44,25 @@ int AskWithMessageBox(const CString& text)
 }
 
 } // namespace
+
+bool IsStopRequested()
+{
+    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
+}
+
+ULONGLONG CurrentFileTime()
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+bool IsBlankFilterEntry(const CString& entry)
+{
+    CString trimmed = entry;
+    trimmed.Trim();
+    return trimmed.IsEmpty();
+}
 
 CInstallMonitor::CInstallMonitor(CFeature& project)
     : m_project(project), m_fileFilter(&Projects.m_fileFilter), m_registryFilter(&Projects.m_registryFilter),
@@ -145,7 +160,7 @@ bool CInstallMonitor::CopyPass(const CString& projectFolder, bool& failed, DWORD
         CFileEntry& entry = files[i];
         if (entry.m_kind != CFileEntry::kindFile || entry.m_sourcePath.IsEmpty())
             continue;
-        if (IsStopSet())
+        if (IsStopRequested())
             return false;
         const int slash = entry.m_path.ReverseFind(L'\\');
         CString folder;

@@ -121,6 +121,14 @@ private:
     std::vector<CopiedFile> m_copied;
 };
 
+// True when the stop event (StopEventHandle) is set; the monitoring steps poll it.
+bool IsStopRequested();
+// The current system time as a FILETIME value (UTC), at full resolution.
+ULONGLONG CurrentFileTime();
+// True for a filter entry of white space only: such an entry would match every path, so it is no
+// entry at all.
+bool IsBlankFilterEntry(const CString& entry);
+
 // Creates (or keeps) the change journal of the system volume; 0 or the Windows error.
 [[nodiscard]] DWORD CreateSystemVolumeUsnJournal();
 

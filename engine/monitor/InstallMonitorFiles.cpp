@@ -7,18 +7,6 @@
 #include "engine/files/SystemFolderTable.h"
 #include "engine/monitor/ShortcutReader.h"
 
-namespace {
-
-// A filter entry of white space only would match every path: it is no entry.
-bool IsBlank(const CString& entry)
-{
-    CString trimmed = entry;
-    trimmed.Trim();
-    return trimmed.IsEmpty();
-}
-
-} // namespace
-
 bool CInstallMonitor::IsExcludedFile(const CString& path) const
 {
     if (!m_fileFilter)
@@ -27,7 +15,7 @@ bool CInstallMonitor::IsExcludedFile(const CString& path) const
     lower.MakeLower();
     for (POSITION position = m_fileFilter->GetHeadPosition(); position;) {
         const CString& entry = m_fileFilter->GetNext(position);
-        if (IsBlank(entry))
+        if (IsBlankFilterEntry(entry))
             continue;
         CString prefix = entry;
         prefix.MakeLower();

@@ -33,18 +33,6 @@ constexpr DWORD kKeyNameChars = 256;
 constexpr DWORD kValueNameChars = 16384;
 constexpr REGSAM kKeyAccess = KEY_READ | KEY_WOW64_64KEY;
 
-bool IsStopSet()
-{
-    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
-}
-
-bool IsBlank(const CString& entry)
-{
-    CString trimmed = entry;
-    trimmed.Trim();
-    return trimmed.IsEmpty();
-}
-
 // The text of a string value: the data up to its first NUL (the data need not end with one).
 CString StringData(const BYTE* data, DWORD bytes)
 {
@@ -191,7 +179,7 @@ private:
 
     void Expand(HKEY key, KeyNode& node)
     {
-        if (IsStopSet()) {
+        if (IsStopRequested()) {
             std::lock_guard<std::mutex> guard(m_lock);
             m_stopped = true;
             m_queue.clear();
@@ -290,7 +278,7 @@ bool CInstallMonitor::IsExcludedRegistryKey(const CString& keyText) const
     lower.MakeLower();
     for (POSITION position = m_registryFilter->GetHeadPosition(); position;) {
         const CString& entry = m_registryFilter->GetNext(position);
-        if (IsBlank(entry))
+        if (IsBlankFilterEntry(entry))
             continue;
         // One backslash at the end: an entry matches its key and the keys below, never a sibling
         // whose name merely begins alike.

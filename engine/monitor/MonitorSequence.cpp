@@ -9,22 +9,10 @@
 
 namespace {
 
-bool IsStopSet()
-{
-    return StopEventHandle && WaitForSingleObject(StopEventHandle.Get(), 0) == WAIT_OBJECT_0;
-}
-
 void Show(IMonitorPage* page, const wchar_t* text)
 {
     if (page)
         page->SetStatusText(text);
-}
-
-ULONGLONG FileTimeNow()
-{
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
 // Uninitialises COM when the sequence leaves early.
@@ -51,7 +39,7 @@ DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& 
     Show(page, kSnapshotText);
     (void)steps.CreateJournal(); // a volume without a journal yields no file records later
     (void)steps.TakeRegistrySnapshot();
-    if (IsStopSet())
+    if (IsStopRequested())
         return ERROR_CANCELLED;
 
     Show(page, kInstallingText);
@@ -59,13 +47,13 @@ DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& 
     (void)steps.RunInstaller(commandLine);
     if (StopEventHandle)
         ResetEvent(StopEventHandle.Get());
-    steps.SetEndTime(FileTimeNow());
+    steps.SetEndTime(CurrentFileTime());
 
     Show(page, kCollectingText);
     (void)steps.CollectChangedFiles();
     (void)steps.CollectRegistryChanges();
     com.End();
-    if (IsStopSet())
+    if (IsStopRequested())
         return ERROR_CANCELLED;
 
     Show(page, kCopyingText);

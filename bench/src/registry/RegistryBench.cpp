@@ -16,13 +16,6 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-ULONGLONG Now()
-{
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 } // namespace
 
 int main()
@@ -37,11 +30,11 @@ int main()
     LARGE_INTEGER snapshotDone;
     LARGE_INTEGER diffDone;
     QueryPerformanceCounter(&start);
-    monitor.SetStartTime(Now());
+    monitor.SetStartTime(CurrentFileTime());
     monitor.TakeRegistrySnapshot();
     QueryPerformanceCounter(&snapshotDone);
     const int keys = monitor.HkcuSnapshot().GetCount() + monitor.HklmSnapshot().GetCount();
-    monitor.SetEndTime(Now());
+    monitor.SetEndTime(CurrentFileTime());
     monitor.CollectRegistryChanges();
     QueryPerformanceCounter(&diffDone);
     std::printf("keys: %d, snapshot %.3f s, difference %.3f s, records %d\n", keys, Seconds(start, snapshotDone),

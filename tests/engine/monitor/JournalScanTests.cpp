@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -410,7 +411,7 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
 
     testsupport::ScratchFolder scratch;
     Sleep(200); // the scratch folder's own creation stays before the window
-    const ULONGLONG start = Now();
+    const ULONGLONG start = CurrentFileTime();
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {1, 2, 3}));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {4, 5, 6}));
     ASSERT_TRUE(CreateDirectoryW(scratch / L"Sub", nullptr));
@@ -419,7 +420,7 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
     Sleep(1000); // notifications arrive a little after the changes
 
     CStringList paths;
-    ASSERT_EQ(0u, ScanVolumeJournal(device, start, Now(), paths));
+    ASSERT_EQ(0u, ScanVolumeJournal(device, start, CurrentFileTime(), paths));
     auto listed = [&paths](const CString& path) {
         int count = 0;
         for (POSITION p = paths.GetHeadPosition(); p;)

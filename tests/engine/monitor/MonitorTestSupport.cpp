@@ -16,13 +16,6 @@ void PrepareGlobals()
     IsWow64 = 0;
 }
 
-ULONGLONG Now()
-{
-    FILETIME now = {};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 std::string Narrow(const CString& text)
 {
     std::string narrow;

@@ -15,9 +15,6 @@ namespace monitortest {
 // Resolves the system-folder table and gives StopEventHandle an unnamed event, unset.
 void PrepareGlobals();
 
-// FILETIME now, full resolution.
-ULONGLONG Now();
-
 std::string Narrow(const CString& text);
 
 // Path of the test setup program beside the tests.

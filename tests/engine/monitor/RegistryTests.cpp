@@ -123,11 +123,11 @@ protected:
         CStringList snapshot;
         monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot);
         Sleep(20);
-        monitor.SetStartTime(Now());
+        monitor.SetStartTime(CurrentFileTime());
         Sleep(20);
         change();
         Sleep(20);
-        monitor.SetEndTime(Now());
+        monitor.SetEndTime(CurrentFileTime());
         monitor.DiffKey(scratch.Root(), scratch.Open(), scratch.KeyPath(), snapshot);
         return Added(project);
     }
@@ -315,7 +315,7 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
     EXPECT_GT(monitor.HkcuSnapshot().GetCount(), 10);
     EXPECT_GT(monitor.HklmSnapshot().GetCount(), 10);
     Sleep(20);
-    monitor.SetStartTime(Now());
+    monitor.SetStartTime(CurrentFileTime());
     Sleep(20);
     constexpr int kKeys = 20;
     constexpr int kValues = 15;
@@ -330,7 +330,7 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
         }
     }
     Sleep(20);
-    monitor.SetEndTime(Now());
+    monitor.SetEndTime(CurrentFileTime());
     monitor.CollectRegistryChanges();
     EXPECT_TRUE(monitor.HkcuSnapshot().IsEmpty());
     EXPECT_TRUE(monitor.HklmSnapshot().IsEmpty());

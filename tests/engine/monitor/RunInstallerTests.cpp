@@ -79,7 +79,7 @@ protected:
 
 TEST_F(SetupRun, ANormalExitEndsTheRunAfterTheSettlingWait)
 {
-    const ULONGLONG before = Now();
+    const ULONGLONG before = CurrentFileTime();
     Start([this] { return monitor.RunInstaller(CommandLine(L"/silent")); });
     const ULONGLONG elapsed = Join(15000);
     EXPECT_EQ(0u, result.load());
