@@ -86,6 +86,8 @@ UINT CMsiTools::CopyLooseFiles()
             if (recordlookup::EqualsNoCase(entry.m_sourcePath, target))
                 continue;
             AppendOutputFormat(L"> CopyFile: '%s'", target.GetString());
+            // A copy of a read-only source is read-only too, and would refuse the next build's copy.
+            SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
             if (!CopyFileW(entry.m_sourcePath, target, FALSE)) {
                 error = GetLastError();
                 AppendOutputFormat(L"! CopyFile failed. Error:(%d)%s ...", static_cast<int>(error),

@@ -487,6 +487,13 @@ TEST_F(PackingTest, LooseFilesLandBesideThePackage)
     }
     EXPECT_FALSE(testsupport::FileExists(m_scratch / L"AppDataFolder\\nosource.txt"));
 
+    // A read-only source makes a read-only copy; the next build replaces it all the same.
+    ASSERT_TRUE(SetFileAttributesW(Added(0).m_files[3].m_sourcePath, FILE_ATTRIBUTE_READONLY));
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    SetFileAttributesW(Added(0).m_files[3].m_sourcePath, FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(m_scratch / L"ProgramFilesFolder\\App\\b.txt", FILE_ATTRIBUTE_NORMAL);
+
     // A file that is already where it belongs is not copied onto itself.
     Added(0).m_files[2].m_sourcePath = m_scratch / L"PROGRAMFILESFOLDER\\App\\a.txt";
     m_sink.lines.clear();
