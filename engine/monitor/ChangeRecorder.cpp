@@ -109,7 +109,7 @@ DWORD CChangeRecorder::Start(const CString& rootFolder)
     try {
         m_watcher = std::thread([this] {
             try {
-                Watch();
+                m_startError = Watch();
             } catch (...) {
                 // A watcher without memory stops recording; the records so far stay readable.
             }
@@ -120,6 +120,12 @@ DWORD CChangeRecorder::Start(const CString& rootFolder)
         return ERROR_NOT_ENOUGH_MEMORY;
     }
     WaitForSingleObject(m_ready.Get(), kReadyTimeoutMs);
+    // A folder that cannot be watched at all (the first request failed) is no journal.
+    if (m_startError) {
+        const DWORD error = m_startError;
+        Stop();
+        return error;
+    }
     return 0;
 }
 
@@ -139,13 +145,13 @@ bool CChangeRecorder::IsWatching() const
     return m_watcher.joinable();
 }
 
-void CChangeRecorder::Watch()
+DWORD CChangeRecorder::Watch()
 {
     // DWORD-aligned, as ReadDirectoryChangesW requires.
     std::unique_ptr<DWORD[]> buffer(new DWORD[kWatchBufferBytes / sizeof(DWORD)]);
     UniqueKernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done)
-        return;
+        return GetLastError();
     const DWORD filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE |
                          FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_CREATION | FILE_NOTIFY_CHANGE_ATTRIBUTES;
     for (;;) {
@@ -153,8 +159,11 @@ void CChangeRecorder::Watch()
         overlapped.hEvent = done.Get();
         ResetEvent(done.Get());
         if (!ReadDirectoryChangesW(m_folder.Get(), buffer.get(), kWatchBufferBytes, TRUE, filter, nullptr, &overlapped,
-                                   nullptr))
-            return;
+                                   nullptr)) {
+            const DWORD error = GetLastError();
+            // Only a failure before the first walk is the start's failure; later the watch ends.
+            return WaitForSingleObject(m_ready.Get(), 0) == WAIT_OBJECT_0 ? 0 : error;
+        }
         if (WaitForSingleObject(m_ready.Get(), 0) != WAIT_OBJECT_0) {
             WalkFolders(std::wstring(), false, 0);
             SetEvent(m_ready.Get());
@@ -165,7 +174,7 @@ void CChangeRecorder::Watch()
             CancelIo(m_folder.Get());
             DWORD ignored = 0;
             GetOverlappedResult(m_folder.Get(), &overlapped, &ignored, TRUE);
-            return;
+            return 0;
         }
         DWORD bytes = 0;
         if (!GetOverlappedResult(m_folder.Get(), &overlapped, &bytes, FALSE))

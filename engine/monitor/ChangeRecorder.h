@@ -73,7 +73,7 @@ private:
 
     // Both run on the watcher thread. The walk opens every folder below the relative path (which
     // is what makes Wine watch it); with record set it also notes every entry as added.
-    void Watch();
+    DWORD Watch();   // 0, or the error of the first watch request
     void WalkFolders(const std::wstring& relativePath, bool record, ULONGLONG timeStamp);
     ULONGLONG SegmentOf(const std::wstring& relativePath);   // made on first sight; lock held
     ULONGLONG ReferenceOf(ULONGLONG segment) const;
@@ -97,6 +97,7 @@ private:
     UniqueKernelHandle m_folder;
     UniqueKernelHandle m_stop;
     UniqueKernelHandle m_ready;   // set once the first watch request is in place and the folders walked
+    DWORD m_startError = 0;       // written by the watcher before it sets m_ready
     std::thread m_watcher;
 };
 

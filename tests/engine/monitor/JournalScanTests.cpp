@@ -198,13 +198,13 @@ public:
 // Installs the volume as the one every open gets, for one test.
 class VolumeScope {
 public:
-    explicit VolumeScope(SyntheticVolume& volume)
+    explicit VolumeScope(IVolumeDevice& volume)
     {
         m_previous = SetVolumeOpener([&volume](const CString&, std::unique_ptr<IVolumeDevice>& out) {
             // The scan owns what it opens: hand it a forwarder to the test's volume.
             struct Forwarder : IVolumeDevice {
-                SyntheticVolume& target;
-                explicit Forwarder(SyntheticVolume& v) : target(v) {}
+                IVolumeDevice& target;
+                explicit Forwarder(IVolumeDevice& v) : target(v) {}
                 DWORD Control(DWORD c, const void* i, DWORD is, void* o, DWORD os, DWORD* r) override
                 {
                     return target.Control(c, i, is, o, os, r);
@@ -398,6 +398,50 @@ TEST_F(JournalScan, AFailingControlCallReturnsItsErrorAndNothing)
     CInstallMonitor monitor(project);
     EXPECT_EQ(DWORD(ERROR_NOT_SUPPORTED), monitor.CollectChangedFiles());
     EXPECT_EQ(0, project.m_files.GetSize());
+}
+
+// The recorded journal fed by hand: its answers go through the scan like a real volume's.
+TEST_F(JournalScan, TheRecordedJournalAnswersInTheVolumeLayouts)
+{
+    CChangeRecorder recorder; // not watching: the test notes the changes itself
+    struct RecorderVolume : IVolumeDevice {
+        CChangeRecorder& recorder;
+        explicit RecorderVolume(CChangeRecorder& r) : recorder(r) {}
+        DWORD Control(DWORD c, const void* i, DWORD is, void* o, DWORD os, DWORD* r) override
+        {
+            return recorder.Control(c, i, is, o, os, r);
+        }
+    } device(recorder);
+    VolumeScope scope(device);
+
+    const ULONGLONG t = kStart + 100;
+    recorder.Record(FILE_ACTION_ADDED, L"Program Files\\App", t);
+    recorder.Record(FILE_ACTION_ADDED, L"Program Files\\App\\a.txt", t);
+    recorder.Record(FILE_ACTION_MODIFIED, L"Program Files\\App\\a.txt", t);
+    recorder.Record(FILE_ACTION_RENAMED_OLD_NAME, L"Program Files\\App", t);
+    recorder.Record(FILE_ACTION_RENAMED_NEW_NAME, L"Program Files\\App2", t);
+    recorder.Record(FILE_ACTION_ADDED, L"root.txt", t);
+    recorder.Record(FILE_ACTION_ADDED, L"late.txt", kEnd + 1);
+    const int many = 200; // several 4096-byte pages
+    for (int i = 0; i < many; ++i)
+        recorder.Record(FILE_ACTION_ADDED, L"Program Files\\App2\\many-" + std::to_wstring(i), t);
+
+    const std::string files = drive + "\\Program Files\\";
+    std::vector<std::string> expected = {
+        files + "App",
+        // As on NTFS, a renamed folder keeps its reference: older records resolve through its new name.
+        files + "App2\\a.txt",
+        files + "App2",
+        drive + "\\root.txt",
+    };
+    for (int i = 0; i < many; ++i)
+        expected.push_back(files + "App2\\many-" + std::to_string(i));
+    EXPECT_EQ(expected, Scan());
+
+    // A segment the recorder never gave out answers with another record, which the reader refuses.
+    CString name;
+    ULONGLONG parent = 0;
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), ReadFileRecordName(device, Ref(100000), name, parent));
 }
 
 // The recorded journal on the real drive: Wine has no NTFS journal, so creating one starts ours.
