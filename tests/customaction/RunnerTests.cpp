@@ -203,11 +203,11 @@ TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
         std::vector<DWORD> running;
         if (job && QueryJobProcessIds(job.Get(), running) == 0)
             most = std::max(most, running.size());
-        return most == 3;
+        return most >= 3;
     }, 10000);
     run.join();
     ASSERT_EQ(0u, error);
-    EXPECT_TRUE(allStarted) << "at most " << most << " of the 3 processes were seen in the job";
+    EXPECT_TRUE(allStarted) << "only " << most << " of the 3 processes were seen in the job";
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(2u, lines.size()) << "log:" << m_session.LogText();
     EXPECT_EQ(Narrow(FinishedLine(WAIT_TIMEOUT)), Narrow(lines[1]));
