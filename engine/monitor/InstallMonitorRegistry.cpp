@@ -25,7 +25,8 @@
 
 namespace {
 
-// Helper threads per walk (each root has its own walk): beyond four the server is the bottleneck.
+// Helper threads per walk (each root has its own walk). Measured under Wine on 10,000 keys, snapshot
+// and difference together: about 5 s with none, 2 s with two, 1.6 s with four.
 constexpr int kWalkHelpers = 4;
 
 // Key names are at most 255 characters, value names at most 16383.
