@@ -329,9 +329,24 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
             machine.SetString(sub, name, L"machine");
         }
     }
+    // A machine key under Software\Classes is a class key.
+    CString classKey;
+    classKey.Format(L"Software\\Classes\\.twmon-%lu", GetCurrentProcessId());
+    HKEY created = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, classKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                             &created, nullptr));
+    RegSetValueExW(created, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(L"TwMon.Document"),
+                   sizeof(L"TwMon.Document"));
+    RegCloseKey(created);
     Sleep(20);
     monitor.SetEndTime(CurrentFileTime());
     monitor.CollectRegistryChanges();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey);
+    CString classText;
+    classText.Format(L"HKEY_CLASSES_ROOT\\.twmon-%lu\\", GetCurrentProcessId());
+    const CRegistryEntry* classValue = project.m_registry.FindValue(classText, L"");
+    ASSERT_NE(nullptr, classValue) << Narrow(classText);
+    EXPECT_EQ("TwMon.Document", Narrow(classValue->m_value));
     EXPECT_TRUE(monitor.HkcuSnapshot().IsEmpty());
     EXPECT_TRUE(monitor.HklmSnapshot().IsEmpty());
 
