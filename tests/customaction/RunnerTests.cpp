@@ -191,7 +191,8 @@ TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
 {
     SetupRunTiming quick;
     quick.startupPauseMs = 0;
-    quick.unscriptedTimeoutMs = 3000;
+    // Long enough for both children to start on a loaded machine before the time-out strikes.
+    quick.unscriptedTimeoutMs = 8000;
     SetSetupRunTimingForTests(quick);
     // The wizard stays up and its two children wait for ever: the time-out must end all three,
     // not only the program it started.
