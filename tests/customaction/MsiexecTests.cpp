@@ -18,9 +18,6 @@ using testsupport::FileExists;
 
 namespace {
 
-// A package whose custom-action DLL cannot run makes msiexec hang: every call is bounded.
-constexpr DWORD kMsiexecTimeoutMs = 240000;
-
 // The replay finds the program by its lower-cased file name, as the package places it.
 CMsgAction Step(int kind, int controlType, const wchar_t* path, const wchar_t* text)
 {
@@ -47,29 +44,6 @@ void AddCustomActions(const CString& packagePath, const CString& veltPath)
     ASSERT_EQ(0u, RunSql(database.Get(), action, {L"CA_UNINSTALL", L"UNINSTALLAction"}));
     ASSERT_EQ(0u, RunSql(database.Get(), sequence, {L"CA_UNINSTALL", L"REMOVE~=\"ALL\" AND ProductState <> 1", L"1699"}));
     ASSERT_EQ(0u, MsiDatabaseCommit(database.Get()));
-}
-
-// The text of an msiexec log, which Wine writes in the process code page or as UTF-16.
-std::string ReadLog(const CString& path)
-{
-    std::vector<uint8_t> bytes;
-    if (!testsupport::ReadAllBytes(path, bytes))
-        return std::string();
-    std::string text;
-    const bool wide = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
-    for (size_t i = wide ? 2 : 0; i < bytes.size(); i += wide ? 2 : 1)
-        text += static_cast<char>(bytes[i]);
-    return text;
-}
-
-DWORD RunMsiexec(const wchar_t* verb, const CString& package, const CString& log)
-{
-    CString line;
-    line.Format(L"msiexec.exe %s \"%s\" /qn /l*v \"%s\"", verb, package.GetString(), log.GetString());
-    const testsupport::ChildResult child = testsupport::RunChild(line, kMsiexecTimeoutMs);
-    EXPECT_TRUE(child.started) << "msiexec did not start: " << child.error;
-    EXPECT_FALSE(child.timedOut) << "msiexec " << Narrow(verb) << " did not end in time";
-    return child.exitCode;
 }
 
 TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
@@ -104,7 +78,7 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
 
     const CString installLog = scratch / L"install.log";
     EXPECT_EQ(0u, RunMsiexec(L"/i", msi, installLog));
-    const std::string log = ReadLog(installLog);
+    const std::string log = ReadInstallerLog(installLog);
     EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: Set Text Edit 'Jane Doe' =>  ok")) << log;
     EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: Install process 'Wrapped Setups' is completed successfully."))
         << log;
@@ -127,7 +101,7 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
 
     const CString removeLog = scratch / L"remove.log";
     EXPECT_EQ(0u, RunMsiexec(L"/x", msi, removeLog));
-    const std::string removal = ReadLog(removeLog);
+    const std::string removal = ReadInstallerLog(removeLog);
     EXPECT_NE(std::string::npos,
               removal.find("-->Tarnwick Log: Uninstall process 'Wrapped Setups' is completed successfully."))
         << removal;

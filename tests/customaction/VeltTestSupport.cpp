@@ -297,4 +297,37 @@ void RemoveSetupTraces(const CString& projectId)
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
 }
 
+std::string ReadInstallerLog(const CString& path)
+{
+    std::vector<uint8_t> bytes;
+    if (!testsupport::ReadAllBytes(path, bytes))
+        return std::string();
+    std::string text;
+    const bool wide = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    for (size_t i = wide ? 2 : 0; i < bytes.size(); i += wide ? 2 : 1)
+        text += static_cast<char>(bytes[i]);
+    return text;
+}
+
+DWORD RunMsiexec(const wchar_t* verb, const CString& package, const CString& log)
+{
+    // Generous: the install action alone waits 4 s for the setup program's first window.
+    constexpr DWORD kMsiexecTimeoutMs = 240000;
+    constexpr int kAttempts = 30;
+    constexpr DWORD kRetryPauseMs = 2000;
+    CString line;
+    line.Format(L"msiexec.exe %s \"%s\" /qn /l*v \"%s\"", verb, package.GetString(), log.GetString());
+    testsupport::ChildResult child;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        child = testsupport::RunChild(line, kMsiexecTimeoutMs);
+        if (!child.started || child.timedOut || child.exitCode != ERROR_INSTALL_ALREADY_RUNNING)
+            break;
+        Sleep(kRetryPauseMs);
+    }
+    EXPECT_TRUE(child.started) << "msiexec did not start: " << child.error;
+    EXPECT_FALSE(child.timedOut) << "msiexec " << Narrow(verb) << " did not end within " << kMsiexecTimeoutMs
+                                 << " ms";
+    return child.exitCode;
+}
+
 } // namespace velttest

@@ -98,4 +98,13 @@ Result ReadResult(const CString& path);
 // Removes the registry traces of the test setup program and the kept command of a project.
 void RemoveSetupTraces(const CString& projectId);
 
+// The text of an msiexec log, which Wine writes in the process code page or as UTF-16.
+std::string ReadInstallerLog(const CString& path);
+
+// One "msiexec <verb> <package> /qn /l*v <log>" call; its exit code. A package whose custom-action
+// DLL cannot run makes msiexec hang, so the call is bounded and the test fails when it does not
+// end in time. Test programs share one prefix: while another installation runs (1618) it waits and
+// tries again.
+DWORD RunMsiexec(const wchar_t* verb, const CString& package, const CString& log);
+
 } // namespace velttest
