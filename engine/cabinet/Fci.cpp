@@ -124,15 +124,24 @@ bool CopyTemp(Context& c, TempFile& temp, uint32_t offset, uint32_t size, INT_PT
     return true;
 }
 
+// A temporary name is only known to be free when it is handed out: another process writing
+// cabinets into the same folder can take it before the open, which then fails because the file
+// exists. The next name is asked for then, a bounded number of times.
+constexpr int kTempOpenTries = 32;
+
 bool OpenTemp(Context& c, TempFile& temp)
 {
-    if (!c.getTempFile(temp.name, sizeof(temp.name), c.context))
-        return Fail(c, FCIERR_TEMP_FILE, 0);
-    int error = 0;
-    temp.handle = c.open(temp.name, kTempFlags, kCreateMode, &error, c.context);
-    if (temp.handle == -1)
-        return Fail(c, FCIERR_TEMP_FILE, error);
-    return true;
+    for (int attempt = 1;; ++attempt) {
+        if (!c.getTempFile(temp.name, sizeof(temp.name), c.context))
+            return Fail(c, FCIERR_TEMP_FILE, 0);
+        int error = 0;
+        temp.handle = c.open(temp.name, kTempFlags, kCreateMode, &error, c.context);
+        if (temp.handle != -1)
+            return true;
+        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!taken || attempt == kTempOpenTries)
+            return Fail(c, FCIERR_TEMP_FILE, error);
+    }
 }
 
 void CloseTemp(Context& c, TempFile& temp)

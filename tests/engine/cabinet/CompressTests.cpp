@@ -64,10 +64,16 @@ public:
     std::vector<std::wstring> opened;
     std::wstring failWritesTo;     // writes to a file whose path ends so fail with a full disk
     std::wstring failReadsFrom;    // reads from such a file fail after the first chunk
+    int takeTempNames = 0;         // this many temporary names are created by "another process"
+                                   // between their hand-out and their open
 
     INT_PTR FileOpen(const wchar_t* path, int openFlags, int mode, int* error) override
     {
         opened.push_back(path);
+        if (takeTempNames > 0 && std::wstring(path).find(L"CabTmp_") != std::wstring::npos) {
+            --takeTempNames;
+            UniqueKernelHandle(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        }
         const INT_PTR file = CCompress::FileOpen(path, openFlags, mode, error);
         if (EndsWith(path, failWritesTo))
             m_failWrite = file;
@@ -152,6 +158,21 @@ TEST(CabinetWriter, TemporaryNamesCarryInstanceAndCounterAndSkipNamesInUse)
     const std::vector<CString> left = TempFilesIn(scratch / L"temp");
     ASSERT_EQ(1u, left.size()) << "only the name that was already in use stays";
     EXPECT_TRUE(HasCabinetHeader(scratch / L"out\\made.cab"));
+}
+
+TEST(CabinetWriter, TemporaryNameTakenBeforeItsOpenIsReplacedByTheNext)
+{
+    // Writers in other processes use the same names in a shared temporary folder.
+    ScratchFolder scratch;
+    ProbeCompress writer;
+    writer.takeTempNames = 3;
+    ASSERT_TRUE(writer.SetTempFolder(scratch / L"temp"));
+    WriteText(scratch / L"a.txt", 5000);
+    ASSERT_TRUE(writer.CreateCabinet(scratch / L"made.cab")) << Narrow(writer.GetErrorText());
+    ASSERT_TRUE(writer.AddFile(scratch / L"a.txt", L"a.txt"));
+    ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+    EXPECT_TRUE(HasCabinetHeader(scratch / L"made.cab"));
+    EXPECT_EQ(3u, TempFilesIn(scratch / L"temp").size()) << "only the other process's files stay";
 }
 
 TEST(CabinetWriter, FirstWriterOfTheProcessIsInstanceOne)
