@@ -4,6 +4,7 @@
 #include "customaction/UninstallAction.h"
 #include "engine/model/GuidText.h"
 #include "engine/storage/PackageFile.h"
+#include "tests/engine/replay/SetupProgramRun.h"
 
 #include <gtest/gtest.h>
 
@@ -269,23 +270,7 @@ CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, con
 
 Result ReadResult(const CString& path)
 {
-    Result result;
-    std::vector<uint8_t> bytes;
-    if (!testsupport::ReadAllBytes(path, bytes))
-        return result;
-    std::string text(bytes.begin(), bytes.end());
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        const size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            result[line.substr(0, equals)] = line.substr(equals + 1);
-        start = end + 2;
-    }
-    return result;
+    return replaytest::ReadResultFile(path);
 }
 
 void RemoveSetupTraces(const CString& projectId)

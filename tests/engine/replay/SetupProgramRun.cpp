@@ -98,9 +98,14 @@ Result SetupProgramRun::CloseAndRead()
 
 Result SetupProgramRun::ReadResult() const
 {
+    return ReadResultFile(m_resultFile);
+}
+
+Result ReadResultFile(const CString& path)
+{
     Result result;
     std::vector<uint8_t> bytes;
-    if (!testsupport::ReadAllBytes(m_resultFile, bytes))
+    if (!testsupport::ReadAllBytes(path, bytes))
         return result;
     std::string text(bytes.begin(), bytes.end());
     size_t start = 0;

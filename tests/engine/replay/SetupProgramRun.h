@@ -23,6 +23,9 @@ inline std::string Narrow(const CString& text)
 // Path of the program beside the tests.
 CString SetupProgramPath();
 
+// The key=value lines of a result file the program wrote; empty when it cannot be read.
+Result ReadResultFile(const CString& path);
+
 // Holds the whole desktop for one test: replays focus windows, type through the clipboard and
 // click; two tests doing that at once (CTest runs tests in parallel) would disturb each other.
 class DesktopLock {
