@@ -34,28 +34,23 @@ UINT CMsiTools::CompressFiles()
         const DWORD error = GetLastError();
         return error != 0 ? error : ERROR_PATH_NOT_FOUND;
     }
-    int count = 0;
+    const std::vector<PackageFile> files = PackageFiles();
     {
         Cabinet::CCompress writer;
         if (!writer.CreateCabinet(cabinet.Path())) {
             AppendOutputFormat(L"> I/O error: '%s'", writer.GetErrorText());
             return CabinetError(writer);
         }
-        const CFeatures& projects = m_package->m_projects;
-        for (int p = 0; p < projects.GetSize(); ++p) {
-            const CFeature& project = projects[p];
-            for (int i = 0; i < project.m_files.GetSize(); ++i) {
-                CFileEntry entry = project.m_files[i];
-                if (entry.m_kind != CFileEntry::kindFile)
-                    continue;
-                entry.m_path = RedirectTempPath(entry.m_path, project.m_id);
-                const CString source = entry.GetSourcePath(SourceBaseFolder());
-                AppendOutputFormat(L"> CompressFile: '%s'", source.GetString());
-                if (!writer.AddFile(source, L"F_" + entry.m_id)) {
-                    AppendOutputFormat(L"> I/O error: '%s'", writer.GetErrorText());
-                    return CabinetError(writer);
-                }
-                ++count;
+        for (const PackageFile& file : files) {
+            // A file without a source path is read from its place below the base folder, after
+            // the Temp redirection.
+            CFileEntry entry = *file.entry;
+            entry.m_path = file.treePath;
+            const CString source = entry.GetSourcePath(SourceBaseFolder());
+            AppendOutputFormat(L"> CompressFile: '%s'", source.GetString());
+            if (!writer.AddFile(source, L"F_" + entry.m_id)) {
+                AppendOutputFormat(L"> I/O error: '%s'", writer.GetErrorText());
+                return CabinetError(writer);
             }
         }
         if (!writer.FlushAndClose()) {
@@ -71,5 +66,5 @@ UINT CMsiTools::CompressFiles()
     if (result != ERROR_SUCCESS)
         return result;
     return InsertRow(view, L"INSERT INTO `Media` (`DiskId`, `LastSequence`, `Cabinet`) VALUES (1, ?, ?)",
-                     {count, L"#" + streamName});
+                     {static_cast<int>(files.size()), L"#" + streamName});
 }

@@ -1,9 +1,10 @@
 // Files and components: every file of every project becomes a File row, a component of its own
 // with the file as key path, and a FeatureComponents row in its project's feature. Files are
-// numbered across the whole package in project order; the packing step numbers them the same way.
+// numbered across the whole package in the order of PackageFiles, which the packing step walks too.
 
 #include "engine/msi/MsiTools.h"
 
+#include "engine/files/PathHelpers.h"
 #include "engine/model/GuidText.h"
 
 namespace {
@@ -18,71 +19,73 @@ bool IsUnder64BitRoot(const CString& treePath)
 
 } // namespace
 
+std::vector<CMsiTools::PackageFile> CMsiTools::PackageFiles() const
+{
+    std::vector<PackageFile> files;
+    const CFeatures& projects = m_package->m_projects;
+    for (int p = 0; p < projects.GetSize(); ++p) {
+        const CFeature& project = projects[p];
+        for (int i = 0; i < project.m_files.GetSize(); ++i) {
+            const CFileEntry& entry = project.m_files[i];
+            if (entry.m_kind == CFileEntry::kindFile)
+                files.push_back({&project, &entry, RedirectTempPath(entry.m_path, project.m_id)});
+        }
+    }
+    return files;
+}
+
 UINT CMsiTools::WriteFilesTable()
 {
     const CString& baseFolder = SourceBaseFolder();
-    const CFeatures& projects = m_package->m_projects;
-    for (int p = 0; p < projects.GetSize(); ++p) {
-        for (int i = 0; i < projects[p].m_files.GetSize(); ++i) {
-            const CFileEntry& entry = projects[p].m_files[i];
-            if (entry.m_kind == CFileEntry::kindFile)
-                ReserveShortName(RedirectTempPath(entry.m_path, projects[p].m_id));
-        }
-    }
+    const std::vector<PackageFile> files = PackageFiles();
+    for (const PackageFile& file : files)
+        ReserveShortName(file.treePath);
 
     UniqueMsiHandle view;
     int sequence = 0;
-    for (int p = 0; p < projects.GetSize(); ++p) {
-        const CFeature& project = projects[p];
-        const CString featureKey = MakeFeatureKey(project.m_id);
-        for (int i = 0; i < project.m_files.GetSize(); ++i) {
-            const CFileEntry& entry = project.m_files[i];
-            if (entry.m_kind != CFileEntry::kindFile)
-                continue;
-            const CString path = RedirectTempPath(entry.m_path, project.m_id);
-            ++sequence;
+    for (const PackageFile& file : files) {
+        const CFileEntry& entry = *file.entry;
+        const CString& path = file.treePath;
+        ++sequence;
 
-            // The folder first: a File row without its component would be a broken row.
-            const CString folderPath = path.Left(path.ReverseFind(L'\\') + 1);
-            const CFileEntry* folder = m_folders.FindByPath(folderPath);
-            if (!folder) {
-                AppendOutputFormat(L"> !Error: Directory %s for file %s is not found.",
-                                   folderPath.GetString(), path.GetString());
-                return ERROR_INVALID_DATA;
-            }
-            if (!CheckNameFitsCodePage(path))
-                return ERROR_INVALID_DATA;
-            const CString directoryKey = DirectoryKey(*folder);
-            if (IsUnder64BitRoot(path))
-                m_is64Bit = 1;
-
-            const CString fileKey = L"F_" + entry.m_id;
-            const CString componentKey = L"C_" + entry.m_id;
-            const CString version = GetFileVersionText(entry.GetSourcePath(baseFolder));
-            UINT result = InsertRow(view,
-                L"INSERT INTO `File` (`File`, `Component_`, `FileName`, `FileSize`, `Version`, "
-                L"`Language`, `Attributes`, `Sequence`) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
-                {fileKey, componentKey, MakeShortLongName(path), entry.m_fileSize, version,
-                 version.IsEmpty() ? L"" : L"1033", entry.m_attributes, sequence});
-            if (result != ERROR_SUCCESS)
-                return result;
-
-            const int componentAttributes =
-                (entry.m_componentAttributes & CFileEntry::component64Bit) ? CFileEntry::component64Bit : 0;
-            result = InsertRow(view,
-                L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
-                L"`Condition`, `KeyPath`) VALUES (?, ?, ?, ?, ?, ?)",
-                {componentKey, NewGuidString(), directoryKey, componentAttributes, entry.m_condition,
-                 fileKey});
-            if (result != ERROR_SUCCESS)
-                return result;
-
-            result = InsertRow(view,
-                L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES (?, ?)",
-                {featureKey, componentKey}, 2);
-            if (result != ERROR_SUCCESS)
-                return result;
+        // The folder first: a File row without its component would be a broken row.
+        const CString folderPath = GetFolderPartWithSlash(path);
+        const CFileEntry* folder = m_folders.FindByPath(folderPath);
+        if (!folder) {
+            AppendOutputFormat(L"> !Error: Directory %s for file %s is not found.", folderPath.GetString(),
+                               path.GetString());
+            return ERROR_INVALID_DATA;
         }
+        if (!CheckNameFitsCodePage(path))
+            return ERROR_INVALID_DATA;
+        const CString directoryKey = DirectoryKey(*folder);
+        if (IsUnder64BitRoot(path))
+            m_is64Bit = 1;
+
+        const CString fileKey = L"F_" + entry.m_id;
+        const CString componentKey = L"C_" + entry.m_id;
+        const CString version = GetFileVersionText(entry.GetSourcePath(baseFolder));
+        UINT result = InsertRow(view,
+            L"INSERT INTO `File` (`File`, `Component_`, `FileName`, `FileSize`, `Version`, "
+            L"`Language`, `Attributes`, `Sequence`) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",
+            {fileKey, componentKey, MakeShortLongName(path), entry.m_fileSize, version,
+             version.IsEmpty() ? L"" : L"1033", entry.m_attributes, sequence});
+        if (result != ERROR_SUCCESS)
+            return result;
+
+        const int componentAttributes =
+            (entry.m_componentAttributes & CFileEntry::component64Bit) ? CFileEntry::component64Bit : 0;
+        result = InsertRow(view,
+            L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
+            L"`Condition`, `KeyPath`) VALUES (?, ?, ?, ?, ?, ?)",
+            {componentKey, NewGuidString(), directoryKey, componentAttributes, entry.m_condition, fileKey});
+        if (result != ERROR_SUCCESS)
+            return result;
+
+        result = InsertRow(view, L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES (?, ?)",
+                           {MakeFeatureKey(file.project->m_id), componentKey}, 2);
+        if (result != ERROR_SUCCESS)
+            return result;
     }
     return ERROR_SUCCESS;
 }

@@ -1,6 +1,6 @@
 // File packing: the files of the File table put where Windows Installer looks for them, and the
-// Media row that says where that is. Files are taken in the File table's order (projects in order,
-// each project's files in order), so that LastSequence covers exactly the numbers that step gave.
+// Media row that says where that is. Files are taken in the File table's order (PackageFiles), so
+// that LastSequence covers exactly the numbers that step gave.
 // Two layouts: loose files copied beside the package under their tree paths (which are the
 // Directory table's long source names), or one cabinet stored inside the database as a stream.
 
@@ -12,16 +12,6 @@
 #include "engine/model/RecordLookup.h"
 
 namespace {
-
-int CountFiles(const CFeatures& projects)
-{
-    int count = 0;
-    for (int p = 0; p < projects.GetSize(); ++p) {
-        for (int i = 0; i < projects[p].m_files.GetSize(); ++i)
-            count += projects[p].m_files[i].m_kind == CFileEntry::kindFile ? 1 : 0;
-    }
-    return count;
-}
 
 // True when the path stays inside the folder it is joined to: no drive, no root, no "..". The
 // file system takes "/" as a separator too.
@@ -45,7 +35,7 @@ bool StaysInside(const CString& treePath)
 
 UINT CMsiTools::PackFiles()
 {
-    if (CountFiles(m_package->m_projects) == 0)
+    if (PackageFiles().empty())
         return ERROR_SUCCESS;
     if (m_package->m_packageFiles == CProjectSettings::filesLoose)
         return CopyLooseFiles();
@@ -55,47 +45,42 @@ UINT CMsiTools::PackFiles()
 UINT CMsiTools::CopyLooseFiles()
 {
     const CString& outputFolder = m_package->m_outputFolder;
-    int count = 0;
-    const CFeatures& projects = m_package->m_projects;
-    for (int p = 0; p < projects.GetSize(); ++p) {
-        const CFeature& project = projects[p];
-        for (int i = 0; i < project.m_files.GetSize(); ++i) {
-            const CFileEntry& entry = project.m_files[i];
-            if (entry.m_kind != CFileEntry::kindFile)
-                continue;
-            ++count; // every file counts, copied or not
-            if (entry.m_sourcePath.IsEmpty())
-                continue;
-            const CString treePath = RedirectTempPath(entry.m_path, project.m_id);
-            if (!StaysInside(treePath)) {
-                AppendOutputFormat(L"> !Error: The path %s of file %s leads out of the output folder.",
-                                   treePath.GetString(), entry.m_sourcePath.GetString());
-                return ERROR_INVALID_DATA;
-            }
+    const std::vector<PackageFile> files = PackageFiles();
+    for (const PackageFile& file : files) {
+        // LastSequence counts every file, copied or not: one without a source path is not copied.
+        const CString& source = file.entry->m_sourcePath;
+        if (source.IsEmpty())
+            continue;
+        const CString& treePath = file.treePath;
+        if (!StaysInside(treePath)) {
+            AppendOutputFormat(L"> !Error: The path %s of file %s leads out of the output folder.",
+                               treePath.GetString(), source.GetString());
+            return ERROR_INVALID_DATA;
+        }
 
-            CString folder;
-            folder.Format(L"%s\\%s", outputFolder.GetString(), GetFolderPart(treePath).GetString());
-            DWORD error = CreateDirectoryTree(folder);
-            if (error != ERROR_SUCCESS) {
-                AppendOutputFormat(L"! CreateDirectory failed. Error:(%d)%s ...", static_cast<int>(error),
-                                   FormatSystemErrorText(error).GetString());
-                return error;
-            }
-            CString target;
-            target.Format(L"%s\\%s", outputFolder.GetString(), treePath.GetString());
-            if (recordlookup::EqualsNoCase(entry.m_sourcePath, target))
-                continue;
-            AppendOutputFormat(L"> CopyFile: '%s'", target.GetString());
-            // A copy of a read-only source is read-only too, and would refuse the next build's copy.
-            SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
-            if (!CopyFileW(entry.m_sourcePath, target, FALSE)) {
-                error = GetLastError();
-                AppendOutputFormat(L"! CopyFile failed. Error:(%d)%s ...", static_cast<int>(error),
-                                   FormatSystemErrorText(error).GetString());
-                return error;
-            }
+        CString folder;
+        folder.Format(L"%s\\%s", outputFolder.GetString(), GetFolderPart(treePath).GetString());
+        DWORD error = CreateDirectoryTree(folder);
+        if (error != ERROR_SUCCESS) {
+            AppendOutputFormat(L"! CreateDirectory failed. Error:(%d)%s ...", static_cast<int>(error),
+                               FormatSystemErrorText(error).GetString());
+            return error;
+        }
+        CString target;
+        target.Format(L"%s\\%s", outputFolder.GetString(), treePath.GetString());
+        if (recordlookup::EqualsNoCase(source, target))
+            continue;
+        AppendOutputFormat(L"> CopyFile: '%s'", target.GetString());
+        // A copy of a read-only source is read-only too, and would refuse the next build's copy.
+        SetFileAttributesW(target, FILE_ATTRIBUTE_NORMAL);
+        if (!CopyFileW(source, target, FALSE)) {
+            error = GetLastError();
+            AppendOutputFormat(L"! CopyFile failed. Error:(%d)%s ...", static_cast<int>(error),
+                               FormatSystemErrorText(error).GetString());
+            return error;
         }
     }
     UniqueMsiHandle view;
-    return InsertRow(view, L"INSERT INTO `Media` (`DiskId`, `LastSequence`) VALUES (1, ?)", {count});
+    return InsertRow(view, L"INSERT INTO `Media` (`DiskId`, `LastSequence`) VALUES (1, ?)",
+                     {static_cast<int>(files.size())});
 }

@@ -14,6 +14,7 @@
 #include "engine/msi/MsiNames.h"
 
 #include <initializer_list>
+#include <vector>
 
 // Where the builder finds its files; empty members take the defaults.
 struct MsiBuildOptions {
@@ -153,6 +154,17 @@ public:
     static CString DirectoryKey(const CFileEntry& folder);
 
 private:
+    // One file record of the package with its tree path after the Temp redirection.
+    struct PackageFile {
+        const CFeature* project;  // not owned
+        const CFileEntry* entry;  // not owned
+        CString treePath;
+    };
+    // Every file record of the package in the one order that the File table numbers them and the
+    // packing stores them: projects in order, each project's records in order. The pointers hold
+    // while the package's lists stay as they are.
+    std::vector<PackageFile> PackageFiles() const;
+
     [[nodiscard]] int BuildLocked();
     // False, after a "> !" line, when the name the path ends in has characters that the
     // database's code page cannot hold.
