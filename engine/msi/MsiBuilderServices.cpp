@@ -9,7 +9,7 @@
 #include "engine/model/GuidText.h"
 #include "engine/model/RecordLookup.h"
 
-#include <cwctype>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -127,9 +127,10 @@ UINT CMsiTools::WriteProjectServices(CFeature& project, UniqueMsiHandle& view)
         CString name;
         if (value.m_kind != CRegistryEntry::kindValue || !ServiceNameOf(value.m_keyPath, name))
             continue;
-        bool known = false;
-        for (auto& service : services)
-            known = known || service.first == name;
+        // The registry spells one key in any case: "Svc" and "SVC" are one service.
+        const bool known = std::any_of(services.begin(), services.end(), [&](const auto& service) {
+            return recordlookup::EqualsNoCase(service.first, name);
+        });
         if (!known)
             services.emplace_back(name, value.m_keyPath);
     }

@@ -301,6 +301,27 @@ TEST_F(BuildTest, ServiceKeysBecomeServiceRows)
               registry);
 }
 
+// Registry keys are named without regard to case: values recorded under "Svc" and "SVC" belong to
+// one service, which must be installed once.
+TEST_F(BuildTest, ServiceKeyInTwoCasesIsOneService)
+{
+    CFeature project = Project(L"P");
+    project.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    project.m_files.Add(Folder(L"ProgramFilesFolder\\App\\"));
+    project.m_files.Add(File(L"ProgramFilesFolder\\App\\svc.exe"));
+    project.m_registry.Add(Value(CString(kServices) + L"Svc", L"ImagePath", CRegistryEntry::typeString,
+                                 L"C:\\Program Files\\App\\svc.exe"));
+    project.m_registry.Add(Value(CString(kServices) + L"SVC", L"DisplayName", CRegistryEntry::typeString, L"Shown"));
+    m_package.m_projects.Add(project);
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"Svc", "Shown"}}), Query(OutputPath(), L"SELECT `Name`, `DisplayName` FROM `ServiceInstall`"));
+    EXPECT_EQ((Rows{{"Svc"}}), Query(OutputPath(), L"SELECT `Name` FROM `ServiceControl`"));
+    EXPECT_EQ((Rows{{"SYSTEM\\CurrentControlSet\\Services\\Svc", "ImagePath"}}),
+              Query(OutputPath(), L"SELECT `Key`, `Name` FROM `Registry`"))
+        << "the display name went into the service row";
+}
+
 // ---- registry values --------------------------------------------------------------------------
 
 TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
