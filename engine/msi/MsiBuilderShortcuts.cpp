@@ -36,25 +36,23 @@ UINT CMsiTools::WriteShortcutIcon(const CFileEntry& shortcut, const CString& tar
     iconKey = kTemplateIcon;
     CString iconPath;
     iconPath.Format(L"%s\\resources\\I%s.ico", m_package->m_outputFolder.GetString(), shortcut.m_id.GetString());
-    const CTempFile extracted(HasIcon(iconPath) ? CString() : MakeTempFileName());
-    if (!extracted.Path().IsEmpty()) {
-        IconGroupEnumRecord record;
-        record.wantedPosition = shortcut.m_iconIndex;
-        CString module;
-        module.Format(L"%s\\%s", m_package->m_outputFolder.GetString(), shortcut.m_iconFile.GetString());
-        bool done = !shortcut.m_iconFile.IsEmpty() &&
-                    ExtractIconGroupToIcoFile(nullptr, &record, module, extracted.Path());
-        if (!done) {
-            IconGroupEnumRecord targetRecord;
-            targetRecord.wantedPosition = shortcut.m_iconIndex;
-            done = ExtractIconGroupToIcoFile(nullptr, &targetRecord, targetSource, extracted.Path());
-        }
-        if (!done)
+    const bool picked = HasIcon(iconPath);
+    const CTempFile extracted(picked ? CString() : MakeTempFileName());
+    if (!picked) {
+        // The chosen group of the module the shortcut names, else the same group of its target.
+        const auto extractFrom = [&](const CString& module) {
+            IconGroupEnumRecord record;
+            record.wantedPosition = shortcut.m_iconIndex;
+            return ExtractIconGroupToIcoFile(nullptr, &record, module, extracted.Path());
+        };
+        const bool done =
+            !extracted.Path().IsEmpty() &&
+            ((!shortcut.m_iconFile.IsEmpty() && extractFrom(m_package->m_outputFolder + L"\\" + shortcut.m_iconFile)) ||
+             extractFrom(targetSource));
+        if (!done || !HasIcon(extracted.Path()))
             return ERROR_SUCCESS;
         iconPath = extracted.Path();
     }
-    if (!HasIcon(iconPath))
-        return ERROR_SUCCESS;
 
     const CString key = L"I_" + shortcut.m_id + L".ico";
     const UINT result = InsertRow(view, L"INSERT INTO `Icon` (`Name`, `Data`) VALUES (?, ?)",
