@@ -29,7 +29,7 @@ void AddNewFolderOnce(CFileEntries& folders, const CString& path)
 
 } // namespace
 
-UINT CMsiTools::GatherFolders()
+void CMsiTools::GatherFolders()
 {
     m_folders.RemoveAll();
     const CFeatures& projects = m_package->m_projects;
@@ -52,14 +52,11 @@ UINT CMsiTools::GatherFolders()
             }
         }
     }
-    return ERROR_SUCCESS;
 }
 
 UINT CMsiTools::WriteDirectoryTable()
 {
-    UINT result = GatherFolders();
-    if (result != ERROR_SUCCESS)
-        return result;
+    GatherFolders();
 
     for (int i = 0; i < m_folders.GetSize(); ++i)
         ReserveShortName(m_folders[i].m_path);
@@ -82,7 +79,7 @@ UINT CMsiTools::WriteDirectoryTable()
         }
         if (!CheckNameFitsCodePage(folder.m_path))
             return ERROR_INVALID_DATA;
-        result = InsertRow(view,
+        const UINT result = InsertRow(view,
             L"INSERT INTO `Directory` (`Directory`, `Directory_Parent`, `DefaultDir`) VALUES (?, ?, ?)",
             {DirectoryKey(folder), parentKey, MakeShortLongName(folder.m_path)});
         if (result != ERROR_SUCCESS)

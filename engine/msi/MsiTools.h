@@ -171,7 +171,8 @@ private:
     [[nodiscard]] bool CheckNameFitsCodePage(const CString& path);
     [[nodiscard]] bool CheckRequired(CString& field, const wchar_t* failureLine);
     void CommitAfterFailure();
-    [[nodiscard]] UINT GatherFolders();
+    // Fills the folder list from the projects' roots and folders.
+    void GatherFolders();
     // The base of file entries without a stored source path.
     const CString& SourceBaseFolder() const;
     // The Icon row of a shortcut, when an icon can be found for it; the Icon_ key to use.
