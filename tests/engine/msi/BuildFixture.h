@@ -21,17 +21,6 @@ using testsupport::ScratchFolder;
 using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
 
-inline std::string Utf8(const wchar_t* text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-inline std::string Utf8(const CString& text) { return Utf8(text.GetString()); }
-
 // Every row of a query, each field as text (integers in decimal, null as ""), sorted so that
 // tests compare contents, not insertion order.
 inline Rows Query(const CString& databasePath, const wchar_t* sql)

@@ -21,15 +21,6 @@ using testsupport::ScratchFolder;
 // msiexec under Wine takes a few seconds; a package that hangs must not hang the run.
 constexpr DWORD kMsiexecTimeoutMs = 120000;
 
-std::string Utf8(const CString& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 CString KnownFolder(int csidl)
 {
     wchar_t path[MAX_PATH] = {};
