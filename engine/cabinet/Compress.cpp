@@ -200,6 +200,10 @@ BOOL CCompress::AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet)
 {
     if (!OnOwnerThread() || !m_context)
         return FALSE;
+    // Each file reports its own outcome: a code left by an earlier refusal would otherwise stand
+    // in place of the cabinet layer's error for this file, or outlive its success.
+    SetError(kErrorNone, 0);
+    m_erf = ERF{};
     m_needsFlush = TRUE;
 
     UniqueKernelHandle source(CreateFileW(sourcePath ? sourcePath : L"", GENERIC_READ,

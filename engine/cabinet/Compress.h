@@ -54,7 +54,8 @@ public:
     // Opens a cabinet for writing at the full path (its folder is created). One cabinet, never
     // split, LZX with a 2^21 window.
     [[nodiscard]] BOOL CreateCabinet(const wchar_t* cabinetPath);
-    // Compresses the source file into the cabinet under the given name.
+    // Compresses the source file into the cabinet under the given name. With a cabinet open, the
+    // errors of earlier calls are cleared first, so the error afterwards is this call's alone.
     [[nodiscard]] BOOL AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet);
     // Writes the cabinet if files were added since the last flush and closes the compression
     // context; TRUE when both succeeded or nothing was open.

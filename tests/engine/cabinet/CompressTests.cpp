@@ -421,6 +421,30 @@ TEST(CabinetWriter, SourceFailingMidwayGivesCodeTwoAndNoCabinet)
     EXPECT_FALSE(HasCabinetHeader(scratch / L"out.cab"));
 }
 
+// A refused AddFile leaves its code behind; the next AddFile must report its own outcome, not
+// the old code beside the cabinet layer's new error, nor the old text after a success.
+TEST(CabinetWriter, EachAddFileReportsItsOwnOutcome)
+{
+    ScratchFolder scratch;
+    WriteText(scratch / L"a.txt", 1000);
+    WriteText(scratch / L"broken.txt", 300000);
+    ProbeCompress writer;
+    writer.failReadsFrom = L"\\broken.txt";
+    ASSERT_TRUE(writer.CreateCabinet(scratch / L"out.cab"));
+
+    EXPECT_FALSE(writer.AddFile(scratch / L"a.txt", L""));
+    EXPECT_EQ(1001u, writer.GetOwnError()) << "empty name";
+
+    ASSERT_TRUE(writer.AddFile(scratch / L"a.txt", L"a.txt"));
+    EXPECT_STREQ(L"Success", writer.GetErrorText()) << "after a file was added";
+
+    EXPECT_FALSE(writer.AddFile(scratch / L"broken.txt", L"broken.txt"));
+    EXPECT_EQ(0u, writer.GetOwnError()) << "the failure is the cabinet layer's";
+    EXPECT_EQ(2, writer.GetFciError().erfOper);
+    EXPECT_EQ(0, CString(writer.GetErrorText()).Find(L"Failure reading file to be stored in cabinet\nError 30: "))
+        << Narrow(writer.GetErrorText());
+}
+
 TEST(CabinetWriter, PercentSignsInTheCabinetNameAreKeptAsTyped)
 {
     ScratchFolder scratch;
