@@ -45,12 +45,6 @@ bool IsOtherBitness(HANDLE process)
     return IsWow64(GetCurrentProcess()) != IsWow64(process);
 }
 
-int ProcessBits(HANDLE process)
-{
-    const int ownBits = static_cast<int>(sizeof(void*) * 8);
-    return IsOtherBitness(process) ? 96 - ownBits : ownBits;
-}
-
 CRemoteBlock::~CRemoteBlock()
 {
     if (m_block)
@@ -65,8 +59,11 @@ DWORD CRemoteBlock::Open(HWND window)
                                     PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
     if (!m_process)
         return GetLastError();
-    m_bits = ProcessBits(m_process.Get());
-    if (IsOtherBitness(m_process.Get()))
+    // One test gives both the refusal and the width named in its message.
+    constexpr int kOwnBits = static_cast<int>(sizeof(void*) * 8);
+    const bool otherBitness = IsOtherBitness(m_process.Get());
+    m_bits = otherBitness ? (kOwnBits == 64 ? 32 : 64) : kOwnBits;
+    if (otherBitness)
         return ERROR_EXE_MACHINE_TYPE_MISMATCH;
     m_block = VirtualAllocEx(m_process.Get(), nullptr, kSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     if (!m_block)

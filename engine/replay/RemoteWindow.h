@@ -27,9 +27,6 @@ void SetWow64ProbeForTests(Wow64Probe probe); // null restores IsWow64Process
 // True when the process runs with another pointer size than this one, so structures with pointers
 // written here would be misread there.
 bool IsOtherBitness(HANDLE process);
-// The target's pointer width in bits, for messages.
-int ProcessBits(HANDLE process);
-
 
 // A block of committed read-write memory inside the process that owns a window.
 class CRemoteBlock {
@@ -50,6 +47,7 @@ public:
     LPARAM At(size_t offset) const { return reinterpret_cast<LPARAM>(static_cast<BYTE*>(m_block) + offset); }
     bool Write(size_t offset, const void* data, size_t size);
     bool Read(size_t offset, void* data, size_t size) const;
+    // The target's pointer width in bits, for messages (known once Open has reached the process).
     int Bits() const { return m_bits; }
 
 private:
