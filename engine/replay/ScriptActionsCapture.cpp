@@ -52,6 +52,33 @@ CString RemoteText(const CRemoteBlock& block)
     return CString(text.data());
 }
 
+// Opens a block in the process of a list view or tree view for reading one of its items; when
+// that cannot be done, says why in the step's result and returns false.
+bool OpenItemBlock(HWND window, CMsgAction& action, CRemoteBlock& block)
+{
+    const DWORD error = block.Open(window);
+    if (error == 0)
+        return true;
+    const CString type = MsgControlTypeName(action.m_controlType);
+    if (error == ERROR_EXE_MACHINE_TYPE_MISMATCH)
+        action.m_result.Format(L"%s item cannot be read: the setup program is a %d-bit process",
+                               static_cast<const wchar_t*>(type), block.Bits());
+    else
+        action.m_result.Format(L"%s item cannot be read: error %lu", static_cast<const wchar_t*>(type), error);
+    return false;
+}
+
+// Writes an item record (LVITEMW, TVITEMW) whose text goes into the block behind it, blanked first
+// so that a control that writes no text leaves an empty one. False when it could not be written.
+template <class Item>
+bool WriteItemRequest(CRemoteBlock& block, Item& item)
+{
+    item.pszText = reinterpret_cast<wchar_t*>(block.At(kRemoteTextOffset));
+    item.cchTextMax = kRemoteTextChars;
+    const wchar_t empty = L'\0';
+    return block.Write(0, &item, sizeof(item)) && block.Write(kRemoteTextOffset, &empty, sizeof(empty));
+}
+
 bool ContainsAny(const CString& text, const wchar_t* first, const wchar_t* second)
 {
     return text.Find(first) >= 0 || text.Find(second) >= 0;
@@ -163,25 +190,12 @@ void CScriptActions::CaptureControlData(HWND window, CMsgAction& action)
     }
 }
 
-// Says in the step's result why an item of another process could not be read.
-static void NoteUnreadable(CMsgAction& action, DWORD error, const CRemoteBlock& block)
-{
-    const CString type = MsgControlTypeName(action.m_controlType);
-    if (error == ERROR_EXE_MACHINE_TYPE_MISMATCH)
-        action.m_result.Format(L"%s item cannot be read: the setup program is a %d-bit process",
-                               static_cast<const wchar_t*>(type), block.Bits());
-    else
-        action.m_result.Format(L"%s item cannot be read: error %lu", static_cast<const wchar_t*>(type), error);
-}
-
 void CScriptActions::CaptureListViewItem(HWND window, CMsgAction& action)
 {
     action.m_kind = CMsgAction::kindClick;
     CRemoteBlock block;
-    if (DWORD error = block.Open(window)) {
-        NoteUnreadable(action, error, block);
+    if (!OpenItemBlock(window, action, block))
         return;
-    }
     LVHITTESTINFO hit = {};
     hit.pt = action.m_point;
     hit.iItem = -1;
@@ -194,10 +208,7 @@ void CScriptActions::CaptureListViewItem(HWND window, CMsgAction& action)
     item.mask = LVIF_TEXT;
     item.iItem = hit.iItem;
     item.iSubItem = 0;
-    item.pszText = reinterpret_cast<wchar_t*>(block.At(kRemoteTextOffset));
-    item.cchTextMax = kRemoteTextChars;
-    const wchar_t empty = L'\0';
-    if (block.Write(0, &item, sizeof(item)) && block.Write(kRemoteTextOffset, &empty, sizeof(empty))) {
+    if (WriteItemRequest(block, item)) {
         SendRemote(window, LVM_GETITEMTEXTW, static_cast<WPARAM>(hit.iItem), block.At(0));
         action.m_controlText = RemoteText(block);
     }
@@ -208,10 +219,8 @@ void CScriptActions::CaptureTreeViewItem(HWND window, CMsgAction& action)
     action.m_kind = CMsgAction::kindClick;
     action.m_controlId = 0;
     CRemoteBlock block;
-    if (DWORD error = block.Open(window)) {
-        NoteUnreadable(action, error, block);
+    if (!OpenItemBlock(window, action, block))
         return;
-    }
     TVHITTESTINFO hit = {};
     hit.pt = action.m_point;
     (void)RemoteHitTest(window, block, TVM_HITTEST, hit); // a failed test leaves no item
@@ -222,10 +231,7 @@ void CScriptActions::CaptureTreeViewItem(HWND window, CMsgAction& action)
     item.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_STATE;
     item.hItem = hit.hItem;
     item.stateMask = TVIS_STATEIMAGEMASK;
-    item.pszText = reinterpret_cast<wchar_t*>(block.At(kRemoteTextOffset));
-    item.cchTextMax = kRemoteTextChars;
-    const wchar_t empty = L'\0';
-    if (!block.Write(0, &item, sizeof(item)) || !block.Write(kRemoteTextOffset, &empty, sizeof(empty)))
+    if (!WriteItemRequest(block, item))
         return;
     SendRemote(window, TVM_GETITEMW, 0, block.At(0));
     if (!block.Read(0, &item, sizeof(item)))
