@@ -12,7 +12,7 @@ namespace {
 
 // A string value of any length, REG_SZ or REG_EXPAND_SZ (not expanded), with or without its
 // terminator in the registry.
-LONG ReadStringValue(HKEY key, const wchar_t* name, CString& value)
+[[nodiscard]] LONG ReadStringValue(HKEY key, const wchar_t* name, CString& value)
 {
     value.Empty();
     DWORD type = 0;
@@ -33,9 +33,9 @@ LONG ReadStringValue(HKEY key, const wchar_t* name, CString& value)
         }
         if (error != ERROR_SUCCESS)
             return error;
-        value = CString(buffer.data(), static_cast<int>(size / sizeof(wchar_t)));
-        // The stored text ends at its first terminator.
-        value.ReleaseBuffer();
+        // The stored text ends at its first terminator; the buffer's last unit, never written,
+        // ends a value that has none.
+        value = buffer.data();
         return 0;
     }
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace velttest;
 
 namespace {
@@ -98,6 +100,38 @@ TEST(UninstallStrings, TheKeptCommandIsReadBackWholeAtAnyLength)
     EXPECT_EQ(0, ReadUninstallString(projectId, command));
     EXPECT_EQ(Narrow(kept), Narrow(command));
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
+}
+
+// Other programs may write the value by hand: without its terminator, or with more after it.
+TEST(UninstallStrings, TheKeptCommandEndsAtItsFirstTerminatorOrAtTheValuesEnd)
+{
+    const struct {
+        const char* name;
+        std::wstring stored; // the value's text, written without its terminator...
+        DWORD extraBytes;    // ...and this many bytes of the terminator
+        const char* expected;
+    } rows[] = {
+        {"no terminator", L"C:\\App\\unins000.exe /S", 0, "C:\\App\\unins000.exe /S"},
+        {"half a terminator", L"C:\\App\\u.exe", 1, "C:\\App\\u.exe"},
+        {"text after the terminator", std::wstring(L"C:\\App\\unins000.exe\0/junk", 25), 2, "C:\\App\\unins000.exe"},
+        {"empty", L"", 0, ""},
+    };
+    for (const auto& row : rows) {
+        const CString projectId = L"{" + NewGuidString() + L"}";
+        const CString keyPath = CString(kInstalledProgramKey) + projectId;
+        {
+            UniqueRegKey key;
+            ASSERT_EQ(0, RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(),
+                                         nullptr));
+            const DWORD bytes = static_cast<DWORD>(row.stored.size() * sizeof(wchar_t)) + row.extraBytes;
+            ASSERT_EQ(0, RegSetValueExW(key.Get(), kUninstallStringValue, 0, REG_SZ,
+                                        reinterpret_cast<const BYTE*>(row.stored.c_str()), bytes));
+        }
+        CString command;
+        EXPECT_EQ(0, ReadUninstallString(projectId, command)) << row.name;
+        EXPECT_EQ(row.expected, Narrow(command)) << row.name;
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath);
+    }
 }
 
 } // namespace
