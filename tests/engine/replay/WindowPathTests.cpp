@@ -20,11 +20,10 @@ CString ListedPath(const CScriptActions& engine, HWND window)
     return L"(not listed)";
 }
 
-CString ListSetupWindows(CScriptActions& engine)
+void ListSetupWindows(CScriptActions& engine)
 {
     EXPECT_EQ(0u, engine.ListJobProcesses());
     engine.ListProcessWindows(L"setupprog.exe");
-    return L"";
 }
 
 } // namespace
