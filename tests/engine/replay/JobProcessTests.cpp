@@ -34,6 +34,20 @@ size_t SetupProcessCount(HANDLE job)
     return count;
 }
 
+// Waits until the job holds that many processes of the setup program (itself and its children);
+// a failure says how many were listed last.
+::testing::AssertionResult SetupProcessesReach(HANDLE job, size_t expected)
+{
+    size_t listed = 0;
+    if (WaitFor([&] {
+            listed = SetupProcessCount(job);
+            return listed == expected;
+        }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "expected " << expected << " setup program processes in the job, listed "
+                                         << listed;
+}
+
 } // namespace
 
 TEST(SetupCommand, ProgramAndArgumentsMakeCommandLineAndFolder)
@@ -80,8 +94,7 @@ TEST(SetupProgramStart, ChildrenStartedAtOnceStayInTheJob)
     SetupProgramRun run(L"/children:3");
     UniqueKernelHandle job = DuplicateScriptJob();
     ASSERT_TRUE(job);
-    EXPECT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 4; }))
-        << "expected the program and its 3 children in the job, found " << SetupProcessCount(job.Get());
+    EXPECT_TRUE(SetupProcessesReach(job.Get(), 4)) << "the program and its 3 children";
 }
 
 TEST(SetupProgramStart, MissingProgramKeepsThePreviousJob)
@@ -113,8 +126,7 @@ TEST(JobProcessList, ListsMoreProcessesThanTheFirstQueryHolds)
     SetupProgramRun run(L"/children:20");
     UniqueKernelHandle job = DuplicateScriptJob();
     ASSERT_TRUE(job);
-    ASSERT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 21; }))
-        << "expected 21 processes, listed " << SetupProcessCount(job.Get());
+    ASSERT_TRUE(SetupProcessesReach(job.Get(), 21));
     std::vector<DWORD> ids = JobIds(job.Get());
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(ids.end(), std::unique(ids.begin(), ids.end())) << "an id was listed twice";
@@ -128,7 +140,7 @@ TEST(JobProcessList, SameNamedProcessesAreNumbered)
 {
     SetupProgramRun run(L"/children:2");
     UniqueKernelHandle job = DuplicateScriptJob();
-    ASSERT_TRUE(WaitFor([&] { return SetupProcessCount(job.Get()) == 3; }));
+    ASSERT_TRUE(SetupProcessesReach(job.Get(), 3));
     CScriptActions engine;
     ASSERT_EQ(0u, engine.ListJobProcesses());
     std::vector<std::string> names;
