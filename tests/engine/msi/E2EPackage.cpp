@@ -1,6 +1,7 @@
 #include "E2EPackage.h"
 
 #include "engine/files/WideBuffer.h"
+#include "engine/msi/MsiTools.h"
 #include "tests/support/TestSupport.h"
 
 namespace e2e {
@@ -125,6 +126,15 @@ CProjectSettings MakePackage(const CString& sourceFolder, const CString& outputF
         package.m_projects.Add(wrapped);
     }
     return package;
+}
+
+int Build(CProjectSettings& package, const CString& programFolder, RecordingOutput& output)
+{
+    MsiBuildOptions options;
+    options.programFolder = programFolder;
+    options.output = &output;
+    CMsiTools builder(&package, options);
+    return builder.BuildPackage();
 }
 
 } // namespace e2e

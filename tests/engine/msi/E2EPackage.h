@@ -4,6 +4,8 @@
 // registry values of every type under HKCU and HKLM; optionally a wrapped project whose setup
 // program the custom-action library runs.
 
+#include "OutputSinkForTests.h"
+
 #include "engine/model/ProjectSettings.h"
 
 #include <string>
@@ -28,5 +30,10 @@ const std::vector<RegistryCase>& RegistryCases();
 // with the given layout. iconModule is a module with icons, used as the program's file.
 CProjectSettings MakePackage(const CString& sourceFolder, const CString& outputFolder, int packageFiles,
                              bool withWrappedProject, const CString& productCode, const CString& iconModule);
+
+// Builds the package with "schema.bin" and "velt.bin" of programFolder (which ends in a
+// backslash), its lines going to output; the build's result. The builder, which keeps the
+// database open, is gone when this returns, so the package can be installed at once.
+int Build(CProjectSettings& package, const CString& programFolder, RecordingOutput& output);
 
 } // namespace e2e

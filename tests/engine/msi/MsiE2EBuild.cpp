@@ -5,9 +5,6 @@
 // build's result.
 
 #include "E2EPackage.h"
-#include "OutputSinkForTests.h"
-
-#include "engine/msi/MsiTools.h"
 
 #include <cstdio>
 
@@ -26,14 +23,7 @@ int wmain(int argc, wchar_t** argv)
                          loose ? CProjectSettings::filesLoose : CProjectSettings::filesInCabinet, false,
                          L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E03}", iconModule);
     RecordingOutput lines;
-    MsiBuildOptions options;
-    options.programFolder = CString(argv[1]) + L"\\";
-    options.output = &lines;
-    int result = 0;
-    {
-        CMsiTools builder(&package, options);
-        result = builder.BuildPackage();
-    }
+    const int result = e2e::Build(package, CString(argv[1]) + L"\\", lines);
     if (result != 0) {
         for (const std::string& line : lines.lines)
             std::fprintf(stderr, "%s\n", line.c_str());

@@ -6,7 +6,7 @@
 #include "E2EPackage.h"
 #include "OutputSinkForTests.h"
 
-#include "engine/msi/MsiTools.h"
+#include "framework/Handle.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -155,14 +155,9 @@ protected:
 
 TEST_P(InstallTest, InstallsAndRemovesEverything)
 {
-    {
-        RecordingOutput output;
-        MsiBuildOptions options;
-        options.programFolder = m_program.Path() + L"\\";
-        options.output = &output;
-        CMsiTools builder(&m_package, options); // keeps the database open until it goes
-        ASSERT_EQ(0, builder.BuildPackage()) << (output.lines.empty() ? "" : output.lines.back());
-    }
+    RecordingOutput output;
+    ASSERT_EQ(0, e2e::Build(m_package, m_program.Path() + L"\\", output))
+        << (output.lines.empty() ? "" : output.lines.back());
     const CString package = m_output / L"e2e.msi";
     const CString installLog = m_output / L"install.log";
     DWORD exitCode = 0;
@@ -238,14 +233,9 @@ TEST(AdministrativeInstall, CabinetPointUnpacksItsFiles)
     CProjectSettings package = e2e::MakePackage(sources.Path(), output.Path(), CProjectSettings::filesInCabinet, false,
                                                 L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E04}", FixturePath(L"msi-iconic.exe"));
     package.m_deploymentMethod = CProjectSettings::deployAdministrativeImage;
-    {
-        RecordingOutput lines;
-        MsiBuildOptions options;
-        options.programFolder = program.Path() + L"\\";
-        options.output = &lines;
-        CMsiTools builder(&package, options);
-        ASSERT_EQ(0, builder.BuildPackage()) << (lines.lines.empty() ? "" : lines.lines.back());
-    }
+    RecordingOutput lines;
+    ASSERT_EQ(0, e2e::Build(package, program.Path() + L"\\", lines))
+        << (lines.lines.empty() ? "" : lines.lines.back());
     const CString log = output / L"admin.log";
     DWORD exitCode = 0;
     ASSERT_TRUE(RunMsiexec(L"/a \"" + (output / L"e2e.msi") + L"\" /qn TARGETDIR=\"" + point.Path() + L"\" /l*v \"" + log +

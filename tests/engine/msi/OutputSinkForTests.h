@@ -3,6 +3,7 @@
 // conversion it uses.
 
 #include "engine/files/OutputSink.h"
+#include "framework/String.h"
 
 #include <string>
 #include <vector>
