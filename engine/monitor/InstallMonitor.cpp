@@ -30,6 +30,16 @@ ULONGLONG SystemTimeNow()
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
+// Waits up to ms for the stop event (or simply sleeps without one); true when it was set.
+bool WaitForStop(HANDLE stopEvent, DWORD ms)
+{
+    if (!stopEvent) {
+        Sleep(ms);
+        return false;
+    }
+    return WaitForSingleObject(stopEvent, ms) == WAIT_OBJECT_0;
+}
+
 // Waits for the process alone, still ending when the stop event is set.
 void WaitForProcessOrStop(HANDLE process, HANDLE stopEvent)
 {
@@ -105,13 +115,10 @@ void WaitForSetupToEnd(HANDLE job, HANDLE process, HANDLE stopEvent)
     }
     for (;;) {
         if (ids.empty()) {
-            if (stopEvent)
-                WaitForSingleObject(stopEvent, kSettleMs);
-            else
-                Sleep(kSettleMs);
+            (void)WaitForStop(stopEvent, kSettleMs);
             return;
         }
-        if (stopEvent ? WaitForSingleObject(stopEvent, kPollMs) == WAIT_OBJECT_0 : (Sleep(kPollMs), false))
+        if (WaitForStop(stopEvent, kPollMs))
             return;
         std::vector<DWORD> again;
         // A job that stops answering is followed no further: the setup process itself is then
