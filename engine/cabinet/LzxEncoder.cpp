@@ -505,15 +505,14 @@ private:
         }
     }
 
-    // Files the positions up to k and returns the best step at k. Every position is filed once:
-    // a position searched before (the lazy look-ahead) returns its remembered result.
+    // Files the positions up to k and returns the best step at k. Run asks for each position at
+    // most once and in increasing order (a look-ahead's result becomes the next step), so every
+    // position is filed once.
     Candidate Search(uint32_t k)
     {
         const uint32_t n = m_s.batchEnd - m_s.batchStart;
         if (k >= n)
             return Candidate{0, 0, 0};
-        if (k < m_filed)
-            return m_lastCandidate;
         for (; m_filed < k; ++m_filed)
             m_s.finder.Insert(At(m_filed), m_s.batchStart + m_filed, Lookahead(m_filed));
         m_filed = k + 1;
@@ -548,14 +547,12 @@ private:
                     best = Candidate{len, formatted, gain};
             }
         }
-        m_lastCandidate = best;
         return best;
     }
 
     EncoderState& m_s;
     const Costs& m_costs;
     uint32_t m_filed = 0;             // batch offsets below this are filed in the match finder
-    Candidate m_lastCandidate{0, 0, 0};
 };
 
 // ---- Block output ----
