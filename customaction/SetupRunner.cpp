@@ -11,14 +11,6 @@ namespace {
 
 SetupRunTiming g_timing;
 
-struct DesktopTraits {
-    using Type = HDESK;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { ::CloseDesktop(h); }
-};
-using UniqueDesktop = UniqueHandle<DesktopTraits>;
-
 // Puts the calling thread on a desktop for one scope and back on its own one afterwards; the
 // desktop is closed only after the thread has left it.
 class CDesktopSwitch {

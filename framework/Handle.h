@@ -50,6 +50,15 @@ private:
     Type m_handle;
 };
 
+// Handle kinds whose only empty value is the zero of their type and that one call closes.
+template <class T, auto CloseFn>
+struct ZeroEmptyTraits {
+    using Type = T;
+    static Type Empty() noexcept { return Type{}; }
+    static bool IsValid(Type h) noexcept { return h != Type{}; }
+    static void Close(Type h) noexcept { CloseFn(h); }
+};
+
 // Kernel object handles where both null and INVALID_HANDLE_VALUE mean "none": CreateFile returns
 // the one, most other creating calls the other.
 struct KernelHandleTraits {
@@ -81,10 +90,6 @@ struct RegKeyTraits {
 };
 using UniqueRegKey = UniqueHandle<RegKeyTraits>;
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { ::FreeLibrary(h); }
-};
-using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueModule = UniqueHandle<ZeroEmptyTraits<HMODULE, ::FreeLibrary>>;
+using UniqueGdiObject = UniqueHandle<ZeroEmptyTraits<HGDIOBJ, ::DeleteObject>>;
+using UniqueDesktop = UniqueHandle<ZeroEmptyTraits<HDESK, ::CloseDesktop>>;

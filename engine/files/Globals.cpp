@@ -90,20 +90,9 @@ bool IsRegistryRootName(const CString& text)
     return false;
 }
 
-namespace {
-
-struct LocalMemoryTraits {
-    using Type = wchar_t*;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type p) noexcept { return p != nullptr; }
-    static void Close(Type p) noexcept { LocalFree(p); }
-};
-
-} // namespace
-
 CString FormatSystemErrorText(DWORD code)
 {
-    UniqueHandle<LocalMemoryTraits> buffer;
+    UniqueHandle<ZeroEmptyTraits<wchar_t*, ::LocalFree>> buffer;
     // Without IGNORE_INSERTS a message with %1 would read arguments that nobody passed.
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,

@@ -2,23 +2,13 @@
 
 #include "engine/files/Globals.h"
 #include "engine/files/PathHelpers.h"
+#include "toolkit/foundation/XTPComPtr.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 namespace {
-
-// COM interface pointers of this reader, released on every return.
-template <class Interface>
-struct ComTraits {
-    using Type = Interface*;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type p) noexcept { return p != nullptr; }
-    static void Close(Type p) noexcept { p->Release(); }
-};
-template <class Interface>
-using ComPtr = UniqueHandle<ComTraits<Interface>>;
 
 bool Exists(const CString& path)
 {
@@ -56,30 +46,30 @@ bool FindIn32BitFolder(CString& path)
 
 HRESULT ReadShortcut(CFileEntry& entry, const CString& path)
 {
-    ComPtr<IShellLinkW> link;
+    CXTPComPtr<IShellLinkW> link;
     HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                   reinterpret_cast<void**>(link.Put()));
     if (FAILED(hr))
         return hr;
-    ComPtr<IPersistFile> file;
-    hr = link.Get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()));
+    CXTPComPtr<IPersistFile> file;
+    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Put()));
     if (FAILED(hr))
         return hr;
-    hr = file.Get()->Load(path, STGM_READ);
+    hr = file->Load(path, STGM_READ);
     if (FAILED(hr))
         return hr;
     // Resolving only refreshes what the link remembers; its stored path is read either way, and
     // a target that is gone is caught by the existence test below.
-    (void)link.Get()->Resolve(nullptr, SLR_NO_UI | SLR_NOSEARCH);
+    (void)link->Resolve(nullptr, SLR_NO_UI | SLR_NOSEARCH);
 
     wchar_t buffer[MAX_PATH] = {};
-    hr = link.Get()->GetPath(buffer, MAX_PATH, nullptr, SLGP_UNCPRIORITY | SLGP_RAWPATH);
+    hr = link->GetPath(buffer, MAX_PATH, nullptr, SLGP_UNCPRIORITY | SLGP_RAWPATH);
     if (FAILED(hr))
         return hr;
     CString target = buffer;
     buffer[0] = 0;
     CString workingDirectory;
-    if (SUCCEEDED(link.Get()->GetWorkingDirectory(buffer, MAX_PATH)))
+    if (SUCCEEDED(link->GetWorkingDirectory(buffer, MAX_PATH)))
         workingDirectory = buffer;
 
     if (!Exists(target) && !(IsWow64 && FindIn32BitFolder(target)))
@@ -90,13 +80,13 @@ HRESULT ReadShortcut(CFileEntry& entry, const CString& path)
     CString iconFile;
     int iconIndex = 0;
     buffer[0] = 0;
-    if (SUCCEEDED(link.Get()->GetArguments(buffer, MAX_PATH)))
+    if (SUCCEEDED(link->GetArguments(buffer, MAX_PATH)))
         arguments = buffer;
     buffer[0] = 0;
-    if (SUCCEEDED(link.Get()->GetDescription(buffer, MAX_PATH)))
+    if (SUCCEEDED(link->GetDescription(buffer, MAX_PATH)))
         description = buffer;
     buffer[0] = 0;
-    if (SUCCEEDED(link.Get()->GetIconLocation(buffer, MAX_PATH, &iconIndex)))
+    if (SUCCEEDED(link->GetIconLocation(buffer, MAX_PATH, &iconIndex)))
         iconFile = buffer;
     else
         iconIndex = 0;

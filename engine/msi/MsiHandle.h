@@ -8,10 +8,4 @@
 #include <msi.h>
 #include <msiquery.h>
 
-struct MsiHandleTraits {
-    using Type = MSIHANDLE;
-    static Type Empty() noexcept { return 0; }
-    static bool IsValid(Type h) noexcept { return h != 0; }
-    static void Close(Type h) noexcept { ::MsiCloseHandle(h); }
-};
-using UniqueMsiHandle = UniqueHandle<MsiHandleTraits>;
+using UniqueMsiHandle = UniqueHandle<ZeroEmptyTraits<MSIHANDLE, ::MsiCloseHandle>>;

@@ -28,14 +28,6 @@ constexpr UINT kProcessMapBuckets = 17;
 std::mutex g_timingLock;
 ReplayTiming g_timing;
 
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type h) noexcept { return h != nullptr; }
-    static void Close(Type h) noexcept { ::DeleteObject(h); }
-};
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-
 // Executable names of every process of a snapshot, by id.
 [[nodiscard]] DWORD SnapshotProcessNames(std::unordered_map<DWORD, CString>& names)
 {

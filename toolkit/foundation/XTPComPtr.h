@@ -75,10 +75,4 @@ private:
     T* m_p = nullptr;
 };
 
-struct XTPBstrTraits {
-    using Type = BSTR;
-    static Type Empty() noexcept { return nullptr; }
-    static bool IsValid(Type text) noexcept { return text != nullptr; }
-    static void Close(Type text) noexcept { SysFreeString(text); }
-};
-using CXTPBstr = UniqueHandle<XTPBstrTraits>;
+using CXTPBstr = UniqueHandle<ZeroEmptyTraits<BSTR, ::SysFreeString>>;
