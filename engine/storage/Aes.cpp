@@ -11,6 +11,7 @@
 // the tables: its callers' stacks are not known to be aligned for 16-byte vectors.
 #include "engine/storage/Aes.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -190,53 +191,48 @@ void AesInvertKeySchedule(uint32_t schedule[kAesScheduleWords])
     }
 }
 
-void AesEncryptBlock(const uint32_t rk[kAesScheduleWords], const BYTE source[16], BYTE destination[16])
+namespace {
+
+// The rounds both directions share. Column c of each round gathers its four bytes from columns c,
+// c + step, c + 2 and c + 3 * step: enciphering shifts the rows left (step 1), deciphering shifts
+// them right (step 3). The last round has no column mixing and looks bytes up in the plain box.
+template <int step>
+void CipherBlock(const uint32_t rk[kAesScheduleWords], const Table& t0, const Table& t1, const Table& t2,
+                 const Table& t3, const std::array<uint8_t, 256>& lastBox, const BYTE source[16],
+                 BYTE destination[16])
 {
-    uint32_t s0 = Load32(source) ^ rk[0];
-    uint32_t s1 = Load32(source + 4) ^ rk[1];
-    uint32_t s2 = Load32(source + 8) ^ rk[2];
-    uint32_t s3 = Load32(source + 12) ^ rk[3];
+    const auto column = [](int c, int distance) { return (c + distance) & 3; };
+    uint32_t s[4];
+    for (int c = 0; c < 4; ++c)
+        s[c] = Load32(source + 4 * c) ^ rk[c];
     for (int round = 1; round < kAesRounds; ++round) {
         const uint32_t* k = rk + 4 * round;
-        const uint32_t t0 = kTe0[B(s0, 24)] ^ kTe1[B(s1, 16)] ^ kTe2[B(s2, 8)] ^ kTe3[B(s3, 0)] ^ k[0];
-        const uint32_t t1 = kTe0[B(s1, 24)] ^ kTe1[B(s2, 16)] ^ kTe2[B(s3, 8)] ^ kTe3[B(s0, 0)] ^ k[1];
-        const uint32_t t2 = kTe0[B(s2, 24)] ^ kTe1[B(s3, 16)] ^ kTe2[B(s0, 8)] ^ kTe3[B(s1, 0)] ^ k[2];
-        const uint32_t t3 = kTe0[B(s3, 24)] ^ kTe1[B(s0, 16)] ^ kTe2[B(s1, 8)] ^ kTe3[B(s2, 0)] ^ k[3];
-        s0 = t0;
-        s1 = t1;
-        s2 = t2;
-        s3 = t3;
+        uint32_t t[4];
+#pragma GCC unroll 4
+        for (int c = 0; c < 4; ++c) {
+            t[c] = t0[B(s[c], 24)] ^ t1[B(s[column(c, step)], 16)] ^ t2[B(s[column(c, 2)], 8)] ^
+                   t3[B(s[column(c, 3 * step)], 0)] ^ k[c];
+        }
+        std::copy(t, t + 4, s);
     }
     const uint32_t* k = rk + 4 * kAesRounds;
-    Store32(destination, Word(kSbox[B(s0, 24)], kSbox[B(s1, 16)], kSbox[B(s2, 8)], kSbox[B(s3, 0)]) ^ k[0]);
-    Store32(destination + 4, Word(kSbox[B(s1, 24)], kSbox[B(s2, 16)], kSbox[B(s3, 8)], kSbox[B(s0, 0)]) ^ k[1]);
-    Store32(destination + 8, Word(kSbox[B(s2, 24)], kSbox[B(s3, 16)], kSbox[B(s0, 8)], kSbox[B(s1, 0)]) ^ k[2]);
-    Store32(destination + 12, Word(kSbox[B(s3, 24)], kSbox[B(s0, 16)], kSbox[B(s1, 8)], kSbox[B(s2, 0)]) ^ k[3]);
+    for (int c = 0; c < 4; ++c) {
+        const uint32_t word = Word(lastBox[B(s[c], 24)], lastBox[B(s[column(c, step)], 16)],
+                                   lastBox[B(s[column(c, 2)], 8)], lastBox[B(s[column(c, 3 * step)], 0)]);
+        Store32(destination + 4 * c, word ^ k[c]);
+    }
+}
+
+} // namespace
+
+void AesEncryptBlock(const uint32_t rk[kAesScheduleWords], const BYTE source[16], BYTE destination[16])
+{
+    CipherBlock<1>(rk, kTe0, kTe1, kTe2, kTe3, kSbox, source, destination);
 }
 
 void AesDecryptBlock(const uint32_t rk[kAesScheduleWords], const BYTE source[16], BYTE destination[16])
 {
-    uint32_t s0 = Load32(source) ^ rk[0];
-    uint32_t s1 = Load32(source + 4) ^ rk[1];
-    uint32_t s2 = Load32(source + 8) ^ rk[2];
-    uint32_t s3 = Load32(source + 12) ^ rk[3];
-    for (int round = 1; round < kAesRounds; ++round) {
-        const uint32_t* k = rk + 4 * round;
-        const uint32_t t0 = kTd0[B(s0, 24)] ^ kTd1[B(s3, 16)] ^ kTd2[B(s2, 8)] ^ kTd3[B(s1, 0)] ^ k[0];
-        const uint32_t t1 = kTd0[B(s1, 24)] ^ kTd1[B(s0, 16)] ^ kTd2[B(s3, 8)] ^ kTd3[B(s2, 0)] ^ k[1];
-        const uint32_t t2 = kTd0[B(s2, 24)] ^ kTd1[B(s1, 16)] ^ kTd2[B(s0, 8)] ^ kTd3[B(s3, 0)] ^ k[2];
-        const uint32_t t3 = kTd0[B(s3, 24)] ^ kTd1[B(s2, 16)] ^ kTd2[B(s1, 8)] ^ kTd3[B(s0, 0)] ^ k[3];
-        s0 = t0;
-        s1 = t1;
-        s2 = t2;
-        s3 = t3;
-    }
-    const uint32_t* k = rk + 4 * kAesRounds;
-    const auto& inv = kInverseSbox;
-    Store32(destination, Word(inv[B(s0, 24)], inv[B(s3, 16)], inv[B(s2, 8)], inv[B(s1, 0)]) ^ k[0]);
-    Store32(destination + 4, Word(inv[B(s1, 24)], inv[B(s0, 16)], inv[B(s3, 8)], inv[B(s2, 0)]) ^ k[1]);
-    Store32(destination + 8, Word(inv[B(s2, 24)], inv[B(s1, 16)], inv[B(s0, 8)], inv[B(s3, 0)]) ^ k[2]);
-    Store32(destination + 12, Word(inv[B(s3, 24)], inv[B(s2, 16)], inv[B(s1, 8)], inv[B(s0, 0)]) ^ k[3]);
+    CipherBlock<3>(rk, kTd0, kTd1, kTd2, kTd3, kInverseSbox, source, destination);
 }
 
 // --- padded CBC pieces ----------------------------------------------------------------------
