@@ -166,7 +166,7 @@ TEST_F(BuiltPackageTest, RecordedScriptDrivesTheWizardOnTheHiddenDesktopAndTheKe
     ASSERT_TRUE(Build());
 
     const std::string log = Run(L"/i", L"install.log");
-    Result result = ReadResult(resultFile);
+    Result result = ReadResultFile(resultFile);
     EXPECT_EQ("msitmp", result["desktop"]);
     EXPECT_EQ("Jane Doe", result["name"]);
     EXPECT_EQ("3", result["clicks.next"]);
@@ -215,7 +215,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\setupprog.exe", m_programFolder + L"\\Command.exe", FALSE));
 
     const std::string log = Run(L"/i", L"install.log");
-    Result result = ReadResult(resultFile);
+    Result result = ReadResultFile(resultFile);
     EXPECT_EQ("msitmp", result["desktop"]);
     // The path has a space, so it goes in quotes, the switches after it.
     EXPECT_EQ(Narrow(Quoted(m_program) + L" " + arguments), result["commandline"]);
@@ -242,7 +242,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     // that they replaced the ones in the kept command.
     Result removed;
     EXPECT_TRUE(replaytest::WaitFor([&] {
-        removed = ReadResult(uninstallFile);
+        removed = ReadResultFile(uninstallFile);
         return removed["state"] == "ended";
     }, kUninstallerCopyTimeoutMs)) << "the uninstaller did not record its end\nlog:\n" << removal.substr(0, 20000);
     EXPECT_EQ("1", removed["uninstalled"]);

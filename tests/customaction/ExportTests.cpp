@@ -92,7 +92,7 @@ TEST_F(Exports, EachInstallExportRunsItsOwnWrappedProject)
                 << "after INSTALLAction" << number << ": " << Narrow(expected[other]);
     }
     // A bare path with a space reaches the program whole.
-    Result first = ReadResult(m_scratch / L"Gui One.txt");
+    Result first = ReadResultFile(m_scratch / L"Gui One.txt");
     EXPECT_EQ(0u, first["commandline"].find("\"" + Narrow(placed[1]->Path()) + "\" /silent")) << first["commandline"];
     EXPECT_EQ("msitmp", first["desktop"]);
 
@@ -208,7 +208,7 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     VeltLibrary velt(VeltWithPackage(m_scratch.Path(), &package));
 
     ASSERT_EQ(0u, velt.Install(1, m_session.Handle())) << m_session.LogText();
-    ASSERT_EQ("1", ReadResult(m_scratch / L"install.txt")["installed"]);
+    ASSERT_EQ("1", ReadResultFile(m_scratch / L"install.txt")["installed"]);
     CString kept;
     ASSERT_EQ(0, ReadUninstallString(installer.m_id, kept)) << "no command was kept" << m_session.LogText();
     CString expected;
@@ -221,7 +221,7 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     const CString defaultResult = CString(temp) + L"setupprog-result.txt";
     DeleteFileW(defaultResult);
     EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
-    EXPECT_EQ("1", ReadResult(defaultResult)["uninstalled"]) << m_session.LogText();
+    EXPECT_EQ("1", ReadResultFile(defaultResult)["uninstalled"]) << m_session.LogText();
     EXPECT_FALSE(FileExists(app)) << "the application folder is still there";
 
     CString warning;

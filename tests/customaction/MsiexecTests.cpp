@@ -83,12 +83,12 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
     EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: Install process 'Wrapped Setups' is completed successfully."))
         << log;
 
-    Result gui = ReadResult(scratch / L"gui.txt");
+    Result gui = ReadResultFile(scratch / L"gui.txt");
     EXPECT_EQ("msitmp", gui["desktop"]);
     EXPECT_EQ("Jane Doe", gui["name"]);
     EXPECT_EQ("3", gui["clicks.next"]);
     EXPECT_EQ("1", gui["installed"]);
-    Result command = ReadResult(scratch / L"command.txt");
+    Result command = ReadResultFile(scratch / L"command.txt");
     EXPECT_EQ("msitmp", command["desktop"]);
     EXPECT_NE(std::string::npos, command["commandline"].find("/silent")) << command["commandline"];
     EXPECT_EQ("1", command["installed"]);

@@ -131,7 +131,7 @@ TEST_F(Runner, RunsOnTheHiddenDesktopUnlessThePackageIsInDebugMode)
     for (const int debugMode : {0, 1}) {
         GlobalPackage().m_debugMode = debugMode;
         ASSERT_EQ(0u, Run(L"/silent /exitcode:7")) << "debug mode " << debugMode;
-        Result result = ReadResult(m_result);
+        Result result = ReadResultFile(m_result);
         const std::string expected = debugMode == 0 ? std::string("msitmp") : desktopName(own);
         EXPECT_EQ(expected, result["desktop"]) << "debug mode " << debugMode;
         EXPECT_EQ("ended", result["state"]);
@@ -158,7 +158,7 @@ TEST_F(Runner, TheScriptDrivesTheWizardOnTheHiddenDesktop)
         script.Add(Step(CMsgAction::kindClick, CMsgAction::controlButton, kNextPath, L"Next >"));
     ASSERT_EQ(0u, Run(L""));
 
-    Result result = ReadResult(m_result);
+    Result result = ReadResultFile(m_result);
     EXPECT_EQ("msitmp", result["desktop"]);
     EXPECT_EQ("Jane Doe", result["name"]);
     EXPECT_EQ("3", result["clicks.next"]);

@@ -62,14 +62,6 @@ const SequenceRow kSequence[] = {
 
 } // namespace
 
-std::string Narrow(const CString& text)
-{
-    std::string out;
-    for (wchar_t ch : text.View())
-        out += ch < 128 ? static_cast<char>(ch) : '?';
-    return out;
-}
-
 UINT RunSql(MSIHANDLE database, const wchar_t* sql, std::initializer_list<const wchar_t*> values)
 {
     UniqueMsiHandle record(MsiCreateRecord(static_cast<UINT>(values.size())));
@@ -253,24 +245,6 @@ CFeature SetupProject(const wchar_t* name, int mode, const CString& arguments)
     project.m_installerPath.Format(L"C:\\Setups\\%s\\%s.exe", project.m_id.GetString(), name);
     project.m_installerArguments = arguments;
     return project;
-}
-
-CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, const wchar_t* path, const wchar_t* text)
-{
-    CMsgAction step;
-    step.m_kind = kind;
-    step.m_delay = 0;
-    step.m_controlType = controlType;
-    step.m_processName = processName;
-    step.m_windowPath = path;
-    step.m_controlText = text;
-    step.m_point = {5, 5};
-    return step;
-}
-
-Result ReadResult(const CString& path)
-{
-    return replaytest::ReadResultFile(path);
 }
 
 void RemoveSetupTraces(const CString& projectId)

@@ -8,6 +8,7 @@
 #include "engine/model/ProjectSettings.h"
 #include "engine/msi/MsiHandle.h"
 #include "framework/String.h"
+#include "tests/engine/replay/SetupProgramRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <initializer_list>
@@ -17,9 +18,10 @@
 
 namespace velttest {
 
-using Result = std::map<std::string, std::string>;
-
-std::string Narrow(const CString& text);
+using replaytest::Narrow;
+using replaytest::ReadResultFile;
+using replaytest::Result;
+using replaytest::ScriptStep;
 
 // Prepares and runs one SQL statement with the values bound as string fields 1, 2, ...
 [[nodiscard]] UINT RunSql(MSIHANDLE database, const wchar_t* sql, std::initializer_list<const wchar_t*> values = {});
@@ -88,12 +90,6 @@ private:
 
 // A wrapped project running the test setup program with the given mode and arguments.
 CFeature SetupProject(const wchar_t* name, int mode, const CString& arguments);
-
-// One script step without delay on the window of that path in the named process.
-CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, const wchar_t* path, const wchar_t* text);
-
-// Reads the setup program's key=value result file; empty when it is missing.
-Result ReadResult(const CString& path);
 
 // Removes the registry traces of the test setup program and the kept command of a project.
 void RemoveSetupTraces(const CString& projectId);

@@ -35,15 +35,7 @@ long long ElapsedMs(std::chrono::steady_clock::time_point start)
 
 CMsgAction Step(int kind, int controlType, const wchar_t* path, const wchar_t* text = L"", POINT point = {5, 5})
 {
-    CMsgAction step;
-    step.m_kind = kind;
-    step.m_delay = 0;
-    step.m_controlType = controlType;
-    step.m_processName = kProcess;
-    step.m_windowPath = path;
-    step.m_controlText = text;
-    step.m_point = point;
-    return step;
+    return ScriptStep(kind, controlType, kProcess, path, text, point);
 }
 
 CMsgActions Script(std::initializer_list<CMsgAction> steps)

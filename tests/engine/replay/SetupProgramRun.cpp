@@ -101,6 +101,20 @@ Result SetupProgramRun::ReadResult() const
     return ReadResultFile(m_resultFile);
 }
 
+CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, const wchar_t* path,
+                      const wchar_t* text, POINT point)
+{
+    CMsgAction step;
+    step.m_kind = kind;
+    step.m_delay = 0;
+    step.m_controlType = controlType;
+    step.m_processName = processName;
+    step.m_windowPath = path;
+    step.m_controlText = text;
+    step.m_point = point;
+    return step;
+}
+
 Result ReadResultFile(const CString& path)
 {
     Result result;

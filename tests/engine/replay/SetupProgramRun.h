@@ -2,6 +2,7 @@
 // The test setup program (tests/support/setupprog) run inside the script job, as the
 // install-script editor runs a setup program, with its result file in a scratch folder.
 
+#include "engine/model/MsgAction.h"
 #include "framework/String.h"
 
 #include <commctrl.h>
@@ -14,11 +15,19 @@ namespace replaytest {
 
 using Result = std::map<std::string, std::string>;
 
-// Test text for assertion messages (the paths and names compared are ASCII).
+// Test text for assertion messages and comparisons; characters beyond ASCII become '?'.
 inline std::string Narrow(const CString& text)
 {
-    return std::string(text.View().begin(), text.View().end());
+    std::string out;
+    for (wchar_t ch : text.View())
+        out += ch < 128 ? static_cast<char>(ch) : '?';
+    return out;
 }
+
+// One script step without delay on the window of that path in the named process, acting at the
+// point given (inside the control).
+CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, const wchar_t* path,
+                      const wchar_t* text = L"", POINT point = {5, 5});
 
 // Path of the program beside the tests.
 CString SetupProgramPath();
