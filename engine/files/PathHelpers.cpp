@@ -4,11 +4,7 @@
 
 void TrimTrailingBackslashes(CString& text)
 {
-    int length = text.GetLength();
-    while (length > 0 && text[length - 1] == L'\\')
-        --length;
-    if (length != text.GetLength())
-        text = text.Left(length);
+    text.TrimRight(L'\\');
 }
 
 void TrimLeadingBackslashes(CString& text)

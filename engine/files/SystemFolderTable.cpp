@@ -61,8 +61,7 @@ CString ExpandMarker(const SystemFolderSource& source, const wchar_t* variable)
 CString TrimmedName(const CString& text)
 {
     CString name = text;
-    TrimTrailingBackslashes(name);
-    TrimLeadingBackslashes(name);
+    name.Trim(L'\\');
     return name;
 }
 
