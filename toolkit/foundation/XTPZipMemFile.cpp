@@ -39,14 +39,13 @@ bool Inflate(const BYTE* block, UINT size, std::vector<BYTE>& raw)
     const UINT streamSize = size - kHeaderSize;
     if (rawSize > kLargestRawSize || rawSize > streamSize * kDeflateMaxRatio)
         return false;
-    raw.assign(rawSize, 0);
     // One spare byte shows a stream that holds more than it says.
-    std::vector<BYTE> out(static_cast<size_t>(rawSize) + 1);
-    uLongf produced = static_cast<uLongf>(out.size());
-    const int rc = uncompress(out.data(), &produced, block + kHeaderSize, streamSize);
+    raw.assign(static_cast<size_t>(rawSize) + 1, 0);
+    uLongf produced = static_cast<uLongf>(raw.size());
+    const int rc = uncompress(raw.data(), &produced, block + kHeaderSize, streamSize);
     if (rc != Z_OK || produced != rawSize)
         return false;
-    std::memcpy(raw.data(), out.data(), rawSize);
+    raw.pop_back();
     return true;
 }
 
