@@ -396,24 +396,16 @@ BOOL CXTPPropExchange::ExchangeBlob(const wchar_t* name, BYTE*& data, DWORD& siz
     if (length % 2 != 0)
         return FALSE;
     if (length == 0) {
-        size = 0;
+        size = 0; // nothing to hand out, and nothing is allocated for it
         return TRUE;
     }
-    const DWORD bytes = static_cast<DWORD>(length / 2);
-    if (!data) {
-        data = static_cast<BYTE*>(std::malloc(bytes));
-        if (!data)
-            return FALSE;
-    } else if (size < bytes) {
-        return FALSE;
-    }
-    size = bytes;
-    for (DWORD i = 0; i < bytes; ++i) {
+    std::vector<BYTE> bytes(static_cast<size_t>(length / 2));
+    for (size_t i = 0; i < bytes.size(); ++i) {
         const int low = text[static_cast<int>(2 * i)] & 0xFF;
         const int high = text[static_cast<int>(2 * i + 1)] & 0xFF;
-        data[i] = static_cast<BYTE>(low + 16 * high - 81);
+        bytes[i] = static_cast<BYTE>(low + 16 * high - 81);
     }
-    return TRUE;
+    return HandOutBlob(bytes, data, size);
 }
 
 BOOL CXTPPropExchange::HandOutBlob(const std::vector<BYTE>& bytes, BYTE*& data, DWORD& size)
