@@ -93,12 +93,17 @@ CString GetSystemDrive()
     return colon < 0 ? CString() : windows.Left(colon + 1);
 }
 
-DWORD CreateSystemVolumeUsnJournal()
+CString GetSystemVolumeDeviceName()
 {
     CString device = L"\\\\.\\" + GetSystemDrive();
     device.MakeLower();
+    return device;
+}
+
+DWORD CreateSystemVolumeUsnJournal()
+{
     std::unique_ptr<IVolumeDevice> volume;
-    if (DWORD error = OpenVolume(device, volume))
+    if (DWORD error = OpenVolume(GetSystemVolumeDeviceName(), volume))
         return error;
     // Maximum size and allocation delta 0: the file system's defaults; an existing journal stays.
     CREATE_USN_JOURNAL_DATA request = {};

@@ -134,6 +134,8 @@ bool IsBlankFilterEntry(const CString& entry);
 
 // The drive of the Windows folder row of the system-folder table ("C:"); empty when unresolved.
 CString GetSystemDrive();
+// The device name of that drive's volume: "\\.\" and the drive in lower case ("\\.\c:").
+CString GetSystemVolumeDeviceName();
 
 // Runs the command line inside a new job (jobName) and waits for the program and every process it
 // started, or for the stop event. 0 when the program ran, else the error of its start.

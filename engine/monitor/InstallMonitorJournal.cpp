@@ -221,10 +221,8 @@ DWORD ScanVolumeJournal(const CString& deviceName, ULONGLONG startTime, ULONGLON
 
 DWORD CInstallMonitor::CollectChangedFiles()
 {
-    CString device = L"\\\\.\\" + GetSystemDrive();
-    device.MakeLower();
     CStringList changed;
-    if (DWORD error = ScanVolumeJournal(device, m_startTime, m_endTime, changed))
+    if (DWORD error = ScanVolumeJournal(GetSystemVolumeDeviceName(), m_startTime, m_endTime, changed))
         return error;
     AddChangedFiles(changed);
     return 0;

@@ -448,8 +448,7 @@ TEST_F(JournalScan, TheRecordedJournalAnswersInTheVolumeLayouts)
 TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
 {
     ASSERT_EQ(0u, CreateSystemVolumeUsnJournal());
-    CString device = L"\\\\.\\" + GetSystemDrive();
-    device.MakeLower();
+    const CString device = GetSystemVolumeDeviceName();
     if (!FindRecordedJournal(device))
         GTEST_SKIP() << "this volume keeps a journal of its own";
 
