@@ -6,6 +6,7 @@
 
 #include "engine/files/Globals.h"
 #include "engine/files/OutputSink.h"
+#include "engine/files/PathHelpers.h"
 #include "engine/files/WideBuffer.h"
 #include "engine/replay/JobProcess.h"
 
@@ -174,9 +175,8 @@ bool CInstallMonitor::CopyPass(const CString& projectFolder, bool& failed, DWORD
             continue;
         if (IsStopRequested())
             return false;
-        const int slash = entry.m_path.ReverseFind(L'\\');
         CString folder;
-        folder.Format(L"%s\\%s", projectFolder.GetString(), slash < 0 ? L"" : entry.m_path.Left(slash).GetString());
+        folder.Format(L"%s\\%s", projectFolder.GetString(), GetFolderPart(entry.m_path).GetString());
         if (DWORD error = CreateDirectoryTree(folder)) {
             lastError = error;
             return false;
