@@ -421,50 +421,45 @@ void CInstallMonitor::DiffRoot(HKEY root, const CStringList& snapshot)
         DiffKey(root, key, CString(), snapshot);
 }
 
-// Thread entries: nothing may leave them as an exception. A walk that runs out of memory ends;
-// its list or records so far stay.
-DWORD WINAPI CInstallMonitor::SnapshotHkcuThread(void* holder)
+namespace {
+
+// The body of a thread entry: nothing may leave it as an exception. A walk that runs out of
+// memory ends; its list or records so far stay.
+template <class Walk>
+DWORD RunWalkThread(Walk walk)
 {
-    auto* monitor = static_cast<CInstallMonitor*>(holder);
     try {
-        monitor->SnapshotRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot);
+        walk();
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
     return 0;
+}
+
+} // namespace
+
+DWORD WINAPI CInstallMonitor::SnapshotHkcuThread(void* holder)
+{
+    auto* monitor = static_cast<CInstallMonitor*>(holder);
+    return RunWalkThread([monitor] { monitor->SnapshotRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::SnapshotHklmThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    try {
-        monitor->SnapshotRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot);
-    } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    return 0;
+    return RunWalkThread([monitor] { monitor->SnapshotRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::DiffHkcuThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    try {
-        monitor->DiffRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot);
-    } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    return 0;
+    return RunWalkThread([monitor] { monitor->DiffRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::DiffHklmThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    try {
-        monitor->DiffRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot);
-    } catch (...) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
-    return 0;
+    return RunWalkThread([monitor] { monitor->DiffRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
 }
 
 namespace {
