@@ -230,6 +230,8 @@ TEST(ArchiveBuffering, LongTextNeverHandsTheFileMoreThanOneBuffer)
     CArchive ar(&file, CArchive::store, 4095);
     ar << Text(10000);
     ar.Close();
+    // FF FE FF, FF and the 16-bit length, then the units: every byte must have arrived
+    EXPECT_EQ(6u + 20000u, file.GetLength());
     for (UINT piece : file.writes)
         EXPECT_LE(piece, 4095u);
 }
