@@ -42,13 +42,8 @@ UINT CMsiTools::CompressFiles()
             return CabinetError(writer);
         }
         for (const PackageFile& file : files) {
-            // A file without a source path is read from its place below the base folder, after
-            // the Temp redirection.
-            CFileEntry entry = *file.entry;
-            entry.m_path = file.treePath;
-            const CString source = entry.GetSourcePath(SourceBaseFolder());
-            AppendOutputFormat(L"> CompressFile: '%s'", source.GetString());
-            if (!writer.AddFile(source, L"F_" + entry.m_id)) {
+            AppendOutputFormat(L"> CompressFile: '%s'", file.source.GetString());
+            if (!writer.AddFile(file.source, L"F_" + file.entry->m_id)) {
                 AppendOutputFormat(L"> I/O error: '%s'", writer.GetErrorText());
                 return CabinetError(writer);
             }

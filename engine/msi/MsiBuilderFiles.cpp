@@ -27,8 +27,11 @@ std::vector<CMsiTools::PackageFile> CMsiTools::PackageFiles() const
         const CFeature& project = projects[p];
         for (int i = 0; i < project.m_files.GetSize(); ++i) {
             const CFileEntry& entry = project.m_files[i];
-            if (entry.m_kind == CFileEntry::kindFile)
-                files.push_back({&project, &entry, RedirectTempPath(entry.m_path, project.m_id)});
+            if (entry.m_kind != CFileEntry::kindFile)
+                continue;
+            CFileEntry redirected = entry;
+            redirected.m_path = RedirectTempPath(entry.m_path, project.m_id);
+            files.push_back({&project, &entry, redirected.m_path, redirected.GetSourcePath(SourceBaseFolder())});
         }
     }
     return files;
@@ -36,7 +39,6 @@ std::vector<CMsiTools::PackageFile> CMsiTools::PackageFiles() const
 
 UINT CMsiTools::WriteFilesTable()
 {
-    const CString& baseFolder = SourceBaseFolder();
     const std::vector<PackageFile> files = PackageFiles();
     for (const PackageFile& file : files)
         ReserveShortName(file.treePath);
@@ -64,7 +66,8 @@ UINT CMsiTools::WriteFilesTable()
 
         const CString fileKey = L"F_" + entry.m_id;
         const CString componentKey = L"C_" + entry.m_id;
-        const CString version = GetFileVersionText(entry.GetSourcePath(baseFolder));
+        // The version of the very file that the packing stores.
+        const CString version = GetFileVersionText(file.source);
         UINT result = InsertRow(view,
             L"INSERT INTO `File` (`File`, `Component_`, `FileName`, `FileSize`, `Version`, "
             L"`Language`, `Attributes`, `Sequence`) VALUES (?, ?, ?, ?, ?, ?, ?, ?)",

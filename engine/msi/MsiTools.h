@@ -154,11 +154,14 @@ public:
     static CString DirectoryKey(const CFileEntry& folder);
 
 private:
-    // One file record of the package with its tree path after the Temp redirection.
+    // One file record of the package with its tree path after the Temp redirection, and the file
+    // on the build machine that it is made from: its source path, or, without one, that tree path
+    // below the base folder (SourceBaseFolder).
     struct PackageFile {
         const CFeature* project;  // not owned
         const CFileEntry* entry;  // not owned
         CString treePath;
+        CString source;
     };
     // Every file record of the package in the one order that the File table numbers them and the
     // packing stores them: projects in order, each project's records in order. The pointers hold

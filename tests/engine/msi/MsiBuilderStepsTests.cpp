@@ -5,6 +5,7 @@
 #include "BuildFixture.h"
 
 #include "engine/files/IconGroup.h"
+#include "engine/files/WideBuffer.h"
 #include "engine/storage/PackageFile.h"
 
 #include <gtest/gtest.h>
@@ -588,6 +589,27 @@ TEST_F(PackingTest, CabinetHoldsEveryFileUnderItsFileKey)
         ASSERT_NE(std::string::npos, found) << Utf8(file->m_path) << " not in the cabinet after offset " << at;
         at = found;
     }
+}
+
+// A file without a source path lies below the package's folder at its tree path after the Temp
+// redirection, where the cabinet takes it from: the File row's version is that file's too.
+TEST_F(PackingTest, FileWithoutSourceIsReadFromItsRedirectedPlace)
+{
+    CFeature project = Project(L"Setup");
+    project.m_files.Add(Root(L"Temp\\"));
+    CFileEntry setup = File(L"Temp\\setup.exe");
+    setup.m_sourcePath.Empty();
+    project.m_files.Add(setup);
+    m_package.m_projects.Add(project);
+    const CString folder = m_scratch / (L"WindowsFolder\\Temp\\" + Added(0).m_id);
+    ASSERT_EQ(0u, CreateDirectoryTree(folder));
+    ASSERT_TRUE(CopyFileW(FixturePath(L"msi-versioned.exe"), folder + L"\\setup.exe", FALSE));
+
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
+                                            "> CompressFile: '" + Utf8(folder) + "\\setup.exe'"))
+        << Join(m_sink.lines);
+    EXPECT_EQ((Rows{{"1.2.0.15", "1033"}}), Query(OutputPath(), L"SELECT `Version`, `Language` FROM `File`"));
 }
 
 TEST_F(PackingTest, MissingSourceStopsTheCabinet)
