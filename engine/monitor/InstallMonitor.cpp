@@ -68,11 +68,25 @@ ULONGLONG CurrentFileTime()
     return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 }
 
-bool IsBlankFilterEntry(const CString& entry)
+bool MatchesFilterEntry(const CExludeList* filter, const CString& text, bool asKey)
 {
-    CString trimmed = entry;
-    trimmed.Trim();
-    return trimmed.IsEmpty();
+    if (!filter)
+        return false;
+    CString lower = text;
+    lower.MakeLower();
+    for (POSITION position = filter->GetHeadPosition(); position;) {
+        CString prefix = filter->GetNext(position);
+        if (CString(prefix).Trim().IsEmpty())
+            continue;
+        prefix.MakeLower();
+        if (asKey) {
+            StripTrailingBackslashes(prefix);
+            prefix += L"\\";
+        }
+        if (lower.Left(prefix.GetLength()) == prefix)
+            return true;
+    }
+    return false;
 }
 
 CInstallMonitor::CInstallMonitor(CFeature& project)

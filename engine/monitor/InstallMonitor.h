@@ -125,9 +125,11 @@ private:
 bool IsStopRequested();
 // The current system time as a FILETIME value (UTC), at full resolution.
 ULONGLONG CurrentFileTime();
-// True for a filter entry of white space only: such an entry would match every path, so it is no
-// entry at all.
-bool IsBlankFilterEntry(const CString& entry);
+// The filter test of files and registry keys: true when the text, lower-cased, begins with one of
+// the entries, lower-cased. An entry of white space only would match every text, so it is no entry
+// at all. With asKey each entry first gets exactly one trailing backslash, so that it matches its
+// key and the keys below, never a sibling whose name merely begins alike. Null excludes nothing.
+bool MatchesFilterEntry(const CExludeList* filter, const CString& text, bool asKey);
 
 // Creates (or keeps) the change journal of the system volume; 0 or the Windows error.
 [[nodiscard]] DWORD CreateSystemVolumeUsnJournal();

@@ -9,20 +9,7 @@
 
 bool CInstallMonitor::IsExcludedFile(const CString& path) const
 {
-    if (!m_fileFilter)
-        return false;
-    CString lower = path;
-    lower.MakeLower();
-    for (POSITION position = m_fileFilter->GetHeadPosition(); position;) {
-        const CString& entry = m_fileFilter->GetNext(position);
-        if (IsBlankFilterEntry(entry))
-            continue;
-        CString prefix = entry;
-        prefix.MakeLower();
-        if (lower.Left(prefix.GetLength()) == prefix)
-            return true;
-    }
-    return false;
+    return MatchesFilterEntry(m_fileFilter, path, false);
 }
 
 void CInstallMonitor::AddChangedFiles(const CStringList& changedPaths)

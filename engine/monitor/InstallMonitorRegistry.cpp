@@ -273,24 +273,7 @@ CString CInstallMonitor::MakeKeyText(HKEY root, const CString& keyPath)
 
 bool CInstallMonitor::IsExcludedRegistryKey(const CString& keyText) const
 {
-    if (!m_registryFilter)
-        return false;
-    CString lower = keyText;
-    lower.MakeLower();
-    for (POSITION position = m_registryFilter->GetHeadPosition(); position;) {
-        const CString& entry = m_registryFilter->GetNext(position);
-        if (IsBlankFilterEntry(entry))
-            continue;
-        // One backslash at the end: an entry matches its key and the keys below, never a sibling
-        // whose name merely begins alike.
-        CString prefix = entry;
-        prefix.MakeLower();
-        StripTrailingBackslashes(prefix);
-        prefix += L"\\";
-        if (lower.Left(prefix.GetLength()) == prefix)
-            return true;
-    }
-    return false;
+    return MatchesFilterEntry(m_registryFilter, keyText, true);
 }
 
 void CInstallMonitor::SnapshotKey(HKEY keyHandle, const CString& keyPath, CStringList& snapshot)
