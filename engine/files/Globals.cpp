@@ -73,7 +73,6 @@ DWORD InitGlobals(const SystemFolderSource& source, CString* message)
         return error;
     }
 
-    SystemFolderTable = CSystemFolderTable();
     SystemFolderTable.Resolve(source);
     IsWow64 = QueryWow64();
     return 0;
