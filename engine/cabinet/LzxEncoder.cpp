@@ -161,14 +161,6 @@ inline uint32_t FrameEnd(uint32_t pos, uint32_t limit)
     return std::min((pos / kFrameSize + 1) * kFrameSize, limit);
 }
 
-inline uint32_t CommonLength(const uint8_t* a, const uint8_t* b, uint32_t from, uint32_t limit)
-{
-    uint32_t len = from;
-    while (len < limit && a[len] == b[len])
-        ++len;
-    return len;
-}
-
 inline uint32_t LengthHeader(uint32_t length)
 {
     return std::min(length - kMinMatch, kNumPrimaryLengths);
@@ -532,7 +524,7 @@ private:
                 const uint8_t* cand = at - offset;
                 if (cand[0] != at[0] || cand[1] != at[1])
                     continue;
-                const uint32_t len = CommonLength(cand, at, 2, maxLength);
+                const uint32_t len = 2 + CommonPrefix(cand + 2, at + 2, maxLength - 2);
                 const int32_t gain = int32_t(len) * literal - int32_t(MatchCost(m_costs, r, len)) * kCostScale;
                 if (gain > best.gain)
                     best = Candidate{len, r, gain};

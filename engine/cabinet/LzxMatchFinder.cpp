@@ -25,23 +25,6 @@ inline uint32_t Pair(const uint8_t* p)
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8);
 }
 
-// Length of the common prefix of a and b, stopping at `limit`.
-inline uint32_t CommonPrefix(const uint8_t* a, const uint8_t* b, uint32_t limit)
-{
-    uint32_t len = 0;
-    while (len + 8 <= limit) {
-        uint64_t x, y;
-        std::memcpy(&x, a + len, 8);
-        std::memcpy(&y, b + len, 8);
-        if (x != y)
-            return len + static_cast<uint32_t>(__builtin_ctzll(x ^ y) >> 3);
-        len += 8;
-    }
-    while (len < limit && a[len] == b[len])
-        ++len;
-    return len;
-}
-
 } // namespace
 
 CMatchFinder::CMatchFinder() : m_pairs(1u << 16), m_heads(1u << kHashBits), m_links(kWindowSize)

@@ -13,9 +13,27 @@
 #include "engine/cabinet/LzxFormat.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace Cabinet::Lzx {
+
+// Length of the common prefix of a and b, stopping at `limit`; reads no byte at or past it.
+inline uint32_t CommonPrefix(const uint8_t* a, const uint8_t* b, uint32_t limit)
+{
+    uint32_t len = 0;
+    while (len + 8 <= limit) {
+        uint64_t x, y;
+        std::memcpy(&x, a + len, 8);
+        std::memcpy(&y, b + len, 8);
+        if (x != y)
+            return len + static_cast<uint32_t>(__builtin_ctzll(x ^ y) >> 3);
+        len += 8;
+    }
+    while (len < limit && a[len] == b[len])
+        ++len;
+    return len;
+}
 
 struct Match {
     uint32_t length;   // 2 .. the lookahead given to Find
