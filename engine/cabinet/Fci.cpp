@@ -299,10 +299,6 @@ bool AddFile(Context& c, char* sourcePath, char* name, BOOL execute, PFNFCISTATU
 
 bool FlushCabinet(Context& c, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCabinet, PFNFCISTATUS status)
 {
-    if (c.broken) {
-        *c.erf = c.brokenError;
-        return false;
-    }
     if (!FlushFolder(c, status))
         return Break(c);
 
@@ -372,6 +368,23 @@ bool FlushCabinet(Context& c, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCabin
             return Fail(c, FCIERR_USER_ABORT, 0);
     }
     return true;
+}
+
+// Runs an entry point's work: a context that lost data repeats the error that broke it instead,
+// and running out of memory breaks the context.
+template <class Work>
+BOOL Enter(Context& c, Work work)
+{
+    if (c.broken) {
+        *c.erf = c.brokenError;
+        return FALSE;
+    }
+    try {
+        return work() ? TRUE : FALSE;
+    } catch (const std::bad_alloc&) {
+        Fail(c, FCIERR_ALLOC_FAIL, ERROR_NOT_ENOUGH_MEMORY);
+        return Break(c);
+    }
 }
 
 void Destroy(Context* c)
@@ -445,16 +458,7 @@ BOOL FCIAddFile(HFCI hfci, char* sourcePath, char* nameInCabinet, BOOL execute,
         return FALSE;
     if (!sourcePath || !nameInCabinet || !getOpenInfo)
         return Fail(*c, FCIERR_OPEN_SRC, ERROR_INVALID_PARAMETER);
-    if (c->broken) {
-        *c->erf = c->brokenError;
-        return FALSE;
-    }
-    try {
-        return AddFile(*c, sourcePath, nameInCabinet, execute, status, getOpenInfo, compressType);
-    } catch (const std::bad_alloc&) {
-        Fail(*c, FCIERR_ALLOC_FAIL, ERROR_NOT_ENOUGH_MEMORY);
-        return Break(*c);
-    }
+    return Enter(*c, [&] { return AddFile(*c, sourcePath, nameInCabinet, execute, status, getOpenInfo, compressType); });
 }
 
 BOOL FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET getNextCabinet, PFNFCISTATUS status)
@@ -462,16 +466,7 @@ BOOL FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET getNextCabinet, PFNFCISTATUS
     Context* c = FromHandle(hfci);
     if (!c)
         return FALSE;
-    if (c->broken) {
-        *c->erf = c->brokenError;
-        return FALSE;
-    }
-    try {
-        return FlushFolder(*c, status) ? TRUE : Break(*c);
-    } catch (const std::bad_alloc&) {
-        Fail(*c, FCIERR_ALLOC_FAIL, ERROR_NOT_ENOUGH_MEMORY);
-        return Break(*c);
-    }
+    return Enter(*c, [&] { return FlushFolder(*c, status) || Break(*c); });
 }
 
 BOOL FCIFlushCabinet(HFCI hfci, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCabinet, PFNFCISTATUS status)
@@ -479,12 +474,7 @@ BOOL FCIFlushCabinet(HFCI hfci, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCab
     Context* c = FromHandle(hfci);
     if (!c)
         return FALSE;
-    try {
-        return FlushCabinet(*c, getNextCab, getNextCabinet, status);
-    } catch (const std::bad_alloc&) {
-        Fail(*c, FCIERR_ALLOC_FAIL, ERROR_NOT_ENOUGH_MEMORY);
-        return Break(*c);
-    }
+    return Enter(*c, [&] { return FlushCabinet(*c, getNextCab, getNextCabinet, status); });
 }
 
 BOOL FCIDestroy(HFCI hfci)
