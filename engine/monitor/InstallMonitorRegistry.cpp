@@ -451,19 +451,20 @@ namespace {
 // made runs on this thread instead, so no root is ever skipped.
 void RunPair(LPTHREAD_START_ROUTINE first, LPTHREAD_START_ROUTINE second, void* holder)
 {
-    HANDLE threads[2] = {};
+    UniqueKernelHandle threads[2];
+    HANDLE waits[2] = {};
     DWORD count = 0;
     for (LPTHREAD_START_ROUTINE entry : {first, second}) {
-        HANDLE thread = CreateThread(nullptr, 0, entry, holder, 0, nullptr);
-        if (thread)
-            threads[count++] = thread;
-        else
+        threads[count].Reset(CreateThread(nullptr, 0, entry, holder, 0, nullptr));
+        if (!threads[count]) {
             entry(holder);
+            continue;
+        }
+        waits[count] = threads[count].Get();
+        ++count;
     }
     if (count > 0)
-        WaitForMultipleObjects(count, threads, TRUE, INFINITE);
-    for (DWORD i = 0; i < count; ++i)
-        CloseHandle(threads[i]);
+        WaitForMultipleObjects(count, waits, TRUE, INFINITE);
 }
 
 } // namespace
