@@ -31,9 +31,7 @@ void CInstallMonitor::AddChangedFiles(const CStringList& changedPaths)
         int start = 0;
         bool first = true;
         while (start < lastSlash) {
-            int slash = path.Find(L'\\', start);
-            if (slash < 0 || slash > lastSlash)
-                slash = lastSlash;
+            const int slash = path.Find(L'\\', start); // at lastSlash at the latest
             const CString part = path.Mid(start, slash - start);
             cumulative += part + L"\\";
             if (!files.FindByPath(cumulative)) {
