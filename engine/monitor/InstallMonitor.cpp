@@ -180,7 +180,8 @@ DWORD CInstallMonitor::RunInstaller(const CString& commandLine)
     return StartProcessInJob(commandLine, kSetupJobName);
 }
 
-bool CInstallMonitor::CopyPass(const CString& projectFolder, bool& failed, DWORD& lastError)
+bool CInstallMonitor::CopyPass(const CString& projectFolder, std::vector<CopiedFile>& copied, bool& failed,
+                               DWORD& lastError)
 {
     CFileEntries& files = m_project.m_files;
     for (int i = 0; i < files.GetSize(); ++i) {
@@ -198,7 +199,7 @@ bool CInstallMonitor::CopyPass(const CString& projectFolder, bool& failed, DWORD
         CString target;
         target.Format(L"%s\\%s", projectFolder.GetString(), entry.m_path.GetString());
         if (CopyFileW(entry.m_sourcePath, target, FALSE)) {
-            m_copied.push_back(CopiedFile{i, entry.m_sourcePath, target});
+            copied.push_back(CopiedFile{i, entry.m_sourcePath, target});
             entry.m_sourcePath.Empty();
             continue;
         }
@@ -213,22 +214,21 @@ bool CInstallMonitor::CopyPass(const CString& projectFolder, bool& failed, DWORD
 
 DWORD CInstallMonitor::CopyChangedFiles(const CString& projectFolder)
 {
-    m_copied.clear();
+    std::vector<CopiedFile> copied; // over every pass, for a cancel
     DWORD lastError = 0;
     for (;;) {
         bool failed = false;
-        if (!CopyPass(projectFolder, failed, lastError) || !failed)
+        if (!CopyPass(projectFolder, copied, failed, lastError) || !failed)
             return lastError;
         if (m_retryQuestion(kRetryCopyText) == IDRETRY)
             continue;
         // Discarding the copies must not lose the files: each record whose copy goes points at its
         // source again, as if it had never been copied.
-        for (const CopiedFile& copied : m_copied) {
-            DeleteFileW(copied.target);
-            if (copied.record < m_project.m_files.GetSize())
-                m_project.m_files[copied.record].m_sourcePath = copied.sourcePath;
+        for (const CopiedFile& copy : copied) {
+            DeleteFileW(copy.target);
+            if (copy.record < m_project.m_files.GetSize())
+                m_project.m_files[copy.record].m_sourcePath = copy.sourcePath;
         }
-        m_copied.clear();
         return lastError;
     }
 }

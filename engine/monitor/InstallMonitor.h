@@ -100,14 +100,14 @@ private:
     // The blocks found by a difference walk, in post-order.
     void AppendDiffRecords(const KeyNode& node);
     void AppendRegistryBlock(const std::vector<CRegistryEntry>& records);
-    // One pass over the file records; false when it ended early (stop event, folder not made).
-    bool CopyPass(const CString& projectFolder, bool& failed, DWORD& lastError);
-
     struct CopiedFile {
         int record;          // index in the project's file list
         CString sourcePath;  // what the record held before the copy
         CString target;
     };
+    // One pass over the file records, noting each copy it makes; false when it ended early (stop
+    // event, folder not made).
+    bool CopyPass(const CString& projectFolder, std::vector<CopiedFile>& copied, bool& failed, DWORD& lastError);
 
     CFeature& m_project;                          // not owned
     ULONGLONG m_startTime = 0;
@@ -118,7 +118,6 @@ private:
     const CExludeList* m_registryFilter;          // not owned
     RetryQuestion m_retryQuestion;
     std::mutex m_registryLock;                    // guards m_project.m_registry during the difference
-    std::vector<CopiedFile> m_copied;
 };
 
 // True when the stop event (StopEventHandle) is set; the monitoring steps poll it.
