@@ -203,13 +203,35 @@ void ExpectWellFormed(const Layout& layout, const std::vector<Source>& files)
     EXPECT_EQ(total, unpacked);
 }
 
-void RoundTrip(const std::vector<Source>& files, bool viaCabextract)
+// Writes the sources into the scratch folder's "in" folder.
+void WriteSources(const ScratchFolder& scratch, const std::vector<Source>& files)
 {
-    ScratchFolder scratch;
     ASSERT_TRUE(CreateDirectoryW(scratch / L"in", nullptr));
     for (const Source& file : files) {
         ASSERT_TRUE(WriteAllBytes(scratch / L"in" + L"\\" + file.name.c_str(), file.bytes));
     }
+}
+
+// FDI, and cabextract where asked, extract the cabinet into folders of their own; every file must
+// come back from each.
+void ExpectDecodersGiveBack(const ScratchFolder& scratch, const CString& cabinet, const std::vector<Source>& files,
+                            bool viaCabextract)
+{
+    ASSERT_TRUE(CreateDirectoryW(scratch / L"fdi", nullptr));
+    ASSERT_EQ("", cabinettest::ExtractWithFdi(cabinet, scratch / L"fdi"));
+    ExpectSameFiles(scratch, L"fdi", files, "FDI");
+
+    if (viaCabextract) {
+        ASSERT_TRUE(CreateDirectoryW(scratch / L"cabextract", nullptr));
+        ASSERT_EQ(0, cabinettest::ExtractWithCabextract(cabinet, scratch / L"cabextract"));
+        ExpectSameFiles(scratch, L"cabextract", files, "cabextract");
+    }
+}
+
+void RoundTrip(const std::vector<Source>& files, bool viaCabextract)
+{
+    ScratchFolder scratch;
+    ASSERT_NO_FATAL_FAILURE(WriteSources(scratch, files));
 
     const CString cabinet = scratch / L"out.cab";
     {
@@ -223,17 +245,7 @@ void RoundTrip(const std::vector<Source>& files, bool viaCabextract)
         EXPECT_STREQ(L"Success", writer.GetErrorText());
     }
     ExpectWellFormed(cabinettest::ReadLayout(cabinet), files);
-
-    ASSERT_TRUE(CreateDirectoryW(scratch / L"fdi", nullptr));
-    const std::string fdiProblem = cabinettest::ExtractWithFdi(cabinet, scratch / L"fdi");
-    ASSERT_EQ("", fdiProblem);
-    ExpectSameFiles(scratch, L"fdi", files, "FDI");
-
-    if (viaCabextract) {
-        ASSERT_TRUE(CreateDirectoryW(scratch / L"cabextract", nullptr));
-        ASSERT_EQ(0, cabinettest::ExtractWithCabextract(cabinet, scratch / L"cabextract"));
-        ExpectSameFiles(scratch, L"cabextract", files, "cabextract");
-    }
+    ExpectDecodersGiveBack(scratch, cabinet, files, viaCabextract);
 }
 
 } // namespace
@@ -294,10 +306,7 @@ TEST(CabinetFolders, SecondFolderStartsAfresh)
     const std::vector<Source> files = {{L"one", CallHeavy(100000, 51)}, {L"two", CallHeavy(100000, 51)},
                                        {L"three", Text(70000, 52)}};
     ScratchFolder scratch;
-    ASSERT_TRUE(CreateDirectoryW(scratch / L"in", nullptr));
-    for (const Source& file : files) {
-        ASSERT_TRUE(WriteAllBytes(scratch / L"in" + L"\\" + file.name.c_str(), file.bytes));
-    }
+    ASSERT_NO_FATAL_FAILURE(WriteSources(scratch, files));
     const CString cabinet = scratch / L"folders.cab";
     {
         FolderSplitter writer;
@@ -316,15 +325,7 @@ TEST(CabinetFolders, SecondFolderStartsAfresh)
     EXPECT_EQ(1, layout.files[1].folder);
     EXPECT_EQ(0u, layout.files[1].offset) << "the second folder's offsets start again";
     EXPECT_EQ(100000u, layout.files[2].offset);
-
-    ASSERT_TRUE(CreateDirectoryW(scratch / L"fdi", nullptr));
-    ASSERT_EQ("", cabinettest::ExtractWithFdi(cabinet, scratch / L"fdi"));
-    ExpectSameFiles(scratch, L"fdi", files, "FDI");
-    if (cabinettest::HaveCabextract()) {
-        ASSERT_TRUE(CreateDirectoryW(scratch / L"cabextract", nullptr));
-        ASSERT_EQ(0, cabinettest::ExtractWithCabextract(cabinet, scratch / L"cabextract"));
-        ExpectSameFiles(scratch, L"cabextract", files, "cabextract");
-    }
+    ExpectDecodersGiveBack(scratch, cabinet, files, cabinettest::HaveCabextract());
 }
 
 // The benchmark's corpus: 101 of Wine's own DLLs, the kind of data the writer mostly packs.
