@@ -62,8 +62,11 @@ CString PackageFileOf(const CString& packageFolder, const CString& name)
     return packageFolder + L"\\" + name + L".tkpj";
 }
 
-void StoreDataFile(CArchive& ar, CProjects& projects, bool& packagesSaved)
+// Writes the data-file stream and saves every package file on the way; false when a package file
+// failed to save (its path is written all the same).
+[[nodiscard]] bool StoreDataFile(CArchive& ar, CProjects& projects)
 {
+    bool packagesSaved = true;
     ar << kDataFileFormat;
     ar << CString(kDataFileMagic);
     ar << projects.m_lastSelection;
@@ -80,6 +83,7 @@ void StoreDataFile(CArchive& ar, CProjects& projects, bool& packagesSaved)
         ar << CString();
     for (int i = 0; i < kDataFileSpareInts; ++i)
         ar << 0;
+    return packagesSaved;
 }
 
 int LoadDataFileStream(CArchive& ar, CProjects& projects)
@@ -149,9 +153,7 @@ int SerializeDataFile(CArchive& ar, CProjects& projects)
 {
     if (ar.IsLoading())
         return LoadDataFileStream(ar, projects);
-    bool packagesSaved = true;
-    StoreDataFile(ar, projects, packagesSaved);
-    return packagesSaved ? 1 : 0;
+    return StoreDataFile(ar, projects) ? 1 : 0;
 }
 
 int SerializeDataFile(CArchive& ar)
