@@ -404,6 +404,9 @@ TEST(CabinetWriter, FullTargetDiskGivesCodeSixAndNoCabinetHeader)
     EXPECT_TRUE(TempFilesIn(scratch / L"temp").empty());
 }
 
+// A source that fails half way is the cabinet layer's code 2 and keeps the folder from being
+// written. A refusal before it leaves a code of the writer's own, which each later AddFile must
+// replace by its own outcome: no old text after a success, no old code beside the new error.
 TEST(CabinetWriter, SourceFailingMidwayGivesCodeTwoAndNoCabinet)
 {
     ScratchFolder scratch;
@@ -412,37 +415,17 @@ TEST(CabinetWriter, SourceFailingMidwayGivesCodeTwoAndNoCabinet)
     ProbeCompress writer;
     writer.failReadsFrom = L"\\broken.txt";
     ASSERT_TRUE(writer.CreateCabinet(scratch / L"out.cab"));
+    EXPECT_FALSE(writer.AddFile(scratch / L"first.txt", L""));
+    EXPECT_EQ(1001u, writer.GetOwnError()) << "empty name";
     ASSERT_TRUE(writer.AddFile(scratch / L"first.txt", L"first.txt"));
+    EXPECT_STREQ(L"Success", writer.GetErrorText()) << "after a file was added";
     EXPECT_FALSE(writer.AddFile(scratch / L"broken.txt", L"broken.txt"));
+    EXPECT_EQ(0u, writer.GetOwnError()) << "the failure is the cabinet layer's";
     EXPECT_EQ(2, writer.GetFciError().erfOper);
     EXPECT_TRUE(CString(writer.GetErrorText()).Find(L"Failure reading file to be stored in cabinet\nError 30: ") == 0)
         << Narrow(writer.GetErrorText());
     EXPECT_FALSE(writer.FlushAndClose()) << "a folder that lost data is not written";
     EXPECT_FALSE(HasCabinetHeader(scratch / L"out.cab"));
-}
-
-// A refused AddFile leaves its code behind; the next AddFile must report its own outcome, not
-// the old code beside the cabinet layer's new error, nor the old text after a success.
-TEST(CabinetWriter, EachAddFileReportsItsOwnOutcome)
-{
-    ScratchFolder scratch;
-    WriteText(scratch / L"a.txt", 1000);
-    WriteText(scratch / L"broken.txt", 300000);
-    ProbeCompress writer;
-    writer.failReadsFrom = L"\\broken.txt";
-    ASSERT_TRUE(writer.CreateCabinet(scratch / L"out.cab"));
-
-    EXPECT_FALSE(writer.AddFile(scratch / L"a.txt", L""));
-    EXPECT_EQ(1001u, writer.GetOwnError()) << "empty name";
-
-    ASSERT_TRUE(writer.AddFile(scratch / L"a.txt", L"a.txt"));
-    EXPECT_STREQ(L"Success", writer.GetErrorText()) << "after a file was added";
-
-    EXPECT_FALSE(writer.AddFile(scratch / L"broken.txt", L"broken.txt"));
-    EXPECT_EQ(0u, writer.GetOwnError()) << "the failure is the cabinet layer's";
-    EXPECT_EQ(2, writer.GetFciError().erfOper);
-    EXPECT_EQ(0, CString(writer.GetErrorText()).Find(L"Failure reading file to be stored in cabinet\nError 30: "))
-        << Narrow(writer.GetErrorText());
 }
 
 TEST(CabinetWriter, PercentSignsInTheCabinetNameAreKeptAsTyped)
