@@ -28,7 +28,7 @@ ULONGLONG SystemTimeNow()
     GetSystemTime(&now);
     FILETIME time = {};
     SystemTimeToFileTime(&now, &time);
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return FileTimeValue(time);
 }
 
 // Waits up to ms for the stop event (or simply sleeps without one); true when it was set.
@@ -65,7 +65,7 @@ ULONGLONG CurrentFileTime()
 {
     FILETIME now = {};
     GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return FileTimeValue(now);
 }
 
 bool MatchesFilterEntry(const CExludeList* filter, const CString& text, bool asKey)

@@ -124,6 +124,11 @@ private:
 bool IsStopRequested();
 // The current system time as a FILETIME value (UTC), at full resolution.
 ULONGLONG CurrentFileTime();
+// A FILETIME's two halves as one 64-bit value.
+inline ULONGLONG FileTimeValue(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 // The filter test of files and registry keys: true when the text, lower-cased, begins with one of
 // the entries, lower-cased. An entry of white space only would match every text, so it is no entry
 // at all. With asKey each entry first gets exactly one trailing backslash, so that it matches its

@@ -298,8 +298,7 @@ void CInstallMonitor::DiffKey(HKEY root, HKEY keyHandle, const CString& keyPath,
     CKeyWalk walk(key.Get(), [this, root, &snapshot](HKEY subkey, KeyNode& node, DWORD values, DWORD longestValue,
                                                     const FILETIME& written) {
         // The key's own last-write time, not the times its parent's enumeration reports.
-        const LONGLONG time =
-            static_cast<LONGLONG>((static_cast<ULONGLONG>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+        const LONGLONG time = static_cast<LONGLONG>(FileTimeValue(written));
         if (values == 0 || time <= static_cast<LONGLONG>(m_startTime) || time >= static_cast<LONGLONG>(m_endTime))
             return;
         const std::wstring_view path = node.path.View();
