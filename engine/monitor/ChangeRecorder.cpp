@@ -314,8 +314,11 @@ void CChangeRecorder::Record(DWORD action, const std::wstring& relativePath, ULO
 
 DWORD CChangeRecorder::Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned)
 {
-    if (returned)
-        *returned = 0;
+    // The answers below write their size; a caller that passed no place for it still gets them.
+    DWORD ignored = 0;
+    if (!returned)
+        returned = &ignored;
+    *returned = 0;
     std::lock_guard<std::mutex> guard(m_lock);
     switch (code) {
     case FSCTL_QUERY_USN_JOURNAL:

@@ -442,6 +442,15 @@ TEST_F(JournalScan, TheRecordedJournalAnswersInTheVolumeLayouts)
     CString name;
     ULONGLONG parent = 0;
     EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), ReadFileRecordName(device, Ref(100000), name, parent));
+
+    // Without a place for the answer's size (the real volume's Control takes null there) the
+    // recorded journal still answers, instead of writing through the null pointer.
+    USN_JOURNAL_DATA journal = {};
+    EXPECT_EQ(0u, recorder.Control(FSCTL_QUERY_USN_JOURNAL, nullptr, 0, &journal, sizeof(journal), nullptr));
+    EXPECT_NE(0u, journal.UsnJournalID);
+    NTFS_VOLUME_DATA_BUFFER volumeData = {};
+    EXPECT_EQ(0u, recorder.Control(FSCTL_GET_NTFS_VOLUME_DATA, nullptr, 0, &volumeData, sizeof(volumeData), nullptr));
+    EXPECT_EQ(1024u, volumeData.BytesPerFileRecordSegment);
 }
 
 // The recorded journal on the real drive: Wine has no NTFS journal, so creating one starts ours.
