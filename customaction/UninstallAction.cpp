@@ -4,6 +4,7 @@
 #include "customaction/InstallAction.h"
 #include "customaction/InstallerLog.h"
 #include "customaction/SetupRunner.h"
+#include "engine/files/Globals.h"
 #include "framework/Handle.h"
 
 #include <vector>
@@ -38,17 +39,6 @@ namespace {
         value = buffer.data();
         return 0;
     }
-}
-
-bool ProcessIsWow64()
-{
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32");
-    const auto isWow64 = kernel ? reinterpret_cast<IsWow64ProcessFn>(
-                                      reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
-                                : nullptr;
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
 }
 
 CString InstalledProgramKeyPath(const CString& projectId)
@@ -111,7 +101,7 @@ LONG ScanUninstallKeys(CUninstallStrings& found, HKEY root, REGSAM access)
 
 void CollectUninstallStrings(CUninstallStrings& found)
 {
-    const bool wow64 = ProcessIsWow64();
+    const bool wow64 = ProcessIsWow64(GetCurrentProcess());
     (void)ScanUninstallKeys(found, HKEY_LOCAL_MACHINE, KEY_READ);
     if (wow64)
         (void)ScanUninstallKeys(found, HKEY_LOCAL_MACHINE, KEY_READ | KEY_WOW64_64KEY);

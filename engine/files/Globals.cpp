@@ -18,21 +18,6 @@ const wchar_t* const RegistryRootNames[kRegistryRootCount] = {
 
 namespace {
 
-// IsWow64Process is missing from old kernel32 versions, so it is looked up by name.
-int QueryWow64()
-{
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32");
-    if (!kernel)
-        return 0;
-    const auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    if (!isWow64Process || !isWow64Process(GetCurrentProcess(), &wow64))
-        return 0;
-    return wow64 ? 1 : 0;
-}
-
 } // namespace
 
 DWORD InitGlobals(CString* message)
@@ -74,8 +59,20 @@ DWORD InitGlobals(const SystemFolderSource& source, CString* message)
     }
 
     SystemFolderTable.Resolve(source);
-    IsWow64 = QueryWow64();
+    IsWow64 = ProcessIsWow64(GetCurrentProcess()) ? 1 : 0;
     return 0;
+}
+
+// IsWow64Process is missing from old kernel32 versions, so it is looked up by name.
+bool ProcessIsWow64(HANDLE process)
+{
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32");
+    const auto isWow64Process = kernel ? reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(
+                                             GetProcAddress(kernel, "IsWow64Process")))
+                                       : nullptr;
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(process, &wow64) && wow64;
 }
 
 bool IsRegistryRootName(const CString& text)

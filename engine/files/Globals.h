@@ -31,6 +31,9 @@ extern const wchar_t* const RegistryRootNames[kRegistryRootCount];
 // The same with the folders taken from the given source.
 [[nodiscard]] DWORD InitGlobals(const SystemFolderSource& source, CString* message = nullptr);
 
+// True when the process is a 32-bit program on 64-bit Windows; false otherwise or when unknown.
+bool ProcessIsWow64(HANDLE process);
+
 // Trailing backslashes removed, true when the text is one of the five root names (any case).
 bool IsRegistryRootName(const CString& text);
 

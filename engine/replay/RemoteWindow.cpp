@@ -1,5 +1,7 @@
 #include "engine/replay/RemoteWindow.h"
 
+#include "engine/files/Globals.h"
+
 #include <atomic>
 #include <iterator>
 
@@ -7,12 +9,12 @@ namespace {
 
 std::atomic<Wow64Probe> g_wow64Probe{nullptr};
 
-bool IsWow64(HANDLE process)
+// The probe a test has set, otherwise the system's answer.
+bool IsUnderWow64(HANDLE process)
 {
     if (Wow64Probe probe = g_wow64Probe.load())
         return probe(process);
-    BOOL wow64 = FALSE;
-    return IsWow64Process(process, &wow64) && wow64;
+    return ProcessIsWow64(process);
 }
 
 } // namespace
@@ -42,7 +44,7 @@ void SetWow64ProbeForTests(Wow64Probe probe)
 // one of them is under WOW64 and the other is not (on a 32-bit system neither is).
 bool IsOtherBitness(HANDLE process)
 {
-    return IsWow64(GetCurrentProcess()) != IsWow64(process);
+    return IsUnderWow64(GetCurrentProcess()) != IsUnderWow64(process);
 }
 
 CRemoteBlock::~CRemoteBlock()
