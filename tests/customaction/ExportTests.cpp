@@ -49,14 +49,6 @@ protected:
         arguments.Format(L"/silent /result:\"%s\"", (m_scratch / resultName).GetString());
         return arguments;
     }
-    bool Logged(const CString& line) const
-    {
-        for (const CString& logged : m_session.LogLines()) {
-            if (logged == line)
-                return true;
-        }
-        return false;
-    }
 
     replaytest::DesktopLock m_desktop;
     testsupport::ScratchFolder m_scratch;
@@ -104,13 +96,13 @@ TEST_F(Exports, EachInstallExportRunsItsOwnWrappedProject)
     ASSERT_FALSE(lines.empty());
     // The first call of the process shows the new package's name, later ones the loaded name.
     EXPECT_EQ("Init install process 'New package'.", Narrow(lines.front()));
-    EXPECT_TRUE(Logged(L"Init install process 'Wrapped'.")) << m_session.LogText();
+    EXPECT_TRUE(m_session.Logged(L"Init install process 'Wrapped'.")) << m_session.LogText();
     EXPECT_EQ("Install process 'Wrapped' is completed successfully.", Narrow(lines.back()));
     // A silent run registers nothing, so no command is kept.
     CString warning;
     warning.Format(L"Warning: Uninstall String for '%s' was not detected. The uninstall process will failed.",
                    package.m_projects[3].m_installerPath.GetString());
-    EXPECT_TRUE(Logged(warning)) << m_session.LogText();
+    EXPECT_TRUE(m_session.Logged(warning)) << m_session.LogText();
 }
 
 TEST_F(Exports, CustomActionDataReplacesTheStoredArguments)
@@ -227,10 +219,10 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     CString warning;
     warning.Format(L"Warning: Uninstall String for '%s' is not detected. The uninstall process failed.",
                    package.m_projects[0].m_installerPath.GetString());
-    EXPECT_TRUE(Logged(warning)) << m_session.LogText();
+    EXPECT_TRUE(m_session.Logged(warning)) << m_session.LogText();
     CString completed;
     completed.Format(L"Uninstall script '%s' is completed successfully.", installer.m_installerPath.GetString());
-    EXPECT_TRUE(Logged(completed)) << m_session.LogText();
+    EXPECT_TRUE(m_session.Logged(completed)) << m_session.LogText();
     EXPECT_EQ("Uninstall process 'Kept' is completed successfully.", Narrow(m_session.LogLines().back()));
     RemoveSetupTraces(installer.m_id);
     DeleteFileW(defaultResult);

@@ -95,14 +95,6 @@ protected:
         arguments.Format(L"/result:\"%s\" %s", m_result.GetString(), switches);
         return RunSetupProcess(0, m_session.Handle(), replaytest::SetupProgramPath(), arguments, mode);
     }
-    bool Logged(const CString& line) const
-    {
-        for (const CString& logged : m_session.LogLines()) {
-            if (logged == line)
-                return true;
-        }
-        return false;
-    }
     CString FinishedLine(int code) const
     {
         CString line;
@@ -137,7 +129,7 @@ TEST_F(Runner, RunsOnTheHiddenDesktopUnlessThePackageIsInDebugMode)
         EXPECT_EQ("ended", result["state"]);
         EXPECT_EQ(Narrow(testsupport::ModuleFolder()), result["workingfolder"]);
         // The program's own exit code is only logged: the run still succeeds.
-        EXPECT_TRUE(Logged(FinishedLine(7))) << "log:" << m_session.LogText();
+        EXPECT_TRUE(m_session.Logged(FinishedLine(7))) << "log:" << m_session.LogText();
     }
     // The thread is back on its own desktop after the hidden run.
     EXPECT_EQ(own, GetThreadDesktop(GetCurrentThreadId()));

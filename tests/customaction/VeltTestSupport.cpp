@@ -10,6 +10,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace velttest {
@@ -155,6 +156,12 @@ std::vector<CString> InstallerSession::LogLines() const
             lines.push_back(line.Mid(prefix));
     }
     return lines;
+}
+
+bool InstallerSession::Logged(const CString& line) const
+{
+    const std::vector<CString> lines = LogLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 std::string InstallerSession::LogText() const

@@ -45,6 +45,8 @@ public:
     void SetCustomActionData(const wchar_t* value);
     // The texts of the library's log lines ("-->Tarnwick Log: " removed), in order.
     std::vector<CString> LogLines() const;
+    // True when one of those lines is exactly the text.
+    bool Logged(const CString& line) const;
     // All log lines on one text, for assertion messages.
     std::string LogText() const;
 

@@ -119,13 +119,8 @@ TEST_F(Capture, SelectedComboItemAndCheckedTreeItem)
     // A click on a checked item's box unchecks it: the step is an UnSelect.
     HWND tree = GetDlgItem(wizard, IDC_FEATURES);
     CScriptActions engine;
-    CMsgAction check;
-    check.m_kind = CMsgAction::kindSelect;
-    check.m_delay = 0;
-    check.m_controlType = CMsgAction::controlTreeview;
-    check.m_processName = L"setupprog.exe";
-    check.m_windowPath = L"#32770--1\\systreeview32-0\\-0";
-    check.m_point = TreeStateIconPoint(tree, L"Plug-ins");
+    CMsgAction check = ScriptStep(CMsgAction::kindSelect, CMsgAction::controlTreeview, L"setupprog.exe",
+                                  L"#32770--1\\systreeview32-0\\-0", L"", TreeStateIconPoint(tree, L"Plug-ins"));
     ASSERT_EQ(0, engine.PlayAction(check)) << Narrow(check.m_result);
     CMsgAction treeStep = CaptureAt(tree, check.m_point);
     EXPECT_EQ(CMsgAction::kindUnSelect, treeStep.m_kind);
