@@ -40,24 +40,8 @@ uint32_t NarrowBuffer::Length() const noexcept
 
 void NarrowBuffer::Reserve(uint32_t n)
 {
-    if (n < m_capacity)
-        return;
-    const uint64_t newCapacity = 2ull * n;
-    if (newCapacity > std::numeric_limits<uint32_t>::max() || newCapacity > std::numeric_limits<size_t>::max())
-        ThrowOutOfMemory();
-    std::unique_ptr<char[]> data(new (std::nothrow) char[static_cast<size_t>(newCapacity)]);
-    if (!data)
-        ThrowOutOfMemory();
-    if (m_data) {
-        const uint32_t length = Length();
-        if (length >= m_capacity)
-            throw CWideBufferException("The string has no terminating null character!");
-        std::memcpy(data.get(), m_data.get(), length + 1);
-    } else {
-        data[0] = '\0';
-    }
-    m_data = std::move(data);
-    m_capacity = static_cast<uint32_t>(newCapacity);
+    if (n >= m_capacity)
+        GrowTerminated(m_data, m_capacity, Length(), n);
 }
 
 void NarrowBuffer::AssignUtf8(const wchar_t* text)

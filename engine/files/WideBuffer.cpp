@@ -56,27 +56,8 @@ void WideBuffer::Assign(const wchar_t* text)
 
 void WideBuffer::Reserve(uint32_t n)
 {
-    if (n < m_capacity)
-        return;
-    // 2 x n characters: the count or its byte size may not fit the address space (a 32-bit
-    // build), which is the same as an allocation that fails.
-    const uint64_t newCapacity = 2ull * n;
-    if (newCapacity > std::numeric_limits<uint32_t>::max() ||
-        newCapacity > std::numeric_limits<size_t>::max() / sizeof(wchar_t))
-        throw CWideBufferException("Fatal error: Out of memory!");
-    std::unique_ptr<wchar_t[]> data(new (std::nothrow) wchar_t[static_cast<size_t>(newCapacity)]);
-    if (!data)
-        throw CWideBufferException("Fatal error: Out of memory!");
-    if (m_data) {
-        const uint32_t length = Length();
-        if (length >= m_capacity)
-            throw CWideBufferException("The string has no terminating null character!");
-        std::wmemcpy(data.get(), m_data.get(), length + 1);
-    } else {
-        data[0] = L'\0';
-    }
-    m_data = std::move(data);
-    m_capacity = static_cast<uint32_t>(newCapacity);
+    if (n >= m_capacity)
+        GrowTerminated(m_data, m_capacity, Length(), n);
 }
 
 namespace {

@@ -5,8 +5,12 @@
 
 #include "framework/Exception.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <new>
+#include <utility>
 
 // Raised by WideBuffer when it cannot keep its promise; carries a fixed narrow text.
 class CWideBufferException : public CException {
@@ -20,6 +24,32 @@ public:
 private:
     const char* m_text; // a string literal, never freed
 };
+
+// The growth both terminated-string buffers share: replaces data with an array of 2 x n units
+// holding the same string (length units and the terminator) and sets capacity. Throws
+// CWideBufferException "Fatal error: Out of memory!" when that array cannot be had (its count or
+// byte size may not fit a 32-bit build), and "The string has no terminating null character!"
+// when the held string overran its array.
+template <class Char>
+void GrowTerminated(std::unique_ptr<Char[]>& data, uint32_t& capacity, uint32_t length, uint32_t n)
+{
+    const uint64_t newCapacity = 2ull * n;
+    if (newCapacity > std::numeric_limits<uint32_t>::max() ||
+        newCapacity > std::numeric_limits<size_t>::max() / sizeof(Char))
+        throw CWideBufferException("Fatal error: Out of memory!");
+    std::unique_ptr<Char[]> grown(new (std::nothrow) Char[static_cast<size_t>(newCapacity)]);
+    if (!grown)
+        throw CWideBufferException("Fatal error: Out of memory!");
+    if (data) {
+        if (length >= capacity)
+            throw CWideBufferException("The string has no terminating null character!");
+        std::copy_n(data.get(), length + 1, grown.get());
+    } else {
+        grown[0] = Char();
+    }
+    data = std::move(grown);
+    capacity = static_cast<uint32_t>(newCapacity);
+}
 
 class WideBuffer {
 public:
