@@ -1,5 +1,6 @@
 #include "customaction/EmbeddedSettings.h"
 
+#include "engine/files/PathHelpers.h"
 #include "engine/storage/PackageFile.h"
 #include "framework/Handle.h"
 
@@ -42,12 +43,12 @@ DWORD ExtractSettingsResource(wchar_t (&path)[MAX_PATH])
     if (!bytes || size == 0)
         return ErrorOrUnreadable(GetLastError());
 
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, folder);
-    if (length == 0 || length > MAX_PATH)
-        return ErrorOrUnreadable(GetLastError());
-    if (!GetTempFileNameW(folder, L"0", 0, path))
-        return ErrorOrUnreadable(GetLastError());
+    DWORD tempError = 0;
+    const CString temp = MakeTempFileName(&tempError);
+    if (temp.IsEmpty())
+        return ErrorOrUnreadable(tempError);
+    // GetTempFileNameW never makes a name longer than MAX_PATH - 1 units.
+    wcscpy_s(path, MAX_PATH, temp.GetString());
 
     DWORD error = 0;
     {

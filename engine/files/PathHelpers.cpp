@@ -51,14 +51,17 @@ int ReplaceNoCase(CString& text, const wchar_t* search, const wchar_t* replaceme
     return count;
 }
 
-CString MakeTempFileName()
+CString MakeTempFileName(DWORD* error)
 {
+    DWORD failure = 0;
     wchar_t folder[MAX_PATH];
+    wchar_t name[MAX_PATH];
     const DWORD length = GetTempPathW(MAX_PATH, folder);
     if (length == 0 || length > MAX_PATH)
-        return CString();
-    wchar_t name[MAX_PATH];
-    if (GetTempFileNameW(folder, L"0", 0, name) == 0)
-        return CString();
-    return CString(name);
+        failure = length == 0 ? GetLastError() : ERROR_BUFFER_OVERFLOW;
+    else if (GetTempFileNameW(folder, L"0", 0, name) == 0)
+        failure = GetLastError();
+    if (error)
+        *error = failure;
+    return failure ? CString() : CString(name);
 }

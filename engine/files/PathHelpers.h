@@ -23,5 +23,6 @@ CString GetFolderPartWithSlash(const CString& path);
 int ReplaceNoCase(CString& text, const wchar_t* search, const wchar_t* replacement);
 
 // The full name of a new, empty file in the user's temporary folder (made with the prefix "0");
-// empty when the folder cannot be read or no name can be made.
-CString MakeTempFileName();
+// empty when the folder cannot be read or no name can be made, with the Windows error in *error
+// when given.
+CString MakeTempFileName(DWORD* error = nullptr);

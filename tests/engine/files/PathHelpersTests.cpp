@@ -95,4 +95,23 @@ TEST(PathHelpers, MakeTempFileNameCreatesAnEmptyFileInTheTempFolder)
     DeleteFileW(second);
 }
 
+TEST(PathHelpers, MakeTempFileNameReportsWhyItMadeNoName)
+{
+    testsupport::ScratchFolder scratch;
+    const CString missing = scratch / L"gone\\";
+    wchar_t saved[MAX_PATH] = {};
+    const DWORD savedLength = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH);
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", missing));
+    DWORD error = 0;
+    const CString name = MakeTempFileName(&error);
+    SetEnvironmentVariableW(L"TMP", savedLength ? saved : nullptr);
+    EXPECT_TRUE(name.IsEmpty()) << name.GetString();
+    EXPECT_NE(0u, error) << "a missing temporary folder must not read as success";
+
+    const CString made = MakeTempFileName(&error);
+    EXPECT_FALSE(made.IsEmpty());
+    EXPECT_EQ(0u, error);
+    DeleteFileW(made);
+}
+
 } // namespace
