@@ -114,7 +114,7 @@ protected:
         const CString log = m_scratch / logName;
         const DWORD exitCode = RunMsiexec(verb, m_scratch / L"wrapped.msi", log);
         const std::string text = ReadInstallerLog(log);
-        EXPECT_EQ(0u, exitCode) << "msiexec " << Narrow(verb) << "; log:\n" << text.substr(0, 20000);
+        EXPECT_EQ(0u, exitCode) << "msiexec " << testsupport::Utf8(verb) << "; log:\n" << text.substr(0, 20000);
         return text;
     }
 
@@ -122,15 +122,15 @@ protected:
     static void ExpectLogLines(const std::string& log, std::initializer_list<CString> lines)
     {
         for (const CString& line : lines)
-            EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: " + Narrow(line)))
-                << "missing log line: " << Narrow(line) << "\nlog:\n" << log.substr(0, 20000);
+            EXPECT_NE(std::string::npos, log.find("-->Tarnwick Log: " + testsupport::Utf8(line.View())))
+                << "missing log line: " << testsupport::Utf8(line.View()) << "\nlog:\n" << log.substr(0, 20000);
     }
 
     std::string KeptCommand() const
     {
         CString kept;
         const LONG error = ReadUninstallString(m_projectId, kept);
-        return error == 0 ? Narrow(kept) : "<no kept command, error " + std::to_string(error) + ">";
+        return error == 0 ? testsupport::Utf8(kept.View()) : "<no kept command, error " + std::to_string(error) + ">";
     }
 
     testsupport::ScratchFolder m_scratch;
@@ -181,7 +181,7 @@ TEST_F(BuiltPackageTest, RecordedScriptDrivesTheWizardOnTheHiddenDesktopAndTheKe
         L"Install process 'Built Gui Setup' is completed successfully.",
     });
     const std::string kept = KeptCommand();
-    EXPECT_NE(std::string::npos, kept.find(Narrow(app + L"\\unins000.exe"))) << kept;
+    EXPECT_NE(std::string::npos, kept.find(testsupport::Utf8((app + L"\\unins000.exe").View()))) << kept;
 
     // No uninstall arguments: the kept command runs as the setup program wrote it.
     const std::string removal = Run(L"/x", L"remove.log");
@@ -191,7 +191,8 @@ TEST_F(BuiltPackageTest, RecordedScriptDrivesTheWizardOnTheHiddenDesktopAndTheKe
         L"Uninstall process 'Built Gui Setup' is completed successfully.",
     });
     EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(app); }, kUninstallerCopyTimeoutMs))
-        << "the kept uninstall command did not remove " << Narrow(app) << "\nlog:\n" << removal.substr(0, 20000);
+        << "the kept uninstall command did not remove " << testsupport::Utf8(app.View()) << "\nlog:\n"
+        << removal.substr(0, 20000);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kTestSetupUninstallKey)) << "the setup program's entry stayed";
     EXPECT_FALSE(FileExists(m_program)) << "the package left its setup program behind";
 }
@@ -218,11 +219,11 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     Result result = ReadResultFile(resultFile);
     EXPECT_EQ("msitmp", result["desktop"]);
     // The path has a space, so it goes in quotes, the switches after it.
-    EXPECT_EQ(Narrow(Quoted(m_program) + L" " + arguments), result["commandline"]);
+    EXPECT_EQ(testsupport::Utf8((Quoted(m_program) + L" " + arguments).View()), result["commandline"]);
     std::string workingFolder = result["workingfolder"];
     if (!workingFolder.empty() && workingFolder.back() == '\\')
         workingFolder.pop_back();
-    EXPECT_EQ(Narrow(m_programFolder), workingFolder);
+    EXPECT_EQ(testsupport::Utf8(m_programFolder.View()), workingFolder);
     EXPECT_EQ("1", result["installed"]);
     ExpectLogLines(log, {
         L"Install script '" + m_installerPath + L"' is started.",
@@ -231,7 +232,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     });
     EXPECT_EQ(std::string::npos, log.find("=>  ")) << "a project without a script replayed steps";
     const std::string kept = KeptCommand();
-    EXPECT_NE(std::string::npos, kept.find(Narrow(app + L"\\unins000.exe"))) << kept;
+    EXPECT_NE(std::string::npos, kept.find(testsupport::Utf8((app + L"\\unins000.exe").View()))) << kept;
 
     const std::string removal = Run(L"/x", L"remove.log");
     ExpectLogLines(removal, {
@@ -246,7 +247,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
         return removed["state"] == "ended";
     }, kUninstallerCopyTimeoutMs)) << "the uninstaller did not record its end\nlog:\n" << removal.substr(0, 20000);
     EXPECT_EQ("1", removed["uninstalled"]);
-    EXPECT_FALSE(FileExists(app)) << Narrow(app) << " stayed";
+    EXPECT_FALSE(FileExists(app)) << testsupport::Utf8(app.View()) << " stayed";
     EXPECT_FALSE(FileExists(m_program)) << "the package left its setup program behind";
 }
 

@@ -81,11 +81,12 @@ TEST_F(Exports, EachInstallExportRunsItsOwnWrappedProject)
         ASSERT_EQ(0u, velt.Install(number, m_session.Handle())) << "INSTALLAction" << number << m_session.LogText();
         for (int other = 0; other < 3; ++other)
             EXPECT_EQ(other <= number, FileExists(m_scratch / expected[other]))
-                << "after INSTALLAction" << number << ": " << Narrow(expected[other]);
+                << "after INSTALLAction" << number << ": " << testsupport::Utf8(expected[other]);
     }
     // A bare path with a space reaches the program whole.
     Result first = ReadResultFile(m_scratch / L"Gui One.txt");
-    EXPECT_EQ(0u, first["commandline"].find("\"" + Narrow(placed[1]->Path()) + "\" /silent")) << first["commandline"];
+    EXPECT_EQ(0u, first["commandline"].find("\"" + testsupport::Utf8(placed[1]->Path().View()) + "\" /silent"))
+        << first["commandline"];
     EXPECT_EQ("msitmp", first["desktop"]);
 
     ASSERT_EQ(0u, velt.Install(3, m_session.Handle()));
@@ -95,9 +96,9 @@ TEST_F(Exports, EachInstallExportRunsItsOwnWrappedProject)
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_FALSE(lines.empty());
     // The first call of the process shows the new package's name, later ones the loaded name.
-    EXPECT_EQ("Init install process 'New package'.", Narrow(lines.front()));
+    EXPECT_EQ("Init install process 'New package'.", testsupport::Utf8(lines.front().View()));
     EXPECT_TRUE(m_session.Logged(L"Init install process 'Wrapped'.")) << m_session.LogText();
-    EXPECT_EQ("Install process 'Wrapped' is completed successfully.", Narrow(lines.back()));
+    EXPECT_EQ("Install process 'Wrapped' is completed successfully.", testsupport::Utf8(lines.back().View()));
     // A silent run registers nothing, so no command is kept.
     CString warning;
     warning.Format(L"Warning: Uninstall String for '%s' was not detected. The uninstall process will failed.",
@@ -133,9 +134,9 @@ TEST_F(Exports, APackageWithoutWrappedProjectsRunsNothingAtInstallOrRemoval)
     // without a warning.
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(3u, lines.size()) << m_session.LogText();
-    EXPECT_EQ("Init install process 'New package'.", Narrow(lines[0]));
-    EXPECT_EQ("Init Uninstall process 'Repackaged'.", Narrow(lines[1]));
-    EXPECT_EQ("Uninstall process 'Repackaged' is completed successfully.", Narrow(lines[2]));
+    EXPECT_EQ("Init install process 'New package'.", testsupport::Utf8(lines[0].View()));
+    EXPECT_EQ("Init Uninstall process 'Repackaged'.", testsupport::Utf8(lines[1].View()));
+    EXPECT_EQ("Uninstall process 'Repackaged' is completed successfully.", testsupport::Utf8(lines[2].View()));
 }
 
 // Temporary files that a settings copy would leave behind.
@@ -175,11 +176,11 @@ TEST_F(Exports, SettingsThatCannotBeReadFailTheInstallAndLeaveNoCopy)
         ASSERT_EQ(4u, lines.size()) << row.name << session.LogText();
         int code = -1;
         EXPECT_EQ(1, swscanf(lines[1], L"Loading settings failed: Error %d Install script is aborted.", &code))
-            << Narrow(lines[1]);
+            << testsupport::Utf8(lines[1].View());
         EXPECT_NE(0, code) << row.name << ": a failed read was reported as error 0";
         CString uninstallLine;
         uninstallLine.Format(L"Loading settings failed: Error %d Uninstall script is aborted.", code);
-        EXPECT_EQ(Narrow(uninstallLine), Narrow(lines[3]));
+        EXPECT_EQ(testsupport::Utf8(uninstallLine.View()), testsupport::Utf8(lines[3].View()));
         EXPECT_EQ(copiesBefore, CountTemporaryCopies()) << row.name << ": the settings copy was left behind";
     }
 }
@@ -205,7 +206,7 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     ASSERT_EQ(0, ReadUninstallString(installer.m_id, kept)) << "no command was kept" << m_session.LogText();
     CString expected;
     expected.Format(L"\"%s\\unins000.exe\" /uninstall:\"%s\"", app.GetString(), app.GetString());
-    EXPECT_EQ(Narrow(expected), Narrow(kept));
+    EXPECT_EQ(testsupport::Utf8(expected.View()), testsupport::Utf8(kept.View()));
 
     // The kept command carries no /result switch: the program then writes the default file.
     wchar_t temp[MAX_PATH] = {};
@@ -223,7 +224,8 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     CString completed;
     completed.Format(L"Uninstall script '%s' is completed successfully.", installer.m_installerPath.GetString());
     EXPECT_TRUE(m_session.Logged(completed)) << m_session.LogText();
-    EXPECT_EQ("Uninstall process 'Kept' is completed successfully.", Narrow(m_session.LogLines().back()));
+    EXPECT_EQ("Uninstall process 'Kept' is completed successfully.",
+              testsupport::Utf8(m_session.LogLines().back().View()));
     RemoveSetupTraces(installer.m_id);
     DeleteFileW(defaultResult);
 }

@@ -95,9 +95,9 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
 
     CString kept;
     EXPECT_EQ(0, ReadUninstallString(guiId, kept));
-    EXPECT_NE(-1, kept.Find(guiApp)) << Narrow(kept);
+    EXPECT_NE(-1, kept.Find(guiApp)) << testsupport::Utf8(kept.View());
     EXPECT_EQ(0, ReadUninstallString(commandId, kept));
-    EXPECT_NE(-1, kept.Find(commandApp)) << Narrow(kept);
+    EXPECT_NE(-1, kept.Find(commandApp)) << testsupport::Utf8(kept.View());
 
     const CString removeLog = scratch / L"remove.log";
     EXPECT_EQ(0u, RunMsiexec(L"/x", msi, removeLog));

@@ -52,8 +52,8 @@ TEST(RunCommand, BuildsTheCommandLineAndWorkingFolder)
 {
     for (const CommandCase& row : kCommandCases) {
         const SetupCommand command = MakeRunCommand(row.program, row.arguments, row.mode);
-        EXPECT_EQ(Narrow(row.commandLine), Narrow(command.commandLine)) << row.name;
-        EXPECT_EQ(Narrow(row.workingFolder), Narrow(command.workingFolder)) << row.name;
+        EXPECT_EQ(testsupport::Utf8(row.commandLine), testsupport::Utf8(command.commandLine.View())) << row.name;
+        EXPECT_EQ(testsupport::Utf8(row.workingFolder), testsupport::Utf8(command.workingFolder.View())) << row.name;
     }
 }
 
@@ -118,7 +118,7 @@ TEST_F(Runner, RunsOnTheHiddenDesktopUnlessThePackageIsInDebugMode)
     auto desktopName = [](HDESK desktop) {
         wchar_t name[64] = {};
         GetUserObjectInformationW(desktop, UOI_NAME, name, sizeof(name), nullptr);
-        return Narrow(name);
+        return testsupport::Utf8(name);
     };
     for (const int debugMode : {0, 1}) {
         GlobalPackage().m_debugMode = debugMode;
@@ -127,7 +127,7 @@ TEST_F(Runner, RunsOnTheHiddenDesktopUnlessThePackageIsInDebugMode)
         const std::string expected = debugMode == 0 ? std::string("msitmp") : desktopName(own);
         EXPECT_EQ(expected, result["desktop"]) << "debug mode " << debugMode;
         EXPECT_EQ("ended", result["state"]);
-        EXPECT_EQ(Narrow(testsupport::ModuleFolder()), result["workingfolder"]);
+        EXPECT_EQ(testsupport::Utf8(testsupport::ModuleFolder().View()), result["workingfolder"]);
         // The program's own exit code is only logged: the run still succeeds.
         EXPECT_TRUE(m_session.Logged(FinishedLine(7))) << "log:" << m_session.LogText();
     }
@@ -156,9 +156,9 @@ TEST_F(Runner, TheScriptDrivesTheWizardOnTheHiddenDesktop)
     EXPECT_EQ("3", result["clicks.next"]);
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(5u, lines.size()) << "log:" << m_session.LogText();
-    EXPECT_EQ("Set Text Edit 'Jane Doe' =>  ok", Narrow(lines[0]));
-    EXPECT_EQ("Click Button 'Next >' =>  ok", Narrow(lines[3]));
-    EXPECT_EQ(Narrow(FinishedLine(0)), Narrow(lines[4]));
+    EXPECT_EQ("Set Text Edit 'Jane Doe' =>  ok", testsupport::Utf8(lines[0].View()));
+    EXPECT_EQ("Click Button 'Next >' =>  ok", testsupport::Utf8(lines[3].View()));
+    EXPECT_EQ(testsupport::Utf8(FinishedLine(0).View()), testsupport::Utf8(lines[4].View()));
 }
 
 TEST_F(Runner, StepsAfterAStoppedReplayAreNotLogged)
@@ -176,12 +176,12 @@ TEST_F(Runner, StepsAfterAStoppedReplayAreNotLogged)
 
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(4u, lines.size()) << "log:" << m_session.LogText();
-    EXPECT_EQ("Set Text Edit 'Jane Doe' =>  ok", Narrow(lines[0]));
-    EXPECT_EQ("Click Button 'Gone' =>  Button 'Gone' was not found", Narrow(lines[1]));
-    EXPECT_EQ("Process '" + Narrow(replaytest::SetupProgramPath()) +
+    EXPECT_EQ("Set Text Edit 'Jane Doe' =>  ok", testsupport::Utf8(lines[0].View()));
+    EXPECT_EQ("Click Button 'Gone' =>  Button 'Gone' was not found", testsupport::Utf8(lines[1].View()));
+    EXPECT_EQ("Process '" + testsupport::Utf8(replaytest::SetupProgramPath().View()) +
                   "' is not ended  as expected durnng the time-out interval. Process is terminated.",
-              Narrow(lines[2]));
-    EXPECT_EQ(Narrow(FinishedLine(WAIT_TIMEOUT)), Narrow(lines[3]));
+              testsupport::Utf8(lines[2].View()));
+    EXPECT_EQ(testsupport::Utf8(FinishedLine(WAIT_TIMEOUT).View()), testsupport::Utf8(lines[3].View()));
 }
 
 TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
@@ -208,7 +208,7 @@ TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
     EXPECT_TRUE(allStarted) << "only " << most << " of the 3 processes were seen in the job";
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(2u, lines.size()) << "log:" << m_session.LogText();
-    EXPECT_EQ(Narrow(FinishedLine(WAIT_TIMEOUT)), Narrow(lines[1]));
+    EXPECT_EQ(testsupport::Utf8(FinishedLine(WAIT_TIMEOUT).View()), testsupport::Utf8(lines[1].View()));
 
     UniqueKernelHandle job = DuplicateScriptJob();
     ASSERT_TRUE(job.IsValid()) << "the job of the run was not kept";
@@ -226,7 +226,7 @@ TEST_F(Runner, UninstallWithoutAdministratorRightsFailsBeforeReadingAnything)
     EXPECT_EQ(1603u, result);
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(1u, lines.size()) << "log:" << m_session.LogText();
-    EXPECT_EQ("Error. The administrator privileges is required to run the script.", Narrow(lines[0]));
+    EXPECT_EQ("Error. The administrator privileges is required to run the script.", testsupport::Utf8(lines[0].View()));
 }
 
 struct MessageBoxSearch {
@@ -268,10 +268,11 @@ TEST_F(Runner, InstallWithoutAdministratorRightsTellsTheUserAndFails)
     SetAdminCheckForTests(nullptr);
 
     EXPECT_EQ(1603u, result);
-    EXPECT_EQ("The administrator privileges are required to install this package.", Narrow(shown));
+    EXPECT_EQ("The administrator privileges are required to install this package.", testsupport::Utf8(shown.View()));
     const std::vector<CString> lines = m_session.LogLines();
     ASSERT_EQ(1u, lines.size()) << "log:" << m_session.LogText();
-    EXPECT_EQ("Error. The administrator privileges are required to run the script.", Narrow(lines[0]));
+    EXPECT_EQ("Error. The administrator privileges are required to run the script.",
+              testsupport::Utf8(lines[0].View()));
 }
 
 } // namespace

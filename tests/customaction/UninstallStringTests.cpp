@@ -98,7 +98,7 @@ TEST(UninstallStrings, TheKeptCommandIsReadBackWholeAtAnyLength)
     const CString kept = L"\"C:\\Program Files\\" + CString(L'x', 400) + L"\\unins000.exe\" /SILENT";
     ASSERT_EQ(0, StoreUninstallString(projectId, kept));
     EXPECT_EQ(0, ReadUninstallString(projectId, command));
-    EXPECT_EQ(Narrow(kept), Narrow(command));
+    EXPECT_EQ(testsupport::Utf8(kept.View()), testsupport::Utf8(command.View()));
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
 }
 
@@ -129,7 +129,7 @@ TEST(UninstallStrings, TheKeptCommandEndsAtItsFirstTerminatorOrAtTheValuesEnd)
         }
         CString command;
         EXPECT_EQ(0, ReadUninstallString(projectId, command)) << row.name;
-        EXPECT_EQ(row.expected, Narrow(command)) << row.name;
+        EXPECT_EQ(row.expected, testsupport::Utf8(command.View())) << row.name;
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath);
     }
 }

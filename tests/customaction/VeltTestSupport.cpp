@@ -168,7 +168,7 @@ std::string InstallerSession::LogText() const
 {
     std::string text;
     for (const CString& line : LogLines())
-        text += "\n  " + Narrow(line);
+        text += "\n  " + testsupport::Utf8(line.View());
     return text;
 }
 
@@ -291,7 +291,7 @@ DWORD RunMsiexec(const wchar_t* verb, const CString& package, const CString& log
         Sleep(kRetryPauseMs);
     }
     EXPECT_TRUE(child.started) << "msiexec did not start: " << child.error;
-    EXPECT_FALSE(child.timedOut) << "msiexec " << Narrow(verb) << " did not end within " << kMsiexecTimeoutMs
+    EXPECT_FALSE(child.timedOut) << "msiexec " << testsupport::Utf8(verb) << " did not end within " << kMsiexecTimeoutMs
                                  << " ms";
     return child.exitCode;
 }

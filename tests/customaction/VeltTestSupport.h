@@ -18,7 +18,6 @@
 
 namespace velttest {
 
-using replaytest::Narrow;
 using replaytest::ReadResultFile;
 using replaytest::Result;
 using replaytest::ScriptStep;

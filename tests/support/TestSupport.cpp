@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 
 namespace testsupport {
@@ -128,6 +130,21 @@ ChildResult RunChild(const wchar_t* commandLine, DWORD timeoutMs, const wchar_t*
     }
     GetExitCodeProcess(processHandle.Get(), &result.exitCode);
     return result;
+}
+
+std::string Utf8(std::wstring_view text)
+{
+    // WideCharToMultiByte counts in int; no test text comes near that, so a longer one is cut there
+    // rather than wrapping round to a negative length.
+    const int length = static_cast<int>(std::min<size_t>(text.size(), INT_MAX));
+    if (length == 0)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return std::string();
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), size, nullptr, nullptr);
+    return out;
 }
 
 std::string Hex(const std::vector<uint8_t>& bytes, size_t maxBytes)

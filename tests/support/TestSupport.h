@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace testsupport {
@@ -50,6 +51,10 @@ struct ChildResult {
 
 // Runs a command line and waits for it, killing it after timeoutMs.
 ChildResult RunChild(const wchar_t* commandLine, DWORD timeoutMs, const wchar_t* workingFolder = nullptr);
+
+// The text as UTF-8, for comparing with narrow literals and for failure messages; every unit
+// counts, embedded NULs included. Pass a CString through its View().
+std::string Utf8(std::wstring_view text);
 
 // Hex dump of bytes for assertion messages.
 std::string Hex(const std::vector<uint8_t>& bytes, size_t maxBytes = 64);

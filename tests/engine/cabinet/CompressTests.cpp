@@ -20,14 +20,6 @@ using Cabinet::CCompress;
 
 namespace {
 
-std::string Narrow(const wchar_t* text)
-{
-    std::string out;
-    for (; text && *text; ++text)
-        out += *text < 128 ? static_cast<char>(*text) : '?';
-    return out;
-}
-
 CString SystemText(DWORD error)
 {
     wchar_t text[2000] = {};
@@ -146,7 +138,7 @@ TEST(CabinetWriter, TemporaryNamesCarryInstanceAndCounterAndSkipNamesInUse)
     WriteText(scratch / L"a.txt", 1000);
     ASSERT_TRUE(first.CreateCabinet(scratch / L"out\\made.cab"));
     ASSERT_TRUE(first.AddFile(scratch / L"a.txt", L"a.txt"));
-    ASSERT_TRUE(first.FlushAndClose()) << Narrow(first.GetErrorText());
+    ASSERT_TRUE(first.FlushAndClose()) << Utf8(first.GetErrorText());
 
     CString expected2, expected3;
     expected2.Format(L"%s\\temp\\CabTmp_%02X_02", scratch.Path().GetString(), first.GetInstance());
@@ -168,9 +160,9 @@ TEST(CabinetWriter, TemporaryNameTakenBeforeItsOpenIsReplacedByTheNext)
     writer.takeTempNames = 3;
     ASSERT_TRUE(writer.SetTempFolder(scratch / L"temp"));
     WriteText(scratch / L"a.txt", 5000);
-    ASSERT_TRUE(writer.CreateCabinet(scratch / L"made.cab")) << Narrow(writer.GetErrorText());
+    ASSERT_TRUE(writer.CreateCabinet(scratch / L"made.cab")) << Utf8(writer.GetErrorText());
     ASSERT_TRUE(writer.AddFile(scratch / L"a.txt", L"a.txt"));
-    ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+    ASSERT_TRUE(writer.FlushAndClose()) << Utf8(writer.GetErrorText());
     EXPECT_TRUE(HasCabinetHeader(scratch / L"made.cab"));
     EXPECT_EQ(3u, TempFilesIn(scratch / L"temp").size()) << "only the other process's files stay";
 }
@@ -213,8 +205,8 @@ TEST(CabinetWriter, BadCabinetPathsAreRefusedWithTheirCodeAndText)
         WriteText(scratch / L"file", 10);
         CCompress writer;
         EXPECT_FALSE(writer.CreateCabinet(row.path(scratch).c_str())) << row.title;
-        EXPECT_EQ(row.code, writer.GetOwnError()) << row.title << ": " << Narrow(writer.GetErrorText());
-        EXPECT_EQ(0, CString(writer.GetErrorText()).Find(row.text)) << row.title << ": " << Narrow(writer.GetErrorText());
+        EXPECT_EQ(row.code, writer.GetOwnError()) << row.title << ": " << Utf8(writer.GetErrorText());
+        EXPECT_EQ(0, CString(writer.GetErrorText()).Find(row.text)) << row.title << ": " << Utf8(writer.GetErrorText());
         EXPECT_TRUE(writer.FlushAndClose()) << row.title << ": nothing is open";
     }
 }
@@ -294,8 +286,8 @@ TEST(CabinetWriter, SizeLimitIsExactAndTheLargestFileRoundTrips)
     EXPECT_EQ(1006u, writer.GetOwnError());
     EXPECT_STREQ(L"Cabinet.dll does not support compressing files bigger than 2 GB.", writer.GetErrorText());
 
-    ASSERT_TRUE(writer.AddFile(scratch / L"limit.bin", L"limit.bin")) << Narrow(writer.GetErrorText());
-    ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+    ASSERT_TRUE(writer.AddFile(scratch / L"limit.bin", L"limit.bin")) << Utf8(writer.GetErrorText());
+    ASSERT_TRUE(writer.FlushAndClose()) << Utf8(writer.GetErrorText());
 
     const cabinettest::Layout layout = cabinettest::ReadLayout(scratch / L"big.cab");
     ASSERT_TRUE(layout.valid) << layout.problem;
@@ -423,7 +415,7 @@ TEST(CabinetWriter, SourceFailingMidwayGivesCodeTwoAndNoCabinet)
     EXPECT_EQ(0u, writer.GetOwnError()) << "the failure is the cabinet layer's";
     EXPECT_EQ(2, writer.GetFciError().erfOper);
     EXPECT_TRUE(CString(writer.GetErrorText()).Find(L"Failure reading file to be stored in cabinet\nError 30: ") == 0)
-        << Narrow(writer.GetErrorText());
+        << Utf8(writer.GetErrorText());
     EXPECT_FALSE(writer.FlushAndClose()) << "a folder that lost data is not written";
     EXPECT_FALSE(HasCabinetHeader(scratch / L"out.cab"));
 }
@@ -447,5 +439,5 @@ TEST(CabinetWriter, ErrorTextsOfTheCabinetLayer)
     EXPECT_FALSE(writer.CreateCabinet(L"Q:\\no-such-drive\\x\\out.cab"));
     EXPECT_EQ(1002u, writer.GetOwnError());
     EXPECT_TRUE(CString(writer.GetErrorText()).Find(L"Could not create the directory where to save the CAB file.\nError ") == 0)
-        << Narrow(writer.GetErrorText());
+        << Utf8(writer.GetErrorText());
 }

@@ -148,26 +148,18 @@ const RoundTripCase kCases[] = {
 
 class CabinetRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
-std::string Narrow(const std::wstring& text)
-{
-    std::string out;
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n));
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 // Every extracted file must equal its source.
 void ExpectSameFiles(const ScratchFolder& scratch, const wchar_t* folder, const std::vector<Source>& files, const char* decoder)
 {
     for (const Source& file : files) {
         std::vector<uint8_t> back;
         const CString path = scratch / folder + L"\\" + file.name.c_str();
-        ASSERT_TRUE(ReadAllBytes(path, back)) << decoder << " did not produce " << Narrow(file.name);
-        ASSERT_EQ(file.bytes.size(), back.size()) << decoder << ": size of " << Narrow(file.name);
+        ASSERT_TRUE(ReadAllBytes(path, back)) << decoder << " did not produce " << Utf8(file.name);
+        ASSERT_EQ(file.bytes.size(), back.size()) << decoder << ": size of " << Utf8(file.name);
         const auto mismatch = std::mismatch(file.bytes.begin(), file.bytes.end(), back.begin());
         ASSERT_TRUE(mismatch.first == file.bytes.end())
-            << decoder << ": contents of " << Narrow(file.name) << " differ from byte " << (mismatch.first - file.bytes.begin());
+            << decoder << ": contents of " << Utf8(file.name) << " differ from byte "
+            << (mismatch.first - file.bytes.begin());
     }
 }
 
@@ -183,10 +175,10 @@ void ExpectWellFormed(const Layout& layout, const std::vector<Source>& files)
     ASSERT_EQ(files.size(), layout.files.size());
     uint64_t total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(Narrow(files[i].name), layout.files[i].name) << "file " << i;
+        EXPECT_EQ(Utf8(files[i].name), layout.files[i].name) << "file " << i;
         EXPECT_EQ(files[i].bytes.size(), layout.files[i].size) << "file " << i;
         EXPECT_EQ(total, layout.files[i].offset) << "file " << i;
-        const bool ascii = Narrow(files[i].name).size() == files[i].name.size();
+        const bool ascii = Utf8(files[i].name).size() == files[i].name.size();
         EXPECT_EQ(ascii ? 0 : 0x80, layout.files[i].attributes & 0x80) << "UTF-8 flag of file " << i;
         total += files[i].bytes.size();
     }
@@ -239,9 +231,9 @@ void RoundTrip(const std::vector<Source>& files, bool viaCabextract)
         ASSERT_TRUE(writer.CreateCabinet(cabinet)) << CString(writer.GetErrorText()).GetString();
         for (const Source& file : files) {
             ASSERT_TRUE(writer.AddFile(scratch / L"in" + L"\\" + file.name.c_str(), file.name.c_str()))
-                << Narrow(writer.GetErrorText());
+                << Utf8(writer.GetErrorText());
         }
-        ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+        ASSERT_TRUE(writer.FlushAndClose()) << Utf8(writer.GetErrorText());
         EXPECT_STREQ(L"Success", writer.GetErrorText());
     }
     ExpectWellFormed(cabinettest::ReadLayout(cabinet), files);
@@ -315,7 +307,7 @@ TEST(CabinetFolders, SecondFolderStartsAfresh)
         ASSERT_TRUE(writer.EndFolder());
         ASSERT_TRUE(writer.AddFile(scratch / L"in\\two", L"two"));
         ASSERT_TRUE(writer.AddFile(scratch / L"in\\three", L"three"));
-        ASSERT_TRUE(writer.FlushAndClose()) << Narrow(writer.GetErrorText());
+        ASSERT_TRUE(writer.FlushAndClose()) << Utf8(writer.GetErrorText());
     }
     const Layout layout = cabinettest::ReadLayout(cabinet);
     ASSERT_TRUE(layout.valid) << layout.problem;

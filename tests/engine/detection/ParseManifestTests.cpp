@@ -15,14 +15,6 @@
 
 namespace {
 
-std::string Utf8(const CString& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 class Detection : public testing::Test {
 protected:
     void SetUp() override { m_com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
@@ -76,24 +68,27 @@ TEST_F(Detection, EachMakerIsRecognisedByItsKeywords)
          L"/VERYSILENT /SUPPRESSMSGBOXES /NORESTART", L"Command Line Arguments:", {}},
     };
     for (const MakerCase& c : cases) {
-        SCOPED_TRACE(Utf8(c.fixture));
+        SCOPED_TRACE(testsupport::Utf8(c.fixture));
         CParseManifest manifest;
-        ASSERT_EQ(1, manifest.Detect(Fixture(c.fixture))) << "help: " << Utf8(manifest.m_strHelp)
-                                                           << " name: " << Utf8(manifest.m_strInstallerName);
+        ASSERT_EQ(1, manifest.Detect(Fixture(c.fixture)))
+            << "help: " << testsupport::Utf8(manifest.m_strHelp.View())
+            << " name: " << testsupport::Utf8(manifest.m_strInstallerName.View());
         EXPECT_STREQ(c.name, manifest.m_strInstallerName);
         EXPECT_STREQ(c.installCmd, manifest.m_strInstallCmd);
         EXPECT_STREQ(c.uninstallCmd, manifest.m_strUninstallCmd);
         EXPECT_FALSE(manifest.m_strWebLink.IsEmpty());
-        EXPECT_EQ(-1, manifest.m_strWebLink.FindOneOf(L" \t\r\n/")) << "a host name: " << Utf8(manifest.m_strWebLink);
-        EXPECT_EQ(0, manifest.m_strHelp.Find(c.helpStart)) << Utf8(manifest.m_strHelp);
+        EXPECT_EQ(-1, manifest.m_strWebLink.FindOneOf(L" \t\r\n/"))
+            << "a host name: " << testsupport::Utf8(manifest.m_strWebLink.View());
+        EXPECT_EQ(0, manifest.m_strHelp.Find(c.helpStart)) << testsupport::Utf8(manifest.m_strHelp.View());
         if (!*c.helpStart) {
-            EXPECT_TRUE(manifest.m_strHelp.IsEmpty()) << Utf8(manifest.m_strHelp);
+            EXPECT_TRUE(manifest.m_strHelp.IsEmpty()) << testsupport::Utf8(manifest.m_strHelp.View());
         }
-        EXPECT_EQ(-1, manifest.m_strHelp.Find(L'@')) << "an escape was left: " << Utf8(manifest.m_strHelp);
+        EXPECT_EQ(-1, manifest.m_strHelp.Find(L'@'))
+            << "an escape was left: " << testsupport::Utf8(manifest.m_strHelp.View());
         for (const wchar_t* linked : c.linkedSwitches) {
             CString link;
             link.Format(L"<Hyperlink Tag='%s' >%s</Hyperlink>", linked, linked);
-            EXPECT_GE(manifest.m_strHelp.Find(link), 0) << "no link for " << Utf8(linked);
+            EXPECT_GE(manifest.m_strHelp.Find(link), 0) << "no link for " << testsupport::Utf8(linked);
         }
     }
 }
@@ -124,11 +119,11 @@ TEST_F(Detection, ProgramsWithoutAKnownMakerGetAFallbackName)
         {textFile, L"Installer type is unknown"},                         // not an image
     };
     for (const FallbackCase& c : cases) {
-        SCOPED_TRACE(Utf8(c.path));
+        SCOPED_TRACE(testsupport::Utf8(c.path.View()));
         CParseManifest manifest;
         EXPECT_EQ(0, manifest.Detect(c.path));
         EXPECT_STREQ(c.name, manifest.m_strInstallerName);
-        EXPECT_STREQ(L"", manifest.m_strHelp) << Utf8(manifest.m_strHelp);
+        EXPECT_STREQ(L"", manifest.m_strHelp) << testsupport::Utf8(manifest.m_strHelp.View());
         EXPECT_STREQ(L"", manifest.m_strInstallCmd);
     }
 }
@@ -146,10 +141,11 @@ TEST_F(Detection, ErrorsReachTheHelpAsTheirSystemText)
         {Fixture(L"detect_broken.exe"), ERROR_INVALID_DATA},             // a manifest that does not parse
     };
     for (const ErrorCase& c : cases) {
-        SCOPED_TRACE(Utf8(c.path));
+        SCOPED_TRACE(testsupport::Utf8(c.path.View()));
         CParseManifest manifest;
         EXPECT_EQ(0, manifest.Detect(c.path));
-        EXPECT_STREQ(FormatSystemErrorText(c.error), manifest.m_strHelp) << "got " << Utf8(manifest.m_strHelp);
+        EXPECT_STREQ(FormatSystemErrorText(c.error), manifest.m_strHelp)
+            << "got " << testsupport::Utf8(manifest.m_strHelp.View());
         EXPECT_STREQ(L"", manifest.m_strInstallerName);
     }
 }
@@ -182,7 +178,7 @@ TEST(DetectionHelp, EscapedMarkupAndLineBreaksBecomeMarkup)
         {L"", L""},
     };
     for (const HelpCase& c : cases)
-        EXPECT_STREQ(c.markup, ConvertHelpToMarkup(c.text)) << Utf8(c.text);
+        EXPECT_STREQ(c.markup, ConvertHelpToMarkup(c.text)) << testsupport::Utf8(c.text);
 }
 
 TEST_F(Detection, XPathAttributesAreEmptyWhenAnythingIsMissing)

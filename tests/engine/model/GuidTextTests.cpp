@@ -16,17 +16,17 @@ bool IsUpperHex(wchar_t ch)
 TEST(GuidText, BracedFormIsTheRegistryFormInUpperCase)
 {
     const CString guid = NewGuidString();
-    ASSERT_EQ(38, guid.GetLength()) << Narrow(guid);
+    ASSERT_EQ(38, guid.GetLength()) << testsupport::Utf8(guid.View());
     for (int i = 0; i < guid.GetLength(); ++i) {
         const wchar_t ch = guid[i];
         if (i == 0)
-            EXPECT_EQ(L'{', ch) << Narrow(guid);
+            EXPECT_EQ(L'{', ch) << testsupport::Utf8(guid.View());
         else if (i == 37)
-            EXPECT_EQ(L'}', ch) << Narrow(guid);
+            EXPECT_EQ(L'}', ch) << testsupport::Utf8(guid.View());
         else if (i == 9 || i == 14 || i == 19 || i == 24)
-            EXPECT_EQ(L'-', ch) << "at " << i << " of " << Narrow(guid);
+            EXPECT_EQ(L'-', ch) << "at " << i << " of " << testsupport::Utf8(guid.View());
         else
-            EXPECT_TRUE(IsUpperHex(ch)) << "at " << i << " of " << Narrow(guid);
+            EXPECT_TRUE(IsUpperHex(ch)) << "at " << i << " of " << testsupport::Utf8(guid.View());
     }
     EXPECT_NE(guid, NewGuidString()) << "two new GUIDs must differ";
 }
@@ -34,9 +34,9 @@ TEST(GuidText, BracedFormIsTheRegistryFormInUpperCase)
 TEST(GuidText, BareFormIs32UpperHexDigits)
 {
     const CString bare = NewGuidStringBare();
-    ASSERT_EQ(32, bare.GetLength()) << Narrow(bare);
+    ASSERT_EQ(32, bare.GetLength()) << testsupport::Utf8(bare.View());
     for (int i = 0; i < bare.GetLength(); ++i)
-        EXPECT_TRUE(IsUpperHex(bare[i])) << "at " << i << " of " << Narrow(bare);
+        EXPECT_TRUE(IsUpperHex(bare[i])) << "at " << i << " of " << testsupport::Utf8(bare.View());
     EXPECT_NE(bare, NewGuidStringBare());
 }
 
@@ -50,7 +50,7 @@ TEST(GuidText, StripGuidPunctuationRemovesOnlyBracesAndDashes)
         {L"", L""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(CString(c.expected), StripGuidPunctuation(c.text)) << Narrow(c.text);
+        EXPECT_EQ(CString(c.expected), StripGuidPunctuation(c.text)) << testsupport::Utf8(c.text);
 }
 
 HRESULT WINAPI FailingSource(GUID*)
@@ -67,7 +67,7 @@ HRESULT WINAPI FixedSource(GUID* guid)
 TEST(GuidText, FailedCreationGivesEmptyTexts)
 {
     const CString braced = guidtext_detail::NewGuidStringFrom(&FailingSource);
-    EXPECT_TRUE(braced.IsEmpty()) << "got " << Narrow(braced);
+    EXPECT_TRUE(braced.IsEmpty()) << "got " << testsupport::Utf8(braced.View());
     EXPECT_TRUE(StripGuidPunctuation(braced).IsEmpty());
     EXPECT_EQ(CString(L"{3F2504E0-4F89-11D3-9A0C-0305E82C3301}"), guidtext_detail::NewGuidStringFrom(&FixedSource));
 }

@@ -4,6 +4,7 @@
 
 #include "framework/Archive.h"
 #include "framework/String.h"
+#include "tests/support/TestSupport.h"
 
 #include <cstdint>
 #include <ostream>
@@ -11,20 +12,10 @@
 #include <type_traits>
 #include <vector>
 
-inline std::string Narrow(const CString& text)
-{
-    if (text.IsEmpty())
-        return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.GetString(), text.GetLength(), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.GetString(), text.GetLength(), narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
 // Lets gtest print CString values in its failure messages.
 inline void PrintTo(const CString& text, std::ostream* out)
 {
-    *out << '"' << Narrow(text) << '"';
+    *out << '"' << testsupport::Utf8(text.View()) << '"';
 }
 
 namespace modeltest {

@@ -309,7 +309,8 @@ TEST(PackageRoundTrip, EverythingStoredComesBackButStepResultsAndTakenFlags)
     EXPECT_EQ(package.m_comment, loaded.m_comment);
     EXPECT_EQ(0x5A, loaded.m_reserved[7]);
     ASSERT_EQ(1, project.m_installScript.GetSize());
-    EXPECT_TRUE(project.m_installScript[0].m_result.IsEmpty()) << "got " << Narrow(project.m_installScript[0].m_result);
+    EXPECT_TRUE(project.m_installScript[0].m_result.IsEmpty())
+        << "got " << testsupport::Utf8(project.m_installScript[0].m_result.View());
     EXPECT_EQ(7, project.m_installScript[0].m_point.x);
     EXPECT_EQ(4, project.m_installScript[0].m_windowRect.bottom);
     EXPECT_EQ(CString(L"uninstall step"), project.m_uninstallScript[0].m_controlText);

@@ -17,7 +17,7 @@ TEST(RecordDefaults, NewPackage)
     const CProjectSettings package;
     EXPECT_EQ(CString(L"New package"), package.m_productName);
     EXPECT_EQ(CString(L"1.0.0"), package.m_productVersion);
-    EXPECT_EQ(38, package.m_productCode.GetLength()) << Narrow(package.m_productCode);
+    EXPECT_EQ(38, package.m_productCode.GetLength()) << testsupport::Utf8(package.m_productCode.View());
     EXPECT_EQ(CString(L"Company Name"), package.m_companyName);
     EXPECT_EQ(CString(L"New package.msi"), package.m_outputFileName);
     EXPECT_TRUE(package.m_outputFolder.IsEmpty());
@@ -33,20 +33,20 @@ TEST(RecordDefaults, NewPackage)
 TEST(RecordDefaults, NewProjectAndEntries)
 {
     const CFeature project;
-    EXPECT_EQ(38, project.m_id.GetLength()) << Narrow(project.m_id);
+    EXPECT_EQ(38, project.m_id.GetLength()) << testsupport::Utf8(project.m_id.View());
     EXPECT_EQ(L'{', project.m_id[0]);
     EXPECT_EQ(CFeature::modeGuiScript, project.m_conversionMode);
     EXPECT_EQ(0, project.m_files.GetSize() + project.m_customActions.GetSize() + project.m_installScript.GetSize() +
                      project.m_uninstallScript.GetSize());
 
     const CFileEntry file;
-    EXPECT_EQ(32, file.m_id.GetLength()) << Narrow(file.m_id);
+    EXPECT_EQ(32, file.m_id.GetLength()) << testsupport::Utf8(file.m_id.View());
     EXPECT_EQ(CFileEntry::kindNone, file.m_kind);
     EXPECT_EQ(512, file.m_attributes);
     EXPECT_EQ(0, file.m_componentAttributes + file.m_fileSize + file.m_iconIndex + file.m_reservedInt);
 
     const CRegistryEntry value;
-    EXPECT_EQ(32, value.m_id.GetLength()) << Narrow(value.m_id);
+    EXPECT_EQ(32, value.m_id.GetLength()) << testsupport::Utf8(value.m_id.View());
     EXPECT_EQ(0, value.m_keyOptions + value.m_valueType + value.m_taken);
 
     const CMsgAction step;
@@ -81,7 +81,7 @@ TEST(RecordDefaults, NewRegistryListHoldsTheFiveRoots)
     EXPECT_EQ(32, roots[0].m_id.GetLength());
     // Key look-ups only see keys: the root records never answer, under any spelling.
     for (const wchar_t* path : {L"HKEY_CLASSES_ROOT\\", L"HKEY_CLASSES_ROOT", L"hkey_users\\"})
-        EXPECT_EQ(nullptr, roots.FindKey(path)) << Narrow(path);
+        EXPECT_EQ(nullptr, roots.FindKey(path)) << testsupport::Utf8(path);
 }
 
 TEST(RecordCopies, CopiesAreDeepAndSelfAssignmentKeepsTheRecord)
@@ -142,7 +142,7 @@ TEST(MakeUniqueName, TriesNameThenCountersExactly)
             projects.Add(project);
         }
         EXPECT_EQ(CString(c.expected), projects.MakeUniqueName(c.proposed))
-            << "proposed " << Narrow(c.proposed) << " among " << c.existing.size() << " projects";
+            << "proposed " << testsupport::Utf8(c.proposed) << " among " << c.existing.size() << " projects";
     }
 }
 
@@ -243,7 +243,7 @@ TEST(FileEntries, RemoveUnderPathStopsAtPathBoundaries)
             {L"Temp\\setup.exe", L""},
         });
         files.RemoveUnderPath(c.path);
-        EXPECT_EQ(c.survivors, Paths(files)) << "removing under \"" << Narrow(c.path) << "\"";
+        EXPECT_EQ(c.survivors, Paths(files)) << "removing under \"" << testsupport::Utf8(c.path) << "\"";
     }
 }
 
@@ -316,11 +316,11 @@ TEST(RegistryEntries, RemoveKeyTreeStopsAtKeyBoundaries)
         registry.Add(Record(CRegistryEntry::kindKey, L"HKEY_LOCAL_MACHINE\\Software\\Apple"));
         registry.Add(Record(CRegistryEntry::kindKey, L"HKEY_LOCAL_MACHINE\\Software"));
 
-        EXPECT_EQ(c.removed, registry.RemoveKeyTree(c.keyPath)) << Narrow(c.keyPath);
+        EXPECT_EQ(c.removed, registry.RemoveKeyTree(c.keyPath)) << testsupport::Utf8(c.keyPath);
         std::vector<CString> survivors;
         for (const CRegistryEntry& entry : registry)
             survivors.push_back(entry.m_keyPath);
-        EXPECT_EQ(c.survivors, survivors) << "removing the tree of \"" << Narrow(c.keyPath) << "\"";
+        EXPECT_EQ(c.survivors, survivors) << "removing the tree of \"" << testsupport::Utf8(c.keyPath) << "\"";
     }
 }
 

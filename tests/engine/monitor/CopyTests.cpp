@@ -23,7 +23,7 @@ public:
     void Clear() override { lines.clear(); }
     LRESULT AppendLine(const wchar_t* line) override
     {
-        lines.push_back(Narrow(line));
+        lines.push_back(testsupport::Utf8(line ? line : L""));
         return 0;
     }
     std::vector<std::string> lines;
@@ -109,7 +109,7 @@ protected:
     }
 
     CString Target(const wchar_t* path) const { return project_folder.Path() + L"\\" + path; }
-    std::string Source(int record) const { return Narrow(project.m_files[record].m_sourcePath); }
+    std::string Source(int record) const { return testsupport::Utf8(project.m_files[record].m_sourcePath.View()); }
 
     ScratchFolder scratch;
     ScratchFolder& source = scratch;
@@ -128,13 +128,13 @@ TEST_F(CopyFiles, RetryCopiesOnlyWhatIsStillMissing)
     int questions = 0;
     monitor.SetRetryQuestion([&](const CString& text) {
         ++questions;
-        EXPECT_EQ(Narrow(CInstallMonitor::kRetryCopyText), Narrow(text));
+        EXPECT_EQ(testsupport::Utf8(CInstallMonitor::kRetryCopyText), testsupport::Utf8(text.View()));
         // The first pass copied everything but the locked file and reported that one.
         EXPECT_TRUE(FileExists(Target(L"ProgramFilesFolder\\App\\a.txt")));
         EXPECT_TRUE(FileExists(Target(L"ProgramFilesFolder\\App\\Sub\\b.txt")));
         EXPECT_FALSE(FileExists(Target(L"ProgramFilesFolder\\App\\locked.txt")));
         EXPECT_EQ("", Source(1));
-        EXPECT_EQ(Narrow(source / L"locked.txt"), Source(2));
+        EXPECT_EQ(testsupport::Utf8((source / L"locked.txt").View()), Source(2));
         // The user closes the installed application, then retries; a copied file that changes
         // meanwhile must not be copied again.
         DeleteFileW(source / L"a.txt");
@@ -144,13 +144,14 @@ TEST_F(CopyFiles, RetryCopiesOnlyWhatIsStillMissing)
     EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), monitor.CopyChangedFiles(project_folder.Path()))
         << "the last copy error of any pass";
     EXPECT_EQ(1, questions);
-    const std::vector<std::string> expected = {"!Error Copying File: (32). " + Narrow(source / L"locked.txt")};
+    const std::vector<std::string> expected = {"!Error Copying File: (32). " +
+                                               testsupport::Utf8((source / L"locked.txt").View())};
     EXPECT_EQ(expected, sink.lines);
     EXPECT_TRUE(FileExists(Target(L"ProgramFilesFolder\\App\\locked.txt")));
     EXPECT_EQ("", Source(2));
     EXPECT_FALSE(FileExists(Target(L"ProgramFilesFolder\\App\\empty.txt")));
     EXPECT_FALSE(FileExists(Target(L"ProgramMenuFolder\\App.lnk"))) << "shortcut records are not copied";
-    EXPECT_EQ(Narrow(source / L"shortcut-target.txt"), Source(5));
+    EXPECT_EQ(testsupport::Utf8((source / L"shortcut-target.txt").View()), Source(5));
 }
 
 TEST_F(CopyFiles, CancelDeletesTheCopiesAndKeepsEveryFileReachable)
@@ -160,9 +161,9 @@ TEST_F(CopyFiles, CancelDeletesTheCopiesAndKeepsEveryFileReachable)
     EXPECT_FALSE(FileExists(Target(L"ProgramFilesFolder\\App\\a.txt")));
     EXPECT_FALSE(FileExists(Target(L"ProgramFilesFolder\\App\\Sub\\b.txt")));
     // The records point at their sources again, so the project still finds every file.
-    EXPECT_EQ(Narrow(source / L"a.txt"), Source(1));
-    EXPECT_EQ(Narrow(source / L"locked.txt"), Source(2));
-    EXPECT_EQ(Narrow(source / L"b.txt"), Source(3));
+    EXPECT_EQ(testsupport::Utf8((source / L"a.txt").View()), Source(1));
+    EXPECT_EQ(testsupport::Utf8((source / L"locked.txt").View()), Source(2));
+    EXPECT_EQ(testsupport::Utf8((source / L"b.txt").View()), Source(3));
 }
 
 TEST_F(CopyFiles, TheStopEventEndsTheCopyWithoutAQuestion)
@@ -173,5 +174,5 @@ TEST_F(CopyFiles, TheStopEventEndsTheCopyWithoutAQuestion)
     });
     SetEvent(StopEventHandle.Get());
     EXPECT_EQ(0u, monitor.CopyChangedFiles(project_folder.Path()));
-    EXPECT_EQ(Narrow(source / L"a.txt"), Source(1)) << "nothing copied";
+    EXPECT_EQ(testsupport::Utf8((source / L"a.txt").View()), Source(1)) << "nothing copied";
 }

@@ -69,29 +69,30 @@ TEST_F(MonitorTest, AMonitoredInstallBecomesProjectRecordsAndCopiedFiles)
     for (const wchar_t* name : {L"readme.txt", L"app.dat", L"unins000.exe"}) {
         const CString path = base + L"\\" + name;
         const CFileEntry* file = project.m_files.FindByPath(path);
-        ASSERT_NE(nullptr, file) << Narrow(path);
-        EXPECT_EQ(CFileEntry::kindFile, file->m_kind) << Narrow(path);
-        EXPECT_TRUE(file->m_sourcePath.IsEmpty()) << Narrow(path) << ": copied, so the project holds it now";
-        EXPECT_TRUE(FileExists(projectFolder.Path() + L"\\" + path)) << Narrow(path);
+        ASSERT_NE(nullptr, file) << testsupport::Utf8(path.View());
+        EXPECT_EQ(CFileEntry::kindFile, file->m_kind) << testsupport::Utf8(path.View());
+        EXPECT_TRUE(file->m_sourcePath.IsEmpty())
+            << testsupport::Utf8(path.View()) << ": copied, so the project holds it now";
+        EXPECT_TRUE(FileExists(projectFolder.Path() + L"\\" + path)) << testsupport::Utf8(path.View());
     }
     const CFileEntry* shortcut = project.m_files.FindByPath(L"ProgramMenuFolder\\Test Setup\\Test App.lnk");
     ASSERT_NE(nullptr, shortcut);
     EXPECT_EQ(CFileEntry::kindShortcut, shortcut->m_kind);
-    EXPECT_EQ(Narrow(base + L"\\readme.txt"), Narrow(shortcut->m_sourcePath));
-    EXPECT_EQ("Test application", Narrow(shortcut->m_description));
+    EXPECT_EQ(testsupport::Utf8((base + L"\\readme.txt").View()), testsupport::Utf8(shortcut->m_sourcePath.View()));
+    EXPECT_EQ("Test application", testsupport::Utf8(shortcut->m_description.View()));
 
     const CRegistryEntry* user =
         FindValue(project, L"HKEY_CURRENT_USER\\Software\\TarnwickTest\\SetupProg\\", L"InstallFolder");
     ASSERT_NE(nullptr, user);
-    EXPECT_EQ("[ProgramFilesFolder]" + Narrow(product), Narrow(user->m_value));
+    EXPECT_EQ("[ProgramFilesFolder]" + testsupport::Utf8(product.View()), testsupport::Utf8(user->m_value.View()));
     const CRegistryEntry* machine =
         FindValue(project, L"HKEY_LOCAL_MACHINE\\Software\\TarnwickTest\\SetupProg\\", L"Version");
     ASSERT_NE(nullptr, machine);
-    EXPECT_EQ("1.0", Narrow(machine->m_value));
+    EXPECT_EQ("1.0", testsupport::Utf8(machine->m_value.View()));
     const CString uninstall = L"HKEY_LOCAL_MACHINE\\" + CString(kUninstallKey) + L"\\";
     EXPECT_NE(nullptr, project.m_registry.FindKey(uninstall));
     const CRegistryEntry* uninstallString = FindValue(project, uninstall, L"UninstallString");
     ASSERT_NE(nullptr, uninstallString);
     EXPECT_NE(-1, uninstallString->m_value.Find(L"[ProgramFilesFolder]" + product + L"\\unins000.exe"))
-        << Narrow(uninstallString->m_value);
+        << testsupport::Utf8(uninstallString->m_value.View());
 }

@@ -72,7 +72,7 @@ std::vector<FileRec> Records(const CFeature& project)
     std::vector<FileRec> records;
     for (int i = 0; i < project.m_files.GetSize(); ++i) {
         const CFileEntry& e = project.m_files[i];
-        records.push_back({e.m_kind, Narrow(e.m_path), Narrow(e.m_sourcePath)});
+        records.push_back({e.m_kind, testsupport::Utf8(e.m_path.View()), testsupport::Utf8(e.m_sourcePath.View())});
     }
     return records;
 }
@@ -147,12 +147,12 @@ TEST_F(CapturedFiles, ExistingFilesInKnownFoldersBecomeRecordsWithTheirFolders)
         {1, "ProgramFilesFolder\\", ""},
         {2, "ProgramFilesFolder\\Vendor\\", ""},
         {2, "ProgramFilesFolder\\Vendor\\App\\", ""},
-        {3, "ProgramFilesFolder\\Vendor\\App\\tool.exe", Narrow(tool)},
-        {3, "ProgramFilesFolder\\Vendor\\App\\readme.txt", Narrow(second)},
+        {3, "ProgramFilesFolder\\Vendor\\App\\tool.exe", testsupport::Utf8(tool.View())},
+        {3, "ProgramFilesFolder\\Vendor\\App\\readme.txt", testsupport::Utf8(second.View())},
         {1, "WindowsFolder\\", ""},
         // A deeper folder named like a property (Temp) is an ordinary folder of its parent.
         {2, "WindowsFolder\\Temp\\", ""},
-        {3, "WindowsFolder\\Temp\\keep.dat", Narrow(kept)},
+        {3, "WindowsFolder\\Temp\\keep.dat", testsupport::Utf8(kept.View())},
     };
     EXPECT_EQ(expected, Records(project));
     EXPECT_EQ(10, project.m_files[4].m_fileSize);
@@ -187,12 +187,12 @@ TEST_F(CapturedFiles, ShortcutsAreReadThroughTheShell)
     ASSERT_EQ(3, project.m_files.GetSize()) << "two folders and one shortcut; the one pointing outside is dropped";
     const CFileEntry& shortcut = project.m_files[2];
     EXPECT_EQ(CFileEntry::kindShortcut, shortcut.m_kind);
-    EXPECT_EQ("WindowsFolder\\Menu\\Tool.LNK", Narrow(shortcut.m_path));
-    EXPECT_EQ("ProgramFilesFolder\\App\\tool.exe", Narrow(shortcut.m_sourcePath));
-    EXPECT_EQ("ProgramFilesFolder\\App\\", Narrow(shortcut.m_workingDirectory));
-    EXPECT_EQ("/config [WindowsFolder]app.ini", Narrow(shortcut.m_arguments));
-    EXPECT_EQ("The tool", Narrow(shortcut.m_description));
-    EXPECT_EQ("WindowsFolder\\icons.dll", Narrow(shortcut.m_iconFile));
+    EXPECT_EQ("WindowsFolder\\Menu\\Tool.LNK", testsupport::Utf8(shortcut.m_path.View()));
+    EXPECT_EQ("ProgramFilesFolder\\App\\tool.exe", testsupport::Utf8(shortcut.m_sourcePath.View()));
+    EXPECT_EQ("ProgramFilesFolder\\App\\", testsupport::Utf8(shortcut.m_workingDirectory.View()));
+    EXPECT_EQ("/config [WindowsFolder]app.ini", testsupport::Utf8(shortcut.m_arguments.View()));
+    EXPECT_EQ("The tool", testsupport::Utf8(shortcut.m_description.View()));
+    EXPECT_EQ("WindowsFolder\\icons.dll", testsupport::Utf8(shortcut.m_iconFile.View()));
     EXPECT_EQ(2, shortcut.m_iconIndex);
     EXPECT_EQ(0, shortcut.m_attributes);
 }
@@ -209,5 +209,5 @@ TEST_F(CapturedFiles, UnderWow64ALinkTo64BitProgramFilesFindsThe32BitFile)
     EXPECT_EQ(HRESULT(ERROR_PATH_NOT_FOUND), ReadShortcut(entry, link)) << "without WOW64 the missing target drops it";
     IsWow64 = 1;
     ASSERT_EQ(S_OK, ReadShortcut(entry, link));
-    EXPECT_EQ("ProgramFilesFolder\\App\\app.exe", Narrow(entry.m_sourcePath));
+    EXPECT_EQ("ProgramFilesFolder\\App\\app.exe", testsupport::Utf8(entry.m_sourcePath.View()));
 }

@@ -230,7 +230,7 @@ std::vector<std::string> Scan(ULONGLONG start = kStart, ULONGLONG end = kEnd, DW
         EXPECT_EQ(0u, result);
     std::vector<std::string> narrow;
     for (POSITION p = paths.GetHeadPosition(); p;)
-        narrow.push_back(Narrow(paths.GetNext(p)));
+        narrow.push_back(testsupport::Utf8(paths.GetNext(p).View()));
     return narrow;
 }
 
@@ -243,7 +243,7 @@ protected:
     void SetUp() override
     {
         MonitorTest::SetUp();
-        drive = Narrow(GetSystemDrive());
+        drive = testsupport::Utf8(GetSystemDrive().View());
         volume.records[kProgramFiles] = Folder(L"Program Files", Ref(ntfs::kRootSegment, 5));
         volume.records[kApp] = Folder(L"App", Ref(kProgramFiles));
     }
@@ -354,7 +354,7 @@ TEST_F(JournalScan, FileRecordNameSkipsTheDosNameAndChecksEveryLength)
         ULONGLONG parent = 0;
         EXPECT_EQ(c.expected, ReadFileRecordName(volume, Ref(kBoth), name, parent)) << c.label;
         if (c.expected == 0) {
-            EXPECT_EQ("Long file name", Narrow(name)) << c.label;
+            EXPECT_EQ("Long file name", testsupport::Utf8(name.View())) << c.label;
             EXPECT_EQ(Ref(kApp), parent) << c.label;
         }
     }

@@ -16,14 +16,6 @@ void PrepareGlobals()
     IsWow64 = 0;
 }
 
-std::string Narrow(const CString& text)
-{
-    std::string narrow;
-    for (wchar_t ch : text.View())
-        narrow += ch < 128 ? static_cast<char>(ch) : '?';
-    return narrow;
-}
-
 CString SetupProgramPath()
 {
     return testsupport::ModuleFolder() + L"\\setupprog.exe";

@@ -15,8 +15,6 @@ namespace monitortest {
 // Resolves the system-folder table and gives StopEventHandle an unnamed event, unset.
 void PrepareGlobals();
 
-std::string Narrow(const CString& text);
-
 // Path of the test setup program beside the tests.
 CString SetupProgramPath();
 

@@ -4,6 +4,7 @@
 
 #include "engine/monitor/InstallMonitor.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -99,19 +100,20 @@ std::vector<Rec> Added(const CFeature& project)
         const CRegistryEntry& e = project.m_registry[i];
         if (e.m_kind == CRegistryEntry::kindRoot)
             continue;
-        records.push_back({e.m_kind, Narrow(e.m_keyPath), Narrow(e.m_valueName), e.m_valueType, Narrow(e.m_value)});
+        records.push_back({e.m_kind, testsupport::Utf8(e.m_keyPath.View()), testsupport::Utf8(e.m_valueName.View()),
+                           e.m_valueType, testsupport::Utf8(e.m_value.View())});
     }
     return records;
 }
 
 Rec Key(const CString& text)
 {
-    return {1, Narrow(text), "", 0, ""};
+    return {1, testsupport::Utf8(text.View()), "", 0, ""};
 }
 
 Rec Value(const CString& keyText, const char* name, int type, const std::string& value)
 {
-    return {2, Narrow(keyText), name, type, value};
+    return {2, testsupport::Utf8(keyText.View()), name, type, value};
 }
 
 class RegistryDiff : public MonitorTest {
@@ -260,7 +262,7 @@ TEST_F(RegistryDiff, FilterEntriesMatchAKeyAndItsSubkeysOnly)
         filter.AddTail(c.entry);
         monitor.SetFilters(nullptr, &filter);
         EXPECT_EQ(c.excluded, monitor.IsExcludedRegistryKey(c.keyText))
-            << "entry \"" << Narrow(c.entry) << "\", key " << Narrow(c.keyText);
+            << "entry \"" << testsupport::Utf8(c.entry) << "\", key " << testsupport::Utf8(c.keyText);
     }
 }
 
@@ -282,12 +284,13 @@ TEST(RegistryKeyText, RootsMapToTheirNames)
     };
     for (const auto& c : cases) {
         IsWow64 = c.wow64;
-        EXPECT_EQ(c.text, Narrow(CInstallMonitor::MakeKeyText(c.root, c.path))) << Narrow(c.path);
+        EXPECT_EQ(c.text, testsupport::Utf8(CInstallMonitor::MakeKeyText(c.root, c.path).View()))
+            << testsupport::Utf8(c.path);
     }
     IsWow64 = 0;
     const BYTE bytes[] = {0x00, 0x0A, 0xFF, 0x7B};
-    EXPECT_EQ("000AFF7B", Narrow(FormatBinaryValue(bytes, sizeof(bytes))));
-    EXPECT_EQ("", Narrow(FormatBinaryValue(bytes, 0)));
+    EXPECT_EQ("000AFF7B", testsupport::Utf8(FormatBinaryValue(bytes, sizeof(bytes)).View()));
+    EXPECT_EQ("", testsupport::Utf8(FormatBinaryValue(bytes, 0).View()));
 }
 
 TEST_F(RegistryDiff, AStoppedSnapshotIsEmpty)
@@ -297,7 +300,8 @@ TEST_F(RegistryDiff, AStoppedSnapshotIsEmpty)
     CStringList snapshot;
     monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot);
     EXPECT_EQ(3, snapshot.GetCount()) << "B, A and the scratch key itself, in post-order";
-    EXPECT_EQ(Narrow(scratch.KeyPath(L"A\\B") + CString(L'\x1')), Narrow(snapshot.GetHead()));
+    EXPECT_EQ(testsupport::Utf8((scratch.KeyPath(L"A\\B") + CString(L'\x1')).View()),
+              testsupport::Utf8(snapshot.GetHead().View()));
 
     SetEvent(StopEventHandle.Get());
     CStringList stopped;
@@ -345,8 +349,8 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
     CString classText;
     classText.Format(L"HKEY_CLASSES_ROOT\\.twmon-%lu\\", GetCurrentProcessId());
     const CRegistryEntry* classValue = project.m_registry.FindValue(classText, L"");
-    ASSERT_NE(nullptr, classValue) << Narrow(classText);
-    EXPECT_EQ("TwMon.Document", Narrow(classValue->m_value));
+    ASSERT_NE(nullptr, classValue) << testsupport::Utf8(classText.View());
+    EXPECT_EQ("TwMon.Document", testsupport::Utf8(classValue->m_value.View()));
     EXPECT_TRUE(monitor.HkcuSnapshot().IsEmpty());
     EXPECT_TRUE(monitor.HklmSnapshot().IsEmpty());
 
@@ -355,7 +359,7 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
         for (int k = 0; k < kKeys; ++k) {
             CString sub;
             sub.Format(L"K%02d", k);
-            const std::string key = Narrow(scratch->KeyText(sub));
+            const std::string key = testsupport::Utf8(scratch->KeyText(sub).View());
             int keyRecords = 0;
             size_t at = 0;
             for (size_t i = 0; i < records.size(); ++i) {

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         MonitorTest::SetUp();
-        ASSERT_TRUE(CopyFileW(SetupProgramPath(), program, FALSE)) << Narrow(SetupProgramPath());
+        ASSERT_TRUE(CopyFileW(SetupProgramPath(), program, FALSE)) << testsupport::Utf8(SetupProgramPath().View());
     }
     void TearDown() override
     {

@@ -3,6 +3,7 @@
 
 #include "engine/monitor/MonitorSequence.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -36,13 +37,16 @@ class RecordingSteps : public IMonitorSteps {
 public:
     DWORD CreateJournal() override { return Note("journal"); }
     DWORD TakeRegistrySnapshot() override { return Note("snapshot"); }
-    DWORD RunInstaller(const CString& commandLine) override { return Note("run " + Narrow(commandLine)); }
+    DWORD RunInstaller(const CString& commandLine) override
+    {
+        return Note("run " + testsupport::Utf8(commandLine.View()));
+    }
     void SetEndTime(ULONGLONG) override { Note("end time"); }
     DWORD CollectChangedFiles() override { return Note("files"); }
     DWORD CollectRegistryChanges() override { return Note("registry"); }
     DWORD CopyChangedFiles(const CString& folder) override
     {
-        Note("copy " + Narrow(folder));
+        Note("copy " + testsupport::Utf8(folder.View()));
         return 5;
     }
 
@@ -62,7 +66,7 @@ private:
 
 class PageTexts : public IMonitorPage {
 public:
-    void SetStatusText(const wchar_t* text) override { texts.push_back(Narrow(text)); }
+    void SetStatusText(const wchar_t* text) override { texts.push_back(testsupport::Utf8(text ? text : L"")); }
     std::vector<std::string> texts;
 };
 
@@ -88,8 +92,8 @@ TEST_F(Sequence, StepsRunInOrderAndAStopDuringTheRunOnlyEndsTheRun)
         "registry [mta]", "copy D:\\Project [none]",
     };
     EXPECT_EQ(expected, steps.calls) << "the stop event is reset after the run; COM ends before the copy";
-    const std::vector<std::string> texts = {Narrow(kSnapshotText), Narrow(kInstallingText), Narrow(kCollectingText),
-                                           Narrow(kCopyingText)};
+    const std::vector<std::string> texts = {testsupport::Utf8(kSnapshotText), testsupport::Utf8(kInstallingText),
+                                            testsupport::Utf8(kCollectingText), testsupport::Utf8(kCopyingText)};
     EXPECT_EQ(texts, page.texts);
 }
 

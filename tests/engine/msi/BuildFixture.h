@@ -28,10 +28,10 @@ inline Rows Query(const CString& databasePath, const wchar_t* sql)
     Rows rows;
     UniqueMsiHandle database;
     EXPECT_EQ(0u, MsiOpenDatabaseW(databasePath, MSIDBOPEN_READONLY, database.Put()))
-        << "opening " << Utf8(databasePath);
+        << "opening " << testsupport::Utf8(databasePath.View());
     UniqueMsiHandle view;
-    EXPECT_EQ(0u, MsiDatabaseOpenViewW(database.Get(), sql, view.Put())) << Utf8(sql);
-    EXPECT_EQ(0u, MsiViewExecute(view.Get(), 0)) << Utf8(sql);
+    EXPECT_EQ(0u, MsiDatabaseOpenViewW(database.Get(), sql, view.Put())) << testsupport::Utf8(sql);
+    EXPECT_EQ(0u, MsiViewExecute(view.Get(), 0)) << testsupport::Utf8(sql);
     UniqueMsiHandle record;
     while (view && MsiViewFetch(view.Get(), record.Put()) == ERROR_SUCCESS) {
         Row row;
@@ -42,7 +42,7 @@ inline Rows Query(const CString& databasePath, const wchar_t* sql)
             if (MsiRecordIsNull(record.Get(), field))
                 row.emplace_back();
             else if (MsiRecordGetStringW(record.Get(), field, buffer, &size) == ERROR_SUCCESS)
-                row.push_back(Utf8(buffer));
+                row.push_back(testsupport::Utf8(buffer));
             else
                 row.push_back("<unreadable>");
         }
@@ -128,8 +128,14 @@ protected:
     // the next Add).
     CFeature& Added(int index) { return m_package.m_projects[index]; }
 
-    static std::string Key(const CFeature& project) { return Utf8(CMsiTools::MakeFeatureKey(project.m_id)); }
-    static std::string Key(const wchar_t* prefix, const CFileEntry& entry) { return Utf8(prefix + entry.m_id); }
+    static std::string Key(const CFeature& project)
+    {
+        return testsupport::Utf8(CMsiTools::MakeFeatureKey(project.m_id).View());
+    }
+    static std::string Key(const wchar_t* prefix, const CFileEntry& entry)
+    {
+        return testsupport::Utf8((prefix + entry.m_id).View());
+    }
 
     void SetUp() override
     {
@@ -158,7 +164,7 @@ protected:
         if (MsiSummaryInfoGetPropertyW(summary.Get(), static_cast<UINT>(property), &type, &number, &time, text,
                                        &size) != ERROR_SUCCESS)
             return "<unreadable>";
-        return type == VT_I4 || type == VT_I2 ? std::to_string(number) : Utf8(text);
+        return type == VT_I4 || type == VT_I2 ? std::to_string(number) : testsupport::Utf8(text);
     }
 };
 

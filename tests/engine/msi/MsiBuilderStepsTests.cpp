@@ -56,7 +56,7 @@ public:
         if (find) {
             do {
                 if (wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0)
-                    names.push_back(Utf8(data.cFileName));
+                    names.push_back(testsupport::Utf8(data.cFileName));
             } while (FindNextFileW(find.Get(), &data));
         }
         return names;
@@ -150,18 +150,19 @@ TEST_F(ShortcutTest, RowsIconsAndWorkingFolders)
                                             "> !Error: Invalid working directory Nowhere\\ for shortcut ProgramMenuFolder\\Odd"))
         << Join(m_sink.lines);
 
-    const std::string appId = Utf8(FileAt(2).m_id);
+    const std::string appId = testsupport::Utf8(FileAt(2).m_id.View());
     const std::string appDir = Key(L"D_", FileAt(1));
     const std::string templateIcon = "I_F7C29D1C99043FAB8EE73397827D227.ico";
-    const std::string runIcon = "I_" + Utf8(run.m_id) + ".ico";
-    EXPECT_EQ(Sorted({{"S_" + Utf8(run.m_id), Key(L"D_", FileAt(5)), "Run the App", "C_" + appId, Key(Added(0)),
-                       "/mode 'fast'", runIcon, "0", "1", appDir},
-                      {"S_" + Utf8(readme.m_id), "ProgramMenuFolder", "Read me", Key(L"C_", FileAt(3)),
-                       "[#F_" + Utf8(FileAt(3).m_id) + "]", "", templateIcon, "0", "1", "AppDataFolder"},
-                      {"S_" + Utf8(odd.m_id), "ProgramMenuFolder", "Odd", "C_" + appId, "[#F_" + appId + "]", "",
-                       templateIcon, "0", "1", "Nowhere"}}),
-              Query(OutputPath(), L"SELECT `Shortcut`, `Directory_`, `Name`, `Component_`, `Target`, `Arguments`, "
-                                  L"`Icon_`, `IconIndex`, `ShowCmd`, `WkDir` FROM `Shortcut`"));
+    const std::string runIcon = "I_" + testsupport::Utf8(run.m_id.View()) + ".ico";
+    EXPECT_EQ(
+        Sorted({{"S_" + testsupport::Utf8(run.m_id.View()), Key(L"D_", FileAt(5)), "Run the App", "C_" + appId,
+                 Key(Added(0)), "/mode 'fast'", runIcon, "0", "1", appDir},
+                {"S_" + testsupport::Utf8(readme.m_id.View()), "ProgramMenuFolder", "Read me", Key(L"C_", FileAt(3)),
+                 "[#F_" + testsupport::Utf8(FileAt(3).m_id.View()) + "]", "", templateIcon, "0", "1", "AppDataFolder"},
+                {"S_" + testsupport::Utf8(odd.m_id.View()), "ProgramMenuFolder", "Odd", "C_" + appId,
+                 "[#F_" + appId + "]", "", templateIcon, "0", "1", "Nowhere"}}),
+        Query(OutputPath(), L"SELECT `Shortcut`, `Directory_`, `Name`, `Component_`, `Target`, `Arguments`, "
+                            L"`Icon_`, `IconIndex`, `ShowCmd`, `WkDir` FROM `Shortcut`"));
 
     // The icon is the module's second group ("Green"): one 32-pixel image.
     const CString icon = m_scratch / L"icon.ico";
@@ -186,7 +187,8 @@ TEST_F(ShortcutTest, PickedIconWinsAndNoRegistrationMeansNoAdvertising)
     m_package.m_noRegistration = 1;
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ((Rows{{"[#F_" + Utf8(FileAt(2).m_id) + "]", "I_" + Utf8(run.m_id) + ".ico"}}),
+    EXPECT_EQ((Rows{{"[#F_" + testsupport::Utf8(FileAt(2).m_id.View()) + "]",
+                     "I_" + testsupport::Utf8(run.m_id.View()) + ".ico"}}),
               Query(OutputPath(), L"SELECT `Target`, `Icon_` FROM `Shortcut`"));
     const CString stored = m_scratch / L"stored.ico";
     ASSERT_TRUE(SaveStream(OutputPath(), L"SELECT `Data` FROM `Icon` WHERE `Name` = 'I_" + run.m_id + L".ico'", stored));
@@ -356,12 +358,13 @@ TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
                           "Software\\V"};
     const char* texts[] = {"C:\\App", "#5", "default", "##1 it's", "#%%TEMP%\\x", "a[~]b", "#x00ff10", "tw", "u", "e"};
     for (size_t i = 0; i < std::size(values); ++i) {
-        const std::string id = Utf8(project.m_registry[static_cast<int>(i) + 6].m_id);
-        expected.push_back({"R_" + id, roots[i], keys[i], Utf8(values[i].m_valueName), texts[i], "C_" + id});
+        const std::string id = testsupport::Utf8(project.m_registry[static_cast<int>(i) + 6].m_id.View());
+        expected.push_back(
+            {"R_" + id, roots[i], keys[i], testsupport::Utf8(values[i].m_valueName.View()), texts[i], "C_" + id});
     }
     EXPECT_EQ(Sorted(expected), Query(OutputPath(), L"SELECT * FROM `Registry`"));
 
-    const std::string lastId = Utf8(project.m_registry[project.m_registry.GetSize() - 1].m_id);
+    const std::string lastId = testsupport::Utf8(project.m_registry[project.m_registry.GetSize() - 1].m_id.View());
     EXPECT_EQ((Rows{{"TARGETDIR", "4", "PROP = 'x'", "R_" + lastId}}),
               Query(OutputPath(), L"SELECT `Directory_`, `Attributes`, `Condition`, `KeyPath` FROM `Component` "
                                   L"WHERE `Component` = 'C_" + CString(lastId.c_str()) + L"'"));
@@ -416,7 +419,7 @@ TEST_F(BuildTest, FlagsAndLaunchCondition)
     m_package.m_launchCondition = L"  VersionNT>=600 AND NAME <> 'x'  ";
     m_package.m_supportPhone = L"+1 555";
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ("VersionNT>=600 AND NAME <> 'x'", Utf8(m_package.m_launchCondition));
+    EXPECT_EQ("VersionNT>=600 AND NAME <> 'x'", testsupport::Utf8(m_package.m_launchCondition.View()));
     EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT * FROM `InstallExecuteSequence` WHERE `Action` = 'RegisterUser'"));
     EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT * FROM `AdvtExecuteSequence` WHERE `Action` = 'PublishProduct'"));
     EXPECT_EQ((Rows{{"VersionNT>=600 AND NAME <> 'x'", "Condition VersionNT>=600 AND NAME <> 'x' evaluates to false"}}),
@@ -504,7 +507,7 @@ TEST_F(PackingTest, LooseFilesLandBesideThePackage)
     };
     for (const auto& file : expected) {
         const std::vector<uint8_t> bytes = Bytes(m_scratch / file.path);
-        EXPECT_EQ(file.content, std::string(bytes.begin(), bytes.end())) << Utf8(file.path);
+        EXPECT_EQ(file.content, std::string(bytes.begin(), bytes.end())) << testsupport::Utf8(file.path.View());
     }
     EXPECT_FALSE(testsupport::FileExists(m_scratch / L"AppDataFolder\\nosource.txt"));
 
@@ -544,11 +547,11 @@ TEST_F(PackingTest, LoosePathsLeadingOutAreRefused)
         m_package.m_packageFiles = CProjectSettings::filesLoose;
         m_sink.lines.clear();
         const int result = Build();
-        EXPECT_EQ(13, result) << Utf8(path) << "\n" << Join(m_sink.lines);
+        EXPECT_EQ(13, result) << testsupport::Utf8(path) << "\n" << Join(m_sink.lines);
         if (result != 13)
             continue;
-        EXPECT_EQ("> !Error: The path " + Utf8(path) + " of file " + Utf8(file.m_sourcePath) +
-                      " leads out of the output folder.",
+        EXPECT_EQ("> !Error: The path " + testsupport::Utf8(path) + " of file " +
+                      testsupport::Utf8(file.m_sourcePath.View()) + " leads out of the output folder.",
                   m_sink.lines[m_sink.lines.size() - 2]);
         EXPECT_FALSE(testsupport::FileExists(m_scratch.Path() + L"\\..\\evil.txt"));
         EXPECT_FALSE(testsupport::FileExists(L"C:\\evil.txt"));
@@ -585,8 +588,9 @@ TEST_F(PackingTest, CabinetHoldsEveryFileUnderItsFileKey)
     size_t at = 0;
     for (const CFileEntry* file : {&Added(0).m_files[2], &Added(0).m_files[3], &Added(2).m_files[1],
                                    &Added(2).m_files[3], &Added(2).m_files[4]}) {
-        const size_t found = text.find("F_" + Utf8(file->m_id) + '\0', at);
-        ASSERT_NE(std::string::npos, found) << Utf8(file->m_path) << " not in the cabinet after offset " << at;
+        const size_t found = text.find("F_" + testsupport::Utf8(file->m_id.View()) + '\0', at);
+        ASSERT_NE(std::string::npos, found)
+            << testsupport::Utf8(file->m_path.View()) << " not in the cabinet after offset " << at;
         at = found;
     }
 }
@@ -607,7 +611,7 @@ TEST_F(PackingTest, FileWithoutSourceIsReadFromItsRedirectedPlace)
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
     EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(),
-                                            "> CompressFile: '" + Utf8(folder) + "\\setup.exe'"))
+                                            "> CompressFile: '" + testsupport::Utf8(folder.View()) + "\\setup.exe'"))
         << Join(m_sink.lines);
     EXPECT_EQ((Rows{{"1.2.0.15", "1033"}}), Query(OutputPath(), L"SELECT `Version`, `Language` FROM `File`"));
 }
@@ -619,7 +623,7 @@ TEST_F(PackingTest, MissingSourceStopsTheCabinet)
     Added(0).m_files[3].m_sourcePath = missing;
     EXPECT_EQ(2, Build());
     ASSERT_GE(m_sink.lines.size(), 3u);
-    EXPECT_EQ("> CompressFile: '" + Utf8(missing) + "'", m_sink.lines[m_sink.lines.size() - 3]);
+    EXPECT_EQ("> CompressFile: '" + testsupport::Utf8(missing.View()) + "'", m_sink.lines[m_sink.lines.size() - 3]);
     EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> I/O error: 'Failure opening file to be stored in cabinet\nError 2: "))
         << m_sink.lines[m_sink.lines.size() - 2];
     EXPECT_EQ("> PackFiles failed: ", m_sink.lines.back());
@@ -692,7 +696,7 @@ TEST_F(CustomActionTest, PackageWithoutWrappedProjectsCallsTheFirstEntryOnly)
     ASSERT_TRUE(SetFileAttributesW(m_programFolder / L"velt.bin", FILE_ATTRIBUTE_READONLY));
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ("", Utf8(Added(1).m_installerPath)) << "the blank path is stored trimmed";
+    EXPECT_EQ("", testsupport::Utf8(Added(1).m_installerPath.View())) << "the blank path is stored trimmed";
     const Rows binary = Query(OutputPath(), L"SELECT `Name` FROM `Binary`");
     ASSERT_EQ(1u, binary.size());
     const std::string binaryKey = binary[0][0];
@@ -726,7 +730,7 @@ TEST_F(CustomActionTest, WrappedProjectsGetActionsInOrder)
     AddWrapped(L"", L"Temp\\setup.exe");
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
-    EXPECT_EQ("Temp\\setup.exe", Utf8(Added(0).m_installerPath));
+    EXPECT_EQ("Temp\\setup.exe", testsupport::Utf8(Added(0).m_installerPath.View()));
     const std::string binaryKey = Query(OutputPath(), L"SELECT `Name` FROM `Binary`").at(0).at(0);
     std::map<std::string, Row> byTarget;
     for (const Row& row : Actions())

@@ -77,16 +77,17 @@ TEST_F(BuildTest, ValidationTrimsInPlaceAndStopsAtTheFirstBadField)
     m_package.m_productName = L"  ";
     m_package.m_productVersion = L" 2.0 ";
     EXPECT_EQ(CMsiTools::kInvalidPackage, Build());
-    EXPECT_EQ("", Utf8(m_package.m_productName));
-    EXPECT_EQ(" 2.0 ", Utf8(m_package.m_productVersion)) << "a field after the failing one stays as it was";
+    EXPECT_EQ("", testsupport::Utf8(m_package.m_productName.View()));
+    EXPECT_EQ(" 2.0 ", testsupport::Utf8(m_package.m_productVersion.View()))
+        << "a field after the failing one stays as it was";
 
     m_package.m_productName = L" Name ";
     m_package.m_productCode = L" {6d1a8f00-3c2b-4e55-9a77-0123456789ab} ";
     CMsiTools builder(&m_package, WithOutput(&m_sink));
     EXPECT_TRUE(builder.ValidateData());
-    EXPECT_EQ("Name", Utf8(m_package.m_productName));
-    EXPECT_EQ("2.0", Utf8(m_package.m_productVersion));
-    EXPECT_EQ("{6D1A8F00-3C2B-4E55-9A77-0123456789AB}", Utf8(m_package.m_productCode))
+    EXPECT_EQ("Name", testsupport::Utf8(m_package.m_productName.View()));
+    EXPECT_EQ("2.0", testsupport::Utf8(m_package.m_productVersion.View()));
+    EXPECT_EQ("{6D1A8F00-3C2B-4E55-9A77-0123456789AB}", testsupport::Utf8(m_package.m_productCode.View()))
         << "Windows Installer wants the product code in upper case";
     EXPECT_EQ("> ok!", m_sink.lines.back());
 }
@@ -100,7 +101,7 @@ TEST_F(BuildTest, MissingTemplateEndsWithTheCopyLineAndError2)
     options.programFolder = emptyProgramFolder.Path() + L"\\";
     EXPECT_EQ(2, Build(options));
     ASSERT_EQ(4u, m_sink.lines.size()) << Join(m_sink.lines);
-    EXPECT_EQ("> Write package file: " + Utf8(OutputPath()) + " ...", m_sink.lines[2]);
+    EXPECT_EQ("> Write package file: " + testsupport::Utf8(OutputPath().View()) + " ...", m_sink.lines[2]);
     EXPECT_EQ(0u, m_sink.lines[3].find("> Copy file 'schema.bin' failed. Error:(2)")) << m_sink.lines[3];
     EXPECT_NE(std::string::npos, m_sink.lines[3].find("(0x2) ...")) << m_sink.lines[3];
 }
@@ -110,7 +111,7 @@ TEST_F(BuildTest, EmptyPackageBuildsAndReplacesAnOldFile)
     ASSERT_TRUE(testsupport::WriteAllBytes(OutputPath(), {'o', 'l', 'd'}));
     EXPECT_EQ(0, Build()) << Join(m_sink.lines);
     const std::vector<std::string> expected = {
-        "> Validating data..", "> ok!", "> Write package file: " + Utf8(OutputPath()) + " ...",
+        "> Validating data..", "> ok!", "> Write package file: " + testsupport::Utf8(OutputPath().View()) + " ...",
         "> The MSI Package file was created successfully!"};
     EXPECT_EQ(Join(expected), Join(m_sink.lines));
     EXPECT_EQ(Rows{}, Query(OutputPath(), L"SELECT `Feature` FROM `Feature`"));
@@ -120,9 +121,9 @@ TEST_F(BuildTest, EmptyPackageBuildsAndReplacesAnOldFile)
 
 TEST_F(BuildTest, ResultTexts)
 {
-    EXPECT_EQ("MSI package was created successfully!", Utf8(BuildResultText(0)));
-    EXPECT_EQ("Data Validation error. See log window ", Utf8(BuildResultText(-1)));
-    EXPECT_EQ("Windows Installer (MSI) Error: 1627", Utf8(BuildResultText(1627)));
+    EXPECT_EQ("MSI package was created successfully!", testsupport::Utf8(BuildResultText(0).View()));
+    EXPECT_EQ("Data Validation error. See log window ", testsupport::Utf8(BuildResultText(-1).View()));
+    EXPECT_EQ("Windows Installer (MSI) Error: 1627", testsupport::Utf8(BuildResultText(1627).View()));
 }
 
 // Two builds started together: the second waits for the first, so their lines do not mix.
@@ -222,8 +223,8 @@ TEST_F(BuildTest, TwoProjectsNestedFoldersAndTwentyFiles)
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
     EXPECT_EQ("> The MSI Package file was created successfully!", m_sink.lines.back());
-    EXPECT_EQ("", Utf8(Added(1).m_conditions)) << "the package copy keeps the trimmed condition";
-    EXPECT_EQ("VersionNT >= 601", Utf8(Added(0).m_conditions));
+    EXPECT_EQ("", testsupport::Utf8(Added(1).m_conditions.View())) << "the package copy keeps the trimmed condition";
+    EXPECT_EQ("VersionNT >= 601", testsupport::Utf8(Added(0).m_conditions.View()));
     EXPECT_EQ(0, m_is64Bit);
 
     const std::string appKey = Key(app);
@@ -252,7 +253,7 @@ TEST_F(BuildTest, TwoProjectsNestedFoldersAndTwentyFiles)
     for (const auto& [key, row] : directories) {
         if (row[2] == "Temp")
             tempDir = key;
-        else if (row[2].find("|" + Utf8(tool.m_id)) != std::string::npos)
+        else if (row[2].find("|" + testsupport::Utf8(tool.m_id.View())) != std::string::npos)
             projectDir = key;
         else if (row[2] == "AppTemp")
             appTempDir = key;
@@ -273,7 +274,7 @@ TEST_F(BuildTest, TwoProjectsNestedFoldersAndTwentyFiles)
     ASSERT_EQ(20u, bySequence.size()) << "sequence numbers must be unique";
     EXPECT_EQ(1, bySequence.begin()->first);
     EXPECT_EQ(20, bySequence.rbegin()->first);
-    const std::string appExe = Utf8(versioned.m_id);
+    const std::string appExe = testsupport::Utf8(versioned.m_id.View());
     EXPECT_EQ((Row{"1", "F_" + appExe, "C_" + appExe, "app.exe", "1234", "1.2.0.15", "1033", "513"}), bySequence[1]);
     EXPECT_EQ((Row{"2", Key(L"F_", app.m_files[5]), Key(L"C_", app.m_files[5]), "datafil.dat|data file 01.dat",
                    "10", "", "", "512"}), bySequence[2]);
@@ -373,7 +374,8 @@ TEST_F(BuildTest, RefusedFileRowWritesNoComponent)
 
     EXPECT_EQ(1627, Build());
     EXPECT_EQ("> WriteFilesTable failed: ", m_sink.lines.back());
-    EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> !Error: the File table refused the row 'F_" + Utf8(file.m_id) + "'"))
+    EXPECT_EQ(0u, m_sink.lines[m_sink.lines.size() - 2].find("> !Error: the File table refused the row 'F_" +
+                                                             testsupport::Utf8(file.m_id.View()) + "'"))
         << Join(m_sink.lines);
     EXPECT_EQ((Rows{{"a.txt"}}), Query(OutputPath(), L"SELECT `FileName` FROM `File`"));
     EXPECT_EQ(1u, Query(OutputPath(), L"SELECT `Component` FROM `Component`").size());

@@ -53,8 +53,8 @@ std::string ReadLog(const CString& path)
         if (!run.started)
             return ::testing::AssertionFailure() << "msiexec did not start, error " << run.error;
         if (run.timedOut)
-            return ::testing::AssertionFailure() << "msiexec " << Utf8(arguments) << " did not finish within "
-                                                 << kMsiexecTimeoutMs << " ms";
+            return ::testing::AssertionFailure() << "msiexec " << testsupport::Utf8(arguments.View())
+                                                 << " did not finish within " << kMsiexecTimeoutMs << " ms";
         exitCode = run.exitCode;
         if (exitCode != ERROR_INSTALL_ALREADY_RUNNING)
             break;
@@ -168,9 +168,10 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
     for (const auto& [installed, source] : files) {
         std::vector<uint8_t> expected, actual;
         ASSERT_TRUE(testsupport::ReadAllBytes(source, expected));
-        EXPECT_TRUE(testsupport::ReadAllBytes(installed, actual)) << Utf8(installed) << " is missing";
-        EXPECT_TRUE(expected == actual) << Utf8(installed) << ": " << actual.size() << " bytes, expected "
-                                        << expected.size();
+        EXPECT_TRUE(testsupport::ReadAllBytes(installed, actual))
+            << testsupport::Utf8(installed.View()) << " is missing";
+        EXPECT_TRUE(expected == actual) << testsupport::Utf8(installed.View()) << ": " << actual.size()
+                                        << " bytes, expected " << expected.size();
     }
     const struct {
         const char* name;
@@ -180,12 +181,13 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
     for (const auto& hive : hives) {
         for (const e2e::RegistryCase& value : e2e::RegistryCases()) {
             const RegistryValue actual = ReadValue(hive.root, hive.view, value.name);
-            EXPECT_EQ(value.registryType, actual.type) << hive.name << " value '" << Utf8(value.name) << "'";
+            EXPECT_EQ(value.registryType, actual.type)
+                << hive.name << " value '" << testsupport::Utf8(value.name) << "'";
             EXPECT_EQ(testsupport::Hex(value.data), testsupport::Hex(actual.data))
-                << hive.name << " value '" << Utf8(value.name) << "'";
+                << hive.name << " value '" << testsupport::Utf8(value.name) << "'";
         }
     }
-    EXPECT_TRUE(ShortcutExists()) << "no " << Utf8(e2e::kShortcutName) << ".lnk in the programs menu";
+    EXPECT_TRUE(ShortcutExists()) << "no " << testsupport::Utf8(e2e::kShortcutName) << ".lnk in the programs menu";
     const std::string log = ReadLog(installLog);
     if (GetParam().realLibrary) {
         // The library names the process before it reads its settings; then a failure to read
@@ -203,11 +205,11 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
     ASSERT_TRUE(RunMsiexec(L"/x \"" + package + L"\" /qn /l*v \"" + removeLog + L"\"", exitCode));
     ASSERT_EQ(0u, exitCode) << "msiexec /x; log:\n" << ReadLog(removeLog).substr(0, 20000);
     for (const auto& file : files)
-        EXPECT_FALSE(testsupport::FileExists(file.first)) << Utf8(file.first) << " stayed";
+        EXPECT_FALSE(testsupport::FileExists(file.first)) << testsupport::Utf8(file.first.View()) << " stayed";
     for (const auto& hive : hives) {
         for (const e2e::RegistryCase& value : e2e::RegistryCases())
             EXPECT_EQ(0u, ReadValue(hive.root, hive.view, value.name).type)
-                << hive.name << " value '" << Utf8(value.name) << "' stayed";
+                << hive.name << " value '" << testsupport::Utf8(value.name) << "' stayed";
     }
     EXPECT_FALSE(ShortcutExists()) << "the shortcut stayed";
     const bool uninstallRan =

@@ -8,14 +8,6 @@ namespace {
 
 using testsupport::FixturePath;
 
-std::string Narrow(const CString& text)
-{
-    std::string out;
-    for (int i = 0; i < text.GetLength(); ++i)
-        out += text[i] < 128 ? static_cast<char>(text[i]) : '?';
-    return out;
-}
-
 // The short part of a "short|long" text, or the whole text when it has no "|".
 CString ShortPart(const CString& text)
 {
@@ -42,9 +34,10 @@ TEST_P(ShortLongNameTest, GivesValidUniqueShortNames)
     CShortNames names;
     for (const NameStep& step : GetParam().steps) {
         const CString result = names.MakeShortLongName(step.path);
-        EXPECT_EQ(Narrow(step.expected), Narrow(result)) << "for " << Narrow(step.path);
+        EXPECT_EQ(testsupport::Utf8(step.expected), testsupport::Utf8(result.View()))
+            << "for " << testsupport::Utf8(step.path);
         EXPECT_TRUE(CShortNames::IsValidShortName(ShortPart(result)))
-            << "short part of " << Narrow(result) << " is not a valid 8.3 name";
+            << "short part of " << testsupport::Utf8(result.View()) << " is not a valid 8.3 name";
     }
 }
 
@@ -92,16 +85,18 @@ INSTANTIATE_TEST_SUITE_P(Names, ShortLongNameTest, ::testing::Values(
 TEST(ShortLongName, CounterGrowsIntoTheBase)
 {
     CShortNames names;
-    EXPECT_EQ(Narrow(L"MyProgr.exe|My Program.exe"), Narrow(names.MakeShortLongName(CString(kApp) + L"My Program.exe")));
+    EXPECT_EQ(testsupport::Utf8(L"MyProgr.exe|My Program.exe"),
+              testsupport::Utf8(names.MakeShortLongName(CString(kApp) + L"My Program.exe").View()));
     for (int i = 1; i <= 9; ++i) {
         CString path;
         path.Format(L"%sMy Program %d.exe", kApp, i);
         CString expected;
         expected.Format(L"MyProg~%d.exe", i);
-        EXPECT_EQ(Narrow(expected), Narrow(ShortPart(names.MakeShortLongName(path))));
+        EXPECT_EQ(testsupport::Utf8(expected.View()),
+                  testsupport::Utf8(ShortPart(names.MakeShortLongName(path)).View()));
     }
-    EXPECT_EQ(Narrow(L"MyPro~10.exe|My Programs.exe"),
-              Narrow(names.MakeShortLongName(CString(kApp) + L"My Programs.exe")));
+    EXPECT_EQ(testsupport::Utf8(L"MyPro~10.exe|My Programs.exe"),
+              testsupport::Utf8(names.MakeShortLongName(CString(kApp) + L"My Programs.exe").View()));
 }
 
 // A name that is a valid short name keeps it when it was reserved before its siblings were named,
@@ -112,12 +107,14 @@ TEST(ShortLongName, ReservedNamesStayTheirOwn)
     names.Reserve(L"ProgramFilesFolder\\App\\readme.txt");
     names.Reserve(L"ProgramFilesFolder\\App\\read me.txt");
     names.Reserve(L"ProgramFilesFolder\\App\\Data\\");
-    EXPECT_EQ("readme~1.txt|read me.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt")));
-    EXPECT_EQ("readme.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\readme.txt")));
-    EXPECT_EQ("README.TXT", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\README.TXT")));
-    EXPECT_EQ("readme~1.txt|read me.txt", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt")));
-    EXPECT_EQ("Data~1|Da ta", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Da ta\\")));
-    EXPECT_EQ("Data", Narrow(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Data\\")));
+    EXPECT_EQ("readme~1.txt|read me.txt",
+              testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt").View()));
+    EXPECT_EQ("readme.txt", testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\readme.txt").View()));
+    EXPECT_EQ("README.TXT", testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\README.TXT").View()));
+    EXPECT_EQ("readme~1.txt|read me.txt",
+              testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\read me.txt").View()));
+    EXPECT_EQ("Data~1|Da ta", testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Da ta\\").View()));
+    EXPECT_EQ("Data", testsupport::Utf8(names.MakeShortLongName(L"ProgramFilesFolder\\App\\Data\\").View()));
 }
 
 TEST(ShortName, Validity)
@@ -133,7 +130,7 @@ TEST(ShortName, Validity)
         {L"\u00e9t\u00e9.txt", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.valid, CShortNames::IsValidShortName(c.name)) << Narrow(c.name);
+        EXPECT_EQ(c.valid, CShortNames::IsValidShortName(c.name)) << testsupport::Utf8(c.name);
 }
 
 TEST(RedirectTempPath, MovesOnlyTheLeadingTempRoot)
@@ -153,17 +150,18 @@ TEST(RedirectTempPath, MovesOnlyTheLeadingTempRoot)
         {L"temp\\x.dll", L"temp\\x.dll"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Narrow(c.expected), Narrow(RedirectTempPath(c.path, id))) << Narrow(c.path);
+        EXPECT_EQ(testsupport::Utf8(c.expected), testsupport::Utf8(RedirectTempPath(c.path, id).View()))
+            << testsupport::Utf8(c.path);
 }
 
 TEST(FileVersionText, ReadsTheFixedVersion)
 {
-    EXPECT_EQ("1.2.0.15", Narrow(GetFileVersionText(FixturePath(L"msi-versioned.exe"))));
+    EXPECT_EQ("1.2.0.15", testsupport::Utf8(GetFileVersionText(FixturePath(L"msi-versioned.exe")).View()));
     testsupport::ScratchFolder scratch;
     const CString text = scratch / L"notes.txt";
     ASSERT_TRUE(testsupport::WriteAllBytes(text, {'h', 'i'}));
-    EXPECT_EQ("", Narrow(GetFileVersionText(text)));
-    EXPECT_EQ("", Narrow(GetFileVersionText(scratch / L"missing.dll")));
+    EXPECT_EQ("", testsupport::Utf8(GetFileVersionText(text).View()));
+    EXPECT_EQ("", testsupport::Utf8(GetFileVersionText(scratch / L"missing.dll").View()));
 }
 
 } // namespace

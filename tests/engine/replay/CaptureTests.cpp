@@ -94,9 +94,9 @@ TEST_F(Capture, EachControlGivesItsTypeTextAndKind)
         EXPECT_EQ(c.type, step.m_controlType);
         EXPECT_EQ(c.kind, step.m_kind);
         EXPECT_EQ(c.id, step.m_controlId);
-        EXPECT_EQ(c.text, Narrow(step.m_controlText));
-        EXPECT_EQ(c.path, Narrow(step.m_windowPath));
-        EXPECT_EQ("setupprog.exe", Narrow(step.m_processName));
+        EXPECT_EQ(c.text, testsupport::Utf8(step.m_controlText.View()));
+        EXPECT_EQ(c.path, testsupport::Utf8(step.m_windowPath.View()));
+        EXPECT_EQ("setupprog.exe", testsupport::Utf8(step.m_processName.View()));
         EXPECT_EQ(point.x, step.m_point.x);
         EXPECT_EQ(point.y, step.m_point.y);
         RECT rect = {};
@@ -114,17 +114,17 @@ TEST_F(Capture, SelectedComboItemAndCheckedTreeItem)
     SendMessageW(combo, CB_SETCURSEL, 1, 0);
     CMsgAction comboStep = CaptureAt(combo, Middle(combo));
     EXPECT_EQ(1, comboStep.m_controlId);
-    EXPECT_EQ("French", Narrow(comboStep.m_controlText));
+    EXPECT_EQ("French", testsupport::Utf8(comboStep.m_controlText.View()));
 
     // A click on a checked item's box unchecks it: the step is an UnSelect.
     HWND tree = GetDlgItem(wizard, IDC_FEATURES);
     CScriptActions engine;
     CMsgAction check = ScriptStep(CMsgAction::kindSelect, CMsgAction::controlTreeview, L"setupprog.exe",
                                   L"#32770--1\\systreeview32-0\\-0", L"", TreeStateIconPoint(tree, L"Plug-ins"));
-    ASSERT_EQ(0, engine.PlayAction(check)) << Narrow(check.m_result);
+    ASSERT_EQ(0, engine.PlayAction(check)) << testsupport::Utf8(check.m_result.View());
     CMsgAction treeStep = CaptureAt(tree, check.m_point);
     EXPECT_EQ(CMsgAction::kindUnSelect, treeStep.m_kind);
-    EXPECT_EQ("Plug-ins", Narrow(treeStep.m_controlText));
+    EXPECT_EQ("Plug-ins", testsupport::Utf8(treeStep.m_controlText.View()));
 }
 
 TEST_F(Capture, WindowsOutsideTheJobOrGoneAreNotCaptured)
@@ -139,13 +139,13 @@ TEST_F(Capture, WindowsOutsideTheJobOrGoneAreNotCaptured)
     ASSERT_NE(nullptr, own);
     EXPECT_EQ(0, engine.CaptureAction(step, own));
     EXPECT_EQ(CMsgAction::controlButton, step.m_controlType);
-    EXPECT_EQ("Mine", Narrow(step.m_controlText));
-    EXPECT_EQ("", Narrow(step.m_processName)) << "a window outside the job got a process name";
-    EXPECT_EQ("", Narrow(step.m_windowPath));
+    EXPECT_EQ("Mine", testsupport::Utf8(step.m_controlText.View()));
+    EXPECT_EQ("", testsupport::Utf8(step.m_processName.View())) << "a window outside the job got a process name";
+    EXPECT_EQ("", testsupport::Utf8(step.m_windowPath.View()));
     DestroyWindow(own);
     CMsgAction gone;
     EXPECT_EQ(1, engine.CaptureAction(gone, own));
-    EXPECT_EQ("", Narrow(gone.m_windowPath));
+    EXPECT_EQ("", testsupport::Utf8(gone.m_windowPath.View()));
 }
 
 TEST_F(Capture, ListViewOfAnotherBitnessIsNotRead)
@@ -158,8 +158,9 @@ TEST_F(Capture, ListViewOfAnotherBitnessIsNotRead)
     SetWow64ProbeForTests(PretendOthersAre32Bit);
     CMsgAction step = CaptureAt(list, item);
     EXPECT_EQ(CMsgAction::controlListview, step.m_controlType);
-    EXPECT_EQ("", Narrow(step.m_controlText));
-    EXPECT_EQ("Listview item cannot be read: the setup program is a 32-bit process", Narrow(step.m_result));
+    EXPECT_EQ("", testsupport::Utf8(step.m_controlText.View()));
+    EXPECT_EQ("Listview item cannot be read: the setup program is a 32-bit process",
+              testsupport::Utf8(step.m_result.View()));
 }
 
 // What the recorder captures, replayed on a fresh run of the program, gives the same state.
@@ -194,7 +195,7 @@ TEST_F(Capture, CapturedStepsReplayToTheSameState)
             step.m_delay = 0;
         CScriptActions engine;
         for (int i = 2; i < script.GetSize(); ++i)
-            EXPECT_EQ(0, engine.PlayAction(script[i])) << Narrow(script[i].m_result);
+            EXPECT_EQ(0, engine.PlayAction(script[i])) << testsupport::Utf8(script[i].m_result.View());
         recorded = run.CloseAndRead();
     }
     EXPECT_EQ("Documents", recorded["folders"]);

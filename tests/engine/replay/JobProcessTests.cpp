@@ -71,8 +71,10 @@ TEST(SetupCommand, ProgramAndArgumentsMakeCommandLineAndFolder)
     };
     for (const auto& c : cases) {
         const SetupCommand command = MakeSetupCommand(c.program, c.arguments);
-        EXPECT_EQ(Narrow(c.commandLine), Narrow(command.commandLine)) << Narrow(c.program);
-        EXPECT_EQ(Narrow(c.folder), Narrow(command.workingFolder)) << Narrow(c.program);
+        EXPECT_EQ(testsupport::Utf8(c.commandLine), testsupport::Utf8(command.commandLine.View()))
+            << testsupport::Utf8(c.program);
+        EXPECT_EQ(testsupport::Utf8(c.folder), testsupport::Utf8(command.workingFolder.View()))
+            << testsupport::Utf8(c.program);
     }
 }
 
@@ -82,7 +84,7 @@ TEST(SetupProgramStart, RunsInTheFolderWithTheArgumentsInsideTheScriptJob)
     ASSERT_TRUE(run.WaitForExit());
     EXPECT_EQ(7u, run.ExitCode());
     Result result = run.ReadResult();
-    EXPECT_EQ(Narrow(testsupport::ModuleFolder()), result["workingfolder"]);
+    EXPECT_EQ(testsupport::Utf8(testsupport::ModuleFolder().View()), result["workingfolder"]);
     EXPECT_NE(std::string::npos, result["commandline"].find("/silent /exitcode:7")) << result["commandline"];
     EXPECT_EQ("Default", result["desktop"]);
 }
@@ -146,17 +148,18 @@ TEST(JobProcessList, SameNamedProcessesAreNumbered)
     std::vector<std::string> names;
     for (DWORD id : JobIds(job.Get())) {
         if (engine.ProcessName(id).Find(L"setupprog") == 0)
-            names.push_back(Narrow(engine.ProcessName(id)));
+            names.push_back(testsupport::Utf8(engine.ProcessName(id).View()));
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::string>{"setupprog.exe", "setupprog.exe(1)", "setupprog.exe(2)"}), names);
-    EXPECT_EQ("", Narrow(engine.ProcessName(GetCurrentProcessId()))) << "a process outside the job was named";
+    EXPECT_EQ("", testsupport::Utf8(engine.ProcessName(GetCurrentProcessId()).View()))
+        << "a process outside the job was named";
 }
 
 TEST(JobProcessList, TemporaryFileNamesBecomeOneName)
 {
-    EXPECT_EQ("*.tmp", Narrow(CScriptActions::NormalizeProcessName(L"is-ABC12.tmp")));
-    EXPECT_EQ("setup.exe", Narrow(CScriptActions::NormalizeProcessName(L"Setup.EXE")));
+    EXPECT_EQ("*.tmp", testsupport::Utf8(CScriptActions::NormalizeProcessName(L"is-ABC12.tmp").View()));
+    EXPECT_EQ("setup.exe", testsupport::Utf8(CScriptActions::NormalizeProcessName(L"Setup.EXE").View()));
 
     // A real process started from a .tmp file, as setup makers do.
     testsupport::ScratchFolder scratch;
@@ -168,7 +171,7 @@ TEST(JobProcessList, TemporaryFileNamesBecomeOneName)
     ASSERT_EQ(0u, engine.ListJobProcesses());
     const std::vector<DWORD> ids = JobIds(job.Get());
     ASSERT_FALSE(ids.empty());
-    EXPECT_EQ("*.tmp", Narrow(engine.ProcessName(ids[0])));
+    EXPECT_EQ("*.tmp", testsupport::Utf8(engine.ProcessName(ids[0]).View()));
     TerminateJobObject(job.Get(), 1);
     CloseScriptJob();
 }

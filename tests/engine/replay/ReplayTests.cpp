@@ -110,7 +110,7 @@ TEST_F(Replay, EveryActingKindReachesTheWizard)
     CScriptActions engine;
     EXPECT_EQ(0, engine.PlayActions(script, true));
     for (const CMsgAction& step : script)
-        EXPECT_EQ("ok", Narrow(step.m_result)) << Narrow(step.m_windowPath);
+        EXPECT_EQ("ok", testsupport::Utf8(step.m_result.View())) << testsupport::Utf8(step.m_windowPath.View());
 
     Result result = run.CloseAndRead();
     EXPECT_EQ("Jane Doe", result["name"]);
@@ -149,21 +149,21 @@ TEST_F(Replay, ListBoxItemIsSelectedByTextOrByIndex)
     ASSERT_NE(nullptr, run.WaitForMainWindow());
     CScriptActions engine;
     CMsgAction byText = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath, L"desk");
-    EXPECT_EQ(0, engine.PlayAction(byText)) << Narrow(byText.m_result);
+    EXPECT_EQ(0, engine.PlayAction(byText)) << testsupport::Utf8(byText.m_result.View());
     EXPECT_EQ("Desktop", run.CloseAndRead()["folders"]) << "selection by the start of the text";
 
     SetupProgramRun second;
     ASSERT_NE(nullptr, second.WaitForMainWindow());
     CMsgAction byIndex = Step(CMsgAction::kindUnSelect, CMsgAction::controlListbox, kFoldersPath);
     byIndex.m_controlId = 3;
-    EXPECT_EQ(0, engine.PlayAction(byIndex)) << Narrow(byIndex.m_result);
+    EXPECT_EQ(0, engine.PlayAction(byIndex)) << testsupport::Utf8(byIndex.m_result.View());
     CMsgAction missing = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath, L"Favorites");
     EXPECT_EQ(1, engine.PlayAction(missing)) << "an item that is not in the list was reported done";
-    EXPECT_EQ("Listbox item 'Favorites' was not found", Narrow(missing.m_result));
+    EXPECT_EQ("Listbox item 'Favorites' was not found", testsupport::Utf8(missing.m_result.View()));
     CMsgAction outOfRange = Step(CMsgAction::kindSelect, CMsgAction::controlListbox, kFoldersPath);
     outOfRange.m_controlId = 9;
     EXPECT_EQ(1, engine.PlayAction(outOfRange));
-    EXPECT_EQ("Listbox item 9 was not found", Narrow(outOfRange.m_result));
+    EXPECT_EQ("Listbox item 9 was not found", testsupport::Utf8(outOfRange.m_result.View()));
     Result result = second.CloseAndRead();
     EXPECT_EQ("Documents", result["folders"]);
 }
@@ -187,7 +187,7 @@ TEST_F(Replay, TreeItemIsCheckedAndUncheckedAloneAmongItsNeighbours)
     });
     EXPECT_EQ(0, engine.PlayActions(script, false));
     for (const CMsgAction& step : script)
-        EXPECT_EQ("ok", Narrow(step.m_result));
+        EXPECT_EQ("ok", testsupport::Utf8(step.m_result.View()));
 
     Result result = run.CloseAndRead();
     EXPECT_EQ("1", result["feature.Documentation"]);
@@ -208,7 +208,8 @@ TEST_F(Replay, TreeOfAnotherBitnessIsNotWrittenInto)
     CScriptActions engine;
     CMsgAction step = Step(CMsgAction::kindSelect, CMsgAction::controlTreeview, kFeaturesPath, L"Samples", samples);
     EXPECT_EQ(1, engine.PlayAction(step));
-    EXPECT_EQ("Treeview 'Samples' was not changed: the setup program is a 32-bit process", Narrow(step.m_result));
+    EXPECT_EQ("Treeview 'Samples' was not changed: the setup program is a 32-bit process",
+              testsupport::Utf8(step.m_result.View()));
     SetWow64ProbeForTests(nullptr);
     EXPECT_EQ("0", run.CloseAndRead()["feature.Samples"]);
 }
@@ -221,7 +222,7 @@ TEST_F(Replay, SetTextKeepsTheUsersClipboard)
     CScriptActions engine;
     CMsgAction type = Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kNamePath, L"typed by the script");
     EXPECT_EQ(0, engine.PlayAction(type));
-    EXPECT_EQ("the user's own text", Narrow(ClipboardText()));
+    EXPECT_EQ("the user's own text", testsupport::Utf8(ClipboardText().View()));
 
     // An empty text clears the box without going through the clipboard.
     SetClipboardText(L"untouched");
@@ -229,7 +230,7 @@ TEST_F(Replay, SetTextKeepsTheUsersClipboard)
     CMsgAction fill = Step(CMsgAction::kindSetText, CMsgAction::controlEdit, kDestinationPath, L"D:\\Apps");
     EXPECT_EQ(0, engine.PlayAction(fill));
     EXPECT_EQ(0, engine.PlayAction(clear));
-    EXPECT_EQ("untouched", Narrow(ClipboardText()));
+    EXPECT_EQ("untouched", testsupport::Utf8(ClipboardText().View()));
     Result result = run.CloseAndRead();
     EXPECT_EQ("typed by the script", result["name"]);
     EXPECT_EQ("", result["destination"]);
@@ -244,12 +245,12 @@ TEST_F(Replay, MissingWindowFailsAfterItsAttempts)
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(1, engine.PlayAction(step));
     EXPECT_GE(ElapsedMs(start), 280) << "three attempts with a pause after each";
-    EXPECT_EQ("Button 'Install' was not found", Narrow(step.m_result));
+    EXPECT_EQ("Button 'Install' was not found", testsupport::Utf8(step.m_result.View()));
     EXPECT_EQ(nullptr, engine.CurrentWindow());
 
     CMsgAction odd = Step(CMsgAction::kindClick, 42, L"#32770--1\\nothing-0\\-0", L"x");
     EXPECT_EQ(1, engine.PlayAction(odd));
-    EXPECT_EQ("Control 'x' was not found", Narrow(odd.m_result));
+    EXPECT_EQ("Control 'x' was not found", testsupport::Utf8(odd.m_result.View()));
 }
 
 TEST_F(Replay, TimeoutStepOnlyWaits)
@@ -264,7 +265,7 @@ TEST_F(Replay, TimeoutStepOnlyWaits)
     const long long elapsed = ElapsedMs(start);
     EXPECT_GE(elapsed, 280) << "the delay of 3 seconds at 100 ms each";
     EXPECT_LT(elapsed, 1000) << "a Timeout step searched for its window";
-    EXPECT_EQ("timeout 3 sec.", Narrow(step.m_result));
+    EXPECT_EQ("timeout 3 sec.", testsupport::Utf8(step.m_result.View()));
 }
 
 TEST_F(Replay, FailedStepStopsTheScriptUnlessItMayFail)
@@ -279,12 +280,12 @@ TEST_F(Replay, FailedStepStopsTheScriptUnlessItMayFail)
     CScriptActions engine;
     CMsgActions stops = Script({missing, next});
     EXPECT_EQ(1, engine.PlayActions(stops, false));
-    EXPECT_EQ("", Narrow(stops[1].m_result)) << "the step after a failure ran";
+    EXPECT_EQ("", testsupport::Utf8(stops[1].m_result.View())) << "the step after a failure ran";
 
     CMsgActions goesOn = Script({mayFail, next, next});
     EXPECT_EQ(0, engine.PlayActions(goesOn, false));
-    EXPECT_EQ("Button 'Gone' was not found", Narrow(goesOn[0].m_result));
-    EXPECT_EQ("ok", Narrow(goesOn[2].m_result));
+    EXPECT_EQ("Button 'Gone' was not found", testsupport::Utf8(goesOn[0].m_result.View()));
+    EXPECT_EQ("ok", testsupport::Utf8(goesOn[2].m_result.View()));
 
     CMsgActions endsBadly = Script({next, mayFail});
     EXPECT_EQ(1, engine.PlayActions(endsBadly, false)) << "the last step's result is the run's";
@@ -313,7 +314,7 @@ TEST_F(Replay, KindsWithoutActionSayNothingWasPerformed)
     for (const auto& c : cases) {
         CMsgAction step = Step(c.kind, c.controlType, kNextPath);
         EXPECT_EQ(0, engine.PlayAction(step)) << c.result;
-        EXPECT_EQ(c.result, Narrow(step.m_result));
+        EXPECT_EQ(c.result, testsupport::Utf8(step.m_result.View()));
     }
     EXPECT_EQ("", run.CloseAndRead()["clicks.next"]);
 }

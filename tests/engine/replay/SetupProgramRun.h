@@ -15,15 +15,6 @@ namespace replaytest {
 
 using Result = std::map<std::string, std::string>;
 
-// Test text for assertion messages and comparisons; characters beyond ASCII become '?'.
-inline std::string Narrow(const CString& text)
-{
-    std::string out;
-    for (wchar_t ch : text.View())
-        out += ch < 128 ? static_cast<char>(ch) : '?';
-    return out;
-}
-
 // One script step without delay on the window of that path in the named process, acting at the
 // point given (inside the control).
 CMsgAction ScriptStep(int kind, int controlType, const wchar_t* processName, const wchar_t* path,

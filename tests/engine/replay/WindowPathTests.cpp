@@ -67,15 +67,16 @@ TEST(WindowPath, EveryControlOfTheWizardHasItsPath)
     ListSetupWindows(engine);
     for (const auto& c : cases) {
         HWND window = !c.parent ? wizard : c.id == 0 ? c.parent : GetDlgItem(c.parent, c.id);
-        EXPECT_EQ(Narrow(c.path), Narrow(ListedPath(engine, window))) << "control id " << c.id;
+        EXPECT_EQ(testsupport::Utf8(c.path), testsupport::Utf8(ListedPath(engine, window).View()))
+            << "control id " << c.id;
     }
     // A child of a child: the list view's header.
     HWND header = reinterpret_cast<HWND>(SendMessageW(GetDlgItem(wizard, IDC_COMPONENTS), LVM_GETHEADER, 0, 0));
-    EXPECT_EQ("#32770--1\\syslistview32-0\\sysheader32-0\\-0", Narrow(ListedPath(engine, header)));
+    EXPECT_EQ("#32770--1\\syslistview32-0\\sysheader32-0\\-0", testsupport::Utf8(ListedPath(engine, header).View()));
     // Hidden and disabled windows are not listed.
     EnableWindow(GetDlgItem(wizard, IDC_NEXT), FALSE);
     ListSetupWindows(engine);
-    EXPECT_EQ("(not listed)", Narrow(ListedPath(engine, GetDlgItem(wizard, IDC_NEXT))));
+    EXPECT_EQ("(not listed)", testsupport::Utf8(ListedPath(engine, GetDlgItem(wizard, IDC_NEXT)).View()));
 }
 
 // An owned window is counted under its owner, which never enumerates it: its index is the number
@@ -95,15 +96,19 @@ TEST(WindowPath, OwnedDialogIsCountedUnderItsOwner)
 
     CScriptActions engine;
     ListSetupWindows(engine);
-    EXPECT_EQ("#32770--1\\#32770-0\\", Narrow(engine.BuildWindowPath(confirm)));
-    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\", Narrow(engine.BuildWindowPath(GetDlgItem(confirm, IDYES))));
-    EXPECT_EQ("#32770--1\\#32770-0\\button-1\\", Narrow(engine.BuildWindowPath(GetDlgItem(confirm, IDNO))));
+    EXPECT_EQ("#32770--1\\#32770-0\\", testsupport::Utf8(engine.BuildWindowPath(confirm).View()));
+    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\",
+              testsupport::Utf8(engine.BuildWindowPath(GetDlgItem(confirm, IDYES)).View()));
+    EXPECT_EQ("#32770--1\\#32770-0\\button-1\\",
+              testsupport::Utf8(engine.BuildWindowPath(GetDlgItem(confirm, IDNO)).View()));
     // Top-level windows are listed front to back: the confirmation comes before the wizard's page.
     HWND page = FindWindowExW(wizard, nullptr, L"#32770", nullptr);
-    EXPECT_EQ("#32770--1\\#32770-0\\-0", Narrow(ListedPath(engine, confirm)));
-    EXPECT_EQ("#32770--1\\#32770-0\\-1", Narrow(ListedPath(engine, page)));
-    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\-0", Narrow(ListedPath(engine, GetDlgItem(confirm, IDYES))));
-    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\-1", Narrow(ListedPath(engine, GetDlgItem(page, IDC_BROWSE))));
+    EXPECT_EQ("#32770--1\\#32770-0\\-0", testsupport::Utf8(ListedPath(engine, confirm).View()));
+    EXPECT_EQ("#32770--1\\#32770-0\\-1", testsupport::Utf8(ListedPath(engine, page).View()));
+    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\-0",
+              testsupport::Utf8(ListedPath(engine, GetDlgItem(confirm, IDYES)).View()));
+    EXPECT_EQ("#32770--1\\#32770-0\\button-0\\-1",
+              testsupport::Utf8(ListedPath(engine, GetDlgItem(page, IDC_BROWSE)).View()));
 }
 
 TEST(WindowPath, IdenticalDialogsAreRankedInListOrder)
@@ -138,6 +143,6 @@ TEST(WindowPath, FrameworkClassNamesShareOneElement)
                                   windowClass.hInstance, nullptr);
     ASSERT_NE(nullptr, window);
     CScriptActions engine;
-    EXPECT_EQ("Afx:0xx--1\\", Narrow(engine.BuildWindowPath(window)));
+    EXPECT_EQ("Afx:0xx--1\\", testsupport::Utf8(engine.BuildWindowPath(window).View()));
     DestroyWindow(window);
 }

@@ -49,7 +49,7 @@ TEST(PackageFile, FixturesLoadAndTheWriterReproducesThem)
     };
     ScratchFolder scratch;
     for (const Case& c : cases) {
-        const std::string name = Narrow(c.file);
+        const std::string name = testsupport::Utf8(c.file);
         const Bytes fixture = FileBytes(Fixture(c.file));
         if (c.size) {
             EXPECT_EQ(c.size, fixture.size()) << name;
@@ -82,8 +82,8 @@ TEST(PackageFile, FailedLoadsLeaveThePackageAsItWas)
     };
     for (const wchar_t* file : files) {
         CProjectSettings package = OneProjectPackage();
-        EXPECT_EQ(0, LoadPackageFile(Fixture(file), package)) << Narrow(file);
-        ExpectSamePackage(OneProjectPackage(), package, Narrow(file));
+        EXPECT_EQ(0, LoadPackageFile(Fixture(file), package)) << testsupport::Utf8(file);
+        ExpectSamePackage(OneProjectPackage(), package, testsupport::Utf8(file));
     }
 }
 

@@ -63,7 +63,7 @@ std::vector<CString> ListedPaths(const CString& dataFile)
         }
         return true;
     });
-    EXPECT_TRUE(read) << Narrow(dataFile);
+    EXPECT_TRUE(read) << testsupport::Utf8(dataFile.View());
     return paths;
 }
 
@@ -97,8 +97,8 @@ TEST(DataFile, RefusedFilesLeaveTheListAsItWas)
     };
     for (const wchar_t* file : files) {
         CProjects projects = ListWithOnePackage();
-        EXPECT_FALSE(LoadDataFile(Fixture(file), projects)) << Narrow(file);
-        ExpectSameList(ListWithOnePackage(), projects, Narrow(file));
+        EXPECT_FALSE(LoadDataFile(Fixture(file), projects)) << testsupport::Utf8(file);
+        ExpectSameList(ListWithOnePackage(), projects, testsupport::Utf8(file));
     }
 }
 
@@ -201,13 +201,13 @@ TEST(PackageList, InvalidNamesAreRefused)
     CProjects projects;
     for (const wchar_t* name : {L"", L"a/b", L"a\\b", L"a:b", L"a*", L"why?", L"<x>", L"pipe|", L"\"q\"", L"..",
                                 L"dot.", L"space ", L"CON", L"nul.txt", L"LPT1", L"com9.tkpj", L"tab\t"}) {
-        EXPECT_FALSE(IsValidPackageName(name)) << Narrow(name);
-        EXPECT_FALSE(CreatePackage(name, scratch.Path(), projects)) << Narrow(name);
+        EXPECT_FALSE(IsValidPackageName(name)) << testsupport::Utf8(name);
+        EXPECT_FALSE(CreatePackage(name, scratch.Path(), projects)) << testsupport::Utf8(name);
     }
     EXPECT_EQ(0, projects.GetSize());
     EXPECT_EQ(0, projects.m_packagePaths.GetSize());
     for (const wchar_t* name : {L"Setup", L"My App 2.0", L"CONSOLE", L"COM10", L"a.b"})
-        EXPECT_TRUE(IsValidPackageName(name)) << Narrow(name);
+        EXPECT_TRUE(IsValidPackageName(name)) << testsupport::Utf8(name);
     EXPECT_FALSE(CreatePackage(L"Setup", L"", projects)) << "no parent folder";
     EXPECT_FALSE(CreatePackage(CString(L'n', 200), scratch.Path(), projects)) << "path longer than MAX_PATH";
     EXPECT_FALSE(testsupport::FileExists(scratch / CString(L'n', 200))) << "no folder for a refused name";

@@ -172,14 +172,6 @@ inline CProjectSettings FiveProjectsPackage()
     return p;
 }
 
-inline std::string Narrow(const CString& text)
-{
-    std::string out;
-    for (int i = 0; i < text.GetLength(); ++i)
-        out += text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
-    return out;
-}
-
 // The one-project and five-project packages listed with files in folder (not saved yet), a
 // selection and one text in each filter.
 inline CProjects TwoPackageList(const CString& folder)
@@ -204,7 +196,7 @@ inline CString Fixture(const wchar_t* name)
 inline std::vector<uint8_t> FileBytes(const CString& path)
 {
     std::vector<uint8_t> bytes;
-    EXPECT_TRUE(testsupport::ReadAllBytes(path, bytes)) << "cannot read " << Narrow(path);
+    EXPECT_TRUE(testsupport::ReadAllBytes(path, bytes)) << "cannot read " << testsupport::Utf8(path.View());
     return bytes;
 }
 
@@ -213,8 +205,8 @@ inline std::vector<uint8_t> FileBytes(const CString& path)
 
 inline void ExpectSameText(const CString& expected, const CString& actual, const std::string& where)
 {
-    EXPECT_TRUE(expected == actual) << where << ": expected \"" << Narrow(expected) << "\", got \""
-                                    << Narrow(actual) << "\"";
+    EXPECT_TRUE(expected == actual) << where << ": expected \"" << testsupport::Utf8(expected.View()) << "\", got \""
+                                    << testsupport::Utf8(actual.View()) << "\"";
 }
 
 #define STORAGE_EXPECT_TEXT(field) ExpectSameText(expected.field, actual.field, where + ": " #field)

@@ -26,11 +26,6 @@ CString ReadString(HKEY root, const wchar_t* key, const wchar_t* name)
     return value;
 }
 
-std::string Narrow(const CString& text)
-{
-    return std::string(text.View().begin(), text.View().end());
-}
-
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
 
 } // namespace
@@ -46,15 +41,20 @@ TEST(SetupProgram, InstallsAndItsUninstallStringRemovesEverything)
     ASSERT_TRUE(installed.started);
     EXPECT_EQ(0u, installed.exitCode);
     for (const wchar_t* file : {L"readme.txt", L"app.dat", L"unins000.exe"})
-        EXPECT_TRUE(testsupport::FileExists(folder + L"\\" + file)) << Narrow(file);
+        EXPECT_TRUE(testsupport::FileExists(folder + L"\\" + file)) << testsupport::Utf8(file);
     wchar_t programs[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, programs);
     const CString shortcut = CString(programs) + L"\\Test Setup\\Test App.lnk";
     EXPECT_TRUE(testsupport::FileExists(shortcut));
-    EXPECT_EQ(Narrow(folder), Narrow(ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder")));
-    EXPECT_EQ("1.0", Narrow(ReadString(HKEY_LOCAL_MACHINE, L"Software\\TarnwickTest\\SetupProg", L"Version")));
+    EXPECT_EQ(testsupport::Utf8(folder.View()),
+              testsupport::Utf8(
+                  ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder").View()));
+    EXPECT_EQ("1.0",
+              testsupport::Utf8(
+                  ReadString(HKEY_LOCAL_MACHINE, L"Software\\TarnwickTest\\SetupProg", L"Version").View()));
     const CString uninstall = ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
-    EXPECT_EQ(0, uninstall.Find(L"\"" + folder + L"\\unins000.exe\" /uninstall:")) << Narrow(uninstall);
+    EXPECT_EQ(0, uninstall.Find(L"\"" + folder + L"\\unins000.exe\" /uninstall:"))
+        << testsupport::Utf8(uninstall.View());
 
     // The uninstaller runs from the installed folder, as the uninstall entry says; its copy in the
     // temporary folder finishes the removal once it has ended.
@@ -65,8 +65,10 @@ TEST(SetupProgram, InstallsAndItsUninstallStringRemovesEverything)
         Sleep(50);
     EXPECT_FALSE(testsupport::FileExists(folder)) << "the installed folder is still there";
     EXPECT_FALSE(testsupport::FileExists(shortcut));
-    EXPECT_EQ("(missing)", Narrow(ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder")));
-    EXPECT_EQ("(missing)", Narrow(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString")));
+    EXPECT_EQ("(missing)",
+              testsupport::Utf8(
+                  ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder").View()));
+    EXPECT_EQ("(missing)", testsupport::Utf8(ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString").View()));
 }
 
 TEST(SetupProgram, HoldsItsLockAndEndsWithItsCode)

@@ -1,14 +1,16 @@
 #pragma once
 // Helpers of the property-exchange tests: a COM apartment per test, a scratch registry key under
-// HKEY_CURRENT_USER, UTF-8 text for the XML loader, and the registry and ini readers that look at
-// what the stores wrote without going through them.
+// HKEY_CURRENT_USER, and the registry and ini readers that look at what the stores wrote without
+// going through them.
 
 #include "framework/Handle.h"
 #include "framework/String.h"
+#include "tests/support/TestSupport.h"
 
 #include <objbase.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace exchangetests {
@@ -85,14 +87,6 @@ inline bool RegistryKeyExists(HKEY root, const wchar_t* subKey)
     return true;
 }
 
-inline std::string ToUtf8(const CString& text)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, text.GetLength(), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 // The ini file's text as written (the profile functions write UTF-16 or 8-bit text; both read).
 inline std::string ReadIniText(const wchar_t* path)
 {
@@ -106,7 +100,8 @@ inline std::string ReadIniText(const wchar_t* path)
     while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
         bytes.append(buffer, read);
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE)
-        return ToUtf8(CString(reinterpret_cast<const wchar_t*>(bytes.data() + 2), static_cast<int>((bytes.size() - 2) / 2)));
+        return testsupport::Utf8(
+            std::wstring_view(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2));
     return bytes;
 }
 

@@ -192,7 +192,7 @@ void RunXml(const std::function<void(CXTPPropExchange*)>& save, const std::funct
     }
     ASSERT_FALSE(xml.IsEmpty());
     CXTPPropExchangeXMLNode px(TRUE, nullptr, L"Settings");
-    ASSERT_TRUE(px.LoadFromString(ToUtf8(xml).c_str())) << ToUtf8(xml);
+    ASSERT_TRUE(px.LoadFromString(testsupport::Utf8(xml.View()).c_str())) << testsupport::Utf8(xml.View());
     load(&px);
 }
 

@@ -62,7 +62,7 @@ TEST(PropExchangeText, ValuesBecomeTheirTextForms)
     EXPECT_STREQ(L"0.1", SaveText(VT_R4, &tenth));
     EXPECT_STREQ(L"0.5", SaveText(VT_R8, &half));
     // six digits would lose the value; the shortest exact form is written instead
-    EXPECT_EQ(pi, std::wcstod(SaveText(VT_R8, &pi), nullptr)) << ToUtf8(SaveText(VT_R8, &pi));
+    EXPECT_EQ(pi, std::wcstod(SaveText(VT_R8, &pi), nullptr)) << testsupport::Utf8(SaveText(VT_R8, &pi).View());
     EXPECT_STREQ(L"1, 2, 3, 4", SaveText(VT_XTP_RECT, &rect));
     EXPECT_STREQ(L"16, -15", SaveText(VT_XTP_SIZE, &size));
     EXPECT_STREQ(L"a\\\\b\\nc\\rd\\te", SaveText(VT_XTP_STRING, &text));
@@ -92,13 +92,13 @@ TEST(PropExchangeText, TextsLoadAsTheRunTimeReadsThem)
         CTextOnlyExchange px(TRUE);
         LONG value = 0x7777;
         CString text = c.text;
-        ASSERT_TRUE(px.ExchangeText(text, c.type, &value, nullptr)) << ToUtf8(c.text);
+        ASSERT_TRUE(px.ExchangeText(text, c.type, &value, nullptr)) << testsupport::Utf8(c.text);
         long loaded = value;
         if (c.type == VT_I2)
             loaded = static_cast<short>(value & 0xFFFF);
         else if (c.type == VT_UI1)
             loaded = value & 0xFF;
-        EXPECT_EQ(c.expected, loaded) << ToUtf8(c.text);
+        EXPECT_EQ(c.expected, loaded) << testsupport::Utf8(c.text);
     }
 }
 
@@ -155,8 +155,8 @@ TEST(PropExchangeText, DatesUseDayBeforeMonth)
         XTP_DATETIME loaded;
         loaded.status = XTP_DATETIME::invalid;
         CString text = c.text;
-        ASSERT_TRUE(px.ExchangeText(text, VT_DATE, &loaded, nullptr)) << ToUtf8(c.text);
-        EXPECT_NEAR(c.date, loaded.dt, 1e-9) << ToUtf8(c.text);
+        ASSERT_TRUE(px.ExchangeText(text, VT_DATE, &loaded, nullptr)) << testsupport::Utf8(c.text);
+        EXPECT_NEAR(c.date, loaded.dt, 1e-9) << testsupport::Utf8(c.text);
         EXPECT_EQ(XTP_DATETIME::valid, loaded.status);
     }
 
@@ -171,7 +171,7 @@ TEST(PropExchangeText, DatesUseDayBeforeMonth)
     XTP_DATETIME loaded;
     for (const wchar_t* bad : {L"2024-31-02", L"2023-29-02", L"Invalid DateTime", L"noon"}) {
         CString text = bad;
-        EXPECT_FALSE(px.ExchangeText(text, VT_DATE, &loaded, nullptr)) << ToUtf8(bad);
+        EXPECT_FALSE(px.ExchangeText(text, VT_DATE, &loaded, nullptr)) << testsupport::Utf8(bad);
     }
     CString hoursMinutes = L"10:30";
     ASSERT_TRUE(px.ExchangeText(hoursMinutes, VT_DATE, &loaded, nullptr));

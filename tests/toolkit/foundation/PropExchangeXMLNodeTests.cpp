@@ -20,7 +20,7 @@ protected:
 
 std::string Xml(CXTPPropExchangeXMLNode& px, BOOL formatted = FALSE)
 {
-    return ToUtf8(px.GetXML(formatted));
+    return testsupport::Utf8(px.GetXML(formatted).View());
 }
 
 // The text without the white space that some DOMs put between tags, and without a trailing line
