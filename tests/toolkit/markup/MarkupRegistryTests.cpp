@@ -1,0 +1,145 @@
+// The type registry in a program that links the markup library and nothing else of the toolkit:
+// every type of the tag table is found without being named first, registrars run once with bases
+// first, and the exit-time teardown frees everything exactly once.
+
+#include "toolkit/markup/XTPMarkupCollection.h"
+#include "toolkit/markup/XTPMarkupDependencyProperty.h"
+#include "toolkit/markup/XTPMarkupTypeRegistry.h"
+#include "toolkit/markup/XTPMarkupValues.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(MarkupRegistry, FindsTagsCaseSensitivelyAndNeverByClassName)
+{
+    // Nothing has named a markup class yet: the lookup alone must find the table's types.
+    CXTPMarkupType* color = FindMarkupType(L"Color");
+    ASSERT_NE(nullptr, color);
+    EXPECT_STREQ(L"CXTPMarkupColor", color->GetTypeName());
+    EXPECT_EQ(CXTPMarkupColor::MarkupType(), color);
+    EXPECT_EQ(CXTPMarkupDoubleCollection::MarkupType(), FindMarkupType(L"DoubleCollection"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"color"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"COLOR"));
+    EXPECT_EQ(nullptr, FindMarkupType(L""));
+    EXPECT_EQ(nullptr, FindMarkupType(nullptr));
+    EXPECT_EQ(nullptr, FindMarkupType(L"CXTPMarkupColor"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"Color "));
+}
+
+TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
+{
+    std::vector<std::wstring> names;
+    for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
+        names.push_back(type->GetTypeName());
+    const std::vector<std::wstring> expected = {
+        L"CXTPMarkupDoubleCollection", L"CXTPMarkupCollection", L"CXTPMarkupString", L"CXTPMarkupColor",
+        L"CXTPMarkupBool", L"CXTPMarkupEnum", L"CXTPMarkupDouble", L"CXTPMarkupInt",
+        L"CXTPMarkupObject", L"CXTPMarkupType", L"CXTPMarkupDependencyProperty",
+    };
+    EXPECT_EQ(expected, names);
+
+    // Bases as the table gives them.
+    for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
+        const CXTPMarkupType* expectedBase =
+            type == CXTPMarkupObject::MarkupType() ? nullptr : CXTPMarkupObject::MarkupType();
+        EXPECT_EQ(expectedBase, type->GetBaseType()) << testing::PrintToString(std::wstring(type->GetTypeName()));
+    }
+}
+
+std::vector<std::wstring> g_registrations;
+
+class CFixtureBase : public CXTPMarkupObject {
+    DECLARE_MARKUPCLASS(CFixtureBase)
+public:
+    static void RegisterMarkupClass() { g_registrations.push_back(L"base"); }
+};
+IMPLEMENT_MARKUPCLASS(L"FixtureBase", CFixtureBase, CXTPMarkupObject, &CreateMarkupObject<CFixtureBase>,
+                      &CFixtureBase::RegisterMarkupClass)
+
+class CFixtureDerived : public CFixtureBase {
+    DECLARE_MARKUPCLASS(CFixtureDerived)
+public:
+    static void RegisterMarkupClass() { g_registrations.push_back(L"derived"); }
+};
+IMPLEMENT_MARKUPCLASS(L"FixtureTag", CFixtureDerived, CFixtureBase, &CreateMarkupObject<CFixtureDerived>,
+                      &CFixtureDerived::RegisterMarkupClass)
+
+class CFixtureLater : public CXTPMarkupObject {
+    DECLARE_MARKUPCLASS(CFixtureLater)
+};
+IMPLEMENT_MARKUPCLASS(L"FixtureTag", CFixtureLater, CXTPMarkupObject, &CreateMarkupObject<CFixtureLater>, nullptr)
+
+TEST(MarkupRegistry, RegistrarsRunOnceWithBasesFirst)
+{
+    // The derived type exists before its base; registration still reaches the base first.
+    CFixtureDerived::MarkupType();
+    RegisterMarkupTypesOnce();
+    EXPECT_EQ((std::vector<std::wstring>{L"base", L"derived"}), g_registrations);
+    EXPECT_TRUE(CFixtureDerived::MarkupType()->IsRegistered());
+
+    RegisterMarkupTypesOnce();
+    RegisterAllMarkupTypes();
+    CXTPMarkupType::RegisterProperties(CFixtureDerived::MarkupType());
+    EXPECT_EQ(2u, g_registrations.size()) << "no registrar runs twice";
+
+    // The first properties of the process are the object's own, in the walk's order.
+    EXPECT_EQ(0, CXTPMarkupObject::m_pNameProperty->GetIndex());
+    EXPECT_EQ(1, CXTPMarkupObject::m_pKeyProperty->GetIndex());
+    EXPECT_EQ(CXTPMarkupObject::m_pNameProperty,
+              CXTPMarkupDependencyProperty::FindProperty(CFixtureDerived::MarkupType(), L"Name"));
+}
+
+TEST(MarkupRegistry, LaterTagReplacesEarlierOneButBothStayListed)
+{
+    CFixtureDerived::MarkupType();
+    EXPECT_EQ(CFixtureDerived::MarkupType(), FindMarkupType(L"FixtureTag"));
+    CFixtureLater::MarkupType();
+    EXPECT_EQ(CFixtureLater::MarkupType(), FindMarkupType(L"FixtureTag"));
+    int listed = 0;
+    for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
+        listed += type == CFixtureDerived::MarkupType() || type == CFixtureLater::MarkupType();
+    EXPECT_EQ(2, listed);
+}
+
+TEST(MarkupRegistry, TeardownFreesEverythingOnceAndStartsAfresh)
+{
+    ReleaseMarkupStatics();
+    ASSERT_EQ(0, CXTPMarkupObject::GetLiveObjectCount());
+
+    // Types, properties with defaults, shared values and a few objects that come and go.
+    RegisterMarkupTypesOnce();
+    CFixtureDerived::MarkupType();
+    CXTPMarkupDependencyProperty::RegisterProperty(
+        L"WithDefault", CXTPMarkupBool::MarkupType(), CFixtureBase::MarkupType(),
+        new CXTPMarkupPropertyMetadata(MarkupTrue()));
+    CXTPMarkupCollection* items = new CXTPMarkupCollection();
+    items->Add(CreateMarkupEnum(3));
+    items->Add(CreateMarkupString(L" "));
+    items->Add(CreateMarkupString(L"text"));
+    CXTPMarkupObject* object = CFixtureBase::MarkupType()->CreateObject();
+    object->SetValue(CXTPMarkupObject::m_pNameProperty, CreateMarkupString(L""));
+    items->Add(object);
+    EXPECT_GT(CXTPMarkupObject::GetLiveObjectCount(), 20);
+    items->Release();
+
+    ReleaseMarkupStatics();
+    EXPECT_EQ(0, CXTPMarkupObject::GetLiveObjectCount()) << "a leak";
+    ReleaseMarkupStatics();
+    EXPECT_EQ(0, CXTPMarkupObject::GetLiveObjectCount()) << "a second teardown frees nothing";
+
+    // Afterwards the library starts again from nothing.
+    ASSERT_NE(nullptr, FindMarkupType(L"Color"));
+    RegisterMarkupTypesOnce();
+    ASSERT_NE(nullptr, CXTPMarkupDependencyProperty::FindProperty(CXTPMarkupColor::MarkupType(), L"x:Name"));
+    EXPECT_EQ(0, CXTPMarkupObject::m_pNameProperty->GetIndex());
+    CXTPMarkupBool* yes = MarkupTrue();
+    yes->Release();
+    ReleaseMarkupStatics();
+    EXPECT_EQ(0, CXTPMarkupObject::GetLiveObjectCount());
+}
+
+} // namespace
