@@ -3,41 +3,27 @@
 // keeps it (destroying it first would leave the holder with a dead handle).
 
 #include "framework/Base.h"
+#include "framework/Handle.h"
 
 class CXTPIconHandle {
 public:
     CXTPIconHandle() = default;
     explicit CXTPIconHandle(HICON icon) : m_icon(icon) {}
-    CXTPIconHandle(const CXTPIconHandle&) = delete;
-    CXTPIconHandle& operator=(const CXTPIconHandle&) = delete;
-    CXTPIconHandle(CXTPIconHandle&& other) noexcept : m_icon(other.Detach()) {}
-    CXTPIconHandle& operator=(CXTPIconHandle&& other) noexcept
-    {
-        if (this != &other)
-            SetIcon(other.Detach());
-        return *this;
-    }
-    virtual ~CXTPIconHandle() { SetIcon(nullptr); }
+    CXTPIconHandle(CXTPIconHandle&&) noexcept = default;
+    CXTPIconHandle& operator=(CXTPIconHandle&&) noexcept = default;
+    virtual ~CXTPIconHandle() = default;
 
     // Destroys the icon held, unless it is this one, and takes the new one (null empties).
     void SetIcon(HICON icon)
     {
-        if (icon == m_icon)
-            return;
-        if (m_icon)
-            ::DestroyIcon(m_icon);
-        m_icon = icon;
+        if (icon != m_icon.Get())
+            m_icon.Reset(icon);
     }
     // Hands the icon on without destroying it.
-    [[nodiscard]] HICON Detach()
-    {
-        HICON icon = m_icon;
-        m_icon = nullptr;
-        return icon;
-    }
-    HICON GetIcon() const { return m_icon; }
-    operator HICON() const { return m_icon; }
+    [[nodiscard]] HICON Detach() { return m_icon.Release(); }
+    HICON GetIcon() const { return m_icon.Get(); }
+    operator HICON() const { return m_icon.Get(); }
 
 private:
-    HICON m_icon = nullptr;
+    UniqueHandle<ZeroEmptyTraits<HICON, ::DestroyIcon>> m_icon;
 };
