@@ -3,7 +3,7 @@
 // list destroys it with itself; FromHandle answers that wrapper, or a temporary one (see Gdi.h
 // for the rules of temporaries).
 
-#include "framework/window/Gdi.h"
+#include "framework/window/Dc.h"
 
 #include <commctrl.h>
 

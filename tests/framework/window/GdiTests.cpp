@@ -1,7 +1,7 @@
 // Drawing objects on DIB sections: no window and no display needed. Pixels are read straight from
 // the section's bits (RGB only: GDI leaves the alpha byte alone).
 
-#include "framework/window/Gdi.h"
+#include "framework/window/Dc.h"
 #include "framework/window/ImageList.h"
 #include "framework/window/Menu.h"
 
