@@ -1,7 +1,10 @@
 #include "toolkit/markup/XTPMarkupTypeRegistry.h"
 
+#include "toolkit/markup/XTPMarkupBrush.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
+#include "toolkit/markup/XTPMarkupPathGeometry.h"
+#include "toolkit/markup/XTPMarkupThickness.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
 #include <cstdlib>
@@ -37,6 +40,14 @@ void MakeTableTypes()
     CXTPMarkupString::MarkupType();
     CXTPMarkupCollection::MarkupType();
     CXTPMarkupDoubleCollection::MarkupType();
+    CXTPMarkupBrush::MarkupType();
+    CXTPMarkupSolidColorBrush::MarkupType();
+    CXTPMarkupPoint::MarkupType();
+    CXTPMarkupGradientStop::MarkupType();
+    CXTPMarkupGradientStops::MarkupType();
+    CXTPMarkupLinearGradientBrush::MarkupType();
+    CXTPMarkupPathGeometry::MarkupType();
+    CXTPMarkupThickness::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,17 +37,29 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
-        L"CXTPMarkupDoubleCollection", L"CXTPMarkupCollection", L"CXTPMarkupString", L"CXTPMarkupColor",
+        L"CXTPMarkupThickness", L"CXTPMarkupPathGeometry", L"CXTPMarkupLinearGradientBrush",
+        L"CXTPMarkupGradientStops", L"CXTPMarkupGradientStop", L"CXTPMarkupPoint", L"CXTPMarkupSolidColorBrush",
+        L"CXTPMarkupBrush", L"CXTPMarkupDoubleCollection", L"CXTPMarkupCollection", L"CXTPMarkupString", L"CXTPMarkupColor",
         L"CXTPMarkupBool", L"CXTPMarkupEnum", L"CXTPMarkupDouble", L"CXTPMarkupInt",
         L"CXTPMarkupObject", L"CXTPMarkupType", L"CXTPMarkupDependencyProperty",
     };
     EXPECT_EQ(expected, names);
 
     // Bases as the table gives them.
+    const std::map<std::wstring, std::wstring> derived = {
+        {L"CXTPMarkupSolidColorBrush", L"CXTPMarkupBrush"},
+        {L"CXTPMarkupLinearGradientBrush", L"CXTPMarkupBrush"},
+        {L"CXTPMarkupGradientStops", L"CXTPMarkupCollection"},
+    };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
-        const CXTPMarkupType* expectedBase =
-            type == CXTPMarkupObject::MarkupType() ? nullptr : CXTPMarkupObject::MarkupType();
-        EXPECT_EQ(expectedBase, type->GetBaseType()) << testing::PrintToString(std::wstring(type->GetTypeName()));
+        const std::wstring name = type->GetTypeName();
+        const CXTPMarkupType* base = type->GetBaseType();
+        if (type == CXTPMarkupObject::MarkupType())
+            EXPECT_EQ(nullptr, base);
+        else if (derived.count(name))
+            EXPECT_EQ(derived.at(name), base->GetTypeName()) << testing::PrintToString(name);
+        else
+            EXPECT_EQ(CXTPMarkupObject::MarkupType(), base) << testing::PrintToString(name);
     }
 }
 
