@@ -1,5 +1,8 @@
 #include "toolkit/foundation/XTPResourceManager.h"
 
+#include "framework/window/Gdi.h"
+#include "framework/window/Menu.h"
+
 #include <vector>
 
 namespace {
@@ -204,6 +207,30 @@ BOOL CXTPResourceManager::LoadStringTo(CString& out, UINT id)
     return ReadStringTableEntry(GetProgramResources(), id, out) > 0;
 }
 
+BOOL CXTPResourceManager::LoadMenu(CMenu* menu, UINT id)
+{
+    if (!menu || menu->m_hMenu)
+        return FALSE;
+    HMENU loaded = nullptr;
+    if (g_resourceModule && ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(4) /* RT_MENU */))
+        loaded = ::LoadMenuW(g_resourceModule, MAKEINTRESOURCEW(id));
+    if (!loaded)
+        loaded = ::LoadMenuW(GetProgramResources(), MAKEINTRESOURCEW(id));
+    return loaded && menu->Attach(loaded);
+}
+
+BOOL CXTPResourceManager::LoadBitmap(CBitmap* bitmap, UINT id)
+{
+    if (!bitmap || bitmap->m_hObject)
+        return FALSE;
+    HBITMAP loaded = nullptr;
+    if (g_resourceModule && ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */))
+        loaded = ::LoadBitmapW(g_resourceModule, MAKEINTRESOURCEW(id));
+    if (!loaded)
+        loaded = ::LoadBitmapW(GetProgramResources(), MAKEINTRESOURCEW(id));
+    return loaded && bitmap->Attach(loaded);
+}
+
 HCURSOR CXTPResourceManager::LoadCursor(UINT id)
 {
     if (g_resourceModule &&
@@ -353,6 +380,19 @@ int CXTPResourceManager::GetMenuItemText(HMENU menu, UINT item, CString& out, UI
     if (copied > 0)
         out = CString(text.data(), copied);
     return copied;
+}
+
+int CXTPResourceManager::GetMenuItemText(CMenu* menu, UINT item, CString& out, UINT flags) const
+{
+    if (!menu || !menu->m_hMenu) {
+        out.Empty();
+        return 0;
+    }
+    // With a language record (always, here) the text is read through the wide call with an
+    // exact buffer; the framework's own reader serves a manager without one.
+    if (m_languageInfo)
+        return GetMenuItemText(menu->m_hMenu, item, out, flags);
+    return menu->GetMenuString(item, out, flags);
 }
 
 std::unique_ptr<char[]> CXTPResourceManager::ToNarrowTextBuffer(const wchar_t* text) const

@@ -13,6 +13,9 @@
 
 #include <memory>
 
+class CBitmap;
+class CMenu;
+
 // One row of the language table.
 struct XTP_RESOURCEMANAGER_LANGINFO {
     WORD wLanguage;            // language id
@@ -61,6 +64,11 @@ public:
     virtual CString LoadString(UINT id, BOOL* failed = nullptr);
     // Module first, then the program; FALSE when neither has a non-empty string.
     virtual BOOL LoadStringTo(CString& out, UINT id);
+    // Module first (RT_MENU there), else the program's menu; TRUE when the object holds a menu.
+    // An object that already holds one is left as it is and FALSE comes back.
+    virtual BOOL LoadMenu(CMenu* menu, UINT id);
+    // The same for a bitmap (RT_BITMAP).
+    virtual BOOL LoadBitmap(CBitmap* bitmap, UINT id);
     virtual HCURSOR LoadCursor(UINT id);
     virtual LPCDLGTEMPLATE LoadDialogTemplate(UINT id);
     virtual HGLOBAL FindDialogTemplate(LPCWSTR name);
@@ -87,6 +95,8 @@ public:
     UINT GetMessageBoxFlags(UINT flags) const;
     // A menu item's text (GetMenuStringW flags: MF_BYCOMMAND or MF_BYPOSITION); its length.
     int GetMenuItemText(HMENU menu, UINT item, CString& out, UINT flags) const;
+    // The same for a framework menu; 0 for a null object or one without a menu.
+    int GetMenuItemText(CMenu* menu, UINT item, CString& out, UINT flags) const;
     // The text in the current language's code page, zero-terminated.
     std::unique_ptr<char[]> ToNarrowTextBuffer(const wchar_t* text) const;
 

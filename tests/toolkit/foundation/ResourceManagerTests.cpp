@@ -4,6 +4,8 @@
 
 #include "toolkit/foundation/XTPResourceManager.h"
 
+#include "framework/window/Gdi.h"
+#include "framework/window/Menu.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -226,8 +228,53 @@ TEST(ResourceManager, MenuItemTexts)
     EXPECT_EQ("&File", Utf8(text.View()));
     EXPECT_EQ(0, manager.GetMenuItemText(file, 1, text, MF_BYPOSITION)) << "a separator has no text";
     EXPECT_TRUE(text.IsEmpty());
-    EXPECT_EQ(0, manager.GetMenuItemText(nullptr, 401, text, MF_BYCOMMAND));
+    EXPECT_EQ(0, manager.GetMenuItemText(HMENU{}, 401, text, MF_BYCOMMAND));
     DestroyMenu(menu);
+}
+
+TEST(ResourceManager, MenusAndBitmapsIntoFrameworkObjects)
+{
+    CXTPResourceManager manager;
+    auto firstItemText = [&manager](UINT id) {
+        CMenu menu;
+        if (!manager.LoadMenu(&menu, id))
+            return std::string("(none)");
+        CString text;
+        manager.GetMenuItemText(menu.GetSubMenu(0), 0, text, MF_BYPOSITION);
+        return Utf8(text.View());
+    };
+    EXPECT_EQ("From the program", firstItemText(400));
+    {
+        ResourceModuleScope module(L"toolkit-resources-english.dll");
+        EXPECT_EQ("&Open Package...", firstItemText(400)) << "the module first";
+        EXPECT_EQ("Only in the program", firstItemText(410));
+        EXPECT_EQ("(none)", firstItemText(420));
+
+        CMenu held;
+        ASSERT_TRUE(manager.LoadMenu(&held, 400));
+        const HMENU before = held.m_hMenu;
+        EXPECT_FALSE(manager.LoadMenu(&held, 410)) << "an object holding a menu keeps it";
+        EXPECT_EQ(before, held.m_hMenu);
+        EXPECT_FALSE(manager.LoadMenu(nullptr, 400));
+
+        CBitmap bitmap;
+        ASSERT_TRUE(manager.LoadBitmap(&bitmap, 700));
+        BITMAP info{};
+        ASSERT_NE(0, bitmap.GetBitmap(&info));
+        EXPECT_EQ(8, info.bmWidth);
+        EXPECT_EQ(4, info.bmHeight);
+        CBitmap missing;
+        EXPECT_FALSE(manager.LoadBitmap(&missing, 701));
+        EXPECT_EQ(nullptr, missing.m_hObject);
+    }
+    CBitmap outside;
+    EXPECT_FALSE(manager.LoadBitmap(&outside, 700)) << "the program has no bitmap 700";
+
+    CString text(L"stale");
+    CMenu empty;
+    EXPECT_EQ(0, manager.GetMenuItemText(&empty, 0, text, MF_BYPOSITION));
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_EQ(0, manager.GetMenuItemText(static_cast<CMenu*>(nullptr), 0, text, MF_BYPOSITION));
 }
 
 int IconWidth(HICON icon)
