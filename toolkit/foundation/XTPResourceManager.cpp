@@ -367,6 +367,20 @@ UINT CXTPResourceManager::GetMessageBoxFlags(UINT flags) const
     return flags;
 }
 
+int CXTPResourceManager::ShowMessageBox(const wchar_t* text, UINT flags) const
+{
+    // The caption the framework's message box uses: the program's name (its file name without
+    // the extension).
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    CString caption(path);
+    caption = caption.Mid(caption.ReverseFind(L'\\') + 1);
+    const int dot = caption.ReverseFind(L'.');
+    if (dot > 0)
+        caption = caption.Left(dot);
+    return ::MessageBoxW(::GetActiveWindow(), text, caption, GetMessageBoxFlags(flags));
+}
+
 int CXTPResourceManager::GetMenuItemText(HMENU menu, UINT item, CString& out, UINT flags) const
 {
     out.Empty();

@@ -93,6 +93,9 @@ public:
     BYTE GetFontCharset() const;
     // The caller's message-box flags with right-to-left reading added for Hebrew and Arabic.
     UINT GetMessageBoxFlags(UINT flags) const;
+    // Shows a message box with those flags, owned by the active window and captioned with the
+    // program's name; its result.
+    int ShowMessageBox(const wchar_t* text, UINT flags) const;
     // A menu item's text (GetMenuStringW flags: MF_BYCOMMAND or MF_BYPOSITION); its length.
     int GetMenuItemText(HMENU menu, UINT item, CString& out, UINT flags) const;
     // The same for a framework menu; 0 for a null object or one without a menu.

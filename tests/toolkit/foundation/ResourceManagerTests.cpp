@@ -277,6 +277,46 @@ TEST(ResourceManager, MenusAndBitmapsIntoFrameworkObjects)
     EXPECT_EQ(0, manager.GetMenuItemText(static_cast<CMenu*>(nullptr), 0, text, MF_BYPOSITION));
 }
 
+struct BoxSeen {
+    wchar_t caption[64] = {};
+    LONG_PTR exStyle = 0;
+    bool found = false;
+};
+
+// Finds this process's message box, notes its caption and style and presses OK.
+DWORD WINAPI AnswerMessageBox(void* param)
+{
+    auto* seen = static_cast<BoxSeen*>(param);
+    for (int i = 0; i < 1000 && !seen->found; ++i) {
+        HWND box = nullptr;
+        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(box, &process);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(box))
+                continue;
+            GetWindowTextW(box, seen->caption, 64);
+            seen->exStyle = GetWindowLongPtrW(box, GWL_EXSTYLE);
+            seen->found = true;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            break;
+        }
+        if (!seen->found)
+            Sleep(20);
+    }
+    return 0;
+}
+
+TEST(ResourceManager, MessageBoxCaptionAndAnswer)
+{
+    CXTPResourceManager manager;
+    BoxSeen seen;
+    UniqueKernelHandle helper(CreateThread(nullptr, 0, AnswerMessageBox, &seen, 0, nullptr));
+    EXPECT_EQ(IDOK, manager.ShowMessageBox(L"Saved.", MB_OKCANCEL));
+    WaitForSingleObject(helper.Get(), 30000);
+    ASSERT_TRUE(seen.found);
+    EXPECT_EQ("toolkit_platform_tests", Utf8(seen.caption));
+}
+
 int IconWidth(HICON icon)
 {
     ICONINFO info{};
