@@ -9,15 +9,13 @@
 
 namespace {
 
-// A file anywhere below one of these roots makes the package a 64-bit package: the folders exist
-// only for 64-bit packages, and a 32-bit package would send the files to the 32-bit folders.
+} // namespace
+
 bool IsUnder64BitRoot(const CString& treePath)
 {
     const CString root = treePath.Left(treePath.Find(L'\\'));
     return root == L"ProgramFiles64Folder" || root == L"CommonFiles64Folder" || root == L"System64Folder";
 }
-
-} // namespace
 
 std::vector<CMsiTools::PackageFile> CMsiTools::PackageFiles() const
 {
@@ -40,8 +38,13 @@ std::vector<CMsiTools::PackageFile> CMsiTools::PackageFiles() const
 UINT CMsiTools::WriteFilesTable()
 {
     const std::vector<PackageFile> files = PackageFiles();
-    for (const PackageFile& file : files)
+    // The package's platform first: whether a component is 64-bit depends on it, and the first
+    // file may come before the one that decides it.
+    for (const PackageFile& file : files) {
         ReserveShortName(file.treePath);
+        if (IsUnder64BitRoot(file.treePath))
+            m_is64Bit = 1;
+    }
 
     UniqueMsiHandle view;
     int sequence = 0;
@@ -61,8 +64,6 @@ UINT CMsiTools::WriteFilesTable()
         if (!CheckNameFitsCodePage(path))
             return ERROR_INVALID_DATA;
         const CString directoryKey = DirectoryKey(*folder);
-        if (IsUnder64BitRoot(path))
-            m_is64Bit = 1;
 
         const CString fileKey = L"F_" + entry.m_id;
         const CString componentKey = L"C_" + entry.m_id;
@@ -76,8 +77,9 @@ UINT CMsiTools::WriteFilesTable()
         if (result != ERROR_SUCCESS)
             return result;
 
-        const int componentAttributes =
-            (entry.m_componentAttributes & CFileEntry::component64Bit) ? CFileEntry::component64Bit : 0;
+        // The record's own bit (set for a 64-bit image) is not asked: a 64-bit image in a 32-bit
+        // package, or a data file under a 64-bit folder, must still agree with the package.
+        const int componentAttributes = Component64BitAttribute(IsUnder64BitRoot(path));
         result = InsertRow(view,
             L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, "
             L"`Condition`, `KeyPath`) VALUES (?, ?, ?, ?, ?, ?)",

@@ -30,6 +30,29 @@ bool RootNumber(const CString& rootText, int& root)
     return false;
 }
 
+constexpr int kRootLocalMachine = 2;
+constexpr int kRegistryKeyPath = 4; // the component's key path is a Registry row
+constexpr wchar_t kWow64Node[] = L"Software\\Wow6432Node";
+
+// The Key column of a value. The monitor records a key in the view its path names: a 32-bit
+// program's key under HKLM as "Software\Wow6432Node\...". A 64-bit component writes that path as
+// it stands, which is the 32-bit view. A 32-bit component writes in the 32-bit view by itself, so
+// the node goes: Wine would look for it inside the 32-bit view again (Wow6432Node\Wow6432Node),
+// and on a 32-bit Windows it is a key that no program reads.
+CString KeyInComponentView(int root, const CString& key, bool component64Bit)
+{
+    if (component64Bit || root != kRootLocalMachine)
+        return key;
+    const int nodeLength = static_cast<int>(std::size(kWow64Node)) - 1;
+    if (key.GetLength() < nodeLength || key.Left(nodeLength).CompareNoCase(kWow64Node) != 0)
+        return key;
+    if (key.GetLength() == nodeLength)
+        return L"Software";
+    if (key[nodeLength] != L'\\')
+        return key;
+    return L"Software" + key.Mid(nodeLength);
+}
+
 } // namespace
 
 CString MakeRegistryValueText(int valueType, const CString& value)
@@ -44,6 +67,13 @@ CString MakeRegistryValueText(int valueType, const CString& value)
     case CRegistryEntry::typeString:
         // Windows Installer reads a leading "#" as a type mark; "##" keeps it a string's "#".
         return value.Left(1) == L"#" ? L"#" + value : value;
+    case CRegistryEntry::typeMultiString:
+        // The installer takes a text for a list only when it holds "[~]", reads a leading "#" as a
+        // type mark before it looks for one, and merges a list that begins or ends with "[~]" into
+        // the strings already there. A list that begins and ends with it replaces the value with
+        // exactly its strings: so one string ("single") stays a list, a first string beginning with
+        // "#" stays text, and "[~]" alone is the empty list.
+        return value.IsEmpty() ? CString(L"[~]") : L"[~]" + value + L"[~]";
     default:
         return value;
     }
@@ -67,6 +97,9 @@ UINT CMsiTools::WriteRegistryTable()
             }
             CString key = value.m_keyPath.Mid(slash + 1);
             key.Trim(L'\\');
+            // A registry value of a 64-bit package is 64-bit: its key path names its view itself.
+            const int bitness = Component64BitAttribute(true);
+            key = KeyInComponentView(root, key, bitness != 0);
 
             const CString registryKey = L"R_" + value.m_id;
             const CString componentKey = L"C_" + value.m_id;
@@ -79,8 +112,8 @@ UINT CMsiTools::WriteRegistryTable()
                 return result;
             result = InsertRow(view,
                 L"INSERT INTO `Component` (`Component`, `ComponentId`, `Directory_`, `Attributes`, `Condition`, "
-                L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', 4, ?, ?)",
-                {componentKey, NewGuidString(), value.m_condition, registryKey});
+                L"`KeyPath`) VALUES (?, ?, 'TARGETDIR', ?, ?, ?)",
+                {componentKey, NewGuidString(), kRegistryKeyPath | bitness, value.m_condition, registryKey});
             if (result != ERROR_SUCCESS)
                 return result;
             result = InsertRow(view, L"INSERT INTO `FeatureComponents` (`Feature_`, `Component_`) VALUES (?, ?)",

@@ -149,6 +149,16 @@ public:
     int Is64Bit() const { return m_is64Bit; }
     const MsiBuildOptions& Options() const { return m_options; }
 
+    // The 64-bit bit of a component's Attributes: set exactly when the package is a 64-bit package
+    // and the component's target lies in the 64-bit world (a file below a 64-bit system folder, a
+    // registry value of a 64-bit package, whose key path names its view itself). A 32-bit package
+    // never carries one: the installer refuses a 64-bit component in it, and validation reports a
+    // 32-bit component in a 64-bit folder.
+    int Component64BitAttribute(bool targetIn64BitWorld) const
+    {
+        return m_is64Bit && targetIn64BitWorld ? CFileEntry::component64Bit : 0;
+    }
+
     // The Directory key of a folder-list entry: the folder property for a root, "D_" + id for a
     // folder.
     static CString DirectoryKey(const CFileEntry& folder);
@@ -190,9 +200,13 @@ private:
     IOutputSink* m_output;        // not owned
     MsiBuildOptions m_options;
     CFileEntries m_folders;       // every folder the projects use, once each, in order of first use
-    int m_is64Bit = 0;            // a file lies below a 64-bit system folder
+    int m_is64Bit = 0;            // a file lies below a 64-bit system folder; set before any component
     CShortNames m_shortNames;
 };
+
+// True when a tree path's root is one of the 64-bit system folders (ProgramFiles64Folder,
+// CommonFiles64Folder, System64Folder): those folders exist only for 64-bit packages.
+bool IsUnder64BitRoot(const CString& treePath);
 
 // The build thread's message for a BuildPackage result.
 CString BuildResultText(int result);

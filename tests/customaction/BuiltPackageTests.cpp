@@ -6,11 +6,13 @@
 // setup program's wizard with a recorded script, the other runs it with silent switches.
 
 #include "customaction/UninstallAction.h"
+#include "engine/files/WideBuffer.h"
 #include "engine/model/GuidText.h"
 #include "engine/model/MsgAction.h"
 #include "engine/msi/MsiTools.h"
 #include "tests/customaction/VeltTestSupport.h"
 #include "tests/engine/msi/OutputSinkForTests.h"
+#include "tests/engine/msi/PackagePlatformCheck.h"
 #include "tests/engine/replay/SetupProgramRun.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +33,10 @@ CString Quoted(const CString& text)
     return L"\"" + text + L"\"";
 }
 
-bool KeyExists(HKEY root, const wchar_t* path)
+bool KeyExists(HKEY root, const wchar_t* path, REGSAM view = 0)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -76,9 +78,12 @@ protected:
         setup.m_kind = CFileEntry::kindFile;
         setup.m_path = project.m_installerPath;
         setup.m_sourcePath = testsupport::ModuleFolder() + L"\\setupprog.exe";
-        std::vector<uint8_t> bytes;
-        EXPECT_TRUE(testsupport::ReadAllBytes(setup.m_sourcePath, bytes)) << "no setupprog.exe beside the tests";
-        setup.m_fileSize = static_cast<int>(bytes.size());
+        // As the project editor reads a file it adds: size, attributes and, for a 64-bit image
+        // such as this build's setup program, the 64-bit component bit.
+        EXPECT_EQ(0u, setup.ReadFileAttributes()) << "no setupprog.exe beside the tests";
+        if (sizeof(void*) == 8) {
+            EXPECT_EQ(CFileEntry::component64Bit, setup.m_componentAttributes) << "this build's program is 64-bit";
+        }
         project.m_files.Add(setup);
 
         wchar_t windows[MAX_PATH] = {};
@@ -100,12 +105,22 @@ protected:
         MsiBuildOptions options;
         options.programFolder = testsupport::ModuleFolder() + L"\\";
         options.output = &output;
-        CMsiTools builder(&m_package, options); // keeps the database open until it goes
-        const int result = builder.BuildPackage();
-        if (result == 0)
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "BuildPackage returned " << result << ", last line: "
-                                             << (output.lines.empty() ? "" : output.lines.back());
+        int result = 0;
+        {
+            CMsiTools builder(&m_package, options); // keeps the database open until it goes
+            result = builder.BuildPackage();
+        }
+        if (result != 0)
+            return ::testing::AssertionFailure() << "BuildPackage returned " << result << ", last line: "
+                                                 << (output.lines.empty() ? "" : output.lines.back());
+        const std::string disagreement = buildtest::CheckComponentPlatform(m_scratch / L"wrapped.msi");
+        if (!disagreement.empty())
+            return ::testing::AssertionFailure() << disagreement;
+        // The setup program lies under the Windows folder: a 32-bit package, whatever its image.
+        const std::string platform = buildtest::PackageTemplate(m_scratch / L"wrapped.msi");
+        if (platform != "Intel;0")
+            return ::testing::AssertionFailure() << "Template " << platform << ", expected Intel;0";
+        return ::testing::AssertionSuccess();
     }
 
     // msiexec /i or /x of the built package; the log's text.
@@ -131,6 +146,17 @@ protected:
         CString kept;
         const LONG error = ReadUninstallString(m_projectId, kept);
         return error == 0 ? testsupport::Utf8(kept.View()) : "<no kept command, error " + std::to_string(error) + ">";
+    }
+
+    // After a removal nothing of the library's may stay in the registry, in either view.
+    void ExpectNoKeptKeys() const
+    {
+        for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+            const char* name = view == KEY_WOW64_64KEY ? "64-bit view" : "32-bit view";
+            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + m_projectId, view))
+                << name << ": the kept command's key stayed";
+            EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Morvalund", view)) << name << ": our keys stayed";
+        }
     }
 
     testsupport::ScratchFolder m_scratch;
@@ -195,6 +221,7 @@ TEST_F(BuiltPackageTest, RecordedScriptDrivesTheWizardOnTheHiddenDesktopAndTheKe
         << removal.substr(0, 20000);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kTestSetupUninstallKey)) << "the setup program's entry stayed";
     EXPECT_FALSE(FileExists(m_program)) << "the package left its setup program behind";
+    ExpectNoKeptKeys();
 }
 
 TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsReplaceTheKeptOnes)
@@ -212,7 +239,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     // A program named after the path's first word lies beside the setup program: an unquoted
     // command line would start it instead (Wine quotes a path it had to search for, so only this
     // shows the missing quotes).
-    ASSERT_TRUE(CreateDirectoryW(m_programFolder, nullptr));
+    ASSERT_EQ(0u, CreateDirectoryTree(m_programFolder));
     ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\setupprog.exe", m_programFolder + L"\\Command.exe", FALSE));
 
     const std::string log = Run(L"/i", L"install.log");
@@ -249,6 +276,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     EXPECT_EQ("1", removed["uninstalled"]);
     EXPECT_FALSE(FileExists(app)) << testsupport::Utf8(app.View()) << " stayed";
     EXPECT_FALSE(FileExists(m_program)) << "the package left its setup program behind";
+    ExpectNoKeptKeys();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "engine/msi/MsiTools.h"
 
 #include "OutputSinkForTests.h"
+#include "PackagePlatformCheck.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -89,15 +90,22 @@ protected:
     CString OutputPath() const { return m_scratch / L"test.msi"; }
 
     // Builds with the template and the stand-in custom-action library of the program folder
-    // unless the options name another.
+    // unless the options name another. Every package built whole must declare the platform that
+    // its components' 64-bit bits agree with.
     int Build(MsiBuildOptions options = {})
     {
         options.output = &m_sink;
         if (options.programFolder.IsEmpty())
             options.programFolder = m_programFolder.Path() + L"\\";
-        CMsiTools builder(&m_package, options);
-        const int result = builder.BuildPackage();
-        m_is64Bit = builder.Is64Bit();
+        int result = 0;
+        {
+            CMsiTools builder(&m_package, options);
+            result = builder.BuildPackage();
+            m_is64Bit = builder.Is64Bit();
+        }
+        if (result == 0) {
+            EXPECT_EQ("", CheckComponentPlatform(OutputPath()));
+        }
         return result;
     }
 

@@ -1,4 +1,5 @@
 #include "E2EPackage.h"
+#include "PackagePlatformCheck.h"
 
 #include "engine/files/WideBuffer.h"
 #include "engine/msi/MsiTools.h"
@@ -42,6 +43,9 @@ const std::vector<RegistryCase>& RegistryCases()
         {L"Hash", CRegistryEntry::typeString, L"#12", REG_SZ, Utf16Bytes(L"#12", 3)},
         {L"Expand", CRegistryEntry::typeExpandString, L"%WINDIR%\\x", REG_EXPAND_SZ, Utf16Bytes(L"%WINDIR%\\x", 10)},
         {L"Multi", CRegistryEntry::typeMultiString, L"one[~]two", REG_MULTI_SZ, Utf16Bytes(L"one\0two\0", 8)},
+        {L"Single", CRegistryEntry::typeMultiString, L"single", REG_MULTI_SZ, Utf16Bytes(L"single\0", 7)},
+        {L"HashList", CRegistryEntry::typeMultiString, L"#first[~]second", REG_MULTI_SZ,
+         Utf16Bytes(L"#first\0second\0", 14)},
         {L"Blob", CRegistryEntry::typeBinary, L"0a0b0c", REG_BINARY, {0x0a, 0x0b, 0x0c}},
         {L"Count", CRegistryEntry::typeDword, L"42", REG_DWORD,
          std::vector<uint8_t>(reinterpret_cast<const uint8_t*>(&number),
@@ -110,6 +114,14 @@ CProjectSettings MakePackage(const CString& sourceFolder, const CString& outputF
             project.m_registry.Add(entry);
         }
     }
+    // A machine value recorded in the 32-bit view by its path.
+    CRegistryEntry node;
+    node.m_kind = CRegistryEntry::kindValue;
+    node.m_keyPath = L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Tarnwick E2E\\"; // kRegistryKey's 32-bit view
+    node.m_valueName = kNodeValueName;
+    node.m_valueType = CRegistryEntry::typeString;
+    node.m_value = L"32-bit";
+    project.m_registry.Add(node);
     package.m_projects.Add(project);
 
     if (withWrappedProject) {
@@ -133,8 +145,19 @@ int Build(CProjectSettings& package, const CString& programFolder, RecordingOutp
     MsiBuildOptions options;
     options.programFolder = programFolder;
     options.output = &output;
-    CMsiTools builder(&package, options);
-    return builder.BuildPackage();
+    int result = 0;
+    {
+        CMsiTools builder(&package, options);
+        result = builder.BuildPackage();
+    }
+    if (result != 0)
+        return result;
+    const std::string disagreement =
+        buildtest::CheckComponentPlatform(package.m_outputFolder + L"\\" + package.m_outputFileName);
+    if (disagreement.empty())
+        return 0;
+    output.Append("platform check: " + disagreement);
+    return ERROR_INVALID_DATA;
 }
 
 } // namespace e2e

@@ -1,7 +1,8 @@
 #pragma once
 // The package of the end-to-end tests: a repackaged project with files in two system folders
 // (under ProgramFilesFolder and AppDataFolder), a shortcut with the icon of its target, and
-// registry values of every type under HKCU and HKLM; optionally a wrapped project whose setup
+// registry values of every type under HKCU and HKLM (and one recorded under HKLM's Wow6432Node);
+// optionally a wrapped project whose setup
 // program the custom-action library runs.
 
 #include "OutputSinkForTests.h"
@@ -16,6 +17,8 @@ namespace e2e {
 constexpr wchar_t kAppFolder[] = L"Tarnwick E2E";
 constexpr wchar_t kRegistryKey[] = L"Software\\Tarnwick E2E";
 constexpr wchar_t kShortcutName[] = L"Tarnwick E2E";
+// A value under HKEY_LOCAL_MACHINE\Software\Wow6432Node\Tarnwick E2E: the 32-bit view's key.
+constexpr wchar_t kNodeValueName[] = L"Node";
 
 struct RegistryCase {
     const wchar_t* name;   // empty: the key's default value
@@ -33,7 +36,9 @@ CProjectSettings MakePackage(const CString& sourceFolder, const CString& outputF
 
 // Builds the package with "schema.bin" and "velt.bin" of programFolder (which ends in a
 // backslash), its lines going to output; the build's result. The builder, which keeps the
-// database open, is gone when this returns, so the package can be installed at once.
+// database open, is gone when this returns, so the package can be installed at once. A built
+// package whose Template and component bits disagree (CheckComponentPlatform) gives 13, with the
+// disagreement as the last line.
 int Build(CProjectSettings& package, const CString& programFolder, RecordingOutput& output);
 
 } // namespace e2e

@@ -340,6 +340,9 @@ TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
         Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Hash", CRegistryEntry::typeString, L"#1 it's"),
         Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Expand", CRegistryEntry::typeExpandString, L"%TEMP%\\x"),
         Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Multi", CRegistryEntry::typeMultiString, L"a[~]b"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Single", CRegistryEntry::typeMultiString, L"single"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"HashList", CRegistryEntry::typeMultiString, L"#first[~]second"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"NoStrings", CRegistryEntry::typeMultiString, L""),
         Value(L"HKEY_CURRENT_USER\\Software\\Vendor", L"Blob", CRegistryEntry::typeBinary, L"00ff10"),
         Value(L"HKEY_CLASSES_ROOT\\.tw", L"", CRegistryEntry::typeString, L"tw"),
         Value(L"HKEY_USERS\\.DEFAULT\\Software\\V", L"U", CRegistryEntry::typeString, L"u"),
@@ -352,11 +355,14 @@ TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
 
     ASSERT_EQ(0, Build()) << Join(m_sink.lines);
     Rows expected;
-    const char* roots[] = {"2", "2", "1", "1", "1", "1", "1", "0", "3", "-1"};
+    const char* roots[] = {"2", "2", "1", "1", "1", "1", "1", "1", "1", "1", "0", "3", "-1"};
     const char* keys[] = {"Software\\Vendor\\App", "Software\\Vendor\\App", "Software\\Vendor", "Software\\Vendor",
-                          "Software\\Vendor", "Software\\Vendor", "Software\\Vendor", ".tw", ".DEFAULT\\Software\\V",
-                          "Software\\V"};
-    const char* texts[] = {"C:\\App", "#5", "default", "##1 it's", "#%%TEMP%\\x", "a[~]b", "#x00ff10", "tw", "u", "e"};
+                          "Software\\Vendor", "Software\\Vendor", "Software\\Vendor", "Software\\Vendor",
+                          "Software\\Vendor", "Software\\Vendor", ".tw", ".DEFAULT\\Software\\V", "Software\\V"};
+    // A list begins and ends with "[~]": the installer then replaces the value with exactly these
+    // strings, keeps one string a list, and reads no type mark in a first string's "#".
+    const char* texts[] = {"C:\\App", "#5", "default", "##1 it's", "#%%TEMP%\\x", "[~]a[~]b[~]", "[~]single[~]",
+                           "[~]#first[~]second[~]", "[~]", "#x00ff10", "tw", "u", "e"};
     for (size_t i = 0; i < std::size(values); ++i) {
         const std::string id = testsupport::Utf8(project.m_registry[static_cast<int>(i) + 6].m_id.View());
         expected.push_back(
@@ -368,7 +374,86 @@ TEST_F(BuildTest, RegistryValuesOfEveryTypeAndRoot)
     EXPECT_EQ((Rows{{"TARGETDIR", "4", "PROP = 'x'", "R_" + lastId}}),
               Query(OutputPath(), L"SELECT `Directory_`, `Attributes`, `Condition`, `KeyPath` FROM `Component` "
                                   L"WHERE `Component` = 'C_" + CString(lastId.c_str()) + L"'"));
-    EXPECT_EQ(10u, Query(OutputPath(), L"SELECT `Component_` FROM `FeatureComponents`").size());
+    EXPECT_EQ(13u, Query(OutputPath(), L"SELECT `Component_` FROM `FeatureComponents`").size());
+}
+
+// One rule for every component: 64-bit exactly when the package is 64-bit and the target lies in
+// the 64-bit world. The record's own bit (a 64-bit image) decides nothing, and a file that comes
+// before the one that makes the package 64-bit is judged by the package all the same.
+TEST_F(BuildTest, ComponentsAre64BitOnlyIn64BitPackagesAndForTargetsInThe64BitWorld)
+{
+    CFeature app = Project(L"App");
+    app.m_files.Add(Root(L"ProgramFilesFolder\\"));
+    CFileEntry image64 = File(L"ProgramFilesFolder\\tool64.exe");
+    image64.m_componentAttributes = CFileEntry::component64Bit;
+    app.m_files.Add(image64);
+    app.m_files.Add(Root(L"AppDataFolder\\"));
+    app.m_files.Add(File(L"AppDataFolder\\settings.ini"));
+    const CRegistryEntry values[] = {
+        Value(L"HKEY_LOCAL_MACHINE\\Software\\Vendor", L"Native", CRegistryEntry::typeString, L"64"),
+        Value(L"HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\Vendor", L"Redirected", CRegistryEntry::typeString, L"32"),
+        Value(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE", L"NodeItself", CRegistryEntry::typeString, L"32"),
+        Value(L"HKEY_LOCAL_MACHINE\\Software\\Wow6432NodeX", L"Lookalike", CRegistryEntry::typeString, L"x"),
+        Value(L"HKEY_CURRENT_USER\\Software\\Wow6432Node\\Vendor", L"User", CRegistryEntry::typeString, L"u"),
+    };
+    for (const CRegistryEntry& value : values)
+        app.m_registry.Add(value);
+    CFeature wrapped = Project(L"Wrapped");
+    wrapped.m_conversionMode = CFeature::modeCommandLine;
+    wrapped.m_installerPath = L"Temp\\setup64.exe";
+    wrapped.m_files.Add(Root(L"Temp\\"));
+    CFileEntry setup = File(L"Temp\\setup64.exe");
+    setup.m_componentAttributes = CFileEntry::component64Bit;
+    wrapped.m_files.Add(setup);
+    m_package.m_projects.Add(app);
+    m_package.m_projects.Add(wrapped);
+
+    auto attributes = [&](const wchar_t* prefix, const CString& id) {
+        const Rows rows = Query(OutputPath(), L"SELECT `Attributes` FROM `Component` WHERE `Component` = '" +
+                                                  CString(prefix) + id + L"'");
+        return rows.empty() ? std::string("<none>") : rows[0][0];
+    };
+    auto keyOf = [&](const CRegistryEntry& value) {
+        const Rows rows = Query(OutputPath(), L"SELECT `Key` FROM `Registry` WHERE `Registry` = 'R_" + value.m_id + L"'");
+        return rows.empty() ? std::string("<none>") : rows[0][0];
+    };
+
+    // A 32-bit package: no component is 64-bit, whatever its file's image; the 32-bit view's
+    // node leaves a machine key, since the component writes in that view by itself.
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("Intel;0", Summary(PIDSI_TEMPLATE));
+    EXPECT_EQ("0", attributes(L"C_", image64.m_id)) << "a 64-bit image in a 32-bit package";
+    EXPECT_EQ("0", attributes(L"C_", setup.m_id)) << "a wrapped 64-bit setup program";
+    const char* keys32[] = {"Software\\Vendor", "Software\\Vendor", "Software", "Software\\Wow6432NodeX",
+                            "Software\\Wow6432Node\\Vendor"};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ("4", attributes(L"C_", values[i].m_id)) << testsupport::Utf8(values[i].m_valueName.View());
+        EXPECT_EQ(keys32[i], keyOf(values[i])) << testsupport::Utf8(values[i].m_valueName.View());
+    }
+
+    // The same projects with one file below a 64-bit root, placed after the others.
+    CFileEntries& files = Added(0).m_files;
+    files.Add(Root(L"ProgramFiles64Folder\\"));
+    files.Add(Folder(L"ProgramFiles64Folder\\App\\"));
+    const CFileEntry data64 = File(L"ProgramFiles64Folder\\App\\readme.txt");
+    files.Add(data64);
+    files.Add(Root(L"System64Folder\\"));
+    const CFileEntry driver = File(L"System64Folder\\app.sys");
+    files.Add(driver);
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ("x64;0", Summary(PIDSI_TEMPLATE));
+    EXPECT_EQ("256", attributes(L"C_", data64.m_id)) << "a data file under a 64-bit folder";
+    EXPECT_EQ("256", attributes(L"C_", driver.m_id));
+    EXPECT_EQ("0", attributes(L"C_", image64.m_id)) << "a 64-bit image in the 32-bit Program Files";
+    EXPECT_EQ("0", attributes(L"C_", Added(0).m_files[3].m_id)) << "AppData has one view";
+    EXPECT_EQ("0", attributes(L"C_", setup.m_id)) << "the wrapped setup program lies under the Windows folder";
+    // Every value of a 64-bit package is written in the view its key path names.
+    const char* keys64[] = {"Software\\Vendor", "Software\\Wow6432Node\\Vendor", "SOFTWARE\\WOW6432NODE",
+                            "Software\\Wow6432NodeX", "Software\\Wow6432Node\\Vendor"};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        EXPECT_EQ("260", attributes(L"C_", values[i].m_id)) << testsupport::Utf8(values[i].m_valueName.View());
+        EXPECT_EQ(keys64[i], keyOf(values[i])) << testsupport::Utf8(values[i].m_valueName.View());
+    }
 }
 
 TEST_F(BuildTest, UnknownRegistryRootReturns13)

@@ -4,6 +4,7 @@
 // both media layouts. Every msiexec call runs under a time-out.
 
 #include "E2EPackage.h"
+#include "InstallerRun.h"
 #include "OutputSinkForTests.h"
 
 #include "framework/Handle.h"
@@ -15,84 +16,9 @@
 
 namespace {
 
+using namespace installtest;
 using testsupport::FixturePath;
 using testsupport::ScratchFolder;
-
-// msiexec under Wine takes a few seconds; a package that hangs must not hang the run.
-constexpr DWORD kMsiexecTimeoutMs = 120000;
-
-CString KnownFolder(int csidl)
-{
-    wchar_t path[MAX_PATH] = {};
-    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) ? CString(path) : CString();
-}
-
-// The installer's log as narrow text (msiexec may write it in UTF-16).
-std::string ReadLog(const CString& path)
-{
-    std::vector<uint8_t> bytes;
-    if (!testsupport::ReadAllBytes(path, bytes))
-        return "<no log>";
-    if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        std::string text;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            text += bytes[i + 1] == 0 ? static_cast<char>(bytes[i]) : '?';
-        return text;
-    }
-    return std::string(bytes.begin(), bytes.end());
-}
-
-// One msiexec call: the exit code, or a failure that says why there is none. Test programs may
-// run side by side in one prefix: while another installation runs (1618), wait and try again.
-::testing::AssertionResult RunMsiexec(const CString& arguments, DWORD& exitCode)
-{
-    constexpr int kAttempts = 30;
-    constexpr DWORD kRetryPauseMs = 2000;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const testsupport::ChildResult run = testsupport::RunChild(L"msiexec " + arguments, kMsiexecTimeoutMs);
-        if (!run.started)
-            return ::testing::AssertionFailure() << "msiexec did not start, error " << run.error;
-        if (run.timedOut)
-            return ::testing::AssertionFailure() << "msiexec " << testsupport::Utf8(arguments.View())
-                                                 << " did not finish within " << kMsiexecTimeoutMs << " ms";
-        exitCode = run.exitCode;
-        if (exitCode != ERROR_INSTALL_ALREADY_RUNNING)
-            break;
-        Sleep(kRetryPauseMs);
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// A registry value's type and bytes; type 0 when the value is missing.
-struct RegistryValue {
-    DWORD type = 0;
-    std::vector<uint8_t> data;
-};
-
-RegistryValue ReadValue(HKEY root, REGSAM view, const wchar_t* name)
-{
-    RegistryValue value;
-    UniqueRegKey key;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, e2e::kRegistryKey, 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
-        return value;
-    key.Reset(opened);
-    DWORD size = 0;
-    DWORD type = 0;
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return value;
-    value.data.resize(size);
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, value.data.data(), &size) != ERROR_SUCCESS)
-        return RegistryValue();
-    value.data.resize(size);
-    // Strings come back with their terminator; the cases name them without it.
-    if ((type == REG_SZ || type == REG_EXPAND_SZ) && size >= 2 && value.data[size - 1] == 0 && value.data[size - 2] == 0)
-        value.data.resize(size - 2);
-    if (type == REG_MULTI_SZ && size >= 2)
-        value.data.resize(size - 2);
-    value.type = type;
-    return value;
-}
 
 struct InstallCase {
     const char* name;
@@ -160,6 +86,10 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
         << (output.lines.empty() ? "" : output.lines.back());
     const CString package = m_output / L"e2e.msi";
     const CString installLog = m_output / L"install.log";
+    // Lists replace what was there, whatever its type: none of these strings may stay.
+    static const wchar_t oldList[] = L"old\0single\0";
+    ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, e2e::kRegistryKey, L"Single", REG_MULTI_SZ, oldList, sizeof(oldList)));
+    ASSERT_EQ(0, RegSetKeyValueW(HKEY_CURRENT_USER, e2e::kRegistryKey, L"HashList", REG_SZ, L"old", 8));
     DWORD exitCode = 0;
     ASSERT_TRUE(RunMsiexec(L"/i \"" + package + L"\" /qn /l*v \"" + installLog + L"\"", exitCode));
     ASSERT_EQ(0u, exitCode) << "msiexec /i; log:\n" << ReadLog(installLog).substr(0, 20000);
@@ -180,13 +110,22 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
     } hives[] = {{"HKCU", HKEY_CURRENT_USER, 0}, {"HKLM (32-bit view)", HKEY_LOCAL_MACHINE, KEY_WOW64_32KEY}};
     for (const auto& hive : hives) {
         for (const e2e::RegistryCase& value : e2e::RegistryCases()) {
-            const RegistryValue actual = ReadValue(hive.root, hive.view, value.name);
+            const RegistryValue actual = ReadValue(hive.root, e2e::kRegistryKey, hive.view, value.name);
             EXPECT_EQ(value.registryType, actual.type)
                 << hive.name << " value '" << testsupport::Utf8(value.name) << "'";
             EXPECT_EQ(testsupport::Hex(value.data), testsupport::Hex(actual.data))
                 << hive.name << " value '" << testsupport::Utf8(value.name) << "'";
         }
     }
+    // Recorded in the 32-bit view by its path, and written there once, not inside it again.
+    const RegistryValue node = ReadValue(HKEY_LOCAL_MACHINE, e2e::kRegistryKey, KEY_WOW64_32KEY, e2e::kNodeValueName);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), node.type) << "the Wow6432Node value is not in the 32-bit view";
+    EXPECT_EQ(testsupport::Hex(std::vector<uint8_t>{'3', 0, '2', 0, '-', 0, 'b', 0, 'i', 0, 't', 0}),
+              testsupport::Hex(node.data));
+    // Where Wine's installer puts a 32-bit component's literal node: inside the 32-bit view again.
+    EXPECT_EQ(0u, ReadValue(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\Wow6432Node\\Tarnwick E2E", KEY_WOW64_64KEY,
+                            e2e::kNodeValueName).type)
+        << "the 32-bit view's node was looked up inside the 32-bit view";
     EXPECT_TRUE(ShortcutExists()) << "no " << testsupport::Utf8(e2e::kShortcutName) << ".lnk in the programs menu";
     const std::string log = ReadLog(installLog);
     if (GetParam().realLibrary) {
@@ -208,9 +147,11 @@ TEST_P(InstallTest, InstallsAndRemovesEverything)
         EXPECT_FALSE(testsupport::FileExists(file.first)) << testsupport::Utf8(file.first.View()) << " stayed";
     for (const auto& hive : hives) {
         for (const e2e::RegistryCase& value : e2e::RegistryCases())
-            EXPECT_EQ(0u, ReadValue(hive.root, hive.view, value.name).type)
+            EXPECT_EQ(0u, ReadValue(hive.root, e2e::kRegistryKey, hive.view, value.name).type)
                 << hive.name << " value '" << testsupport::Utf8(value.name) << "' stayed";
     }
+    EXPECT_EQ(0u, ReadValue(HKEY_LOCAL_MACHINE, e2e::kRegistryKey, KEY_WOW64_32KEY, e2e::kNodeValueName).type)
+        << "the Wow6432Node value stayed";
     EXPECT_FALSE(ShortcutExists()) << "the shortcut stayed";
     const bool uninstallRan =
         ReadLog(removeLog).find("-->Tarnwick Log: stand-in UNINSTALLAction called") != std::string::npos;

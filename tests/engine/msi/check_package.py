@@ -56,10 +56,18 @@ def check_common(package, files, layout):
           "%s: Media rows %s" % (layout, media))
 
     registry = export(package, "Registry")
-    check(len(registry) == 14, "%s: %d Registry rows, expected 14" % (layout, len(registry)))
+    check(len(registry) == 19, "%s: %d Registry rows, expected 19" % (layout, len(registry)))
     check(sorted({row["Root"] for row in registry}) == ["1", "2"], "%s: registry roots" % layout)
     check(any(row["Name"] == "Hash" and row["Value"] == "##12" for row in registry),
           "%s: a string beginning with # must be written as ##" % layout)
+    for name, value in [("Multi", "[~]one[~]two[~]"), ("Single", "[~]single[~]"), ("HashList", "[~]#first[~]second[~]")]:
+        check(any(row["Name"] == name and row["Value"] == value for row in registry),
+              "%s: the list %s must be written as %s" % (layout, name, value))
+    check(any(row["Name"] == "Node" and row["Key"] == "Software\\Tarnwick E2E" for row in registry),
+          "%s: a 32-bit package writes a Wow6432Node key in its own view" % layout)
+    components = export(package, "Component")
+    check(all(int(row["Attributes"]) & 256 == 0 for row in components),
+          "%s: a 64-bit component in an Intel package: %s" % (layout, components))
 
     shortcuts = export(package, "Shortcut")
     check(len(shortcuts) == 1 and shortcuts[0]["Directory_"] == "ProgramMenuFolder"

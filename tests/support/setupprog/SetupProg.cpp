@@ -15,6 +15,13 @@
 //   /uninstall:<folder> remove what /install made (without a window); run from inside that folder
 //                      it hands over to a copy of itself in %TEMP% and ends at once, the copy
 //                      finishing the removal after it (/waitfor:<pid>)
+//   /regvalue:<root>|<key>|<name>|<type>|<data>
+//                      with /install, also write this registry value (the switch may repeat; the
+//                      uninstall does not remove it). root: HKCU, HKLM (this program's own view),
+//                      HKLM64 or HKLM32 (that view of HKLM); name empty for the default value;
+//                      type and data: sz, expand (text), multi (the strings, each "|" one more),
+//                      dword (decimal), binary (hexadecimal digits). Result key regvalues: how
+//                      many were written.
 //
 // The result file is UTF-8 text, one key=value per line. It is written when the program starts
 // (state=running) and again when it ends (state=ended), so a test can read what happened after the
@@ -52,6 +59,7 @@ struct Options {
     std::wstring installFolder;
     std::wstring uninstallFolder;
     DWORD waitFor = 0; // process id the uninstaller's temporary copy waits for
+    std::vector<std::wstring> registryValues; // /regvalue specifications, in order
 };
 
 Options g_options;
@@ -132,6 +140,8 @@ void ParseOptions()
             g_options.uninstallFolder = value;
         else if (StartsWithSwitch(arg, L"waitfor", value))
             g_options.waitFor = static_cast<DWORD>(wcstoul(value.c_str(), nullptr, 10));
+        else if (StartsWithSwitch(arg, L"regvalue", value))
+            g_options.registryValues.push_back(value);
     }
     LocalFree(args);
     if (g_options.resultFile.empty()) {
@@ -249,6 +259,75 @@ bool SetStringValue(HKEY root, const wchar_t* key, const wchar_t* name, const st
     return status == ERROR_SUCCESS;
 }
 
+// Writes one /regvalue specification; false when it is malformed or cannot be written.
+bool WriteRegistryValue(const std::wstring& specification)
+{
+    std::vector<std::wstring> fields;
+    size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+        const size_t bar = specification.find(L'|', start);
+        if (bar == std::wstring::npos)
+            return false;
+        fields.push_back(specification.substr(start, bar - start));
+        start = bar + 1;
+    }
+    const std::wstring data = specification.substr(start);
+    const std::wstring& root = fields[0];
+    HKEY rootKey = HKEY_LOCAL_MACHINE;
+    REGSAM view = 0;
+    if (root == L"HKCU")
+        rootKey = HKEY_CURRENT_USER;
+    else if (root == L"HKLM64")
+        view = KEY_WOW64_64KEY;
+    else if (root == L"HKLM32")
+        view = KEY_WOW64_32KEY;
+    else if (root != L"HKLM")
+        return false;
+
+    const std::wstring& type = fields[3];
+    DWORD registryType = REG_SZ;
+    std::vector<BYTE> bytes;
+    auto appendText = [&bytes](const std::wstring& text) {
+        const BYTE* first = reinterpret_cast<const BYTE*>(text.c_str());
+        bytes.insert(bytes.end(), first, first + (text.size() + 1) * sizeof(wchar_t));
+    };
+    if (type == L"sz" || type == L"expand") {
+        registryType = type == L"sz" ? REG_SZ : REG_EXPAND_SZ;
+        appendText(data);
+    } else if (type == L"multi") {
+        registryType = REG_MULTI_SZ;
+        size_t from = 0;
+        for (;;) {
+            const size_t bar = data.find(L'|', from);
+            appendText(data.substr(from, bar == std::wstring::npos ? std::wstring::npos : bar - from));
+            if (bar == std::wstring::npos)
+                break;
+            from = bar + 1;
+        }
+        appendText(L"");
+    } else if (type == L"dword") {
+        registryType = REG_DWORD;
+        const DWORD number = static_cast<DWORD>(wcstoul(data.c_str(), nullptr, 10));
+        const BYTE* first = reinterpret_cast<const BYTE*>(&number);
+        bytes.assign(first, first + sizeof(number));
+    } else if (type == L"binary") {
+        registryType = REG_BINARY;
+        for (size_t i = 0; i + 1 < data.size(); i += 2)
+            bytes.push_back(static_cast<BYTE>(wcstoul(data.substr(i, 2).c_str(), nullptr, 16)));
+    } else {
+        return false;
+    }
+
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(rootKey, fields[1].c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const LONG status = RegSetValueExW(key, fields[2].empty() ? nullptr : fields[2].c_str(), 0, registryType,
+                                       bytes.data(), static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
 // Lays down a small application the way real setup programs do, uninstaller copy included.
 bool Install(const std::wstring& folder)
 {
@@ -268,6 +347,11 @@ bool Install(const std::wstring& folder)
                               L"\"" + uninstaller + L"\" /uninstall:\"" + folder + L"\"");
     ok = ok && SetStringValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString",
                               L"\"" + uninstaller + L"\" /uninstall:\"" + folder + L"\" /silent");
+    int written = 0;
+    for (const std::wstring& value : g_options.registryValues)
+        written += WriteRegistryValue(value) ? 1 : 0;
+    ok = ok && written == static_cast<int>(g_options.registryValues.size());
+    g_result["regvalues"] = std::to_string(written);
     g_result["installed"] = ok ? "1" : "0";
     return ok;
 }
