@@ -64,6 +64,11 @@ bool UninstallProject(MSIHANDLE install, int index, const CString& customActionD
         LogInstallerFormat(install, L"Error %d Install script aborted.", static_cast<int>(runError));
         return false;
     }
+    // The command ran: the key has served. A removal that could not run it keeps the key, so that
+    // a later removal can find the command again.
+    if (LONG removeError = RemoveUninstallString(project.m_id))
+        LogInstallerFormat(install, L"Warning: Uninstall String for '%s' could not be removed: Error %d",
+                           project.m_installerPath.GetString(), static_cast<int>(removeError));
     LogInstallerFormat(install, L"Uninstall script '%s' is completed successfully.", project.m_installerPath.GetString());
     return true;
 }
@@ -131,6 +136,36 @@ LONG ReadUninstallString(const CString& projectId, CString& command)
         return error;
     // A value that cannot be read leaves the command empty; the run then reports its own error.
     (void)ReadStringValue(key.Get(), kUninstallStringValue, command);
+    return 0;
+}
+
+LONG RemoveUninstallString(const CString& projectId)
+{
+    const LONG error = RegDeleteKeyW(HKEY_LOCAL_MACHINE, InstalledProgramKeyPath(projectId));
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+        return error;
+    // The keys above it belong to this library alone; each goes once nothing else is left in it
+    // (another package's kept command, or a value someone put there).
+    CString path = kInstalledProgramKey;
+    path.TrimRight(L'\\');
+    // Up to Morvalund, never SOFTWARE itself.
+    for (; path.Find(L'\\') >= 0; path = path.Left(path.ReverseFind(L'\\'))) {
+        UniqueRegKey key;
+        const LONG openError = RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Put());
+        if (openError == ERROR_FILE_NOT_FOUND)
+            continue; // gone already; its parent may still be empty
+        if (openError != ERROR_SUCCESS)
+            break;
+        DWORD subkeys = 0;
+        DWORD values = 0;
+        if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+            subkeys != 0 || values != 0)
+            break;
+        key.Reset();
+        if (RegDeleteKeyW(HKEY_LOCAL_MACHINE, path) != ERROR_SUCCESS)
+            break;
+    }
     return 0;
 }
 

@@ -32,7 +32,12 @@ void CollectUninstallStrings(CUninstallStrings& found);
 // key is missing).
 [[nodiscard]] LONG StoreUninstallString(const CString& projectId, const CString& command);
 [[nodiscard]] LONG ReadUninstallString(const CString& projectId, CString& command);
+// Removes the installed-program key of a project once its command has run, then each key above
+// it up to HKLM\SOFTWARE\Morvalund that holds nothing else any more. 0 also when the key was
+// already gone; otherwise the registry error of deleting it.
+[[nodiscard]] LONG RemoveUninstallString(const CString& projectId);
 
-// Runs the kept uninstall command of every wrapped project with its uninstall script. 0, or
-// 1603 only when the user is not an administrator: nothing else may block a removal.
+// Runs the kept uninstall command of every wrapped project with its uninstall script, removing
+// the kept command once it has run. 0, or 1603 only when the user is not an administrator:
+// nothing else may block a removal.
 [[nodiscard]] UINT RunUninstallAction(MSIHANDLE install);

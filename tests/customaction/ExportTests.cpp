@@ -216,6 +216,8 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
     EXPECT_EQ("1", ReadResultFile(defaultResult)["uninstalled"]) << m_session.LogText();
     EXPECT_FALSE(FileExists(app)) << "the application folder is still there";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(installer.m_id, kept))
+        << "the command ran, yet its key stayed: " << testsupport::Utf8(kept.View());
 
     CString warning;
     warning.Format(L"Warning: Uninstall String for '%s' is not detected. The uninstall process failed.",
@@ -228,6 +230,59 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
               testsupport::Utf8(m_session.LogLines().back().View()));
     RemoveSetupTraces(installer.m_id);
     DeleteFileW(defaultResult);
+}
+
+// A command that cannot run leaves its key, so that a later removal finds it again; once it can
+// run, the key and the keys above it that hold nothing else go.
+TEST_F(Exports, AKeptCommandThatCannotRunKeepsItsKeyUntilItRuns)
+{
+    CProjectSettings package;
+    package.m_productName = L"Kept Until Run";
+    package.m_projects.Add(SetupProject(L"Gone", CFeature::modeCommandLine, SilentTo(L"gone.txt")));
+    const CFeature& project = package.m_projects[0];
+    const CString app = m_scratch / L"Missing Folder";
+    const CString missing = L"\"" + app + L"\\unins000.exe\" /uninstall:\"" + app + L"\" /result:\"" +
+                            (m_scratch / L"uninstall.txt") + L"\"";
+    ASSERT_EQ(0, StoreUninstallString(project.m_id, missing));
+    VeltLibrary velt(VeltWithPackage(m_scratch.Path(), &package));
+
+    EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
+    CString kept;
+    EXPECT_EQ(0, ReadUninstallString(project.m_id, kept)) << "the key went with a command that never ran"
+                                                           << m_session.LogText();
+    EXPECT_EQ(testsupport::Utf8(missing.View()), testsupport::Utf8(kept.View()));
+    bool aborted = false;
+    for (const CString& line : m_session.LogLines())
+        aborted = aborted || (line.Left(6) == L"Error " && line.Find(L" Install script aborted.") > 0);
+    EXPECT_TRUE(aborted) << m_session.LogText();
+
+    // The uninstaller is there now: this removal runs it and the key goes.
+    ASSERT_TRUE(CreateDirectoryW(app, nullptr));
+    ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\setupprog.exe", app + L"\\unins000.exe", FALSE));
+    const bool othersKept = [] {
+        HKEY key = nullptr;
+        CString parent = kInstalledProgramKey;
+        parent.TrimRight(L'\\');
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, parent, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return false;
+        DWORD subkeys = 0;
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+        return subkeys > 1;
+    }();
+    EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(project.m_id, kept)) << m_session.LogText();
+    // The uninstaller hands its work to a copy of itself: let that copy finish before the scratch goes.
+    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(app); }, 30000)) << "the uninstaller did not run";
+    if (!othersKept) {
+        HKEY key = nullptr;
+        EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Morvalund", 0, KEY_READ, &key))
+            << "the library's empty keys stayed";
+        if (key)
+            RegCloseKey(key);
+    }
+    testsupport::RemoveTree(app);
 }
 
 } // namespace

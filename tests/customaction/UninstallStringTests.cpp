@@ -99,7 +99,64 @@ TEST(UninstallStrings, TheKeptCommandIsReadBackWholeAtAnyLength)
     ASSERT_EQ(0, StoreUninstallString(projectId, kept));
     EXPECT_EQ(0, ReadUninstallString(projectId, command));
     EXPECT_EQ(testsupport::Utf8(kept.View()), testsupport::Utf8(command.View()));
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
+    (void)RemoveUninstallString(projectId);
+}
+
+// What a key holds: its subkeys and values; -1 when it does not exist.
+int KeyContents(const wchar_t* path)
+{
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS)
+        return -1;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                     nullptr, nullptr);
+    return static_cast<int>(subkeys + values);
+}
+
+// The kept key goes after its command ran; the keys above it go with the last of them, unless
+// something else lives there. A key that is already gone is no error.
+TEST(UninstallStrings, RemovingTheLastKeptCommandRemovesTheLibrarysEmptyKeys)
+{
+    const wchar_t kMorvalund[] = L"SOFTWARE\\Morvalund";
+    const wchar_t kTarnwick[] = L"SOFTWARE\\Morvalund\\Tarnwick";
+    const wchar_t kInstaller[] = L"SOFTWARE\\Morvalund\\Tarnwick\\Installer";
+    const CString first = L"{" + NewGuidString() + L"}";
+    const CString second = L"{" + NewGuidString() + L"}";
+    ASSERT_EQ(0, StoreUninstallString(first, L"a.exe"));
+    ASSERT_EQ(0, StoreUninstallString(second, L"b.exe"));
+    if (KeyContents(kInstaller) != 2 || KeyContents(kTarnwick) != 1 || KeyContents(kMorvalund) != 1) {
+        (void)RemoveUninstallString(first);
+        (void)RemoveUninstallString(second);
+        GTEST_SKIP() << "this prefix keeps other commands or values under " << testsupport::Utf8(kMorvalund);
+    }
+
+    EXPECT_EQ(0, RemoveUninstallString(first));
+    CString command;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(first, command));
+    EXPECT_EQ(1, KeyContents(kInstaller)) << "the other project's command must stay";
+
+    // A value that another program put beside the library's keys keeps its key.
+    {
+        UniqueRegKey tarnwick;
+        ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTarnwick, 0, KEY_WRITE, tarnwick.Put()));
+        const DWORD one = 1;
+        ASSERT_EQ(0, RegSetValueExW(tarnwick.Get(), L"Other", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
+                                    sizeof(one)));
+    }
+    EXPECT_EQ(0, RemoveUninstallString(second));
+    EXPECT_EQ(-1, KeyContents(kInstaller));
+    EXPECT_EQ(1, KeyContents(kTarnwick)) << "a key holding a value of another program was removed";
+
+    {
+        UniqueRegKey tarnwick;
+        ASSERT_EQ(0, RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTarnwick, 0, KEY_WRITE, tarnwick.Put()));
+        ASSERT_EQ(0, RegDeleteValueW(tarnwick.Get(), L"Other"));
+    }
+    EXPECT_EQ(0, RemoveUninstallString(second)) << "an already removed key";
+    EXPECT_EQ(-1, KeyContents(kTarnwick));
+    EXPECT_EQ(-1, KeyContents(kMorvalund));
 }
 
 // Other programs may write the value by hand: without its terminator, or with more after it.
@@ -130,7 +187,7 @@ TEST(UninstallStrings, TheKeptCommandEndsAtItsFirstTerminatorOrAtTheValuesEnd)
         CString command;
         EXPECT_EQ(0, ReadUninstallString(projectId, command)) << row.name;
         EXPECT_EQ(row.expected, testsupport::Utf8(command.View())) << row.name;
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, keyPath);
+        (void)RemoveUninstallString(projectId);
     }
 }
 

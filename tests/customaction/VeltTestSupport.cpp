@@ -2,6 +2,7 @@
 
 #include "customaction/EmbeddedSettings.h"
 #include "customaction/UninstallAction.h"
+#include "engine/files/WideBuffer.h"
 #include "engine/model/GuidText.h"
 #include "engine/storage/PackageFile.h"
 #include "tests/engine/replay/SetupProgramRun.h"
@@ -233,7 +234,9 @@ PlacedSetupProgram::PlacedSetupProgram(const CFeature& project)
     wchar_t windows[MAX_PATH] = {};
     GetSystemWindowsDirectoryW(windows, MAX_PATH);
     m_folder.Format(L"%s\\Temp\\%s", windows, project.m_id.GetString());
-    CreateDirectoryW(m_folder, nullptr);
+    // With its parents: Wine's msiexec removes an empty Windows\Temp when it removes a wrapped
+    // project's folder from it.
+    EXPECT_EQ(0u, CreateDirectoryTree(m_folder)) << "the setup program's folder was not made";
     m_path = m_folder + L"\\" + PathFindFileNameW(project.m_installerPath);
     EXPECT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\setupprog.exe", m_path, FALSE))
         << "the setup program was not placed: " << GetLastError();
@@ -260,7 +263,7 @@ void RemoveSetupTraces(const CString& projectId)
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"Software\\TarnwickTest\\SetupProg");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg");
     if (!projectId.IsEmpty())
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, CString(kInstalledProgramKey) + projectId);
+        (void)RemoveUninstallString(projectId);
 }
 
 std::string ReadInstallerLog(const CString& path)
