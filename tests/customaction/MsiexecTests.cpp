@@ -105,8 +105,12 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
     EXPECT_NE(std::string::npos,
               removal.find("-->Tarnwick Log: Uninstall process 'Wrapped Setups' is completed successfully."))
         << removal;
-    EXPECT_FALSE(FileExists(guiApp)) << "the scripted program's uninstaller did not run\n" << removal;
-    EXPECT_FALSE(FileExists(commandApp)) << "the silent program's uninstaller did not run\n" << removal;
+    // Each uninstaller hands its work to a copy of itself, which may finish after msiexec returned.
+    constexpr DWORD kUninstallerCopyTimeoutMs = 30000;
+    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(guiApp); }, kUninstallerCopyTimeoutMs))
+        << "the scripted program's uninstaller did not run\n" << removal;
+    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(commandApp); }, kUninstallerCopyTimeoutMs))
+        << "the silent program's uninstaller did not run\n" << removal;
 
     RemoveSetupTraces(guiId);
     RemoveSetupTraces(commandId);
