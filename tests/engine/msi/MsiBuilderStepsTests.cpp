@@ -172,7 +172,7 @@ TEST_F(ShortcutTest, RowsIconsAndWorkingFolders)
     ASSERT_GE(bytes.size(), 22u);
     EXPECT_EQ(1, bytes[4]) << "image count of the second group";
     EXPECT_EQ(32, bytes[6]) << "width";
-    EXPECT_EQ((Rows{{runIcon}, {templateIcon}}), Query(OutputPath(), L"SELECT `Name` FROM `Icon`"));
+    EXPECT_EQ(Sorted({{runIcon}, {templateIcon}}), Query(OutputPath(), L"SELECT `Name` FROM `Icon`"));
 }
 
 TEST_F(ShortcutTest, PickedIconWinsAndNoRegistrationMeansNoAdvertising)
