@@ -63,6 +63,18 @@ const BYTE* LockedBytes(HMODULE module, HRSRC resource, DWORD& size)
     return bytes;
 }
 
+// A resource by id: from the resource module when it has one of that type and the load works
+// there, else from the program.
+template <class Handle, class Load>
+Handle LoadModuleFirst(UINT id, LPCWSTR type, Load load)
+{
+    if (g_resourceModule && ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), type)) {
+        if (Handle loaded = load(g_resourceModule, MAKEINTRESOURCEW(id)))
+            return loaded;
+    }
+    return load(CXTPResourceManager::GetProgramResources(), MAKEINTRESOURCEW(id));
+}
+
 // The language walk keeps its state here; the callbacks stop the enumeration as soon as a
 // language other than English is met.
 BOOL CALLBACK OnLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param)
@@ -211,11 +223,7 @@ BOOL CXTPResourceManager::LoadMenu(CMenu* menu, UINT id)
 {
     if (!menu || menu->m_hMenu)
         return FALSE;
-    HMENU loaded = nullptr;
-    if (g_resourceModule && ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(4) /* RT_MENU */))
-        loaded = ::LoadMenuW(g_resourceModule, MAKEINTRESOURCEW(id));
-    if (!loaded)
-        loaded = ::LoadMenuW(GetProgramResources(), MAKEINTRESOURCEW(id));
+    const HMENU loaded = LoadModuleFirst<HMENU>(id, MAKEINTRESOURCEW(4) /* RT_MENU */, ::LoadMenuW);
     return loaded && menu->Attach(loaded);
 }
 
@@ -223,22 +231,13 @@ BOOL CXTPResourceManager::LoadBitmap(CBitmap* bitmap, UINT id)
 {
     if (!bitmap || bitmap->m_hObject)
         return FALSE;
-    HBITMAP loaded = nullptr;
-    if (g_resourceModule && ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2) /* RT_BITMAP */))
-        loaded = ::LoadBitmapW(g_resourceModule, MAKEINTRESOURCEW(id));
-    if (!loaded)
-        loaded = ::LoadBitmapW(GetProgramResources(), MAKEINTRESOURCEW(id));
+    const HBITMAP loaded = LoadModuleFirst<HBITMAP>(id, MAKEINTRESOURCEW(2) /* RT_BITMAP */, ::LoadBitmapW);
     return loaded && bitmap->Attach(loaded);
 }
 
 HCURSOR CXTPResourceManager::LoadCursor(UINT id)
 {
-    if (g_resourceModule &&
-        ::FindResourceW(g_resourceModule, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(12) /* RT_GROUP_CURSOR */)) {
-        if (HCURSOR cursor = ::LoadCursorW(g_resourceModule, MAKEINTRESOURCEW(id)))
-            return cursor;
-    }
-    return ::LoadCursorW(GetProgramResources(), MAKEINTRESOURCEW(id));
+    return LoadModuleFirst<HCURSOR>(id, MAKEINTRESOURCEW(12) /* RT_GROUP_CURSOR */, ::LoadCursorW);
 }
 
 LPCDLGTEMPLATE CXTPResourceManager::LoadDialogTemplate(UINT id)
