@@ -65,6 +65,20 @@ int RuntimeError()
     return _doserrno != 0 ? static_cast<int>(_doserrno) : errno;
 }
 
+// Reads a source's size, last-write time and attributes by its path; 0 or the Windows error. A
+// folder gives what opening it as a file would: access denied.
+// Not through an open handle: on Wine, GetFileInformationByHandle asks the mount manager service
+// for the volume's serial number, a call to another process that took 4 ms of the 4.7 ms spent
+// per small file on a loaded machine; this query is a stat of the path, about 10 us.
+DWORD QuerySource(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA& info)
+{
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &info))
+        return GetLastError();
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
 // Formats a cabinet name pattern with the cabinet number. Only integer conversions (%d, %i, %u
 // with flags and width) and "%%" are formatted; any other "%" is kept as it stands, so a name
 // typed by a user can never make the formatting read arguments that are not there.
@@ -206,21 +220,16 @@ BOOL CCompress::AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet)
     m_erf = ERF{};
     m_needsFlush = TRUE;
 
-    UniqueKernelHandle source(CreateFileW(sourcePath ? sourcePath : L"", GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!source) {
-        const DWORD error = GetLastError();
+    // The size, time and attributes come from the path, without a handle: the one open of the
+    // source is the one its bytes are read through.
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    const DWORD error = QuerySource(sourcePath ? sourcePath : L"", info);
+    if (error != 0) {
         SetError(kErrorOpenSource, error);
         return FALSE;
     }
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(source.Get(), &size)) {
-        const DWORD error = GetLastError();
-        SetError(kErrorOpenSource, error);
-        return FALSE;
-    }
-    source.Reset();
-    if (static_cast<uint64_t>(size.QuadPart) > kMaxFileSize) {
+    const uint64_t size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    if (size > kMaxFileSize) {
         SetError(kErrorFileTooBig, 0);
         return FALSE;
     }
@@ -250,8 +259,16 @@ BOOL CCompress::AddFile(const wchar_t* sourcePath, const wchar_t* nameInCabinet)
     NarrowBuffer narrowSource;
     narrowSource.AssignUtf8(sourcePath);
 
-    return m_fciAddFile(m_context, narrowSource.Get(), narrowName.Get(), FALSE, &CbNextCabinet, &CbStatus,
-                        &CbOpenInfo, kCompressType);
+    m_sourceInfo = info;
+    m_haveSourceInfo = TRUE;
+    const BOOL added = m_fciAddFile(m_context, narrowSource.Get(), narrowName.Get(), FALSE, &CbNextCabinet,
+                                    &CbStatus, &CbOpenInfo, kCompressType);
+    m_haveSourceInfo = FALSE;
+    // A source that cannot be opened (another program holds it unshared) is the writer's own
+    // code 1, as when it could not be found.
+    if (!added && m_erf.erfOper == FCIERR_OPEN_SRC && m_erf.erfType != 0)
+        SetError(kErrorOpenSource, static_cast<DWORD>(m_erf.erfType));
+    return added;
 }
 
 BOOL CCompress::FlushAndClose()
@@ -454,16 +471,14 @@ INT_PTR CCompress::OpenInfo(char* path, USHORT* date, USHORT* time, USHORT* attr
         return -1;
     WideBuffer widePath;
     WideText::AssignUtf8(widePath, path);
-    BY_HANDLE_FILE_INFORMATION info{};
-    {
-        UniqueKernelHandle file(CreateFileW(widePath.GetString(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                            nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file) {
-            *error = static_cast<int>(GetLastError());
-            return -1;
-        }
-        if (!GetFileInformationByHandle(file.Get(), &info)) {
-            *error = static_cast<int>(GetLastError());
+    WIN32_FILE_ATTRIBUTE_DATA info{};
+    if (m_haveSourceInfo) {
+        info = m_sourceInfo;
+        m_haveSourceInfo = FALSE;
+    } else {
+        const DWORD failure = QuerySource(widePath.GetString(), info);
+        if (failure != 0) {
+            *error = static_cast<int>(failure);
             return -1;
         }
     }

@@ -108,6 +108,9 @@ protected:
     DWORD m_threadId;
     uint32_t m_instance;
     uint32_t m_tempCounter = 1;
+    // What AddFile learnt of its source, handed to the open-info callback of the same call.
+    WIN32_FILE_ATTRIBUTE_DATA m_sourceInfo{};
+    BOOL m_haveSourceInfo = FALSE;
 
     // The cabinet-creation entry points, bound when a cabinet is created.
     decltype(&FCICreate) m_fciCreate = nullptr;

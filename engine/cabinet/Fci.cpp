@@ -70,6 +70,9 @@ struct Context {
     std::vector<FolderEntry> folders;
     uint32_t files = 0;
 
+    std::vector<uint8_t> chunk;   // kCopyChunk bytes: what a read of a source or temporary file gets
+    std::vector<uint8_t> block;   // a data block on its way to the temporary file
+
     std::unique_ptr<Lzx::CLzxEncoder> encoder;
     bool folderOpen = false;
     FolderEntry folder{};
@@ -108,8 +111,9 @@ bool SeekTo(Context& c, INT_PTR file, uint32_t offset, int oper)
 }
 
 // Copies `size` bytes from the start of a temporary file to the cabinet.
-bool CopyTemp(Context& c, TempFile& temp, uint32_t offset, uint32_t size, INT_PTR cabinet, std::vector<uint8_t>& chunk)
+bool CopyTemp(Context& c, TempFile& temp, uint32_t offset, uint32_t size, INT_PTR cabinet)
 {
+    std::vector<uint8_t>& chunk = c.chunk;
     if (!SeekTo(c, temp.handle, offset, FCIERR_TEMP_FILE))
         return false;
     while (size > 0) {
@@ -159,7 +163,7 @@ bool DrainFrames(Context& c, PFNFCISTATUS status)
 {
     Lzx::Frame frame;
     const uint32_t reserve = c.ccab.cbReserveCFData;
-    std::vector<uint8_t> block;
+    std::vector<uint8_t>& block = c.block;
     while (c.encoder->TakeFrame(frame)) {
         if (c.folder.blocks >= Format::kMaxDataBlocks)
             return Fail(c, FCIERR_MCI_FAIL, 0);
@@ -256,7 +260,7 @@ bool AddFile(Context& c, char* sourcePath, char* name, BOOL execute, PFNFCISTATU
     OpenFolder(c);
 
     const uint64_t offsetInFolder = c.folderBytes;
-    std::vector<uint8_t> chunk(kCopyChunk);
+    std::vector<uint8_t>& chunk = c.chunk;
     uint64_t total = 0;
     for (;;) {
         const UINT got = c.read(source, chunk.data(), kCopyChunk, &error, c.context);
@@ -274,6 +278,10 @@ bool AddFile(Context& c, char* sourcePath, char* name, BOOL execute, PFNFCISTATU
         c.encoder->Write(chunk.data(), got);
         if (!DrainFrames(c, status))
             return Break(c);
+        // A short read that reaches the size found above is the end of the file: the read that
+        // would return nothing is saved, which counts when most files are small.
+        if (got < kCopyChunk && total >= uint64_t(size))
+            break;
     }
     c.folderBytes += total;
 
@@ -321,7 +329,6 @@ bool FlushCabinet(Context& c, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCabin
         return Fail(c, FCIERR_CAB_FILE, error);
 
     std::vector<uint8_t> header(headerSize, 0);
-    std::vector<uint8_t> chunk(kCopyChunk);
     bool ok = WriteAll(c, cabinet, header.data(), headerSize, FCIERR_CAB_FILE);
     for (size_t i = 0; ok && i < c.folders.size(); ++i) {
         std::vector<uint8_t> folder(folderSize, 0);
@@ -330,8 +337,8 @@ bool FlushCabinet(Context& c, BOOL getNextCab, PFNFCIGETNEXTCABINET getNextCabin
         Format::Put16(&folder[6], kSupportedType);
         ok = WriteAll(c, cabinet, folder.data(), folderSize, FCIERR_CAB_FILE);
     }
-    ok = ok && CopyTemp(c, c.entries, 0, c.entries.size, cabinet, chunk);
-    ok = ok && CopyTemp(c, c.data, 0, c.data.size, cabinet, chunk);
+    ok = ok && CopyTemp(c, c.entries, 0, c.entries.size, cabinet);
+    ok = ok && CopyTemp(c, c.data, 0, c.data.size, cabinet);
 
     // The header goes last: only a cabinet written to its end carries one.
     std::memcpy(&header[0], "MSCF", 4);
@@ -434,6 +441,7 @@ HFCI FCICreate(ERF* erf, PFNFCIFILEPLACED filePlaced, PFNFCIALLOC alloc, PFNFCIF
         c->getTempFile = getTempFile;
         c->ccab = *ccab;
         c->context = context;
+        c->chunk.resize(kCopyChunk);
         if (!OpenTemp(*c, c->data) || !OpenTemp(*c, c->entries)) {
             Destroy(c);
             return nullptr;
