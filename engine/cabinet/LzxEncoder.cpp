@@ -4,9 +4,10 @@
 // compressed. Whenever a batch of whole frames is there, the batch is compressed in three steps:
 //   1. x86 call translation of each frame, in place: the decoder's window holds translated bytes
 //      too, so matches refer to them;
-//   2. a lazy parse of the batch: at each position the best of the repeat offsets and the hash
-//      chains' matches, weighed in bits with the costs of the previous block, unless the next
-//      position offers more;
+//   2. a scan of the batch for long repeats anywhere in the window (CLongMatchFinder), then a
+//      lazy parse: at each position the best of the repeat offsets, the hash chains' matches and
+//      the long repeat covering it, weighed in bits with the costs of the previous block, unless
+//      the next position offers more;
 //   3. the parse's statistics per frame decide where blocks end (fresh Huffman trees where they
 //      pay), and each block is written verbatim or aligned-offset, or as uncompressed frames when
 //      coding does not pay.
@@ -23,6 +24,7 @@
 #include "engine/cabinet/LzxBitWriter.h"
 #include "engine/cabinet/LzxFormat.h"
 #include "engine/cabinet/LzxHuffman.h"
+#include "engine/cabinet/LzxLongMatchFinder.h"
 #include "engine/cabinet/LzxMatchFinder.h"
 
 #include <algorithm>
@@ -140,6 +142,8 @@ struct EncoderState {
     Costs model{};                       // costs of the last written block
 
     CMatchFinder finder;
+    CLongMatchFinder longFinder;
+    std::vector<LongRepeat> repeats;     // long repeats in the batch, in increasing order
     std::vector<Item> items;             // parse of the batch
     std::vector<uint32_t> frameItems;    // per frame of the batch: index of its first item, and the end
     std::vector<std::array<uint32_t, kNumRepeats>> frameReps;   // repeat offsets after each frame
@@ -529,22 +533,36 @@ private:
                 if (gain > best.gain)
                     best = Candidate{len, r, gain};
             }
-            for (uint32_t i = 0; i < count; ++i) {
-                const uint32_t len = std::min(found[i].length, maxLength);
-                const uint32_t formatted = found[i].offset + 2;
-                const uint32_t slot = SlotOf(formatted);
-                const int32_t cost = int32_t(MatchCost(m_costs, slot, len) + FooterCost(m_costs, slot, formatted));
-                const int32_t gain = int32_t(len) * literal - cost * kCostScale;
-                if (len >= kMinMatch && gain > best.gain)
-                    best = Candidate{len, formatted, gain};
-            }
+            for (uint32_t i = 0; i < count; ++i)
+                Weigh(std::min(found[i].length, maxLength), found[i].offset, best);
+            // The long repeat covering this position, if any: a repeat's later part is usually
+            // taken as a repeat-offset match once its first part went out.
+            const std::vector<LongRepeat>& repeats = m_s.repeats;
+            while (m_repeat < repeats.size() && repeats[m_repeat].end <= pos)
+                ++m_repeat;
+            if (m_repeat < repeats.size() && repeats[m_repeat].start <= pos)
+                Weigh(std::min(repeats[m_repeat].end - pos, maxLength), repeats[m_repeat].offset, best);
         }
         return best;
+    }
+
+    // Keeps a match of this length and offset in `best` when it saves more bits.
+    void Weigh(uint32_t len, uint32_t offset, Candidate& best) const
+    {
+        if (len < kMinMatch)
+            return;
+        const uint32_t formatted = offset + 2;
+        const uint32_t slot = SlotOf(formatted);
+        const int32_t cost = int32_t(MatchCost(m_costs, slot, len) + FooterCost(m_costs, slot, formatted));
+        const int32_t gain = int32_t(len) * m_costs.literalCost - cost * kCostScale;
+        if (gain > best.gain)
+            best = Candidate{len, formatted, gain};
     }
 
     EncoderState& m_s;
     const Costs& m_costs;
     uint32_t m_filed = 0;             // batch offsets below this are filed in the match finder
+    size_t m_repeat = 0;              // first long repeat that may cover the position searched
 };
 
 // ---- Block output ----
@@ -713,6 +731,8 @@ void CompressBatch(EncoderState& s, uint32_t end)
             TranslateCalls(s.buffer.data() + (pos - s.base), FrameEnd(pos, end) - pos, pos);
     }
 
+    s.repeats.clear();
+    s.longFinder.Scan(s.At(s.batchStart), s.batchStart, end, s.base, s.repeats);
     CLazyParser(s, s.model).Run();
 
     const uint32_t frames = (length + kFrameSize - 1) / kFrameSize;
@@ -742,6 +762,7 @@ void ResetState(EncoderState& s)
     std::fill(std::begin(s.prevLength), std::end(s.prevLength), uint8_t(0));
     DefaultCosts(s.model);
     s.finder.Reset();
+    s.longFinder.Reset();
     s.writer = CBitWriter(s.current.data);
     s.current.data.clear();
 }
