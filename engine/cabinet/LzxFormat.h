@@ -8,8 +8,11 @@ namespace Cabinet::Lzx {
 
 constexpr uint32_t kWindowOrder = 21;
 constexpr uint32_t kWindowSize = 1u << kWindowOrder;
-// Decoders refuse offsets that reach the last three bytes of the window.
-constexpr uint32_t kMaxOffset = kWindowSize - 3;
+// The format allows offsets up to the window size - 3, and Windows' decoder and cabextract read
+// them. 7-Zip's decoder (checked with 26.02) copies a match at the window size - 3 wrongly and
+// reports no error, so offsets stop one earlier; a match that far back is rare enough that the
+// loss does not show in any measurement.
+constexpr uint32_t kMaxOffset = kWindowSize - 4;
 
 // A cabinet data block holds one frame: 32768 bytes of output, only the last frame of a folder
 // may be shorter. Matches never cross a frame, and each frame's bits end on a 16-bit boundary.

@@ -164,25 +164,32 @@ std::string UnixPath(const wchar_t* path)
     return result;
 }
 
-bool HaveCabextract()
+bool HaveUnixPrograms()
 {
-    return !UnixPath(L"C:\\").empty() && testsupport::FileExists(L"Z:\\usr\\bin\\cabextract");
+    return !UnixPath(L"C:\\").empty();
 }
 
-int RunCabextract(const wchar_t* arguments, const wchar_t* cabinetPath, const wchar_t* statusFolder)
+bool HaveCabextract()
 {
-    const std::string cab = UnixPath(cabinetPath);
+    return HaveUnixPrograms() && testsupport::FileExists(L"Z:\\usr\\bin\\cabextract");
+}
+
+namespace {
+
+// Runs a shell command line (Unix paths quoted with ' inside it) and returns its exit code, -1
+// when it could not run. The status file goes to statusFolder.
+int RunShell(const std::wstring& command, const wchar_t* statusFolder)
+{
     const std::string status = UnixPath(statusFolder);
-    if (cab.empty() || status.empty())
+    if (status.empty())
         return -1;
-    // Wine cannot wait for a Unix process (the wait fails at once), so a shell writes the exit
+    // Wine cannot wait for a Unix process (the wait fails at once), so the shell writes the exit
     // code to a file, renamed into place when complete, and the test polls for it.
-    const std::wstring done = std::wstring(statusFolder) + L"\\cabextract.status";
+    const std::wstring done = std::wstring(statusFolder) + L"\\unix.status";
     DeleteFileW(done.c_str());
-    const std::wstring command = L"Z:\\bin\\sh -c \"/usr/bin/cabextract " + std::wstring(arguments) + L" '" +
-                                 Widen(cab) + L"'; echo $? > '" + Widen(status) + L"/cabextract.tmp' && mv '" +
-                                 Widen(status) + L"/cabextract.tmp' '" + Widen(status) + L"/cabextract.status'\"";
-    const testsupport::ChildResult started = testsupport::RunChild(command.c_str(), 600000);
+    const std::wstring line = L"Z:\\bin\\sh -c \"" + command + L"; echo $? > '" + Widen(status) + L"/unix.tmp' && mv '" +
+                              Widen(status) + L"/unix.tmp' '" + Widen(status) + L"/unix.status'\"";
+    const testsupport::ChildResult started = testsupport::RunChild(line.c_str(), 600000);
     if (!started.started)
         return -1;
     for (int waited = 0; waited < 6000; ++waited) {
@@ -196,6 +203,16 @@ int RunCabextract(const wchar_t* arguments, const wchar_t* cabinetPath, const wc
     return -1;
 }
 
+} // namespace
+
+int RunCabextract(const wchar_t* arguments, const wchar_t* cabinetPath, const wchar_t* statusFolder)
+{
+    const std::string cab = UnixPath(cabinetPath);
+    if (cab.empty())
+        return -1;
+    return RunShell(L"/usr/bin/cabextract " + std::wstring(arguments) + L" '" + Widen(cab) + L"'", statusFolder);
+}
+
 int ExtractWithCabextract(const wchar_t* cabinetPath, const wchar_t* folder)
 {
     const std::string out = UnixPath(folder);
@@ -203,6 +220,15 @@ int ExtractWithCabextract(const wchar_t* cabinetPath, const wchar_t* folder)
         return -1;
     const std::wstring arguments = L"-q -d '" + Widen(out) + L"'";
     return RunCabextract(arguments.c_str(), cabinetPath, folder);
+}
+
+int ExtractWith7Zip(const wchar_t* cabinetPath, const wchar_t* folder)
+{
+    const std::string cab = UnixPath(cabinetPath);
+    const std::string out = UnixPath(folder);
+    if (cab.empty() || out.empty())
+        return -1;
+    return RunShell(L"/usr/bin/7zz x -y -bso0 -bsp0 '-o" + Widen(out) + L"' '" + Widen(cab) + L"'", folder);
 }
 
 std::string ExtractWithFdi(const wchar_t* cabinetPath, const wchar_t* folder)

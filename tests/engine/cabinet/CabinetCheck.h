@@ -1,7 +1,7 @@
 #pragma once
-// Independent checks of the cabinets the writer makes: a reader of the file layout, and the two
-// decoders that must agree with our encoder (cabextract, run as a Unix program through Wine, and
-// Wine's own cabinet.dll through FDI).
+// Independent checks of the cabinets the writer makes: a reader of the file layout, and the three
+// decoders that must agree with our encoder (cabextract and 7-Zip, run as Unix programs through
+// Wine, and Wine's own cabinet.dll through FDI).
 
 #include "framework/String.h"
 
@@ -44,7 +44,10 @@ Layout ReadLayout(const wchar_t* cabinetPath);
 // Unix path of a Windows path (Wine only); empty when not under Wine.
 std::string UnixPath(const wchar_t* path);
 
-// True when Unix programs can be started (running under Wine with cabextract installed).
+// True when Unix programs can be started (running under Wine).
+bool HaveUnixPrograms();
+
+// True when Unix programs can be started and cabextract is installed.
 bool HaveCabextract();
 
 // Runs cabextract with the arguments on the cabinet; returns its exit code (-1 when it could not
@@ -53,6 +56,9 @@ int RunCabextract(const wchar_t* arguments, const wchar_t* cabinetPath, const wc
 
 // Extracts with cabextract into the folder; returns its exit code (-1 when it could not run).
 int ExtractWithCabextract(const wchar_t* cabinetPath, const wchar_t* folder);
+
+// Extracts with 7-Zip (7zz) into the folder; returns its exit code (-1 when it could not run).
+int ExtractWith7Zip(const wchar_t* cabinetPath, const wchar_t* folder);
 
 // Extracts with the system's FDI into the folder; empty on success, else what went wrong.
 std::string ExtractWithFdi(const wchar_t* cabinetPath, const wchar_t* folder);
