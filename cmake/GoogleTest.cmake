@@ -23,6 +23,8 @@ function(tarnwick_add_test)
     endif()
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE testsupport ${T_LIBRARIES} GTest::gtest_main GTest::gmock)
+    # The test folder's own helpers; anything else comes through the libraries it links.
+    tarnwick_stage_own_headers(${T_NAME} PRIVATE)
     # Tests only run in the 64-bit build; the 32-bit one just has to compile them.
     set(run_serial FALSE)
     if(T_SERIAL)

@@ -1,0 +1,2 @@
+// Must not compile for a window-less target: the window layer is out of its reach.
+#include "framework/window/Gdi.h"
