@@ -115,8 +115,10 @@ function(tarnwick_check_layers)
         foreach(linked ${closure})
             if(linked STREQUAL "framework_window"
                     OR (linked MATCHES "^toolkit_" AND NOT linked STREQUAL "toolkit_exchange"))
-                message(FATAL_ERROR "${target} links ${linked}: the engine, velt.bin and the "
-                    "framework core use the framework core and toolkit_exchange only")
+                # Every offender is named (the one that links it directly among them).
+                message(SEND_ERROR "${target} links ${linked}, directly or through another "
+                    "target: the engine, velt.bin and the framework core use the framework core "
+                    "and toolkit_exchange only")
             endif()
         endforeach()
     endforeach()
