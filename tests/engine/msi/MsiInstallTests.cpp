@@ -224,7 +224,7 @@ TEST(RepackagedElsewhere, FilesComeFromThePackageFolderWhateverTheOutputFolder)
         {L"loose", CProjectSettings::filesLoose, L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E07}"},
     };
     ScratchFolder program;
-    ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\schema.bin", program / L"schema.bin", FALSE));
+    ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\schema.bin", program / L"schema.bin", FALSE));
     ASSERT_TRUE(CopyFileW(FixturePath(L"msi-velt-standin.dll"), program / L"velt.bin", FALSE));
     // The global package list and selection as they were, whatever way the test ends.
     struct SavedList {
