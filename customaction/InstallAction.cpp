@@ -59,35 +59,6 @@ void KeepUninstallCommand(MSIHANDLE install, const CFeature& project, const FILE
 
 } // namespace
 
-bool IsWrappedProject(const CFeature& project)
-{
-    if (project.m_conversionMode == CFeature::modeRepackage)
-        return false;
-    CString path = project.m_installerPath;
-    path.Trim();
-    return !path.IsEmpty();
-}
-
-int CountWrappedProjects(const CProjectSettings& package)
-{
-    int count = 0;
-    for (const CFeature& project : package.m_projects)
-        count += IsWrappedProject(project) ? 1 : 0;
-    return count;
-}
-
-int FindWrappedProject(const CProjectSettings& package, int number)
-{
-    int wrapped = 0;
-    for (int index = 0; index < package.m_projects.GetCount(); ++index) {
-        if (!IsWrappedProject(package.m_projects[index]))
-            continue;
-        if (wrapped++ == number)
-            return index;
-    }
-    return -1;
-}
-
 void SetAdminCheckForTests(bool (*isAdmin)())
 {
     g_isAdmin = isAdmin ? isAdmin : SystemAdminCheck;
@@ -112,7 +83,7 @@ UINT RunInstallAction(MSIHANDLE install, int number)
                            static_cast<int>(error));
         return kActionFailed;
     }
-    const int wrapped = CountWrappedProjects(package);
+    const int wrapped = CountWrappedProjects(package.m_projects);
     CString windowsFolder;
     if (!ReadSystemFolders(windowsFolder)) {
         LogInstallerFormat(install, L"Loading settings failed: Error %d Install script is aborted.", 0);
@@ -122,7 +93,7 @@ UINT RunInstallAction(MSIHANDLE install, int number)
         return 0;
 
     const CString customActionData = GetCustomActionData(install);
-    const int index = FindWrappedProject(package, number);
+    const int index = FindWrappedProject(package.m_projects, number);
     if (index >= 0) {
         const CFeature& project = package.m_projects[index];
         const FILETIME start = CurrentFileTime();

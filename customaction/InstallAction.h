@@ -3,8 +3,8 @@
 // back from the library's resource, picks the n-th wrapped project, runs its setup program and
 // keeps the uninstall command that the program registered.
 //
-// Wrapped projects are counted exactly as the builder counts them when it writes one custom action
-// per wrapped project: export n runs wrapped project n.
+// Export n runs wrapped project n, counted by the model's one rule (IsWrappedProject) that the
+// builder follows when it writes one install action per wrapped project.
 
 #include "engine/model/ProjectSettings.h"
 
@@ -13,12 +13,6 @@
 
 // Windows Installer's failure result of a custom action.
 inline constexpr UINT kActionFailed = ERROR_INSTALL_FAILURE;
-
-// A project whose mode is not repackage and whose installer path, trimmed, is not empty.
-bool IsWrappedProject(const CFeature& project);
-int CountWrappedProjects(const CProjectSettings& package);
-// The index in the package's project list of wrapped project number n; -1 when there is none.
-int FindWrappedProject(const CProjectSettings& package, int number);
 
 // The administrator test of both actions; tests may replace it (a Wine user is always one).
 void SetAdminCheckForTests(bool (*isAdmin)());

@@ -1,5 +1,7 @@
 #include "engine/files/PathHelpers.h"
 
+#include <windows.h>
+
 #include <cwchar>
 
 void TrimTrailingBackslashes(CString& text)
@@ -22,6 +24,20 @@ CString GetFolderPartWithSlash(const CString& path)
 {
     const int slash = path.ReverseFind(L'\\');
     return slash < 0 ? CString() : path.Left(slash + 1);
+}
+
+int ComparePathsNoCase(const CString& a, const CString& b)
+{
+    switch (CompareStringOrdinal(a.GetString(), a.GetLength(), b.GetString(), b.GetLength(), TRUE)) {
+    case CSTR_LESS_THAN:
+        return -1;
+    case CSTR_GREATER_THAN:
+        return 1;
+    case CSTR_EQUAL:
+        return 0;
+    default: // only for arguments it refuses; a CString never gives one
+        return a.Compare(b);
+    }
 }
 
 int ReplaceNoCase(CString& text, const wchar_t* search, const wchar_t* replacement)

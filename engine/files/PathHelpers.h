@@ -16,6 +16,13 @@ CString GetFolderPart(const CString& path);
 // The text up to and including the last backslash; empty when there is none.
 CString GetFolderPartWithSlash(const CString& path);
 
+// Orders two paths as the file system tells names apart: ordinally, without regard to case by
+// the system's own upper-case table (CompareStringOrdinal): accented and other non-ASCII letters
+// fold as they do on disk, and the user's locale plays no part. Returns -1, 0 or 1. The texts are
+// compared as they are; make them full paths first where "." or ".." may appear.
+int ComparePathsNoCase(const CString& a, const CString& b);
+inline bool SamePathNoCase(const CString& a, const CString& b) { return ComparePathsNoCase(a, b) == 0; }
+
 // Replaces every occurrence of search, found without regard to case, with replacement; returns
 // the number of replacements. The text after each replacement is searched again only from the
 // end of that replacement, so a replacement that contains the search text cannot loop; an empty

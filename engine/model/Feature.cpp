@@ -47,3 +47,32 @@ CString CFeatures::MakeUniqueName(const CString& name) const
         candidate.Format(L"%s(%d)", name.GetString(), counter);
     return candidate;
 }
+
+bool IsWrappedProject(const CFeature& project)
+{
+    if (project.m_conversionMode == CFeature::modeRepackage)
+        return false;
+    CString path = project.m_installerPath;
+    path.Trim();
+    return !path.IsEmpty();
+}
+
+int CountWrappedProjects(const CFeatures& projects)
+{
+    int count = 0;
+    for (const CFeature& project : projects)
+        count += IsWrappedProject(project) ? 1 : 0;
+    return count;
+}
+
+int FindWrappedProject(const CFeatures& projects, int number)
+{
+    int wrapped = 0;
+    for (int index = 0; index < projects.GetSize(); ++index) {
+        if (!IsWrappedProject(projects[index]))
+            continue;
+        if (wrapped++ == number)
+            return index;
+    }
+    return -1;
+}

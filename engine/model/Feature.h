@@ -51,3 +51,13 @@ public:
     // "name(1)", "name(2)", ... the first that no project has.
     CString MakeUniqueName(const CString& name) const;
 };
+
+// A project whose setup program travels in the package and is run at installation by the
+// custom-action library: not repackaged, and its setup-program path is not blank. The builder
+// writes one install action per wrapped project and the library's export n runs wrapped project
+// n, so both sides must count by this one rule.
+bool IsWrappedProject(const CFeature& project);
+// The number of wrapped projects of a list.
+int CountWrappedProjects(const CFeatures& projects);
+// The index in the list of wrapped project number n (from 0); -1 when there is none.
+int FindWrappedProject(const CFeatures& projects, int number);

@@ -75,6 +75,9 @@ DWORD CFileEntry::ReadFileAttributes()
 
 void CFileEntries::Serialize(CArchive& ar)
 {
+    // Not part of the stored form: a loaded list, like a loaded record, carries no editor state.
+    if (ar.IsLoading())
+        m_lastShownFolder.Empty();
     ExchangeList(ar, *this);
 }
 

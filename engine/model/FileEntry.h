@@ -80,4 +80,9 @@ public:
     // Removes every entry at or below the path (ignoring case): "A\App" takes "A\App" and
     // "a\app\x.dll" but not "A\Apple\y.dll". Survivors keep their order.
     void RemoveUnderPath(const CString& path);
+
+    // The folder the project's file list showed last, so that the editor can show it again when
+    // the user comes back to the project. Editor state: never stored in a package file (loading
+    // empties it); copied with the list like every other member.
+    CString m_lastShownFolder;
 };

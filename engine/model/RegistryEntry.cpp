@@ -41,6 +41,9 @@ CRegistryEntries::CRegistryEntries()
 
 void CRegistryEntries::Serialize(CArchive& ar)
 {
+    // Not part of the stored form: a loaded list, like a loaded record, carries no editor state.
+    if (ar.IsLoading())
+        m_lastShownKeyPath.Empty();
     ExchangeList(ar, *this);
 }
 

@@ -62,4 +62,9 @@ public:
     // Removes every record of any kind whose key path is the given key or lies below it (ignoring
     // case); "...\App" does not take "...\Apple". True when one was removed.
     bool RemoveKeyTree(const CString& keyPath);
+
+    // The key path the project's value list showed last, so that the editor can select that key
+    // again. Editor state: never stored in a package file (loading empties it); copied with the
+    // list like every other member.
+    CString m_lastShownKeyPath;
 };

@@ -82,13 +82,39 @@ bool NormalizeProductCode(CString& code)
 
 } // namespace
 
+CString PackageFolderInList(const CProjects& projects, int currentIndex, const CProjectSettings& package)
+{
+    CString code = package.m_productCode;
+    code.Trim();
+    const auto folderOf = [&](int index) -> CString {
+        if (index < 0 || index >= projects.GetSize() || index >= projects.m_packagePaths.GetSize())
+            return CString();
+        CString listed = projects[index].m_productCode;
+        listed.Trim();
+        if (listed.IsEmpty() || listed.CompareNoCase(code) != 0)
+            return CString();
+        return GetFolderPart(projects.m_packagePaths[index]);
+    };
+    CString folder = folderOf(currentIndex);
+    for (int index = 0; folder.IsEmpty() && index < projects.GetSize(); ++index)
+        folder = folderOf(index);
+    return folder;
+}
+
 CMsiTools::CMsiTools(CProjectSettings* package, MsiBuildOptions options)
     : m_package(package),
       m_output(options.output ? options.output : &GetOutputSink()),
       m_options(std::move(options))
 {
+    m_options.output = m_output;
     if (m_options.programFolder.IsEmpty())
         m_options.programFolder = ProgramFolder();
+    // Read once, here: the steps run on the build thread and must not read the package list
+    // while the editor changes it.
+    if (m_options.packageFolder.IsEmpty())
+        m_options.packageFolder = PackageFolderInList(Projects, CurrentPackageIndex, *m_package);
+    if (m_options.packageFolder.IsEmpty())
+        m_options.packageFolder = m_package->m_outputFolder;
 }
 
 CMsiTools::~CMsiTools() = default;
@@ -100,16 +126,7 @@ CString CMsiTools::MakeFeatureKey(const CString& projectId)
 
 const CString& CMsiTools::SourceBaseFolder() const
 {
-    return m_options.packageFolder.IsEmpty() ? m_package->m_outputFolder : m_options.packageFolder;
-}
-
-bool CMsiTools::IsWrappedProject(const CFeature& project)
-{
-    if (project.m_conversionMode == CFeature::modeRepackage)
-        return false;
-    CString path = project.m_installerPath;
-    path.Trim();
-    return !path.IsEmpty();
+    return m_options.packageFolder;
 }
 
 CString CMsiTools::DirectoryKey(const CFileEntry& folder)

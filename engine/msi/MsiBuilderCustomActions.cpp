@@ -78,13 +78,11 @@ UINT CMsiTools::MakeLibraryCopy(CString& libraryCopy)
 UINT CMsiTools::AddCustomActionRec()
 {
     CFeatures& projects = m_package->m_projects;
-    int wrapped = 0;
-    for (int p = 0; p < projects.GetSize(); ++p) {
-        // The library sees the path trimmed, as the wrapped-project test does.
-        if (projects[p].m_conversionMode != CFeature::modeRepackage)
-            projects[p].m_installerPath.Trim();
-        wrapped += IsWrappedProject(projects[p]) ? 1 : 0;
-    }
+    // The library sees the path trimmed, as the wrapped-project test does.
+    for (CFeature& project : projects)
+        if (project.m_conversionMode != CFeature::modeRepackage)
+            project.m_installerPath.Trim();
+    const int wrapped = CountWrappedProjects(projects);
     if (wrapped > kMaxWrappedProjects) {
         AppendOutputFormat(L"> !Error: The package wraps %d setup programs; at most %d are possible.", wrapped,
                            kMaxWrappedProjects);

@@ -47,10 +47,9 @@ UINT CMsiTools::CopyLooseFiles()
     const CString& outputFolder = m_package->m_outputFolder;
     const std::vector<PackageFile> files = PackageFiles();
     for (const PackageFile& file : files) {
-        // LastSequence counts every file, copied or not: one without a source path is not copied.
-        const CString& source = file.entry->m_sourcePath;
-        if (source.IsEmpty())
-            continue;
+        // A file without a source path lies in the package's folder, which is the output folder
+        // unless the user builds elsewhere: then it must be copied like any other.
+        const CString& source = file.source;
         const CString& treePath = file.treePath;
         if (!StaysInside(treePath)) {
             AppendOutputFormat(L"> !Error: The path %s of file %s leads out of the output folder.",

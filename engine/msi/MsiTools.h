@@ -10,6 +10,7 @@
 
 #include "engine/files/OutputSink.h"
 #include "engine/model/ProjectSettings.h"
+#include "engine/storage/Projects.h"
 #include "engine/msi/MsiHandle.h"
 #include "engine/msi/MsiNames.h"
 
@@ -21,10 +22,13 @@ struct MsiBuildOptions {
     // The folder holding "schema.bin" and "velt.bin", with its trailing backslash. Default: the
     // folder of the running program.
     CString programFolder;
-    // The base of a file entry without a stored source path (the folder of the package file).
-    // Default: the package's output folder.
+    // The base of a file entry without a stored source path: the folder of the package file,
+    // where the monitor leaves a repackaged project's files. Default (PackageFolderInList): the
+    // folder of the listed package file this package was copied from, taken once when the builder
+    // is constructed; the output folder only for a package that is not listed.
     CString packageFolder;
-    // Where the output lines go (not owned). Default: the process-wide output sink.
+    // Where every output line of the build goes (not owned). Default: the process-wide output
+    // sink as it is when the builder is constructed.
     IOutputSink* output = nullptr;
 };
 
@@ -110,9 +114,6 @@ public:
 
     // The custom-action library has the install entries INSTALLAction0 to 9 only.
     static constexpr int kMaxWrappedProjects = 10;
-    // A project whose setup program the custom-action library runs: not repackaged, with a
-    // setup-program path that is not blank.
-    static bool IsWrappedProject(const CFeature& project);
 
     // Runs one statement with the record's fields bound to its "?" markers (record 0: none). The
     // view slot's previous view is closed first; the new one stays there until the next call or
@@ -203,6 +204,12 @@ private:
     int m_is64Bit = 0;            // a file lies below a 64-bit system folder; set before any component
     CShortNames m_shortNames;
 };
+
+// The folder of the file of the listed package that package was copied from: the package at the
+// current package index when it has the same product code, else the first listed package that
+// has it; empty when none has. The product code tells a stale index (the selection moved on
+// since the copy was taken) from the right one.
+CString PackageFolderInList(const CProjects& projects, int currentIndex, const CProjectSettings& package);
 
 // True when a tree path's root is one of the 64-bit system folders (ProgramFiles64Folder,
 // CommonFiles64Folder, System64Folder): those folders exist only for 64-bit packages.

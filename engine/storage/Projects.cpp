@@ -9,6 +9,7 @@
 
 #include <cwchar>
 #include <iterator>
+#include <set>
 #include <utility>
 
 CProjects Projects;
@@ -45,10 +46,15 @@ bool IsListedName(const CProjects& projects, const CString& name)
 bool IsListedPath(const CProjects& projects, const CString& path)
 {
     for (const CString& listed : projects.m_packagePaths)
-        if (FullPath(listed).CompareNoCase(path) == 0)
+        if (SamePathNoCase(FullPath(listed), path))
             return true;
     return false;
 }
+
+// Full paths ordered as the file system tells them apart.
+struct PathOrder {
+    bool operator()(const CString& a, const CString& b) const { return ComparePathsNoCase(a, b) < 0; }
+};
 
 CString PackageFolderOf(const CString& parentFolder, const CString& name)
 {
@@ -101,11 +107,17 @@ int LoadDataFileStream(CArchive& ar, CProjects& projects)
     ar >> loaded.m_lastSelection;
     int count = 0;
     ar >> count;
+    // A file that names one package many times (spelled in any case, or through "." and "..")
+    // lists it once: loading every copy would cost memory and time for each, and the copies would
+    // overwrite one another's file on the next save.
+    std::set<CString, PathOrder> listed;
     // no room is reserved from the count: every path is read before the next, so a damaged count
     // ends at the end of the data
     for (int i = 0; i < count; ++i) {
         CString path;
         ar >> path;
+        if (!listed.insert(FullPath(path)).second)
+            continue;
         // load in place: adding a loaded package would copy every entry of it once more
         const int slot = loaded.GetSize();
         loaded.SetSize(slot + 1);

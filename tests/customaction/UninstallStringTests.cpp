@@ -20,6 +20,27 @@ FILETIME Now()
     return time;
 }
 
+// Waits until the system clock has moved past a time, so that what happens next is stamped later
+// than it. The clock's step is coarse (up to about 16 ms) but the wait ends with the next step.
+bool ClockPassed(const FILETIME& time)
+{
+    return replaytest::WaitFor([&] {
+        const FILETIME now = Now();
+        return CompareFileTime(&now, &time) > 0;
+    }, 60000);
+}
+
+// The time the system stamped on a key of the installed-programs list when it was written.
+FILETIME KeyWriteTime(HKEY root, const CString& key)
+{
+    FILETIME written = {};
+    UniqueRegKey opened;
+    EXPECT_EQ(0, RegOpenKeyExW(root, key, 0, KEY_READ, opened.Put()));
+    EXPECT_EQ(0, RegQueryInfoKeyW(opened.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  nullptr, nullptr, nullptr, &written));
+    return written;
+}
+
 // An entry of the system's list of installed programs, removed at the end.
 class UninstallEntry {
 public:
@@ -33,6 +54,7 @@ public:
                                     static_cast<DWORD>((command.GetLength() + 1) * sizeof(wchar_t))));
     }
     ~UninstallEntry() { RegDeleteKeyW(m_root, m_key); }
+    const CString& Key() const { return m_key; }
     UninstallEntry(const UninstallEntry&) = delete;
     UninstallEntry& operator=(const UninstallEntry&) = delete;
 
@@ -55,10 +77,12 @@ TEST(UninstallStrings, OnlyProgramsRegisteredDuringTheRunAndNotByMsiexecAreFound
     const CString suffix = NewGuidString();
     const CString older = L"C:\\Old\\uninst.exe " + suffix;
     UninstallEntry olderEntry(HKEY_LOCAL_MACHINE, older);
-    Sleep(50);
+    // The run starts strictly after the older entry was written, and the entries of the run are
+    // written strictly after it starts.
+    ASSERT_TRUE(ClockPassed(KeyWriteTime(HKEY_LOCAL_MACHINE, olderEntry.Key())));
     CUninstallStrings found;
     found.m_startTime = Now();
-    Sleep(50);
+    ASSERT_TRUE(ClockPassed(found.m_startTime));
 
     const struct {
         const char* name;

@@ -455,15 +455,12 @@ BOOL CXTPPropExchange::ExchangeObject(CObject*& object, const CRuntimeClass* exp
     const CRuntimeClass* runtimeClass = nullptr;
     if (!ExchangeRuntimeClass(L"Class", runtimeClass, expected) || !runtimeClass)
         return FALSE;
-    CObject* created = runtimeClass->CreateObject();
-    if (!created)
+    // The class comes from the store, which anyone may have written: check its kind before
+    // making one, since a constructor of a class of the wrong kind may do anything.
+    if (expected && !runtimeClass->IsDerivedFrom(expected))
         return FALSE;
-    if (expected && !created->IsKindOf(expected)) {
-        delete created; // made here, so it is ours to drop when it is of the wrong class
-        return FALSE;
-    }
-    object = created;
-    return TRUE;
+    object = runtimeClass->CreateObject();
+    return object != nullptr;
 }
 
 CArchive* CXTPPropExchange::OpenArchive(const wchar_t* name)

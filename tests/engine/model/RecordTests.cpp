@@ -8,9 +8,12 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
+
+using modeltest::Bytes;
 
 TEST(RecordDefaults, NewPackage)
 {
@@ -120,6 +123,89 @@ TEST(RecordCopies, CopiesAreDeepAndSelfAssignmentKeepsTheRecord)
     CRegistryEntry copiedValue(value);
     EXPECT_EQ(1, copiedValue.m_taken) << "the taken flag travels with copies";
     EXPECT_EQ(value.m_id, copiedValue.m_id);
+}
+
+// The one rule for the projects whose setup program the custom-action library runs: the builder
+// numbers its install actions by it and the library's export n finds wrapped project n by it.
+TEST(WrappedProjects, NotRepackagedAndWithASetupProgramPath)
+{
+    const struct {
+        const char* name;
+        int mode;
+        const wchar_t* installerPath;
+        bool wrapped;
+    } cases[] = {
+        {"GUI script with a program", CFeature::modeGuiScript, L"Temp\\setup.exe", true},
+        {"command line with a program", CFeature::modeCommandLine, L"Temp\\setup.exe", true},
+        {"program path padded with blanks", CFeature::modeCommandLine, L"  Temp\\setup.exe\t", true},
+        {"repackaged, even with a program", CFeature::modeRepackage, L"Temp\\setup.exe", false},
+        {"GUI script without a program", CFeature::modeGuiScript, L"", false},
+        {"GUI script whose program path is blanks", CFeature::modeGuiScript, L" \t ", false},
+    };
+    CFeatures projects;
+    for (const auto& c : cases) {
+        CFeature project;
+        project.m_name = c.name;
+        project.m_conversionMode = c.mode;
+        project.m_installerPath = c.installerPath;
+        EXPECT_EQ(c.wrapped, IsWrappedProject(project)) << c.name;
+        projects.Add(project);
+    }
+    EXPECT_EQ(3, CountWrappedProjects(projects));
+    EXPECT_EQ(0, FindWrappedProject(projects, 0));
+    EXPECT_EQ(1, FindWrappedProject(projects, 1));
+    EXPECT_EQ(2, FindWrappedProject(projects, 2));
+    EXPECT_EQ(-1, FindWrappedProject(projects, 3));
+    EXPECT_EQ(-1, FindWrappedProject(projects, -1));
+    EXPECT_EQ(0, CountWrappedProjects(CFeatures()));
+
+    // Numbers count wrapped projects only: one after an unwrapped project keeps number 0.
+    CFeatures mixed;
+    mixed.Add(projects[3]);
+    mixed.Add(projects[4]);
+    mixed.Add(projects[1]);
+    EXPECT_EQ(2, FindWrappedProject(mixed, 0));
+    EXPECT_EQ(-1, FindWrappedProject(mixed, 1));
+}
+
+// The editor's "last shown" texts of a project's two trees live in its lists: copies of the
+// project (the build thread builds from one) carry them, the package file never does.
+TEST(LastShownTexts, TravelWithCopiesButNeverIntoTheFile)
+{
+    CFeature project;
+    project.m_files.Add(CFileEntry());
+    const Bytes plainBytes = modeltest::Store(project);
+
+    project.m_files.m_lastShownFolder = L"ProgramFilesFolder\\App\\";
+    project.m_registry.m_lastShownKeyPath = L"HKEY_CURRENT_USER\\Software\\Vendor\\";
+    EXPECT_EQ(plainBytes, modeltest::Store(project)) << "a last-shown text reached the stored form";
+
+    CFeature copied(project);
+    EXPECT_EQ(CString(L"ProgramFilesFolder\\App\\"), copied.m_files.m_lastShownFolder);
+    EXPECT_EQ(CString(L"HKEY_CURRENT_USER\\Software\\Vendor\\"), copied.m_registry.m_lastShownKeyPath);
+    CProjectSettings package;
+    package.m_projects.Add(project);
+    CProjectSettings assigned;
+    assigned = package;
+    EXPECT_EQ(CString(L"ProgramFilesFolder\\App\\"), assigned.m_projects[0].m_files.m_lastShownFolder);
+    EXPECT_EQ(CString(L"HKEY_CURRENT_USER\\Software\\Vendor\\"),
+              assigned.m_projects[0].m_registry.m_lastShownKeyPath);
+    // A copy is a copy: changing it leaves the original as it was.
+    copied.m_files.m_lastShownFolder = L"AppDataFolder\\";
+    EXPECT_EQ(CString(L"ProgramFilesFolder\\App\\"), project.m_files.m_lastShownFolder);
+    CFileEntries& files = project.m_files;
+    files = std::as_const(files);
+    EXPECT_EQ(CString(L"ProgramFilesFolder\\App\\"), project.m_files.m_lastShownFolder) << "self-assignment";
+
+    // New lists start empty; lists loaded from a file hold no editor state, even when loaded
+    // into lists that had some.
+    EXPECT_TRUE(CFileEntries().m_lastShownFolder.IsEmpty());
+    EXPECT_TRUE(CRegistryEntries().m_lastShownKeyPath.IsEmpty());
+    CFeature loaded(project);
+    ASSERT_NO_THROW(modeltest::Load(loaded, plainBytes));
+    EXPECT_TRUE(loaded.m_files.m_lastShownFolder.IsEmpty());
+    EXPECT_TRUE(loaded.m_registry.m_lastShownKeyPath.IsEmpty());
+    EXPECT_EQ(1, loaded.m_files.GetSize());
 }
 
 TEST(MakeUniqueName, TriesNameThenCountersExactly)

@@ -4,6 +4,7 @@
 
 #include "BuildFixture.h"
 
+#include "engine/files/Globals.h"
 #include "engine/files/IconGroup.h"
 #include "engine/files/WideBuffer.h"
 #include "engine/storage/PackageFile.h"
@@ -699,6 +700,102 @@ TEST_F(PackingTest, FileWithoutSourceIsReadFromItsRedirectedPlace)
                                             "> CompressFile: '" + testsupport::Utf8(folder.View()) + "\\setup.exe'"))
         << Join(m_sink.lines);
     EXPECT_EQ((Rows{{"1.2.0.15", "1033"}}), Query(OutputPath(), L"SELECT `Version`, `Language` FROM `File`"));
+}
+
+// The builder's default base for files without a source path is the folder of the package file
+// the package was copied from, found in the package list: by the current index while that still
+// names this package, by product code when the selection has moved on; none for a package that
+// is not listed.
+TEST(PackageFolderInList, FindsTheListedFileOfThisPackage)
+{
+    CProjects projects;
+    const wchar_t* const codes[] = {L"{00000000-0000-0000-0000-00000000000A}", L"{00000000-0000-0000-0000-00000000000B}",
+                                    L"{00000000-0000-0000-0000-00000000000B}"};
+    const wchar_t* const paths[] = {L"C:\\Packages\\A\\A.tkpj", L"C:\\Packages\\B\\B.tkpj",
+                                    L"D:\\Copies\\B copy\\B.tkpj"};
+    for (int i = 0; i < 3; ++i) {
+        CProjectSettings listed;
+        listed.m_productCode = codes[i];
+        projects.Add(listed);
+        projects.m_packagePaths.Add(paths[i]);
+    }
+    CProjectSettings b = projects[2];
+    b.m_productCode = L" {00000000-0000-0000-0000-00000000000b} "; // as validation will trim and raise it
+    CProjectSettings other;
+    other.m_productCode = L"{00000000-0000-0000-0000-00000000000C}";
+    const struct {
+        const char* name;
+        int currentIndex;
+        const CProjectSettings* package;
+        const wchar_t* folder;
+    } cases[] = {
+        {"current index names it", 2, &b, L"D:\\Copies\\B copy"},
+        {"current index names the other copy", 1, &b, L"C:\\Packages\\B"},
+        {"selection moved to another package", 0, &b, L"C:\\Packages\\B"},
+        {"index out of range", 7, &b, L"C:\\Packages\\B"},
+        {"negative index", -1, &b, L"C:\\Packages\\B"},
+        {"a package that is not listed", 0, &other, L""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(testsupport::Utf8(c.folder),
+                  testsupport::Utf8(PackageFolderInList(projects, c.currentIndex, *c.package).View()))
+            << c.name;
+    EXPECT_TRUE(PackageFolderInList(CProjects(), 0, b).IsEmpty());
+}
+
+// Built into another output folder, a file without a source path is still taken from the
+// package's folder, in both layouts: into the cabinet, or copied beside the package.
+TEST_F(PackingTest, WithoutSourceFilesComeFromThePackageFolderWhereverTheOutputGoes)
+{
+    ScratchFolder packageFolder;
+    struct SavedList {
+        CProjects list = Projects;
+        int index = CurrentPackageIndex;
+        ~SavedList()
+        {
+            Projects = list;
+            CurrentPackageIndex = index;
+        }
+    } saved;
+    CFeature project = Project(L"Captured");
+    project.m_conversionMode = CFeature::modeRepackage;
+    project.m_files.Add(Root(L"AppDataFolder\\"));
+    CFileEntry captured = File(L"AppDataFolder\\captured.txt", 8);
+    captured.m_sourcePath.Empty();
+    project.m_files.Add(captured);
+    m_package.m_projects.Add(project);
+    ASSERT_TRUE(CreateDirectoryW(packageFolder / L"AppDataFolder", nullptr));
+    ASSERT_TRUE(testsupport::WriteAllBytes(packageFolder / L"AppDataFolder\\captured.txt",
+                                           {'c', 'a', 'p', 't', 'u', 'r', 'e', 'd'}));
+    Projects = CProjects();
+    Projects.Add(m_package);
+    Projects.m_packagePaths.Add(packageFolder / L"Captured.tkpj");
+    CurrentPackageIndex = 0;
+    const std::string source = testsupport::Utf8((packageFolder / L"AppDataFolder\\captured.txt").View());
+
+    m_package.m_packageFiles = CProjectSettings::filesInCabinet;
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_NE(m_sink.lines.end(), std::find(m_sink.lines.begin(), m_sink.lines.end(), "> CompressFile: '" + source + "'"))
+        << Join(m_sink.lines);
+
+    m_package.m_packageFiles = CProjectSettings::filesLoose;
+    m_sink.lines.clear();
+    ASSERT_EQ(0, Build()) << Join(m_sink.lines);
+    EXPECT_EQ((std::vector<uint8_t>{'c', 'a', 'p', 't', 'u', 'r', 'e', 'd'}),
+              Bytes(m_scratch / L"AppDataFolder\\captured.txt"))
+        << Join(m_sink.lines);
+
+    // An explicit package folder wins over the list.
+    ScratchFolder elsewhere;
+    MsiBuildOptions options;
+    options.packageFolder = elsewhere.Path();
+    m_package.m_packageFiles = CProjectSettings::filesInCabinet;
+    m_sink.lines.clear();
+    EXPECT_NE(0, Build(options)) << "the file is not in the named folder";
+    EXPECT_NE(m_sink.lines.end(),
+              std::find(m_sink.lines.begin(), m_sink.lines.end(),
+                        "> CompressFile: '" + testsupport::Utf8((elsewhere / L"AppDataFolder\\captured.txt").View()) + "'"))
+        << Join(m_sink.lines);
 }
 
 TEST_F(PackingTest, MissingSourceStopsTheCabinet)

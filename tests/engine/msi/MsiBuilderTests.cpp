@@ -143,9 +143,12 @@ TEST_F(BuildTest, BuildsInOneProcessRunOneAtATime)
         {
             std::unique_lock<std::mutex> lock(m_shared.mutex);
             m_shared.order.push_back(m_number);
-            // Give the other build every chance to start writing while this one runs.
-            m_shared.changed.wait_for(lock, std::chrono::milliseconds(200),
-                                      [&] { return m_shared.waitingToBuild == 2; });
+            // Hold this build's line until the other build is on its way into BuildPackage, so
+            // that the two really overlap. Both threads count themselves before they build, so
+            // this ends at once on any machine; the limit only keeps a broken test from hanging.
+            EXPECT_TRUE(m_shared.changed.wait_for(lock, std::chrono::seconds(120),
+                                                  [&] { return m_shared.waitingToBuild == 2; }))
+                << "the other build never started";
             lock.unlock();
             RecordingOutput::Append(line);
         }

@@ -7,6 +7,10 @@
 #include "InstallerRun.h"
 #include "OutputSinkForTests.h"
 
+#include "engine/files/Globals.h"
+#include "engine/files/PathHelpers.h"
+#include "engine/files/WideBuffer.h"
+#include "engine/storage/Projects.h"
 #include "framework/Handle.h"
 #include "tests/support/TestSupport.h"
 
@@ -195,6 +199,101 @@ TEST(AdministrativeInstall, CabinetPointUnpacksItsFiles)
     EXPECT_TRUE(testsupport::ReadAllBytes(point / L"ProgramFilesFolder\\Tarnwick E2E\\read me.txt", actual))
         << "the file is not in the administrative point";
     EXPECT_TRUE(expected == actual);
+}
+
+std::string AllLines(const RecordingOutput& output)
+{
+    std::string text;
+    for (const std::string& line : output.lines)
+        text += line + "\n";
+    return text;
+}
+
+// A repackaged project keeps its captured files in the package's folder, with no source path of
+// their own. Built into an output folder elsewhere, as the user may choose, the package must still
+// take them from the package's folder (the default of the builder, found through the package
+// list), in either layout, and install them.
+TEST(RepackagedElsewhere, FilesComeFromThePackageFolderWhateverTheOutputFolder)
+{
+    const struct {
+        const wchar_t* name;
+        int packageFiles;
+        const wchar_t* productCode;
+    } layouts[] = {
+        {L"cabinet", CProjectSettings::filesInCabinet, L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E06}"},
+        {L"loose", CProjectSettings::filesLoose, L"{5C0F3A11-7B2D-4C8E-9F10-2A3B4C5D6E07}"},
+    };
+    ScratchFolder program;
+    ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\schema.bin", program / L"schema.bin", FALSE));
+    ASSERT_TRUE(CopyFileW(FixturePath(L"msi-velt-standin.dll"), program / L"velt.bin", FALSE));
+    // The global package list and selection as they were, whatever way the test ends.
+    struct SavedList {
+        CProjects list = Projects;
+        int index = CurrentPackageIndex;
+        ~SavedList()
+        {
+            Projects = list;
+            CurrentPackageIndex = index;
+        }
+    } saved;
+
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(testsupport::Utf8(layout.name));
+        ScratchFolder packages, output;
+        CString appFolder;
+        appFolder.Format(L"TarnwickElsewhere-%lu-%s", GetCurrentProcessId(), layout.name);
+        const CString treePath = L"AppDataFolder\\" + appFolder + L"\\captured.txt";
+        const CString installed = KnownFolder(CSIDL_APPDATA) + L"\\" + appFolder + L"\\captured.txt";
+        const std::vector<uint8_t> content = {'c', 'a', 'p', 't', 'u', 'r', 'e', 'd'};
+
+        // The package as the editor has it: created in its own folder, then given a captured
+        // project whose file the monitor emptied into that folder, and another output folder.
+        Projects = CProjects();
+        ASSERT_TRUE(CreatePackage(L"Elsewhere", packages.Path(), Projects));
+        const CString packageFolder = GetFolderPart(Projects.m_packagePaths[0]);
+        CProjectSettings& listed = Projects[0];
+        listed.m_productCode = layout.productCode;
+        listed.m_packageFiles = layout.packageFiles;
+        listed.m_outputFolder = output.Path();
+        CFeature project;
+        project.m_name = L"Captured";
+        project.m_conversionMode = CFeature::modeRepackage;
+        CFileEntry root, folder, file;
+        root.m_kind = CFileEntry::kindRoot;
+        root.m_path = L"AppDataFolder\\";
+        folder.m_kind = CFileEntry::kindFolder;
+        folder.m_path = L"AppDataFolder\\" + appFolder + L"\\";
+        file.m_kind = CFileEntry::kindFile;
+        file.m_path = treePath;
+        file.m_fileSize = static_cast<int>(content.size());
+        project.m_files.Add(root);
+        project.m_files.Add(folder);
+        project.m_files.Add(file);
+        listed.m_projects.Add(project);
+        ASSERT_EQ(0u, CreateDirectoryTree(GetFolderPart(packageFolder + L"\\" + treePath)));
+        ASSERT_TRUE(testsupport::WriteAllBytes(packageFolder + L"\\" + treePath, content));
+        CurrentPackageIndex = 0;
+
+        // The build thread builds from a copy of the selected package.
+        CProjectSettings copy = Projects[CurrentPackageIndex];
+        RecordingOutput lines;
+        ASSERT_EQ(0, e2e::Build(copy, program.Path() + L"\\", lines)) << AllLines(lines);
+
+        const CString msi = output / copy.m_outputFileName;
+        const CString installLog = output / L"install.log";
+        DWORD exitCode = 0;
+        ASSERT_TRUE(RunMsiexec(L"/i \"" + msi + L"\" /qn /l*v \"" + installLog + L"\"", exitCode));
+        EXPECT_EQ(0u, exitCode) << "msiexec /i; log:\n" << ReadLog(installLog).substr(0, 20000);
+        std::vector<uint8_t> actual;
+        EXPECT_TRUE(testsupport::ReadAllBytes(installed, actual)) << testsupport::Utf8(installed.View()) << " is missing";
+        EXPECT_TRUE(content == actual) << testsupport::Utf8(installed.View()) << ": " << actual.size() << " bytes";
+
+        const CString removeLog = output / L"remove.log";
+        ASSERT_TRUE(RunMsiexec(L"/x \"" + msi + L"\" /qn /l*v \"" + removeLog + L"\"", exitCode));
+        EXPECT_EQ(0u, exitCode) << "msiexec /x; log:\n" << ReadLog(removeLog).substr(0, 20000);
+        EXPECT_FALSE(testsupport::FileExists(installed)) << testsupport::Utf8(installed.View()) << " stayed";
+        testsupport::RemoveTree(KnownFolder(CSIDL_APPDATA) + L"\\" + appFolder);
+    }
 }
 
 } // namespace

@@ -31,15 +31,21 @@ BOOL CALLBACK FindOwnDialog(HWND window, LPARAM result)
     return TRUE;
 }
 
+// The dialog comes up as soon as the common-dialog library is loaded, which on a loaded machine
+// under Wine may take long: the limit is wide, the wait ends as soon as the dialog is there.
+constexpr ULONGLONG kDialogLimitMs = 120000;
+constexpr DWORD kPollMs = 20;
+
 HWND WaitForDialog()
 {
-    for (int attempt = 0; attempt < 300; ++attempt) {
+    const ULONGLONG deadline = GetTickCount64() + kDialogLimitMs;
+    do {
         HWND dialog = nullptr;
         EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&dialog));
         if (dialog)
             return dialog;
-        Sleep(50);
-    }
+        Sleep(kPollMs);
+    } while (GetTickCount64() < deadline);
     return nullptr;
 }
 

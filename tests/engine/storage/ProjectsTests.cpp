@@ -150,6 +150,75 @@ TEST(DataFile, SaveReportsFailuresButKeepsEveryPath)
     EXPECT_TRUE(SaveDataFile(dataFile, projects));
 }
 
+// A data file naming the given package paths in order, with empty filters.
+void WriteDataFile(const CString& dataFile, const std::vector<CString>& packages)
+{
+    const bool written = StoreEncipheredFile(dataFile, [&](CArchive& ar) {
+        ar << kDataFileFormat;
+        ar << CString(kDataFileMagic);
+        ar << 0;
+        ar << static_cast<int>(packages.size());
+        for (const CString& path : packages)
+            ar << path;
+        ar << 0;
+        ar << 0;
+        for (int i = 0; i < 7; ++i)
+            ar << CString();
+        for (int i = 0; i < 8; ++i)
+            ar << 0;
+    });
+    ASSERT_TRUE(written) << testsupport::Utf8(dataFile.View());
+}
+
+// Anyone can hand the program a data file. One that names a package a thousand times, in every
+// spelling the file system takes for the same file (letter case, accented capitals included, and
+// "." or ".." steps), lists it once, under its first spelling; distinct packages all load.
+TEST(DataFile, APackageNamedManyTimesLoadsOnce)
+{
+    ScratchFolder scratch;
+    const CString accented = L"\u00C9t\u00E9";  // E-acute, t, e-acute
+    ASSERT_TRUE(CreateDirectoryW(scratch / accented, nullptr));
+    ASSERT_TRUE(CreateDirectoryW(scratch / L"Ete", nullptr));
+    const CString path = scratch / (accented + L"\\One.tkpj");
+    for (const CString& copy : {path, scratch / L"Ete\\One.tkpj", scratch / L"a.tkpj", scratch / L"b.tkpj"})
+        ASSERT_TRUE(CopyFileW(Fixture(L"one-project.tkpj"), copy, FALSE)) << testsupport::Utf8(copy.View());
+
+    CString upper = path, lower = path;
+    upper.MakeUpper();
+    lower.MakeLower();
+    const std::vector<CString> spellings = {
+        path,
+        upper,
+        lower,
+        scratch / L"\u00C9T\u00C9\\oNE.TkPj",
+        scratch / L".\\\u00E9t\u00E9\\ONE.tkpj",
+        scratch / (accented + L"\\..\\" + accented + L"\\one.TKPJ"),
+    };
+    std::vector<CString> named;
+    for (int i = 0; i < 1000; ++i)
+        named.push_back(spellings[i % spellings.size()]);
+    const CString dataFile = scratch / L"tarnwick.dat";
+    WriteDataFile(dataFile, named);
+    CProjects projects;
+    ASSERT_TRUE(LoadDataFile(dataFile, projects));
+    EXPECT_EQ(1, projects.GetSize());
+    ASSERT_EQ(1, projects.m_packagePaths.GetSize());
+    ExpectSameText(path, projects.m_packagePaths[0], "the first spelling");
+
+    // Paths that differ by more than case are different files: every one loads, in order, and
+    // the list round-trips through the data file.
+    const std::vector<CString> distinct = {scratch / L"a.tkpj", path, scratch / L"Ete\\One.tkpj", scratch / L"b.tkpj",
+                                           scratch / L"A.tkpj"};
+    WriteDataFile(dataFile, distinct);
+    ASSERT_TRUE(LoadDataFile(dataFile, projects));
+    ASSERT_EQ(4, projects.GetSize());
+    ASSERT_EQ(4, projects.m_packagePaths.GetSize());
+    for (int i = 0; i < 4; ++i)
+        ExpectSameText(distinct[i], projects.m_packagePaths[i], "distinct path " + std::to_string(i));
+    ASSERT_TRUE(SaveDataFile(dataFile, projects));
+    EXPECT_TRUE(ListedPaths(dataFile) == std::vector<CString>(distinct.begin(), distinct.begin() + 4));
+}
+
 TEST(DataFile, RestoringTheDefaultKeepsTheUnreadableFile)
 {
     ScratchFolder scratch;

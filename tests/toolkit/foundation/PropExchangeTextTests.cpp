@@ -273,10 +273,16 @@ class CCountedShape : public CObject {
     DECLARE_DYNCREATE(CCountedShape)
 public:
     static int s_live;
-    CCountedShape() { ++s_live; }
+    static int s_made;
+    CCountedShape()
+    {
+        ++s_live;
+        ++s_made;
+    }
     ~CCountedShape() override { --s_live; }
 };
 int CCountedShape::s_live = 0;
+int CCountedShape::s_made = 0;
 IMPLEMENT_DYNCREATE(CCountedShape, CObject)
 
 class CUnrelatedShape : public CObject {
@@ -284,7 +290,9 @@ class CUnrelatedShape : public CObject {
 };
 IMPLEMENT_DYNCREATE(CUnrelatedShape, CObject)
 
-TEST(PropExchangeObjects, AnObjectOfTheWrongClassIsNotKeptAndNotLeaked)
+// The stored class name is checked against the expected kind before anything is made: the
+// constructor of a class of the wrong kind never runs.
+TEST(PropExchangeObjects, AStoredClassOfTheWrongKindIsNeverConstructed)
 {
     testsupport::ScratchFolder folder;
     const CString path = folder / L"objects.ini";
@@ -300,12 +308,15 @@ TEST(PropExchangeObjects, AnObjectOfTheWrongClassIsNotKeptAndNotLeaked)
     CXTPPropExchangeIniFile px(TRUE, nullptr, L"S");
     px.AssignFile(path);
     CObject* object = reinterpret_cast<CObject*>(1);
+    const int madeBefore = CCountedShape::s_made;
     EXPECT_FALSE(px.ExchangeObject(object, RUNTIME_CLASS(CUnrelatedShape)));
     EXPECT_EQ(nullptr, object);
-    EXPECT_EQ(0, CCountedShape::s_live) << "the object made for the check was leaked";
+    EXPECT_EQ(madeBefore, CCountedShape::s_made) << "an object of the wrong kind was constructed";
+    EXPECT_EQ(0, CCountedShape::s_live) << "an object of the wrong kind was leaked";
 
     ASSERT_TRUE(px.ExchangeObject(object, RUNTIME_CLASS(CObject)));
     ASSERT_NE(nullptr, object);
+    EXPECT_EQ(madeBefore + 1, CCountedShape::s_made);
     EXPECT_TRUE(object->IsKindOf(RUNTIME_CLASS(CCountedShape)));
     delete object;
 }
