@@ -7,6 +7,7 @@
 
 #include "engine/replay/JobProcess.h"
 #include "engine/replay/RemoteWindow.h"
+#include "engine/replay/ScopedGdi.h"
 
 #include <tlhelp32.h>
 
@@ -216,14 +217,12 @@ void CScriptActions::HighlightWindow(HWND window)
 {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    if (HDC dc = GetWindowDC(window)) {
+    if (ScopedWindowDC dc(window); dc) {
+        // The pen outlives its selection: the scopes end in reverse order, restoring first.
         UniqueGdiObject pen(CreatePen(PS_SOLID, kHighlightPenWidth, kHighlightColor));
-        HGDIOBJ oldPen = SelectObject(dc, pen.Get());
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        ReleaseDC(window, dc);
+        ScopedSelect penSelection(dc.Get(), pen.Get());
+        ScopedSelect brushSelection(dc.Get(), GetStockObject(NULL_BRUSH));
+        Rectangle(dc.Get(), 0, 0, rect.right - rect.left, rect.bottom - rect.top);
     }
     Sleep(m_timing.highlightMs);
 }
