@@ -49,12 +49,22 @@ bool IsOtherBitness(HANDLE process)
 
 CRemoteBlock::~CRemoteBlock()
 {
+    Close();
+}
+
+void CRemoteBlock::Close()
+{
+    // The block goes before the process handle it was committed through.
     if (m_block)
         VirtualFreeEx(m_process.Get(), m_block, 0, MEM_RELEASE);
+    m_block = nullptr;
+    m_process.Reset();
+    m_bits = 0;
 }
 
 DWORD CRemoteBlock::Open(HWND window)
 {
+    Close(); // a block opened again for another window must not stay committed in the first one
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     m_process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE |

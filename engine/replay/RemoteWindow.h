@@ -42,6 +42,8 @@ public:
     // ERROR_EXE_MACHINE_TYPE_MISMATCH when the process has the other bitness (nothing committed),
     // or the Windows error.
     [[nodiscard]] DWORD Open(HWND window);
+    // Releases the block and the process (also done on destruction).
+    void Close();
 
     // Address inside the target, for message parameters.
     LPARAM At(size_t offset) const { return reinterpret_cast<LPARAM>(static_cast<BYTE*>(m_block) + offset); }

@@ -7,6 +7,7 @@
 
 #include "engine/replay/JobProcess.h"
 #include "engine/replay/RemoteWindow.h"
+#include "engine/replay/ScopedGdi.h"
 
 #include <tlhelp32.h>
 
@@ -90,21 +91,32 @@ DWORD CScriptActions::ListJobProcesses(HANDLE job)
     if (DWORD error = SnapshotProcessNames(exeNames))
         return error;
 
-    std::vector<CString> names;
+    std::vector<std::pair<DWORD, CString>> processes;
     for (DWORD id : ids) {
         auto found = exeNames.find(id);
-        if (found == exeNames.end())
-            continue; // ended between the two queries
-        const CString name = NormalizeProcessName(found->second);
+        if (found != exeNames.end()) // else it ended between the two queries
+            processes.emplace_back(id, found->second);
+    }
+    SetProcessNames(processes);
+    return 0;
+}
+
+void CScriptActions::SetProcessNames(const std::vector<std::pair<DWORD, CString>>& processes)
+{
+    m_processNames.RemoveAll();
+    std::vector<CString> names;
+    for (const auto& [id, exeName] : processes) {
+        const CString name = NormalizeProcessName(exeName);
         m_processNames.SetAt(id, name);
         names.push_back(name);
     }
 
     // Same-named processes: the first in the map's order keeps the name, later ones get "(n)".
+    // A numbered name no longer equals the plain one, so a name listed twice is numbered once.
     for (const CString& name : names) {
         int seen = 0;
         for (POSITION position = m_processNames.GetStartPosition(); position;) {
-            DWORD id = 0;
+            ProcessMapKey id;
             CString value;
             m_processNames.GetNextAssoc(position, id, value);
             if (value.CompareNoCase(name) != 0)
@@ -117,7 +129,6 @@ DWORD CScriptActions::ListJobProcesses(HANDLE job)
             ++seen;
         }
     }
-    return 0;
 }
 
 CString CScriptActions::ProcessName(DWORD processId) const
@@ -177,7 +188,7 @@ void CScriptActions::ListProcessWindows(const CString& processName)
 {
     m_windows.RemoveAll();
     for (POSITION position = m_processNames.GetStartPosition(); position;) {
-        DWORD id = 0;
+        ProcessMapKey id;
         CString name;
         m_processNames.GetNextAssoc(position, id, name);
         if (name != processName)
@@ -216,14 +227,12 @@ void CScriptActions::HighlightWindow(HWND window)
 {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    if (HDC dc = GetWindowDC(window)) {
+    if (ScopedWindowDC dc(window); dc) {
+        // The pen outlives its selection: the scopes end in reverse order, restoring first.
         UniqueGdiObject pen(CreatePen(PS_SOLID, kHighlightPenWidth, kHighlightColor));
-        HGDIOBJ oldPen = SelectObject(dc, pen.Get());
-        HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        ReleaseDC(window, dc);
+        ScopedSelect penSelection(dc.Get(), pen.Get());
+        ScopedSelect brushSelection(dc.Get(), GetStockObject(NULL_BRUSH));
+        Rectangle(dc.Get(), 0, 0, rect.right - rect.left, rect.bottom - rect.top);
     }
     Sleep(m_timing.highlightMs);
 }

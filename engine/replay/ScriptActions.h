@@ -16,6 +16,7 @@
 #include "framework/Map.h"
 #include "framework/String.h"
 
+#include <utility>
 #include <vector>
 
 class CMsgAction;
@@ -34,6 +35,23 @@ struct ReplayTiming {
     DWORD highlightMs = 200;       // how long a highlight frame stays before the step acts
 };
 void SetReplayTimingForTests(const ReplayTiming& timing);
+
+// Key of the process-name map. Its hash sets the map's walking order, and that order decides which
+// of two same-named processes keeps the plain name and which is "(1)": scripts recorded against
+// one numbering must find the same process on replay, so the hash is fixed here, apart from the
+// general map hash. Process ids are multiples of 4, so the low bits carry nothing.
+struct ProcessMapKey {
+    ProcessMapKey() = default;
+    ProcessMapKey(DWORD processId) : id(processId) {}
+    operator DWORD() const { return id; }
+
+    DWORD id = 0;
+};
+
+inline UINT HashKey(const ProcessMapKey& key)
+{
+    return key.id >> 4;
+}
 
 class CScriptActions {
 public:
@@ -79,6 +97,10 @@ public:
     [[nodiscard]] DWORD ListJobProcesses();
     // Same, for a given job.
     [[nodiscard]] DWORD ListJobProcesses(HANDLE job);
+    // Fills the process-name map from listed processes (id and executable name, in the job's
+    // order): names are lower-cased and given the "*.tmp" rule; among same-named processes the
+    // first in the map's walking order keeps the name and the n-th later one becomes "name(n)".
+    void SetProcessNames(const std::vector<std::pair<DWORD, CString>>& processes);
     // Rebuilds the window list for the process of that name, with final paths.
     void ListProcessWindows(const CString& processName);
     // A window's path without the rank suffix.
@@ -116,7 +138,7 @@ private:
     int m_searchCounter = -1;
     bool m_highlight = false;
     CArray<CHwndPath> m_windows;
-    CMap<DWORD, DWORD, CString, const CString&> m_processNames;
+    CMap<ProcessMapKey, DWORD, CString, const CString&> m_processNames;
     ReplayTiming m_timing;
 };
 

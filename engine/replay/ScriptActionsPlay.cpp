@@ -13,8 +13,50 @@
 
 namespace {
 
+// The clipboard, open for one scope and closed on every return. Opened without an owner window:
+// the engine has none, and the setup program must be able to open it for its paste as soon as
+// this scope ends.
+class ScopedClipboard {
+public:
+    ScopedClipboard() : m_open(OpenClipboard(nullptr) != FALSE) {}
+    ScopedClipboard(const ScopedClipboard&) = delete;
+    ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+    ~ScopedClipboard()
+    {
+        if (m_open)
+            CloseClipboard();
+    }
+
+    bool IsOpen() const { return m_open; }
+
+private:
+    bool m_open;
+};
+
+using UniqueGlobal = UniqueHandle<ZeroEmptyTraits<HGLOBAL, ::GlobalFree>>;
+
+// A movable global block locked for one scope.
+class ScopedGlobalLock {
+public:
+    explicit ScopedGlobalLock(HGLOBAL block) : m_block(block), m_data(block ? GlobalLock(block) : nullptr) {}
+    ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+    ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+    ~ScopedGlobalLock()
+    {
+        if (m_data)
+            GlobalUnlock(m_block);
+    }
+
+    void* Get() const { return m_data; }
+
+private:
+    HGLOBAL m_block; // not owned
+    void* m_data;
+};
+
 // Clipboard text saved around a paste, so that the user's clipboard survives a replay.
 struct SavedClipboard {
+    bool read = false; // the clipboard could be opened: hadText says what it held
     bool hadText = false;
     CString text;
 };
@@ -22,16 +64,15 @@ struct SavedClipboard {
 SavedClipboard SaveClipboardText()
 {
     SavedClipboard saved;
-    if (!OpenClipboard(nullptr))
+    ScopedClipboard clipboard;
+    if (!clipboard.IsOpen())
         return saved;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) {
-            saved.text = text;
-            saved.hadText = true;
-            GlobalUnlock(data);
-        }
+    saved.read = true;
+    ScopedGlobalLock data(GetClipboardData(CF_UNICODETEXT));
+    if (const auto* text = static_cast<const wchar_t*>(data.Get())) {
+        saved.text = text;
+        saved.hadText = true;
     }
-    CloseClipboard();
     return saved;
 }
 
@@ -39,27 +80,29 @@ SavedClipboard SaveClipboardText()
 bool PutClipboardText(const CString& text)
 {
     const size_t bytes = (static_cast<size_t>(text.GetLength()) + 1) * sizeof(wchar_t);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes);
+    UniqueGlobal block(GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes));
     if (!block)
         return false;
-    if (void* target = GlobalLock(block)) {
-        memcpy(target, text.GetString(), bytes);
-        GlobalUnlock(block);
-        if (SetClipboardData(CF_UNICODETEXT, block))
-            return true; // the clipboard owns the block now
+    {
+        ScopedGlobalLock target(block.Get());
+        if (!target.Get())
+            return false;
+        memcpy(target.Get(), text.GetString(), bytes);
     }
-    GlobalFree(block);
-    return false;
+    if (!SetClipboardData(CF_UNICODETEXT, block.Get()))
+        return false;
+    (void)block.Release(); // the clipboard owns the block now
+    return true;
 }
 
 void RestoreClipboardText(const SavedClipboard& saved)
 {
-    if (!OpenClipboard(nullptr))
+    ScopedClipboard clipboard;
+    if (!clipboard.IsOpen())
         return;
     EmptyClipboard();
     if (saved.hadText)
         (void)PutClipboardText(saved.text);
-    CloseClipboard();
 }
 
 LPARAM PointParam(const CMsgAction& action)
@@ -214,13 +257,17 @@ void CScriptActions::SetControlText(const CMsgAction& action)
         return;
     }
     // Pasting, not WM_SETTEXT, is what the program sees when a user types: edit boxes that react
-    // to their change notifications get them. WM_SETTEXT is the fallback.
+    // to their change notifications get them. WM_SETTEXT is the fallback. A clipboard whose
+    // content could not be saved is left alone: emptying it would lose what the user had there.
     const SavedClipboard saved = SaveClipboardText();
+    bool changed = false;
     bool onClipboard = false;
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        onClipboard = PutClipboardText(action.m_controlText);
-        CloseClipboard();
+    if (saved.read) {
+        ScopedClipboard clipboard;
+        if (clipboard.IsOpen()) {
+            changed = EmptyClipboard() != FALSE;
+            onClipboard = changed && PutClipboardText(action.m_controlText);
+        }
     }
     SendRemote(window, EM_SETSEL, 0, -1);
     SendRemote(window, WM_CLEAR, 0, 0);
@@ -228,7 +275,8 @@ void CScriptActions::SetControlText(const CMsgAction& action)
         SendRemote(window, WM_PASTE, 0, 0);
     else
         SendRemote(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(action.m_controlText.GetString()));
-    RestoreClipboardText(saved);
+    if (changed)
+        RestoreClipboardText(saved);
 }
 
 bool CScriptActions::SelectControlItem(const CMsgAction& action, CString& outcome)

@@ -34,7 +34,11 @@ POINT Middle(HWND control)
 
 class Capture : public ::testing::Test {
 protected:
-    void TearDown() override { SetWow64ProbeForTests(nullptr); }
+    void TearDown() override
+    {
+        SetWow64ProbeForTests(nullptr);
+        SetReplayTimingForTests(ReplayTiming());
+    }
 
     DesktopLock m_desktop;
 };
@@ -166,10 +170,11 @@ TEST_F(Capture, ListViewOfAnotherBitnessIsNotRead)
 // What the recorder captures, replayed on a fresh run of the program, gives the same state.
 TEST_F(Capture, CapturedStepsReplayToTheSameState)
 {
-    ReplayTiming quick;
-    quick.attempts = 3;
-    quick.attemptPauseMs = 100;
-    SetReplayTimingForTests(quick);
+    // Every step's window is there: search as long as the tests wait for anything.
+    ReplayTiming timing;
+    timing.attemptPauseMs = 100;
+    timing.attempts = static_cast<int>(kWaitLimitMs / timing.attemptPauseMs);
+    SetReplayTimingForTests(timing);
 
     CMsgActions script;
     Result recorded;
@@ -209,5 +214,4 @@ TEST_F(Capture, CapturedStepsReplayToTheSameState)
     for (const char* key : {"name", "destination", "folders", "agree", "typical", "custom", "feature.Themes",
                             "feature.Samples", "feature.Main program"})
         EXPECT_EQ(recorded[key], result[key]) << key;
-    SetReplayTimingForTests(ReplayTiming());
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -154,6 +155,45 @@ TEST(JobProcessList, SameNamedProcessesAreNumbered)
     EXPECT_EQ((std::vector<std::string>{"setupprog.exe", "setupprog.exe(1)", "setupprog.exe(2)"}), names);
     EXPECT_EQ("", testsupport::Utf8(engine.ProcessName(GetCurrentProcessId()).View()))
         << "a process outside the job was named";
+}
+
+// Which of two same-named processes keeps the plain name follows the map's walking order: buckets
+// by id / 16 modulo 17, and in one bucket the later listed first. A script recorded against
+// "setup.exe(1)" depends on it. Each row lists the job's processes in order and the names given.
+TEST(JobProcessList, SameNamedProcessesAreNumberedInTheMapsOrder)
+{
+    struct Process {
+        DWORD id;
+        const wchar_t* exeName;
+        const char* listedName;
+    };
+    const struct {
+        const char* what;
+        std::vector<Process> processes;
+    } cases[] = {
+        // Bucket 1 before bucket 2; an id modulo 17 would put 36 (2) before 20 (3).
+        {"ids in two buckets", {{20, L"Setup.exe", "setup.exe"}, {36, L"setup.EXE", "setup.exe(1)"}}},
+        // Both in bucket 0: the later listed is walked first.
+        {"ids in one bucket", {{4, L"setup.exe", "setup.exe(1)"}, {8, L"setup.exe", "setup.exe"}}},
+        {"one bucket, listed the other way", {{8, L"setup.exe", "setup.exe(1)"}, {4, L"setup.exe", "setup.exe"}}},
+        // 272 wraps round to bucket 0 with 4, ahead of 40 in bucket 2.
+        {"three holders", {{272, L"a.exe", "a.exe(1)"}, {4, L"a.exe", "a.exe"}, {40, L"a.exe", "a.exe(2)"}}},
+        {"three in one bucket", {{1200, L"b.exe", "b.exe(2)"}, {1204, L"b.exe", "b.exe(1)"}, {1208, L"b.exe", "b.exe"}}},
+        {"temporary names and another name",
+         {{100, L"is-A1B2C.tmp", "*.tmp(1)"}, {52, L"IS-XYZ.TMP", "*.tmp"}, {68, L"setup.exe", "setup.exe"}}},
+        {"highest id", {{0xFFFFFFFC, L"c.exe", "c.exe(1)"}, {12, L"c.exe", "c.exe"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::pair<DWORD, CString>> listed;
+        for (const Process& process : c.processes)
+            listed.emplace_back(process.id, process.exeName);
+        CScriptActions engine;
+        engine.SetProcessNames(listed);
+        EXPECT_EQ(static_cast<int>(c.processes.size()), engine.ProcessCount());
+        for (const Process& process : c.processes)
+            EXPECT_EQ(process.listedName, testsupport::Utf8(engine.ProcessName(process.id).View())) << process.id;
+    }
 }
 
 TEST(JobProcessList, TemporaryFileNamesBecomeOneName)

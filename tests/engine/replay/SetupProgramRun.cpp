@@ -16,16 +16,21 @@ CString SetupProgramPath()
 
 DesktopLock::DesktopLock() : m_mutex(CreateMutexW(nullptr, FALSE, L"TarnwickReplayTestsDesktop"))
 {
-    if (m_mutex)
-        WaitForSingleObject(m_mutex, 120000);
+    if (!m_mutex) {
+        ADD_FAILURE() << "the desktop lock could not be created: error " << GetLastError();
+        return;
+    }
+    // An abandoned lock (a test process that crashed holding it) is ours all the same.
+    const DWORD wait = WaitForSingleObject(m_mutex.Get(), kLimitMs);
+    m_held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+    if (!m_held)
+        ADD_FAILURE() << "the desktop stayed held by other tests for " << kLimitMs / 1000 << " s";
 }
 
 DesktopLock::~DesktopLock()
 {
-    if (m_mutex) {
-        ReleaseMutex(m_mutex);
-        CloseHandle(m_mutex);
-    }
+    if (m_held)
+        ReleaseMutex(m_mutex.Get());
 }
 
 SetupProgramRun::SetupProgramRun(const wchar_t* switches) : m_resultFile(m_scratch / L"result.txt")
@@ -45,7 +50,7 @@ SetupProgramRun::~SetupProgramRun()
     if (m_job) {
         TerminateJobObject(m_job.Get(), 1);
         if (m_process)
-            WaitForSingleObject(m_process.Get(), 5000);
+            WaitForSingleObject(m_process.Get(), kWaitLimitMs);
     }
     CloseScriptJob();
 }
@@ -76,9 +81,10 @@ HWND SetupProgramRun::WaitForMainWindow(DWORD timeoutMs)
     if (!m_process)
         return nullptr;
     WindowSearch search = {GetProcessId(m_process.Get()), nullptr};
+    // A process that has ended shows no window: no use waiting out the limit for it.
     WaitFor([&] {
         EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
+        return search.found != nullptr || WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
     }, timeoutMs);
     return search.found;
 }
@@ -90,7 +96,7 @@ bool SetupProgramRun::WaitForExit(DWORD timeoutMs)
 
 Result SetupProgramRun::CloseAndRead()
 {
-    if (HWND window = WaitForMainWindow(1000))
+    if (HWND window = WaitForMainWindow())
         PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitForExit()) << "the setup program did not end after WM_CLOSE";
     return ReadResult();

@@ -26,17 +26,27 @@ CString SetupProgramPath();
 // The key=value lines of a result file the program wrote; empty when it cannot be read.
 Result ReadResultFile(const CString& path);
 
+// Limit of every wait in these tests for something that should happen soon (a window appears, a
+// process ends). CTest runs tests in parallel on a loaded machine, where a Wine process can take
+// many seconds to show its first window; a wait that passes returns as soon as its condition holds.
+inline constexpr DWORD kWaitLimitMs = 60000;
+
 // Holds the whole desktop for one test: replays focus windows, type through the clipboard and
 // click; two tests doing that at once (CTest runs tests in parallel) would disturb each other.
+// The test fails when the desktop is not free within the limit (other tests held it throughout).
 class DesktopLock {
 public:
+    // Long enough for the other holders' tests (package installs among them) to end.
+    static constexpr DWORD kLimitMs = 15 * 60 * 1000;
+
     DesktopLock();
     ~DesktopLock();
     DesktopLock(const DesktopLock&) = delete;
     DesktopLock& operator=(const DesktopLock&) = delete;
 
 private:
-    HANDLE m_mutex;
+    UniqueKernelHandle m_mutex;
+    bool m_held = false;
 };
 
 class SetupProgramRun {
@@ -53,10 +63,10 @@ public:
     const CString& ResultFile() const { return m_resultFile; }
 
     // The first visible top-level window of the started process, waiting up to timeoutMs for it;
-    // null when none appears.
-    HWND WaitForMainWindow(DWORD timeoutMs = 10000);
+    // null when none appears or the process has ended.
+    HWND WaitForMainWindow(DWORD timeoutMs = kWaitLimitMs);
     // Waits for the started process to end (false on time-out).
-    bool WaitForExit(DWORD timeoutMs = 10000);
+    bool WaitForExit(DWORD timeoutMs = kWaitLimitMs);
     // Closes the wizard (it writes its state as it goes), waits for the process and reads the
     // result file.
     Result CloseAndRead();
@@ -87,7 +97,7 @@ bool PretendOthersAre32Bit(HANDLE process);
 
 // Waits until condition() holds, up to timeoutMs; true when it did.
 template <class Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = 10000)
+bool WaitFor(Condition condition, DWORD timeoutMs = kWaitLimitMs)
 {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
