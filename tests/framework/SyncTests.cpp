@@ -17,7 +17,7 @@ bool FreeForAnotherThread(CCriticalSection& section)
         CCriticalSection* section;
         BOOL took;
     } probe{&section, FALSE};
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* p = static_cast<Probe*>(parameter);
         p->took = p->section->Lock(0);
         if (p->took)
@@ -59,7 +59,7 @@ TEST(Sync, TimedLockGivesUpWhileAnotherThreadHoldsIt)
         HANDLE holding;
         HANDLE release;
     } shared{&section, holding.Get(), release.Get()};
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* s = static_cast<Shared*>(parameter);
         CSingleLock lock(s->section, TRUE);
         ::SetEvent(s->holding);
@@ -88,7 +88,7 @@ TEST(Sync, CountersUnderTheLockAddUp)
         CCriticalSection section;
         long long total = 0; // deliberately not atomic
     } shared;
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* s = static_cast<Shared*>(parameter);
         for (int i = 0; i < kRounds; ++i) {
             CSingleLock lock(&s->section, TRUE);

@@ -40,7 +40,7 @@ CThreadLocal<CProbe> g_probe;
 // Runs body on a thread started with CreateThread (not through any framework entry), waits for it.
 DWORD RunOnNewThread(std::function<void()> body)
 {
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         (*static_cast<std::function<void()>*>(parameter))();
         return 0;
     };
@@ -62,13 +62,13 @@ TEST(ThreadLocal, ValueOfACreateThreadThreadDiesWithIt)
         UniqueKernelHandle died(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         std::atomic<DWORD> diedOn{0};
         const int aliveBefore = g_probesAlive;
-        auto entry = [](void* parameter) -> DWORD {
+        auto entry = [](void* parameter) WINAPI -> DWORD {
             auto* setup = static_cast<std::pair<HANDLE, std::atomic<DWORD>*>*>(parameter);
             g_probe->diedEvent = setup->first;
             g_probe->died = setup->second;
             return 0;
         };
-        auto exitingEntry = [](void* parameter) -> DWORD {
+        auto exitingEntry = [](void* parameter) WINAPI -> DWORD {
             auto* setup = static_cast<std::pair<HANDLE, std::atomic<DWORD>*>*>(parameter);
             g_probe->diedEvent = setup->first;
             g_probe->died = setup->second;
@@ -105,7 +105,7 @@ TEST(ThreadLocal, EachThreadHasItsOwnValue)
     std::vector<Shared> shared;
     for (int i = 0; i < kThreads; ++i)
         shared.push_back({allMade.Get(), &made, &seen, &readBack, i});
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* s = static_cast<Shared*>(parameter);
         CProbe* mine = g_probe.GetData();
         mine->value = 1000 + s->index;
@@ -163,7 +163,7 @@ TEST(ThreadLocal, DyingThreadLocalDestroysItsValuesInEveryThread)
         HANDLE release;
         std::atomic<DWORD>* diedOn;
     } shared{local.get(), holding.Get(), release.Get(), &diedOn};
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* s = static_cast<Shared*>(parameter);
         s->local->GetData()->died = s->diedOn;
         ::SetEvent(s->holding);
@@ -222,7 +222,7 @@ TEST(ProcessLocal, ManyFirstUsesAtOnceMakeOneObject)
     std::vector<Shared> shared;
     for (int i = 0; i < kThreads; ++i)
         shared.push_back({go.Get(), &seen[static_cast<size_t>(i)]});
-    auto entry = [](void* parameter) -> DWORD {
+    auto entry = [](void* parameter) WINAPI -> DWORD {
         auto* s = static_cast<Shared*>(parameter);
         ::WaitForSingleObject(s->go, kWaitMs);
         *s->slot = g_once.GetData();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
 #include <sstream>
 
@@ -419,7 +420,7 @@ HWND FindProcessWindow(const WindowQuery& query)
         HWND found;
     } search{&query, nullptr};
     ::EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
+        [](HWND window, LPARAM parameter) CALLBACK -> BOOL {
             auto* s = reinterpret_cast<Search*>(parameter);
             DWORD process = 0;
             ::GetWindowThreadProcessId(window, &process);
