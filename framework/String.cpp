@@ -1,6 +1,7 @@
 #include "framework/String.h"
 
 #include "framework/Exception.h"
+#include "framework/ResourceHandle.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -450,4 +451,14 @@ CString operator+(wchar_t a, const CString& b)
     CString result(a);
     result += b;
     return result;
+}
+
+BOOL CString::LoadString(UINT id)
+{
+    return LoadString(AfxFindStringResourceHandle(id), id);
+}
+
+BOOL CString::LoadString(HINSTANCE module, UINT id)
+{
+    return AfxReadStringResource(module, id, *this) ? TRUE : FALSE;
 }

@@ -101,6 +101,12 @@ public:
     void AppendFormat(const wchar_t* format, ...);
     void AppendFormatV(const wchar_t* format, va_list args);
 
+    // Loads string id of the program's string tables (the resource handle's module first, then
+    // the instance; see ResourceHandle.h), or of one module. False when there is no such string;
+    // the string is then left as it was.
+    BOOL LoadString(UINT id);
+    BOOL LoadString(HINSTANCE module, UINT id);
+
     friend CString operator+(const CString& a, const CString& b);
     friend CString operator+(const CString& a, const wchar_t* b);
     friend CString operator+(const wchar_t* a, const CString& b);
