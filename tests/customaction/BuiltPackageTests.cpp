@@ -11,7 +11,7 @@
 #include "engine/model/MsgAction.h"
 #include "engine/msi/MsiTools.h"
 #include "tests/customaction/VeltTestSupport.h"
-#include "tests/engine/msi/OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 #include "tests/engine/msi/PackagePlatformCheck.h"
 #include "tests/engine/replay/SetupProgramRun.h"
 
@@ -216,7 +216,7 @@ TEST_F(BuiltPackageTest, RecordedScriptDrivesTheWizardOnTheHiddenDesktopAndTheKe
         L"Uninstall script '" + m_installerPath + L"' is completed successfully.",
         L"Uninstall process 'Built Gui Setup' is completed successfully.",
     });
-    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(app); }, kUninstallerCopyTimeoutMs))
+    EXPECT_TRUE(testsupport::WaitFor([&] { return !FileExists(app); }, kUninstallerCopyTimeoutMs))
         << "the kept uninstall command did not remove " << testsupport::Utf8(app.View()) << "\nlog:\n"
         << removal.substr(0, 20000);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kTestSetupUninstallKey)) << "the setup program's entry stayed";
@@ -269,7 +269,7 @@ TEST_F(BuiltPackageTest, SilentSwitchesRunTheQuotedProgramAndUninstallArgumentsR
     // Only the uninstall arguments name this result file: the uninstaller recording there shows
     // that they replaced the ones in the kept command.
     Result removed;
-    EXPECT_TRUE(replaytest::WaitFor([&] {
+    EXPECT_TRUE(testsupport::WaitFor([&] {
         removed = ReadResultFile(uninstallFile);
         return removed["state"] == "ended";
     }, kUninstallerCopyTimeoutMs)) << "the uninstaller did not record its end\nlog:\n" << removal.substr(0, 20000);

@@ -215,7 +215,7 @@ TEST_F(Exports, TheKeptUninstallCommandRunsAtRemovalForEveryProjectThatHasOne)
     DeleteFileW(defaultResult);
     EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
     // The uninstaller hands its work to a copy of itself, which finishes after the action returned.
-    EXPECT_TRUE(replaytest::WaitFor([&] { return ReadResultFile(defaultResult)["uninstalled"] == "1"; }, 30000))
+    EXPECT_TRUE(testsupport::WaitFor([&] { return ReadResultFile(defaultResult)["uninstalled"] == "1"; }, 30000))
         << m_session.LogText();
     EXPECT_FALSE(FileExists(app)) << "the application folder is still there";
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(installer.m_id, kept))
@@ -276,7 +276,7 @@ TEST_F(Exports, AKeptCommandThatCannotRunKeepsItsKeyUntilItRuns)
     EXPECT_EQ(0u, velt.Uninstall(m_session.Handle())) << m_session.LogText();
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, ReadUninstallString(project.m_id, kept)) << m_session.LogText();
     // The uninstaller hands its work to a copy of itself: let that copy finish before the scratch goes.
-    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(app); }, 30000)) << "the uninstaller did not run";
+    EXPECT_TRUE(testsupport::WaitFor([&] { return !FileExists(app); }, 30000)) << "the uninstaller did not run";
     if (!othersKept) {
         HKEY key = nullptr;
         EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Morvalund", 0, KEY_READ, &key))

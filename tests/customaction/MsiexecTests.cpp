@@ -107,9 +107,9 @@ TEST(Msiexec, InstallRunsTheWrappedSetupProgramsAndRemovalRunsTheirUninstallers)
         << removal;
     // Each uninstaller hands its work to a copy of itself, which may finish after msiexec returned.
     constexpr DWORD kUninstallerCopyTimeoutMs = 30000;
-    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(guiApp); }, kUninstallerCopyTimeoutMs))
+    EXPECT_TRUE(testsupport::WaitFor([&] { return !FileExists(guiApp); }, kUninstallerCopyTimeoutMs))
         << "the scripted program's uninstaller did not run\n" << removal;
-    EXPECT_TRUE(replaytest::WaitFor([&] { return !FileExists(commandApp); }, kUninstallerCopyTimeoutMs))
+    EXPECT_TRUE(testsupport::WaitFor([&] { return !FileExists(commandApp); }, kUninstallerCopyTimeoutMs))
         << "the silent program's uninstaller did not run\n" << removal;
 
     RemoveSetupTraces(guiId);

@@ -198,7 +198,7 @@ TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
     DWORD error = 1;
     std::thread run([&] { error = Run(L"/children:2"); });
     size_t most = 0;
-    const bool allStarted = replaytest::WaitFor([&] {
+    const bool allStarted = testsupport::WaitFor([&] {
         UniqueKernelHandle job = DuplicateScriptJob();
         std::vector<DWORD> running;
         if (job && QueryJobProcessIds(job.Get(), running) == 0)
@@ -215,7 +215,7 @@ TEST_F(Runner, TheTimeOutEndsEveryProcessOfTheJob)
     UniqueKernelHandle job = DuplicateScriptJob();
     ASSERT_TRUE(job.IsValid()) << "the job of the run was not kept";
     std::vector<DWORD> ids;
-    EXPECT_TRUE(replaytest::WaitFor([&] { return QueryJobProcessIds(job.Get(), ids) == 0 && ids.empty(); }, 10000))
+    EXPECT_TRUE(testsupport::WaitFor([&] { return QueryJobProcessIds(job.Get(), ids) == 0 && ids.empty(); }, 10000))
         << ids.size() << " processes of the timed-out run are still running";
 }
 
@@ -255,7 +255,7 @@ TEST_F(Runner, InstallWithoutAdministratorRightsTellsTheUserAndFails)
     CString shown;
     std::thread answer([&] {
         MessageBoxSearch search;
-        if (replaytest::WaitFor([&] {
+        if (testsupport::WaitFor([&] {
                 EnumWindows(FindOwnMessageBox, reinterpret_cast<LPARAM>(&search));
                 return search.box != nullptr;
             }, 20000)) {

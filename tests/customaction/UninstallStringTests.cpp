@@ -24,7 +24,7 @@ FILETIME Now()
 // than it. The clock's step is coarse (up to about 16 ms) but the wait ends with the next step.
 bool ClockPassed(const FILETIME& time)
 {
-    return replaytest::WaitFor([&] {
+    return testsupport::WaitFor([&] {
         const FILETIME now = Now();
         return CompareFileTime(&now, &time) > 0;
     }, 60000);

@@ -59,4 +59,20 @@ std::string Utf8(std::wstring_view text);
 // Hex dump of bytes for assertion messages.
 std::string Hex(const std::vector<uint8_t>& bytes, size_t maxBytes = 64);
 
+// Waits until condition() holds, checking every 50 ms, up to timeoutMs; true when it did. The
+// default limit is wide on purpose: CI runs the suite in parallel on a loaded machine, and a wait
+// on a condition costs nothing when the condition comes quickly.
+template <class Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 60000)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition())
+            return true;
+        if (GetTickCount64() > end)
+            return false;
+        Sleep(50);
+    }
+}
+
 } // namespace testsupport

@@ -5,7 +5,7 @@
 
 #include "engine/msi/MsiTools.h"
 
-#include "OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 #include "PackagePlatformCheck.h"
 #include "tests/support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 // optionally a wrapped project whose setup
 // program the custom-action library runs.
 
-#include "OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 
 #include "engine/model/ProjectSettings.h"
 

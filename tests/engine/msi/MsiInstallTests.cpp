@@ -5,7 +5,7 @@
 
 #include "E2EPackage.h"
 #include "InstallerRun.h"
-#include "OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 
 #include "engine/files/Globals.h"
 #include "engine/files/PathHelpers.h"

@@ -5,7 +5,7 @@
 // bytes; /x removes everything again. Every msiexec call runs under a time-out.
 
 #include "InstallerRun.h"
-#include "OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 #include "PackagePlatformCheck.h"
 
 #include "engine/files/SystemFolderTable.h"

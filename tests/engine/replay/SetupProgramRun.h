@@ -95,18 +95,6 @@ POINT TreeLabelPoint(HWND tree, const wchar_t* text);
 // one passes for a 32-bit process.
 bool PretendOthersAre32Bit(HANDLE process);
 
-// Waits until condition() holds, up to timeoutMs; true when it did.
-template <class Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = kWaitLimitMs)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (condition())
-            return true;
-        if (GetTickCount64() > end)
-            return false;
-        Sleep(50);
-    }
-}
+using testsupport::WaitFor;
 
 } // namespace replaytest

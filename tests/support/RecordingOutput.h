@@ -1,5 +1,6 @@
 #pragma once
-// An output sink that keeps the builder's lines (as UTF-8) for the tests to compare.
+// An output sink that keeps the lines it is given (as UTF-8) for the tests to compare: the
+// builder and the monitor report through one.
 
 #include "engine/files/OutputSink.h"
 #include "framework/String.h"
