@@ -241,6 +241,13 @@ CWnd* PASCAL CWnd::FromHandlePermanent(HWND hWnd)
     return it == state.m_permanentMap.end() ? nullptr : it->second;
 }
 
+CWnd* PASCAL CWnd::LookupTemporary(HWND hWnd)
+{
+    auto& map = AfxGetWindowThreadState().m_temporaryMap;
+    auto it = map.find(hWnd);
+    return it == map.end() ? nullptr : it->second;
+}
+
 void PASCAL CWnd::DeleteTempMap()
 {
     CWindowThreadState& state = AfxGetWindowThreadState();

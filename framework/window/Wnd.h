@@ -80,6 +80,8 @@ public:
     static CWnd* PASCAL FromHandlePermanent(HWND hWnd);
     // Deletes this thread's temporary window objects (not their windows).
     static void PASCAL DeleteTempMap();
+    // This thread's temporary object of the window, or null (for diagnostics and tests).
+    static CWnd* PASCAL LookupTemporary(HWND hWnd);
 
     // Makes this the window's permanent object without subclassing; FALSE when this object
     // already has a window, the handle is null, or the window has a permanent object already.
