@@ -110,7 +110,7 @@ private:
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
     const AFX_MSGMAP* theClass::GetThisMessageMap()                                   \
     {                                                                                 \
-        typedef theClass ThisClass;                                                   \
+        [[maybe_unused]] typedef theClass ThisClass;                                                 \
         TARNWICK_BEGIN_MESSAGE_MAP_BODY(baseClass)
 
 // For class templates: BEGIN_TEMPLATE_MESSAGE_MAP(CMyBase, TBase, TBase) in the header.
@@ -123,7 +123,7 @@ private:
     template <typename type_name>                                                     \
     const AFX_MSGMAP* theClass<type_name>::GetThisMessageMap()                        \
     {                                                                                 \
-        typedef theClass<type_name> ThisClass;                                        \
+        [[maybe_unused]] typedef theClass<type_name> ThisClass;                                      \
         TARNWICK_BEGIN_MESSAGE_MAP_BODY(baseClass)
 
 #define END_MESSAGE_MAP()                                                             \
@@ -135,7 +135,7 @@ private:
 
 // An entry whose thunk is the lambda body that follows (it sees `self` as ThisClass* and `call`).
 #define TARNWICK_MSG_ENTRY(message, code, id, lastId, sig, registered, body)           \
-    {static_cast<UINT>(message), static_cast<UINT>(LOWORD(code)), static_cast<UINT>(id), \
+    {static_cast<UINT>(message), static_cast<UINT>(code) & 0xFFFFu, static_cast<UINT>(id),    \
      static_cast<UINT>(lastId), sig, registered,                                       \
      [](CCmdTarget* target, AFX_MSGCALL& call) -> LRESULT {                            \
          ThisClass* self = static_cast<ThisClass*>(target);                            \
@@ -193,7 +193,7 @@ private:
     const AFX_INTERFACEMAP* theClass::GetInterfaceMap() const { return GetThisInterfaceMap(); }  \
     const AFX_INTERFACEMAP* theClass::GetThisInterfaceMap()                                      \
     {                                                                                            \
-        typedef theClass ThisClass;                                                              \
+        [[maybe_unused]] typedef theClass ThisClass;                                                            \
         typedef baseClass TheBaseClass;                                                          \
         static const AFX_INTERFACEMAP_ENTRY _interfaceEntries[] = {
 

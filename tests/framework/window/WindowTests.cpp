@@ -12,6 +12,7 @@
 #include <ole2.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -265,7 +266,7 @@ TEST_F(WindowTest, RealClickReachesTheReflectHandlerAndTheParentOnlyWhenLetThrou
     auto item = reinterpret_cast<HTREEITEM>(tree.SendMessage(TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
     ASSERT_NE(item, nullptr);
     RECT itemRect = {};
-    *reinterpret_cast<HTREEITEM*>(&itemRect) = item;
+    std::memcpy(&itemRect, &item, sizeof(item));    // TVM_GETITEMRECT takes the item in the rectangle
     ASSERT_TRUE(tree.SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&itemRect)));
     POINT point = {(itemRect.left + itemRect.right) / 2, (itemRect.top + itemRect.bottom) / 2};
     tree.ClientToScreen(&point);
