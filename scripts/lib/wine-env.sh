@@ -17,6 +17,8 @@ tarnwick_wine_env() {
 
 # A new prefix has an empty Fonts folder: without fonts, text measures as nothing and windows
 # draw blank. Wine's own fonts supply Tahoma and Marlett; Arial maps to DejaVu Sans.
+# Without a window manager Wine's managed X11 windows freeze their thread for two seconds each
+# time one is hidden or closed; unmanaged windows do not (Wine then draws the frames itself).
 tarnwick_wine_prepare() {
     local root=$1
     rm -f "$root/.ready"
@@ -24,6 +26,7 @@ tarnwick_wine_prepare() {
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /t REG_SZ /d 'DejaVu Sans' /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$root/.ready"
 }

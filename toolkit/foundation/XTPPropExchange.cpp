@@ -8,7 +8,7 @@
 #include <cwchar>
 #include <vector>
 
-IMPLEMENT_DYNAMIC(CXTPPropExchange, CObject)
+IMPLEMENT_DYNAMIC(CXTPPropExchange, CCmdTarget)
 
 namespace {
 
@@ -149,19 +149,6 @@ void CXTPPropExchange::UnescapeText(CString& text)
 }
 
 CXTPPropExchange::~CXTPPropExchange() = default;
-
-LONG CXTPPropExchange::InternalAddRef()
-{
-    return ++m_nRefCount;
-}
-
-LONG CXTPPropExchange::InternalRelease()
-{
-    const LONG count = --m_nRefCount;
-    if (count == 0)
-        delete this;
-    return count;
-}
 
 void CXTPPropExchange::InitSection(const CXTPPropExchange* parent)
 {

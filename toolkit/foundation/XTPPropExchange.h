@@ -4,9 +4,9 @@
 // loads when it is loading. The stores (archive, registry, ini file, XML node) derive from
 // CXTPPropExchange; callers only see this interface and the free Exchange*Property functions.
 //
-// Ownership: every exchange is reference counted and starts with one reference. Sections from
-// GetSection and enumerators from GetEnumerator belong to the caller; CXTPPropExchangeSection and
-// CXTPPropExchangeEnumeratorPtr release them at the end of a scope.
+// Ownership: every exchange is reference counted (CCmdTarget's count) and starts with one
+// reference. Sections from GetSection and enumerators from GetEnumerator belong to the caller;
+// CXTPPropExchangeSection and CXTPPropExchangeEnumeratorPtr release them at the end of a scope.
 //
 // Failures are results: a missing value loads its default (or leaves the variable), a store that
 // cannot be opened drops its saves (FALSE). Only the archive store lets the framework archive's
@@ -14,6 +14,7 @@
 // ExchangeSerializedObject catches them.
 
 #include "framework/Archive.h"
+#include "framework/CmdTarget.h"
 #include "framework/Object.h"
 #include "framework/String.h"
 
@@ -42,17 +43,13 @@ struct XTP_DATETIME {
 // Size in bytes of a value of the type; 0 for strings (30) and for codes that are no value type.
 UINT GetValueSize(VARTYPE type);
 
-class CXTPPropExchange : public CObject {
+class CXTPPropExchange : public CCmdTarget {
     DECLARE_DYNAMIC(CXTPPropExchange)
 public:
     CXTPPropExchange();
     CXTPPropExchange(const CXTPPropExchange&) = delete;
     CXTPPropExchange& operator=(const CXTPPropExchange&) = delete;
     ~CXTPPropExchange() override;
-
-    // Reference counting; InternalRelease deletes the object when the count reaches 0.
-    LONG InternalAddRef();
-    LONG InternalRelease();
 
     BOOL IsLoading() const { return m_bLoading; }
     BOOL IsStoring() const { return !m_bLoading; }
@@ -130,9 +127,6 @@ protected:
     virtual BOOL LoadStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault);
     virtual BOOL WriteStoredValue(const wchar_t* name, VARTYPE type, void* value, const void* effectiveDefault);
     virtual void RemoveStoredValue(const wchar_t* name);
-
-private:
-    LONG m_nRefCount = 1;
 };
 
 // Walks numbered sections prefix0, prefix1 ... with their count in "Count".
