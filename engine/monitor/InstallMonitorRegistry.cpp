@@ -6,10 +6,10 @@
 // threads (CKeyWalk): every registry call is a round trip to the registry's owner (the Wine server),
 // and several calls in flight overlap their waits. The round trips are what a walk costs, so the
 // walk lists each key's subkeys together with their counts and opens only the keys it must descend
-// into (or read values from); most keys are leaves and are never opened. The walk keeps the tree it found, so the results
-// come out in the same post-order as a walk on one thread. The snapshot threads fill their own
-// lists; the two difference threads append each key's records to the project as one block under
-// m_registryLock, so no thread's records land inside another's key.
+// into (or read values from); most keys are leaves and are never opened. The walk keeps the tree
+// it found, so the results come out in the same post-order as a walk on one thread. The snapshot
+// threads fill their own lists; the two difference threads append each key's records to the
+// project as one block under m_registryLock, so no thread's records land inside another's key.
 
 #include "engine/monitor/InstallMonitor.h"
 
@@ -30,7 +30,8 @@ namespace {
 // Helper threads per walk (each root has its own walk): several calls in flight overlap their waits
 // for the registry's owner. Measured under Wine on 10,000 keys with the four-call walk (open, query,
 // list, close per key), snapshot and difference together: about 5 s with none, 2 s with two, 1.6 s
-// with four. The two-call listing below needs far fewer calls; four still does no worse than fewer.
+// with four. With the two-call listing below (half the calls) runs on a loaded machine varied too
+// much to tell none from eight apart, so four stays.
 constexpr int kWalkHelpers = 4;
 
 // Key names are at most 255 characters, value names at most 16383.
@@ -134,6 +135,7 @@ namespace {
 constexpr int kKeyBasicInformation = 0;
 constexpr int kKeyFullInformation = 2;
 constexpr LONG kStatusSuccess = 0;
+constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
 
 struct KeyBasic {
     LARGE_INTEGER lastWriteTime;
@@ -290,29 +292,32 @@ private:
             auto child = std::make_unique<KeyNode>();
             CString childName;
             bool open = true;
+            bool named = false;
             if (native) {
                 KeyBasic basic;
                 KeyFull full;
                 ULONG length = 0;
-                if (enumerate(key, i, kKeyBasicInformation, &basic, sizeof(basic), &length) != kStatusSuccess)
-                    continue;
-                if (enumerate(key, i, kKeyFullInformation, &full, sizeof(full), &length) != kStatusSuccess)
-                    continue;
-                // Another program can add or delete a subkey between the two calls and so shift the
-                // index: the two answers then name different keys, most likely with different
-                // times. Such a subkey is read the slow way, by its name.
-                const bool same = basic.lastWriteTime.QuadPart == full.lastWriteTime.QuadPart;
-                childName = CString(basic.name, static_cast<int>(basic.nameLength / sizeof(wchar_t)));
-                if (same && !MayBeLink(full)) {
-                    child->known = true;
-                    child->subkeys = full.subKeys;
-                    child->values = full.values;
-                    child->longestValue = full.maxValueDataLength;
-                    child->written.dwLowDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart);
-                    child->written.dwHighDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart >> 32);
-                    open = full.subKeys > 0;
+                if (enumerate(key, i, kKeyBasicInformation, &basic, sizeof(basic), &length) == kStatusSuccess) {
+                    named = true;
+                    childName = CString(basic.name, static_cast<int>(basic.nameLength / sizeof(wchar_t)));
+                    // A class text longer than the buffer only cuts the text; the counts are there.
+                    const LONG status = enumerate(key, i, kKeyFullInformation, &full, sizeof(full), &length);
+                    // Another program can add or delete a subkey between the two calls and so shift
+                    // the index: the two answers then name different keys, most likely with
+                    // different times. Such a subkey is read the slow way, by its name.
+                    if ((status == kStatusSuccess || status == kStatusBufferOverflow) &&
+                        basic.lastWriteTime.QuadPart == full.lastWriteTime.QuadPart && !MayBeLink(full)) {
+                        child->known = true;
+                        child->subkeys = full.subKeys;
+                        child->values = full.values;
+                        child->longestValue = full.maxValueDataLength;
+                        child->written.dwLowDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart);
+                        child->written.dwHighDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart >> 32);
+                        open = full.subKeys > 0;
+                    }
                 }
-            } else {
+            }
+            if (!named) {
                 DWORD length = kKeyNameChars;
                 if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
                     continue;
