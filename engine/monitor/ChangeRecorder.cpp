@@ -76,7 +76,7 @@ DWORD CChangeRecorder::Entry::Length() const
     return static_cast<DWORD>((bytes + 7) & ~static_cast<size_t>(7));
 }
 
-CChangeRecorder::CChangeRecorder()
+CChangeRecorder::CChangeRecorder() : m_readyTimeoutMs(kReadyTimeoutMs)
 {
     m_journalId = CurrentFileTime();
     m_nodes.resize(kFirstSegment);
@@ -106,12 +106,26 @@ DWORD CChangeRecorder::Start(const CString& rootFolder)
         m_folder.Reset();
         return error;
     }
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        m_startState = StartState::pending;
+        m_startError = 0;
+    }
     try {
         m_watcher = std::thread([this] {
+            DWORD error = 0;
             try {
-                m_startError = Watch();
+                error = Watch();
             } catch (...) {
-                // A watcher without memory stops recording; the records so far stay readable.
+                error = ERROR_NOT_ENOUGH_MEMORY;
+            }
+            // Once the start has been answered a later end of the watch is nobody's start error.
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                if (m_startState == StartState::pending) {
+                    m_startState = StartState::failed;
+                    m_startError = error ? error : ERROR_NOT_ENOUGH_MEMORY;
+                }
             }
             SetEvent(m_ready.Get());
         });
@@ -119,10 +133,22 @@ DWORD CChangeRecorder::Start(const CString& rootFolder)
         m_folder.Reset();
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    WaitForSingleObject(m_ready.Get(), kReadyTimeoutMs);
-    // A folder that cannot be watched at all (the first request failed) is no journal.
-    if (m_startError) {
-        const DWORD error = m_startError;
+    WaitForSingleObject(m_ready.Get(), m_readyTimeoutMs);
+    DWORD error = 0;
+    {
+        // The watcher writes the state under the lock, so a time-out cannot read it half-written;
+        // a pending state stays pending, which the watcher then leaves alone.
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_startState == StartState::pending) {
+            m_startState = StartState::failed;
+            m_startError = ERROR_TIMEOUT;
+        }
+        if (m_startState == StartState::failed)
+            error = m_startError;
+    }
+    // A folder that cannot be watched at all (the first request failed), or whose first walk did
+    // not end in time (folders not yet opened are not watched under Wine), is no journal.
+    if (error) {
         Stop();
         return error;
     }
@@ -166,6 +192,11 @@ DWORD CChangeRecorder::Watch()
         }
         if (WaitForSingleObject(m_ready.Get(), 0) != WAIT_OBJECT_0) {
             WalkFolders(std::wstring(), false, 0);
+            {
+                std::lock_guard<std::mutex> guard(m_lock);
+                if (m_startState == StartState::pending)
+                    m_startState = StartState::ready;
+            }
             SetEvent(m_ready.Get());
         }
         const HANDLE waits[2] = {done.Get(), m_stop.Get()};

@@ -7,8 +7,8 @@
 // attribute), so the scan cannot tell it from a real journal.
 //
 // Threads: the watcher thread appends records; the monitor's thread asks. One mutex guards the
-// records and the name table. Like a real journal it lives on after the run and drops its oldest
-// records when full.
+// records, the name table and the state of the start, which both threads write. Like a real
+// journal it lives on after the run and drops its oldest records when full.
 //
 // File references: every path seen gets a segment number of its own (the root folder is segment
 // 5, named "."), kept for the life of the recorder. A renamed file or folder keeps its reference
@@ -41,8 +41,11 @@ public:
     CChangeRecorder& operator=(const CChangeRecorder&) = delete;
 
     // Starts watching the folder (a drive root such as "c:\") and everything below it; 0 or the
-    // Windows error of opening the folder or of the first watch request.
+    // Windows error of opening the folder or of the first watch request; ERROR_TIMEOUT when the
+    // first walk over the folders did not end within the ready time-out (the watch then ends).
     [[nodiscard]] DWORD Start(const CString& rootFolder);
+    // How long Start waits (ms) for the watch to be in place; set before Start.
+    void SetReadyTimeout(DWORD ms) { m_readyTimeoutMs = ms; }
     // Ends the watch; the records stay readable.
     void Stop();
     bool IsWatching() const;
@@ -85,7 +88,7 @@ private:
     DWORD VolumeData(void* out, DWORD outSize, DWORD* returned) const;
     DWORD FileRecord(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) const;
 
-    mutable std::mutex m_lock;    // guards everything below except the watcher's handles
+    mutable std::mutex m_lock;    // guards everything below except the watcher's handles and the time-out
     ULONGLONG m_journalId = 0;
     LONGLONG m_nextUsn = 0;
     std::deque<Entry> m_entries;
@@ -97,7 +100,10 @@ private:
     UniqueKernelHandle m_folder;
     UniqueKernelHandle m_stop;
     UniqueKernelHandle m_ready;   // set once the first watch request is in place and the folders walked
-    DWORD m_startError = 0;       // written by the watcher before it sets m_ready
+    enum class StartState { pending, ready, failed };
+    StartState m_startState = StartState::pending;  // under m_lock: the watcher and Start both write it
+    DWORD m_startError = 0;                         // under m_lock; set with StartState::failed
+    DWORD m_readyTimeoutMs;
     std::thread m_watcher;
 };
 

@@ -89,9 +89,9 @@ bool MatchesFilterEntry(const CExludeList* filter, const CString& text, bool asK
     return false;
 }
 
-CInstallMonitor::CInstallMonitor(CFeature& project)
+CInstallMonitor::CInstallMonitor(CFeature& project, const MonitorOptions& options)
     : m_project(project), m_fileFilter(&Projects.m_fileFilter), m_registryFilter(&Projects.m_registryFilter),
-      m_retryQuestion(AskWithMessageBox)
+      m_retryQuestion(AskWithMessageBox), m_output(options.output ? options.output : &GetOutputSink())
 {
 }
 
@@ -206,7 +206,7 @@ bool CInstallMonitor::CopyPass(const CString& projectFolder, std::vector<CopiedF
         lastError = GetLastError();
         CString line;
         line.Format(L"!Error Copying File: (%d). %s", static_cast<int>(lastError), entry.m_sourcePath.GetString());
-        AppendOutputLine(line);
+        m_output->AppendLine(line);
         failed = true;
     }
     return true;

@@ -11,10 +11,12 @@
 // registry list; each key's records go in as one block under m_registryLock. The stop event
 // (StopEventHandle) is polled by the job wait, the registry walks and the copy loop.
 
+#include "engine/files/OutputSink.h"
 #include "engine/model/Feature.h"
 #include "engine/monitor/VolumeDevice.h"
 #include "engine/storage/Projects.h"
 
+#include "framework/Handle.h"
 #include "framework/List.h"
 #include "framework/String.h"
 
@@ -23,6 +25,13 @@
 #include <vector>
 
 struct KeyNode;
+
+// How a monitoring run reports; empty members take the defaults.
+struct MonitorOptions {
+    // Where the output lines go (not owned; it must outlive the run). Default: the process-wide
+    // output sink.
+    IOutputSink* output = nullptr;
+};
 
 class CInstallMonitor {
 public:
@@ -33,9 +42,13 @@ public:
     static constexpr const wchar_t* kRetryCopyText =
         L"Some files cannot be copied to the project's directory. Try to close installed application and retry.";
 
+    // Called for every key a registry walk reaches, on the thread that reads it; tests throw from
+    // it to stand for a walk that runs out of memory.
+    using WalkProbe = std::function<void(const CString& keyPath)>;
+
     // An empty holder for the project (not owned; it must outlive the holder). The filters are
     // those of the global package list unless SetFilters names others.
-    explicit CInstallMonitor(CFeature& project);
+    explicit CInstallMonitor(CFeature& project, const MonitorOptions& options = {});
     CInstallMonitor(const CInstallMonitor&) = delete;
     CInstallMonitor& operator=(const CInstallMonitor&) = delete;
     ~CInstallMonitor() = default;
@@ -44,6 +57,10 @@ public:
     void SetFilters(const CExludeList* fileFilter, const CExludeList* registryFilter);
     // Replaces the message box that asks whether to retry a failed copy.
     void SetRetryQuestion(RetryQuestion question) { m_retryQuestion = std::move(question); }
+    // Set before a walk starts, never during one.
+    void SetWalkProbe(WalkProbe probe) { m_walkProbe = std::move(probe); }
+    // Where this run's output lines go.
+    IOutputSink& Output() const { return *m_output; }
 
     // The time window of the run (FILETIME values, UTC).
     ULONGLONG StartTime() const { return m_startTime; }
@@ -51,8 +68,11 @@ public:
     void SetStartTime(ULONGLONG time) { m_startTime = time; }
     void SetEndTime(ULONGLONG time) { m_endTime = time; }
 
-    // Notes, for every key of both hives, its path and number of values. Returns 0.
-    DWORD TakeRegistrySnapshot();
+    // Notes, for every key of both hives, its path and number of values. 0; ERROR_CANCELLED when
+    // the stop event abandoned it (both lists are then empty, or the abandoned one); else the
+    // error of a walk that failed (a root that cannot be opened, or no memory), whose list is
+    // then incomplete and must not be compared against.
+    [[nodiscard]] DWORD TakeRegistrySnapshot();
     // Sets the start time and runs the setup program until it and the processes it started have
     // ended or the stop event is set. 0, or the Windows error of the start.
     [[nodiscard]] DWORD RunInstaller(const CString& commandLine);
@@ -60,8 +80,9 @@ public:
     // Windows error of the volume (then nothing is added).
     [[nodiscard]] DWORD CollectChangedFiles();
     // Appends the registry values written in the window as records, then frees both snapshots.
-    // Returns 0.
-    DWORD CollectRegistryChanges();
+    // 0 (also when the stop event cut it short: what was found stays); else the error of a walk
+    // that failed, whose records are then incomplete.
+    [[nodiscard]] DWORD CollectRegistryChanges();
     // Copies every file record's source file into the folder (under its tree path) and empties the
     // source paths of the copied records. 0, or the last copy error.
     [[nodiscard]] DWORD CopyChangedFiles(const CString& projectFolder);
@@ -69,11 +90,15 @@ public:
     // Appends folder, file and shortcut records for the existing files of the list.
     void AddChangedFiles(const CStringList& changedPaths);
 
-    // One key's subtree into the root's snapshot list (the key is closed on return). The walk
-    // shares the subtree with helper threads; the records come in post-order all the same.
-    void SnapshotKey(HKEY key, const CString& keyPath, CStringList& snapshot);
-    // Exports the changes of the key's subtree against the root's snapshot (the key is closed).
-    void DiffKey(HKEY root, HKEY key, const CString& keyPath, const CStringList& snapshot);
+    // One key's subtree into the root's snapshot list. The walk shares the subtree with helper
+    // threads; the records come in post-order all the same. 0; ERROR_CANCELLED when the stop event
+    // abandoned it (the list is then emptied); ERROR_NOT_ENOUGH_MEMORY when the walk ran out of
+    // memory (the list then holds what was found and is not to be trusted).
+    [[nodiscard]] DWORD SnapshotKey(UniqueRegKey key, const CString& keyPath, CStringList& snapshot);
+    // Exports the changes of the key's subtree against the root's snapshot. 0, also when the stop
+    // event cut it short; ERROR_NOT_ENOUGH_MEMORY when it ran out of memory (the records found
+    // until then stay).
+    [[nodiscard]] DWORD DiffKey(HKEY root, UniqueRegKey key, const CString& keyPath, const CStringList& snapshot);
     // Appends the key record and the records of the values from firstIndex on, unless filtered.
     void ExportKeyValues(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount, DWORD firstIndex,
                          DWORD longestValueBytes);
@@ -92,8 +117,8 @@ private:
     static DWORD WINAPI SnapshotHklmThread(void* holder);
     static DWORD WINAPI DiffHkcuThread(void* holder);
     static DWORD WINAPI DiffHklmThread(void* holder);
-    void SnapshotRoot(HKEY root, CStringList& snapshot);
-    void DiffRoot(HKEY root, const CStringList& snapshot);
+    DWORD SnapshotRoot(HKEY root, CStringList& snapshot);
+    DWORD DiffRoot(HKEY root, const CStringList& snapshot);
     // The key record and value records of one key into records (nothing when filtered).
     void MakeKeyRecords(HKEY root, const CString& keyPath, HKEY key, DWORD valueCount, DWORD firstIndex,
                         DWORD longestValueBytes, std::vector<CRegistryEntry>& records) const;
@@ -117,6 +142,8 @@ private:
     const CExludeList* m_fileFilter;              // not owned
     const CExludeList* m_registryFilter;          // not owned
     RetryQuestion m_retryQuestion;
+    WalkProbe m_walkProbe;
+    IOutputSink* m_output;                        // not owned
     std::mutex m_registryLock;                    // guards m_project.m_registry during the difference
 };
 

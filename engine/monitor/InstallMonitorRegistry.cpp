@@ -4,10 +4,12 @@
 //
 // Each root is walked by a thread of its own, which shares the walk of its subtree with a few helper
 // threads (CKeyWalk): every registry call is a round trip to the registry's owner (the Wine server),
-// and several calls in flight overlap their waits. The walk keeps the tree it found, so the results
-// come out in the same post-order as a walk on one thread. The snapshot threads fill their own
-// lists; the two difference threads append each key's records to the project as one block under
-// m_registryLock, so no thread's records land inside another's key.
+// and several calls in flight overlap their waits. The round trips are what a walk costs, so the
+// walk lists each key's subkeys together with their counts and opens only the keys it must descend
+// into (or read values from); most keys are leaves and are never opened. The walk keeps the tree
+// it found, so the results come out in the same post-order as a walk on one thread. The snapshot
+// threads fill their own lists; the two difference threads append each key's records to the
+// project as one block under m_registryLock, so no thread's records land inside another's key.
 
 #include "engine/monitor/InstallMonitor.h"
 
@@ -25,8 +27,11 @@
 
 namespace {
 
-// Helper threads per walk (each root has its own walk). Measured under Wine on 10,000 keys, snapshot
-// and difference together: about 5 s with none, 2 s with two, 1.6 s with four.
+// Helper threads per walk (each root has its own walk): several calls in flight overlap their waits
+// for the registry's owner. Measured under Wine on 10,000 keys with the four-call walk (open, query,
+// list, close per key), snapshot and difference together: about 5 s with none, 2 s with two, 1.6 s
+// with four. With the two-call listing below (half the calls) runs on a loaded machine varied too
+// much to tell none from eight apart, so four stays.
 constexpr int kWalkHelpers = 4;
 
 // Key names are at most 255 characters, value names at most 16383.
@@ -111,30 +116,110 @@ bool MakeValueRecord(const CString& keyText, const CString& valueName, DWORD typ
 // One key of a walked subtree, with the keys below it in enumeration order.
 struct KeyNode {
     CString path;        // key path below the root, ending with a backslash (empty for the root)
-    UniqueRegKey key;    // opened by the parent's walk, closed once the key is expanded
-    bool opened = false;
+    UniqueRegKey key;    // held only while the key waits to be expanded (it has subkeys)
+    bool known = false;  // the counts below were read
+    DWORD subkeys = 0;
     DWORD values = 0;
+    DWORD longestValue = 0;  // bytes
+    FILETIME written = {};
     std::vector<std::unique_ptr<KeyNode>> children;
     std::vector<CRegistryEntry> records; // the difference's block for this key
 };
 
 namespace {
 
-// Walks the subtree of an open key on the calling thread and kWalkHelpers more. Each key is
-// queried and its subkeys opened and listed; then visit runs on the open key. A subkey that cannot
-// be opened is left out; a set stop event ends the walk early (the keys not yet expanded are
-// closed with the tree).
+// The native calls under RegEnumKeyExW and RegQueryInfoKeyW. The Win32 enumeration gives a
+// subkey's name but not its counts, so a walk through it must open, query and close every key:
+// four round trips to the registry's owner per key. Enumerating each subkey twice, for its name
+// and for its counts, takes two and opens only the keys that have subkeys of their own.
+constexpr int kKeyBasicInformation = 0;
+constexpr int kKeyFullInformation = 2;
+constexpr LONG kStatusSuccess = 0;
+constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
+
+struct KeyBasic {
+    LARGE_INTEGER lastWriteTime;
+    ULONG titleIndex;
+    ULONG nameLength;               // bytes
+    wchar_t name[kKeyNameChars];
+};
+struct KeyFull {
+    LARGE_INTEGER lastWriteTime;
+    ULONG titleIndex;
+    ULONG classOffset;
+    ULONG classLength;
+    ULONG subKeys;
+    ULONG maxNameLength;
+    ULONG maxClassLength;
+    ULONG values;
+    ULONG maxValueNameLength;       // bytes
+    ULONG maxValueDataLength;       // bytes
+    wchar_t classText[kKeyNameChars];
+};
+
+using EnumerateKeyFn = LONG(WINAPI*)(HANDLE key, ULONG index, int infoClass, void* info, ULONG length,
+                                     ULONG* resultLength);
+
+EnumerateKeyFn NativeEnumerateKey()
+{
+    static const EnumerateKeyFn function = [] {
+        HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll ? reinterpret_cast<EnumerateKeyFn>(
+                           reinterpret_cast<void*>(GetProcAddress(ntdll, "NtEnumerateKey")))
+                     : nullptr;
+    }();
+    return function;
+}
+
+// A registry link (Wine links the 32-bit and 64-bit class keys, for one) reports its own counts when
+// enumerated: no subkeys and its one value "SymbolicLinkValue". Opening follows the link, so such a
+// key is opened and queried like any key with subkeys; another key that merely looks alike only
+// costs that open.
+bool MayBeLink(const KeyFull& full)
+{
+    return full.subKeys == 0 && full.values == 1 && full.maxValueNameLength == sizeof(L"SymbolicLinkValue") - sizeof(wchar_t);
+}
+
+bool IsPredefinedKey(HKEY key)
+{
+    return reinterpret_cast<ULONG_PTR>(key) >= reinterpret_cast<ULONG_PTR>(HKEY_CLASSES_ROOT);
+}
+
+// The counts of an open key. One that cannot be queried is still there: it counts as a key
+// without subkeys or values.
+void QueryKey(HKEY key, KeyNode& node)
+{
+    node.known = true;
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &node.subkeys, nullptr, nullptr, &node.values, nullptr,
+                         &node.longestValue, nullptr, &node.written) != ERROR_SUCCESS)
+        node.subkeys = node.values = node.longestValue = 0;
+}
+
+// Walks the subtree of an open key on the calling thread and kWalkHelpers more. Each expanded key
+// has its subkeys listed with their counts; a subkey that has subkeys itself is opened and queued
+// for expansion, the others are never opened. visit runs once per key, while its parent is open
+// (the top key's visit gets no parent: its own key is open then). A subkey that cannot be opened
+// is not expanded; a set stop event ends the walk early (the keys not yet expanded are closed
+// with the tree).
 class CKeyWalk {
 public:
-    using Visit = std::function<void(HKEY key, KeyNode& node, DWORD valueCount, DWORD longestValue,
-                                     const FILETIME& written)>;
+    // parent: the open parent of the node (or, for the top node, the node's own key); the node's
+    // name below it is nodeName (empty for the top node).
+    using Visit = std::function<void(HKEY parent, const CString& nodeName, KeyNode& node)>;
 
     CKeyWalk(HKEY base, Visit visit) : m_base(base), m_visit(std::move(visit)) {}
 
-    // Fills top (whose key is the base) and everything below; false when the stop event ended it.
-    bool Run(KeyNode& top)
+    // Fills top (whose key is the base) and everything below. 0; ERROR_CANCELLED when the stop
+    // event ended it; ERROR_NOT_ENOUGH_MEMORY when a thread of the walk ran out of memory.
+    DWORD Run(KeyNode& top)
     {
-        Expand(m_base, top);
+        try {
+            QueryKey(m_base, top);
+            m_visit(m_base, CString(), top);
+            Expand(m_base, top);
+        } catch (...) {
+            Fail(ERROR_NOT_ENOUGH_MEMORY);
+        }
         std::vector<std::thread> helpers;
         for (int i = 0; i < kWalkHelpers; ++i) {
             try {
@@ -146,7 +231,9 @@ public:
         Work();
         for (std::thread& helper : helpers)
             helper.join();
-        return !m_stopped;
+        if (m_error)
+            return m_error;
+        return m_stopped ? ERROR_CANCELLED : 0;
     }
 
 private:
@@ -172,10 +259,19 @@ private:
                 m_wake.notify_all();
             }
         } catch (...) {
-            std::lock_guard<std::mutex> guard(m_lock);
-            m_stopped = true;
-            m_wake.notify_all();
+            Fail(ERROR_NOT_ENOUGH_MEMORY);
         }
+    }
+
+    // Ends the walk on every thread; the first error counts.
+    void Fail(DWORD error)
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (!m_error)
+            m_error = error;
+        m_stopped = true;
+        m_queue.clear();
+        m_wake.notify_all();
     }
 
     void Expand(HKEY key, KeyNode& node)
@@ -187,45 +283,83 @@ private:
             m_wake.notify_all();
             return;
         }
-        node.opened = true;
-        DWORD subkeys = 0;
-        DWORD longestValue = 0;
-        FILETIME written = {};
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &node.values, nullptr,
-                             &longestValue, nullptr, &written) != ERROR_SUCCESS)
-            subkeys = node.values = 0;
+        const EnumerateKeyFn enumerate = NativeEnumerateKey();
+        // The predefined roots are no handles the native calls take.
+        const bool native = enumerate && !IsPredefinedKey(key);
+        std::vector<KeyNode*> toExpand;
         wchar_t name[kKeyNameChars];
-        for (DWORD i = 0; i < subkeys; ++i) {
-            DWORD length = kKeyNameChars;
-            if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                continue;
-            // Opened here, below its parent, so that the registry resolves one name, not a path.
-            HKEY subkey = nullptr;
-            if (RegOpenKeyExW(key, name, 0, kKeyAccess, &subkey) != ERROR_SUCCESS)
-                continue;
+        for (DWORD i = 0; i < node.subkeys; ++i) {
             auto child = std::make_unique<KeyNode>();
-            child->key.Reset(subkey);
-            child->path = node.path + CString(name, static_cast<int>(length)) + L"\\";
+            CString childName;
+            bool open = true;
+            bool named = false;
+            if (native) {
+                KeyBasic basic;
+                KeyFull full;
+                ULONG length = 0;
+                if (enumerate(key, i, kKeyBasicInformation, &basic, sizeof(basic), &length) == kStatusSuccess) {
+                    named = true;
+                    childName = CString(basic.name, static_cast<int>(basic.nameLength / sizeof(wchar_t)));
+                    // A class text longer than the buffer only cuts the text; the counts are there.
+                    const LONG status = enumerate(key, i, kKeyFullInformation, &full, sizeof(full), &length);
+                    // Another program can add or delete a subkey between the two calls and so shift
+                    // the index: the two answers then name different keys, most likely with
+                    // different times. Such a subkey is read the slow way, by its name.
+                    if ((status == kStatusSuccess || status == kStatusBufferOverflow) &&
+                        basic.lastWriteTime.QuadPart == full.lastWriteTime.QuadPart && !MayBeLink(full)) {
+                        child->known = true;
+                        child->subkeys = full.subKeys;
+                        child->values = full.values;
+                        child->longestValue = full.maxValueDataLength;
+                        child->written.dwLowDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart);
+                        child->written.dwHighDateTime = static_cast<DWORD>(full.lastWriteTime.QuadPart >> 32);
+                        open = full.subKeys > 0;
+                    }
+                }
+            }
+            if (!named) {
+                DWORD length = kKeyNameChars;
+                if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                    continue;
+                childName = CString(name, static_cast<int>(length));
+            }
+            if (open) {
+                // Opened here, below its parent, so that the registry resolves one name, not a path.
+                HKEY subkey = nullptr;
+                if (RegOpenKeyExW(key, childName, 0, kKeyAccess, &subkey) != ERROR_SUCCESS) {
+                    if (!child->known)
+                        continue; // nothing is known of it: left out, as a key that is not there
+                } else {
+                    child->key.Reset(subkey);
+                    if (!child->known)
+                        QueryKey(subkey, *child);
+                    if (child->subkeys == 0)
+                        child->key.Reset();
+                }
+            }
+            child->path = node.path + childName + L"\\";
+            m_visit(key, childName, *child);
+            if (child->key)
+                toExpand.push_back(child.get());
             node.children.push_back(std::move(child));
         }
-        if (!node.children.empty()) {
+        if (!toExpand.empty()) {
             std::lock_guard<std::mutex> guard(m_lock);
             if (!m_stopped) {
-                for (auto& child : node.children)
-                    m_queue.push_back(child.get());
+                m_queue.insert(m_queue.end(), toExpand.begin(), toExpand.end());
                 m_wake.notify_all();
             }
         }
-        m_visit(key, node, node.values, longestValue, written);
     }
 
     HKEY m_base; // not owned
     Visit m_visit;
-    std::mutex m_lock;                 // guards the three fields below
+    std::mutex m_lock;                 // guards the four fields below
     std::condition_variable m_wake;
     std::deque<KeyNode*> m_queue;      // opened by no one yet
     int m_busy = 0;                    // keys being expanded
     bool m_stopped = false;
+    DWORD m_error = 0;
 };
 
 // The snapshot records of the tree in post-order: a key's record follows those of its subkeys.
@@ -233,7 +367,7 @@ void AppendSnapshot(const KeyNode& node, CStringList& snapshot)
 {
     for (const auto& child : node.children)
         AppendSnapshot(*child, snapshot);
-    if (node.opened)
+    if (node.known)
         snapshot.AddTail(node.path + CString(static_cast<wchar_t>(node.values & 0xFFFF)));
 }
 
@@ -276,48 +410,72 @@ bool CInstallMonitor::IsExcludedRegistryKey(const CString& keyText) const
     return MatchesFilterEntry(m_registryFilter, keyText, true);
 }
 
-void CInstallMonitor::SnapshotKey(HKEY keyHandle, const CString& keyPath, CStringList& snapshot)
+DWORD CInstallMonitor::SnapshotKey(UniqueRegKey key, const CString& keyPath, CStringList& snapshot)
 {
-    UniqueRegKey key(keyHandle);
     KeyNode top;
     top.path = keyPath;
-    CKeyWalk walk(key.Get(), [](HKEY, KeyNode&, DWORD, DWORD, const FILETIME&) {});
+    CKeyWalk walk(key.Get(), [this](HKEY, const CString&, KeyNode& node) {
+        if (m_walkProbe)
+            m_walkProbe(node.path);
+    });
+    const DWORD result = walk.Run(top);
     // An abandoned snapshot stays empty: every key written in the window then counts as new.
-    if (!walk.Run(top)) {
+    if (result == ERROR_CANCELLED) {
         snapshot.RemoveAll();
-        return;
+        return result;
     }
-    AppendSnapshot(top, snapshot);
+    try {
+        AppendSnapshot(top, snapshot);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return result;
 }
 
-void CInstallMonitor::DiffKey(HKEY root, HKEY keyHandle, const CString& keyPath, const CStringList& snapshot)
+DWORD CInstallMonitor::DiffKey(HKEY root, UniqueRegKey key, const CString& keyPath, const CStringList& snapshot)
 {
-    UniqueRegKey key(keyHandle);
     KeyNode top;
     top.path = keyPath;
-    CKeyWalk walk(key.Get(), [this, root, &snapshot](HKEY subkey, KeyNode& node, DWORD values, DWORD longestValue,
-                                                    const FILETIME& written) {
+    CKeyWalk walk(key.Get(), [this, root, &snapshot](HKEY parent, const CString& name, KeyNode& node) {
+        if (m_walkProbe)
+            m_walkProbe(node.path);
         // The key's own last-write time, not the times its parent's enumeration reports.
-        const LONGLONG time = static_cast<LONGLONG>(FileTimeValue(written));
-        if (values == 0 || time <= static_cast<LONGLONG>(m_startTime) || time >= static_cast<LONGLONG>(m_endTime))
+        const LONGLONG time = static_cast<LONGLONG>(FileTimeValue(node.written));
+        if (!node.known || node.values == 0 || time <= static_cast<LONGLONG>(m_startTime) ||
+            time >= static_cast<LONGLONG>(m_endTime))
             return;
+        DWORD firstIndex = 0;
         const std::wstring_view path = node.path.View();
         for (POSITION position = snapshot.GetHeadPosition(); position;) {
             const std::wstring_view record = snapshot.GetNext(position).View();
             if (record.size() == path.size() + 1 && record.substr(0, path.size()) == path) {
-                const DWORD oldCount = record.back();
                 // The new values are taken to be those enumerated after the old ones; a key that
                 // only had values changed exports nothing.
-                if (oldCount < values)
-                    MakeKeyRecords(root, node.path, subkey, values, oldCount, longestValue, node.records);
-                return;
+                firstIndex = record.back();
+                if (firstIndex >= node.values)
+                    return;
+                break;
             }
         }
-        MakeKeyRecords(root, node.path, subkey, values, 0, longestValue, node.records);
+        // Few keys get here: those written within the window. Only they are opened for values.
+        UniqueRegKey own;
+        HKEY values = parent;
+        if (!name.IsEmpty()) {
+            if (RegOpenKeyExW(parent, name, 0, kKeyAccess, own.Put()) != ERROR_SUCCESS)
+                return;
+            values = own.Get();
+        }
+        MakeKeyRecords(root, node.path, values, node.values, firstIndex, node.longestValue, node.records);
     });
-    // A stopped difference keeps what it found so far.
-    (void)walk.Run(top);
-    AppendDiffRecords(top);
+    // A stopped difference keeps what it found so far, and so does one that failed; the failure
+    // is the caller's to report.
+    const DWORD result = walk.Run(top);
+    try {
+        AppendDiffRecords(top);
+    } catch (...) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return result == ERROR_CANCELLED ? 0 : result;
 }
 
 void CInstallMonitor::AppendDiffRecords(const KeyNode& node)
@@ -388,34 +546,35 @@ void CInstallMonitor::AppendRegistryBlock(const std::vector<CRegistryEntry>& rec
     }
 }
 
-void CInstallMonitor::SnapshotRoot(HKEY root, CStringList& snapshot)
+DWORD CInstallMonitor::SnapshotRoot(HKEY root, CStringList& snapshot)
 {
     snapshot.RemoveAll();
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, nullptr, 0, kKeyAccess, &key) == ERROR_SUCCESS)
-        SnapshotKey(key, CString(), snapshot);
+    UniqueRegKey key;
+    if (const LONG error = RegOpenKeyExW(root, nullptr, 0, kKeyAccess, key.Put()))
+        return static_cast<DWORD>(error);
+    return SnapshotKey(std::move(key), CString(), snapshot);
 }
 
-void CInstallMonitor::DiffRoot(HKEY root, const CStringList& snapshot)
+DWORD CInstallMonitor::DiffRoot(HKEY root, const CStringList& snapshot)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, nullptr, 0, kKeyAccess, &key) == ERROR_SUCCESS)
-        DiffKey(root, key, CString(), snapshot);
+    UniqueRegKey key;
+    if (const LONG error = RegOpenKeyExW(root, nullptr, 0, kKeyAccess, key.Put()))
+        return static_cast<DWORD>(error);
+    return DiffKey(root, std::move(key), CString(), snapshot);
 }
 
 namespace {
 
-// The body of a thread entry: nothing may leave it as an exception. A walk that runs out of
-// memory ends; its list or records so far stay.
+// The body of a thread entry: nothing may leave it as an exception. Its result is the thread's
+// exit code, which the caller collects.
 template <class Walk>
 DWORD RunWalkThread(Walk walk)
 {
     try {
-        walk();
+        return walk();
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    return 0;
 }
 
 } // namespace
@@ -423,61 +582,68 @@ DWORD RunWalkThread(Walk walk)
 DWORD WINAPI CInstallMonitor::SnapshotHkcuThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    return RunWalkThread([monitor] { monitor->SnapshotRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
+    return RunWalkThread([monitor] { return monitor->SnapshotRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::SnapshotHklmThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    return RunWalkThread([monitor] { monitor->SnapshotRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
+    return RunWalkThread([monitor] { return monitor->SnapshotRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::DiffHkcuThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    return RunWalkThread([monitor] { monitor->DiffRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
+    return RunWalkThread([monitor] { return monitor->DiffRoot(HKEY_CURRENT_USER, monitor->m_hkcuSnapshot); });
 }
 
 DWORD WINAPI CInstallMonitor::DiffHklmThread(void* holder)
 {
     auto* monitor = static_cast<CInstallMonitor*>(holder);
-    return RunWalkThread([monitor] { monitor->DiffRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
+    return RunWalkThread([monitor] { return monitor->DiffRoot(HKEY_LOCAL_MACHINE, monitor->m_hklmSnapshot); });
 }
 
 namespace {
 
 // Runs both entries on threads of their own and waits for both; an entry whose thread cannot be
-// made runs on this thread instead, so no root is ever skipped.
-void RunPair(LPTHREAD_START_ROUTINE first, LPTHREAD_START_ROUTINE second, void* holder)
+// made runs on this thread instead, so no root is ever skipped. 0, or the result of the first
+// entry that failed. A walk stopped by the stop event is no failure here (the sequence asks the
+// event itself); a thread whose exit code cannot be read counts as failed.
+DWORD RunPair(LPTHREAD_START_ROUTINE first, LPTHREAD_START_ROUTINE second, void* holder)
 {
     UniqueKernelHandle threads[2];
-    HANDLE waits[2] = {};
-    DWORD count = 0;
-    for (LPTHREAD_START_ROUTINE entry : {first, second}) {
-        threads[count].Reset(CreateThread(nullptr, 0, entry, holder, 0, nullptr));
-        if (!threads[count]) {
-            entry(holder);
-            continue;
-        }
-        waits[count] = threads[count].Get();
-        ++count;
+    DWORD results[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const LPTHREAD_START_ROUTINE entry = i == 0 ? first : second;
+        threads[i].Reset(CreateThread(nullptr, 0, entry, holder, 0, nullptr));
+        if (!threads[i])
+            results[i] = entry(holder);
     }
-    if (count > 0)
-        WaitForMultipleObjects(count, waits, TRUE, INFINITE);
+    for (int i = 0; i < 2; ++i) {
+        if (!threads[i])
+            continue;
+        WaitForSingleObject(threads[i].Get(), INFINITE);
+        DWORD code = 0;
+        results[i] = GetExitCodeThread(threads[i].Get(), &code) ? code : GetLastError();
+    }
+    for (DWORD result : results) {
+        if (result && result != ERROR_CANCELLED)
+            return result;
+    }
+    return results[0] ? results[0] : results[1];
 }
 
 } // namespace
 
 DWORD CInstallMonitor::TakeRegistrySnapshot()
 {
-    RunPair(SnapshotHkcuThread, SnapshotHklmThread, this);
-    return 0;
+    return RunPair(SnapshotHkcuThread, SnapshotHklmThread, this);
 }
 
 DWORD CInstallMonitor::CollectRegistryChanges()
 {
-    RunPair(DiffHkcuThread, DiffHklmThread, this);
+    const DWORD result = RunPair(DiffHkcuThread, DiffHklmThread, this);
     m_hkcuSnapshot.RemoveAll();
     m_hklmSnapshot.RemoveAll();
-    return 0;
+    return result;
 }

@@ -33,14 +33,28 @@ private:
     bool m_initialised;
 };
 
-DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder, IMonitorPage* page)
+void Report(IOutputSink& output, const wchar_t* format, DWORD error)
+{
+    CString line;
+    line.Format(format, static_cast<int>(error));
+    output.AppendLine(line);
+}
+
+DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder, IMonitorPage* page,
+               IOutputSink& output)
 {
     CComScope com;
     Show(page, kSnapshotText);
     (void)steps.CreateJournal(); // a volume without a journal yields no file records later
-    (void)steps.TakeRegistrySnapshot();
+    const DWORD snapshotError = steps.TakeRegistrySnapshot();
     if (IsStopRequested())
         return ERROR_CANCELLED;
+    // Compared against a partial snapshot every key left out would look new: better no run at
+    // all, while nothing has been installed yet and the user can simply try again.
+    if (snapshotError) {
+        Report(output, kSnapshotFailedLine, snapshotError);
+        return snapshotError;
+    }
 
     Show(page, kInstallingText);
     // A setup program that cannot start still leaves a short window to collect, as the run did.
@@ -51,13 +65,18 @@ DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& 
 
     Show(page, kCollectingText);
     (void)steps.CollectChangedFiles();
-    (void)steps.CollectRegistryChanges();
+    const DWORD registryError = steps.CollectRegistryChanges();
+    // The installation has happened: its files are still worth keeping, so the copy runs, but
+    // the run must not pass for complete.
+    if (registryError)
+        Report(output, kRegistryChangesFailedLine, registryError);
     com.End();
     if (IsStopRequested())
         return ERROR_CANCELLED;
 
     Show(page, kCopyingText);
-    return steps.CopyChangedFiles(projectFolder);
+    const DWORD copyError = steps.CopyChangedFiles(projectFolder);
+    return registryError ? registryError : copyError;
 }
 
 } // namespace
@@ -98,22 +117,24 @@ DWORD CMonitorSteps::CopyChangedFiles(const CString& projectFolder)
 }
 
 DWORD RunMonitorSequence(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder,
-                         IMonitorPage* page)
+                         IMonitorPage* page, const MonitorOptions& options)
 {
+    IOutputSink& output = options.output ? *options.output : GetOutputSink();
     // The caller is a thread entry: no exception may reach it.
     try {
-        return RunSteps(steps, commandLine, projectFolder, page);
+        return RunSteps(steps, commandLine, projectFolder, page, output);
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }
 }
 
-DWORD MonitorProject(CFeature& project, const CString& commandLine, const CString& projectFolder, IMonitorPage* page)
+DWORD MonitorProject(CFeature& project, const CString& commandLine, const CString& projectFolder, IMonitorPage* page,
+                     const MonitorOptions& options)
 {
     try {
-        CInstallMonitor monitor(project);
+        CInstallMonitor monitor(project, options);
         CMonitorSteps steps(monitor);
-        return RunMonitorSequence(steps, commandLine, projectFolder, page);
+        return RunMonitorSequence(steps, commandLine, projectFolder, page, options);
     } catch (...) {
         return ERROR_NOT_ENOUGH_MEMORY;
     }

@@ -10,14 +10,19 @@
 // So "Stop Monitoring" during the setup run only ends the wait of step 4; the collection still runs
 // over the window up to that moment.
 //
+// A registry walk that fails (a hive that cannot be opened, no memory) is no stop: a failed
+// snapshot ends the sequence before the setup program runs, since every key would then look new;
+// a failed difference still lets the files be copied, but the sequence ends with its error. Both
+// are reported by an output line.
+//
 // The wizard page and its thread entry belong to the application; it hands the sequence a page
-// object for its status texts and calls MonitorProject on its worker thread.
+// object for its status texts, the output sink for its lines (MonitorOptions), and calls
+// MonitorProject on its worker thread.
 
 #include "engine/model/Feature.h"
+#include "engine/monitor/InstallMonitor.h"
 
 #include "framework/String.h"
-
-class CInstallMonitor;
 
 // The page texts between the steps.
 inline constexpr wchar_t kSnapshotText[] = L"Creating the system snapshot...";
@@ -25,6 +30,12 @@ inline constexpr wchar_t kInstallingText[] =
     L"Installation process is started. Complete the installation steps and then close the  installer dialog.";
 inline constexpr wchar_t kCollectingText[] = L"Getting system changes...";
 inline constexpr wchar_t kCopyingText[] = L"Copy files...";
+
+// The output lines of a failed registry walk ("%d": the Windows error).
+inline constexpr wchar_t kSnapshotFailedLine[] =
+    L"!Error Taking Registry Snapshot: (%d). Monitoring stopped before the installation.";
+inline constexpr wchar_t kRegistryChangesFailedLine[] =
+    L"!Error Getting Registry Changes: (%d). The registry changes of this installation are incomplete.";
 
 // What the wizard's monitoring page shows.
 class IMonitorPage {
@@ -62,11 +73,14 @@ private:
 };
 
 // Runs the sequence above. Returns the copy's result; ERROR_CANCELLED when the stop event ended
-// the run before the setup program started or before the copy; ERROR_NOT_ENOUGH_MEMORY when a step
-// ran out of memory. Never throws.
+// the run before the setup program started or before the copy; the error of a failed registry
+// walk (the snapshot's, or the difference's when the copy succeeded); ERROR_NOT_ENOUGH_MEMORY when
+// a step ran out of memory. Lines go to options.output (default: the process-wide sink). Never
+// throws.
 [[nodiscard]] DWORD RunMonitorSequence(IMonitorSteps& steps, const CString& commandLine, const CString& projectFolder,
-                                       IMonitorPage* page);
+                                       IMonitorPage* page, const MonitorOptions& options = {});
 
-// The worker's whole run for a project: a CInstallMonitor for it, then RunMonitorSequence.
+// The worker's whole run for a project: a CInstallMonitor for it, then RunMonitorSequence, both
+// reporting to options.output.
 [[nodiscard]] DWORD MonitorProject(CFeature& project, const CString& commandLine, const CString& projectFolder,
-                                   IMonitorPage* page);
+                                   IMonitorPage* page, const MonitorOptions& options = {});

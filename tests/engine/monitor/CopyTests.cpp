@@ -34,7 +34,8 @@ protected:
     void SetUp() override
     {
         MonitorTest::SetUp();
-        previousSink = SetOutputSink(&sink);
+        // The monitor is handed its own sink: nothing may reach the process-wide one.
+        previousSink = SetOutputSink(&stray);
         for (const wchar_t* name : {L"a.txt", L"b.txt", L"locked.txt", L"shortcut-target.txt"})
             ASSERT_TRUE(testsupport::WriteAllBytes(source / name, {'x', 'y'}));
         Add(CFileEntry::kindRoot, L"ProgramFilesFolder\\", L"");
@@ -49,6 +50,7 @@ protected:
     {
         EndLocker();
         SetOutputSink(previousSink);
+        EXPECT_TRUE(stray.lines.empty()) << "a line went to the process-wide sink: " << stray.lines.front();
         MonitorTest::TearDown();
     }
 
@@ -76,7 +78,8 @@ protected:
         CloseHandle(info.hThread);
         // The program takes the lock right after it writes its first result. Probing any earlier
         // could hold the file open at the moment it asks, and then it would get no lock at all.
-        const ULONGLONG limit = GetTickCount64() + 10000;
+        // Generous: under a loaded parallel run a program's start can take many seconds.
+        const ULONGLONG limit = GetTickCount64() + 60000;
         while (ResultText().find("state=running") == std::string::npos) {
             ASSERT_LT(GetTickCount64(), limit) << "the setup program did not start";
             Sleep(50);
@@ -115,10 +118,11 @@ protected:
     ScratchFolder& source = scratch;
     ScratchFolder project_folder;
     LineSink sink;
+    LineSink stray;
     IOutputSink* previousSink = nullptr;
     UniqueKernelHandle locker;
     CFeature project;
-    CInstallMonitor monitor{project};
+    CInstallMonitor monitor{project, MonitorOptions{&sink}};
 };
 
 } // namespace

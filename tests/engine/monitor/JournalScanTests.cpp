@@ -6,6 +6,7 @@
 #include "engine/monitor/InstallMonitor.h"
 #include "engine/monitor/NtfsLayout.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
+#include "tests/engine/replay/SetupProgramRun.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -462,14 +463,27 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
         GTEST_SKIP() << "this volume keeps a journal of its own";
 
     testsupport::ScratchFolder scratch;
-    Sleep(200); // the scratch folder's own creation stays before the window
+    // The scratch folder's own creation stays before the window: its notice has arrived once the
+    // journal lists it.
+    const auto listedSince = [&device](ULONGLONG since, const CString& path) {
+        CStringList found;
+        if (ScanVolumeJournal(device, since, CurrentFileTime(), found) != 0)
+            return false;
+        for (POSITION p = found.GetHeadPosition(); p;) {
+            if (found.GetNext(p).CompareNoCase(path) == 0)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(replaytest::WaitFor([&] { return listedSince(0, scratch.Path()); }, 60000));
     const ULONGLONG start = CurrentFileTime();
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {1, 2, 3}));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {4, 5, 6}));
     ASSERT_TRUE(CreateDirectoryW(scratch / L"Sub", nullptr));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"Sub\\before.txt", {7}));
     ASSERT_TRUE(MoveFileW(scratch / L"Sub\\before.txt", scratch / L"Sub\\after.txt"));
-    Sleep(1000); // notifications arrive a little after the changes
+    // Notifications arrive a little after the changes; the last of them is the rename.
+    ASSERT_TRUE(replaytest::WaitFor([&] { return listedSince(start, scratch / L"Sub\\after.txt"); }, 60000));
 
     CStringList paths;
     ASSERT_EQ(0u, ScanVolumeJournal(device, start, CurrentFileTime(), paths));
@@ -482,4 +496,20 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
     EXPECT_EQ(1, listed(scratch / L"twice.txt")) << "a file written twice is listed once";
     EXPECT_EQ(1, listed(scratch / L"Sub\\before.txt")) << "the old name of a renamed file";
     EXPECT_EQ(1, listed(scratch / L"Sub\\after.txt")) << "the new name of a renamed file";
+}
+
+// A first walk of the drive that outlasts the start's wait is a failed start, read without racing
+// the watcher, and the watch ends with it.
+TEST_F(JournalScan, ARecordedJournalThatIsNotReadyInTimeFailsToStart)
+{
+    CChangeRecorder recorder;
+    recorder.SetReadyTimeout(0); // the walk over the whole drive takes far longer than no time
+    const CString drive = GetSystemDrive() + L"\\";
+    EXPECT_EQ(DWORD(ERROR_TIMEOUT), recorder.Start(drive));
+    EXPECT_FALSE(recorder.IsWatching());
+
+    recorder.SetReadyTimeout(120000);
+    EXPECT_EQ(0u, recorder.Start(drive)) << "a later start with time enough";
+    EXPECT_TRUE(recorder.IsWatching());
+    recorder.Stop();
 }

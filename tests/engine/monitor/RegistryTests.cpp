@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -60,10 +61,10 @@ public:
         Set(sub, name, REG_SZ, text, static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t)));
     }
 
-    HKEY Open() const
+    UniqueRegKey Open() const
     {
-        HKEY key = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(m_root, m_path, 0, KEY_READ | KEY_WOW64_64KEY, &key));
+        UniqueRegKey key;
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(m_root, m_path, 0, KEY_READ | KEY_WOW64_64KEY, key.Put()));
         return key;
     }
     HKEY Root() const { return m_root; }
@@ -123,14 +124,14 @@ protected:
     std::vector<Rec> Diff(ScratchKey& scratch, Change change)
     {
         CStringList snapshot;
-        monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot);
+        EXPECT_EQ(0u, monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot));
         Sleep(20);
         monitor.SetStartTime(CurrentFileTime());
         Sleep(20);
         change();
         Sleep(20);
         monitor.SetEndTime(CurrentFileTime());
-        monitor.DiffKey(scratch.Root(), scratch.Open(), scratch.KeyPath(), snapshot);
+        EXPECT_EQ(0u, monitor.DiffKey(scratch.Root(), scratch.Open(), scratch.KeyPath(), snapshot));
         return Added(project);
     }
 
@@ -298,14 +299,14 @@ TEST_F(RegistryDiff, AStoppedSnapshotIsEmpty)
     ScratchKey scratch;
     scratch.SetString(L"A\\B", L"x", L"1");
     CStringList snapshot;
-    monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot);
+    ASSERT_EQ(0u, monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot));
     EXPECT_EQ(3, snapshot.GetCount()) << "B, A and the scratch key itself, in post-order";
     EXPECT_EQ(testsupport::Utf8((scratch.KeyPath(L"A\\B") + CString(L'\x1')).View()),
               testsupport::Utf8(snapshot.GetHead().View()));
 
     SetEvent(StopEventHandle.Get());
     CStringList stopped;
-    monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), stopped);
+    EXPECT_EQ(DWORD(ERROR_CANCELLED), monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), stopped));
     EXPECT_TRUE(stopped.IsEmpty());
 }
 
@@ -315,7 +316,7 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
 {
     ScratchKey user(HKEY_CURRENT_USER);
     ScratchKey machine(HKEY_LOCAL_MACHINE);
-    monitor.TakeRegistrySnapshot();
+    ASSERT_EQ(0u, monitor.TakeRegistrySnapshot());
     EXPECT_GT(monitor.HkcuSnapshot().GetCount(), 10);
     EXPECT_GT(monitor.HklmSnapshot().GetCount(), 10);
     Sleep(20);
@@ -344,7 +345,7 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
     RegCloseKey(created);
     Sleep(20);
     monitor.SetEndTime(CurrentFileTime());
-    monitor.CollectRegistryChanges();
+    EXPECT_EQ(0u, monitor.CollectRegistryChanges());
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, classKey);
     CString classText;
     classText.Format(L"HKEY_CLASSES_ROOT\\.twmon-%lu\\", GetCurrentProcessId());
@@ -377,4 +378,106 @@ TEST_F(RegistryDiff, BothHivesOnTwoThreadsGiveWholeBlocksOnce)
             }
         }
     }
+}
+
+// A walk that runs out of memory on a helper thread or on its own thread is a failure the caller
+// hears of, whichever key it happens at; it never passes for a complete snapshot or difference.
+TEST_F(RegistryDiff, AWalkThatRunsOutOfMemoryReportsIt)
+{
+    ScratchKey scratch;
+    for (const wchar_t* sub : {L"A\\A1\\A2", L"B\\B1", L"C", L"D\\D1\\D2\\D3"})
+        scratch.SetString(sub, L"x", L"1");
+    const struct {
+        const char* label;
+        CString failAt;
+    } cases[] = {
+        {"the top key", scratch.KeyPath()},
+        {"a leaf", scratch.KeyPath(L"C")},
+        {"a deep key", scratch.KeyPath(L"D\\D1\\D2\\D3")},
+    };
+    for (const auto& c : cases) {
+        monitor.SetWalkProbe([&c](const CString& path) {
+            if (path == c.failAt)
+                throw std::bad_alloc();
+        });
+        CStringList snapshot;
+        EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot))
+            << c.label;
+        EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), monitor.DiffKey(scratch.Root(), scratch.Open(), scratch.KeyPath(), snapshot))
+            << c.label;
+    }
+    monitor.SetWalkProbe(nullptr);
+}
+
+// The same through the walk threads of both hives: their exit codes reach the caller.
+TEST_F(RegistryDiff, TheWalkThreadsHandTheirFailureOn)
+{
+    ScratchKey machine(HKEY_LOCAL_MACHINE);
+    machine.SetString(L"Deep\\Er", L"x", L"1");
+    const CString failAt = machine.KeyPath(L"Deep\\Er");
+    monitor.SetWalkProbe([&failAt](const CString& path) {
+        if (path == failAt)
+            throw std::bad_alloc();
+    });
+    EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), monitor.TakeRegistrySnapshot());
+    monitor.SetStartTime(CurrentFileTime());
+    monitor.SetEndTime(CurrentFileTime());
+    EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), monitor.CollectRegistryChanges());
+    monitor.SetWalkProbe(nullptr);
+    EXPECT_EQ(0u, monitor.TakeRegistrySnapshot());
+}
+
+namespace {
+
+using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE key);
+
+// Deletes the link itself, not the key it leads to.
+void DeleteLink(HKEY root, const CString& path)
+{
+    HKEY link = nullptr;
+    if (RegOpenKeyExW(root, path, REG_OPTION_OPEN_LINK, DELETE | KEY_READ | KEY_WOW64_64KEY, &link) != ERROR_SUCCESS)
+        return;
+    const auto deleteKey =
+        reinterpret_cast<NtDeleteKeyFn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    if (deleteKey)
+        deleteKey(link);
+    RegCloseKey(link);
+}
+
+} // namespace
+
+// Most keys are never opened by the walk: what it reads of them in their parent's listing must be
+// what opening them would say. A registry link is listed as a key of its own with one value and no
+// subkeys; opened, it is the key it leads to, with that key's subkeys and values, and so it must
+// be walked.
+TEST_F(RegistryDiff, ASnapshotSeesThroughLinksAsAnOpenedKeyDoes)
+{
+    ScratchKey scratch(HKEY_LOCAL_MACHINE);
+    scratch.SetString(L"Target", L"a", L"1");
+    scratch.SetString(L"Target", L"b", L"2");
+    scratch.SetString(L"Target\\Sub", L"c", L"3");
+    scratch.Create(L"Leaf");
+    const CString linkPath = scratch.KeyPath(L"Link").TrimRight(L'\\');
+    HKEY link = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, linkPath, 0, nullptr,
+                                             REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                                             KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &link, nullptr));
+    const CString target = L"\\Registry\\Machine\\" + scratch.KeyPath(L"Target").TrimRight(L'\\');
+    const LONG set = RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.GetString()),
+                                    static_cast<DWORD>(target.GetLength() * sizeof(wchar_t)));
+    RegCloseKey(link);
+    ASSERT_EQ(ERROR_SUCCESS, set);
+
+    CStringList snapshot;
+    const DWORD result = monitor.SnapshotKey(scratch.Open(), scratch.KeyPath(), snapshot);
+    DeleteLink(HKEY_LOCAL_MACHINE, linkPath);
+    ASSERT_EQ(0u, result);
+    std::vector<std::string> records;
+    for (POSITION p = snapshot.GetHeadPosition(); p;) {
+        const CString& record = snapshot.GetNext(p);
+        records.push_back(testsupport::Utf8(record.Left(record.GetLength() - 1).Mid(scratch.KeyPath().GetLength()).View()) +
+                          " " + std::to_string(static_cast<int>(record[record.GetLength() - 1])));
+    }
+    const std::vector<std::string> expected = {"Leaf\\ 0", "Link\\Sub\\ 1", "Link\\ 2", "Target\\Sub\\ 1", "Target\\ 2", " 0"};
+    EXPECT_EQ(expected, records);
 }

@@ -3,6 +3,7 @@
 
 #include "engine/monitor/MonitorSequence.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
+#include "tests/engine/msi/OutputSinkForTests.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +37,22 @@ std::string Apartment()
 class RecordingSteps : public IMonitorSteps {
 public:
     DWORD CreateJournal() override { return Note("journal"); }
-    DWORD TakeRegistrySnapshot() override { return Note("snapshot"); }
+    DWORD TakeRegistrySnapshot() override
+    {
+        Note("snapshot");
+        return snapshotResult;
+    }
     DWORD RunInstaller(const CString& commandLine) override
     {
         return Note("run " + testsupport::Utf8(commandLine.View()));
     }
     void SetEndTime(ULONGLONG) override { Note("end time"); }
     DWORD CollectChangedFiles() override { return Note("files"); }
-    DWORD CollectRegistryChanges() override { return Note("registry"); }
+    DWORD CollectRegistryChanges() override
+    {
+        Note("registry");
+        return registryResult;
+    }
     DWORD CopyChangedFiles(const CString& folder) override
     {
         Note("copy " + testsupport::Utf8(folder.View()));
@@ -52,6 +61,8 @@ public:
 
     // Called after a step is noted, with the step's name.
     std::function<void(const std::string&)> after;
+    DWORD snapshotResult = 0;
+    DWORD registryResult = 0;
     std::vector<std::string> calls;
 
 private:
@@ -134,4 +145,58 @@ TEST_F(Sequence, AStepThatThrowsEndsTheSequenceWithAnError)
     };
     EXPECT_EQ(DWORD(ERROR_NOT_ENOUGH_MEMORY), Run());
     EXPECT_EQ("none", Apartment());
+}
+
+// A registry walk that fails is no complete run: the sequence says so on the output it was handed
+// (never on the process-wide one) and ends with the walk's error.
+TEST_F(Sequence, AFailedRegistryWalkIsReportedAndEndsTheRunWithItsError)
+{
+    const struct {
+        const char* label;
+        DWORD snapshotResult;
+        DWORD registryResult;
+        std::vector<std::string> calls;
+        const wchar_t* line;
+    } cases[] = {
+        // Nothing installed yet: against a partial snapshot every key would look new.
+        {"snapshot", ERROR_NOT_ENOUGH_MEMORY, 0, {"journal", "snapshot"}, kSnapshotFailedLine},
+        // Installed already: the files are still copied, but the run reports the failure.
+        {"difference", 0, ERROR_NOT_ENOUGH_MEMORY, {"journal", "snapshot", "run", "end", "files", "registry", "copy"},
+         kRegistryChangesFailedLine},
+        {"difference, hive missing", 0, ERROR_FILE_NOT_FOUND,
+         {"journal", "snapshot", "run", "end", "files", "registry", "copy"}, kRegistryChangesFailedLine},
+    };
+    for (const auto& c : cases) {
+        RecordingSteps recording;
+        recording.snapshotResult = c.snapshotResult;
+        recording.registryResult = c.registryResult;
+        RecordingOutput output;
+        RecordingOutput processWide;
+        IOutputSink* previous = SetOutputSink(&processWide);
+        const DWORD result = RunMonitorSequence(recording, L"setup.exe", L"D:\\P", nullptr, MonitorOptions{&output});
+        SetOutputSink(previous);
+
+        EXPECT_EQ(c.snapshotResult ? c.snapshotResult : c.registryResult, result)
+            << c.label << ": the walk's error, not the copy's result";
+        std::vector<std::string> names;
+        for (const std::string& call : recording.calls)
+            names.push_back(call.substr(0, call.find(' ')));
+        EXPECT_EQ(c.calls, names) << c.label;
+        CString expected;
+        expected.Format(c.line, static_cast<int>(result));
+        EXPECT_EQ(std::vector<std::string>{testsupport::Utf8(expected.View())}, output.lines) << c.label;
+        EXPECT_TRUE(processWide.lines.empty()) << c.label;
+    }
+}
+
+TEST_F(Sequence, AStopDuringTheSnapshotIsNoFailure)
+{
+    steps.snapshotResult = ERROR_CANCELLED;
+    steps.after = [](const std::string& step) {
+        if (step == "snapshot")
+            SetEvent(StopEventHandle.Get());
+    };
+    RecordingOutput output;
+    EXPECT_EQ(DWORD(ERROR_CANCELLED), RunMonitorSequence(steps, L"setup.exe", L"D:\\P", &page, MonitorOptions{&output}));
+    EXPECT_TRUE(output.lines.empty()) << "a stop asked for by the user is no error to report";
 }
