@@ -1,13 +1,16 @@
 #pragma once
 // The output pane seen from the engine. The builder and the monitor report progress as lines
-// ("> ..." and "> !..." for data errors) through one process-wide sink. The default sink sends
-// them to the window named by SetOutputWindow with SendMessageW: WM_OUTPUT_CLEAR (WM_USER+1) to
-// empty the pane and WM_OUTPUT_APPEND (WM_USER+2, wParam = the zero-terminated UTF-16 line,
-// lParam 0) to add a line. The sender waits until the window has taken its copy of the line, so
-// the user-interface thread must never wait for a thread that reports here.
+// ("> ..." and "> !..." for data errors) through a sink that their caller chooses
+// (MsiBuildOptions::output, MonitorOptions::output); without one they use the process-wide sink.
+// The default process-wide sink sends to the window named by SetOutputWindow with SendMessageW:
+// WM_OUTPUT_CLEAR (WM_USER+1) to empty the pane and WM_OUTPUT_APPEND (WM_USER+2, wParam = the
+// zero-terminated UTF-16 line, lParam 0) to add a line. The sender waits until the window has
+// taken its copy of the line, so the user-interface thread must never wait for a thread that
+// reports here without dispatching sent messages.
 //
 // The engine knows no window classes: the main frame tells it where to send with
-// SetOutputWindow, and tests install a sink of their own with SetOutputSink.
+// SetOutputWindow, and tests install a sink of their own with SetOutputSink or pass one in the
+// options.
 
 #include "framework/Base.h"
 

@@ -6,7 +6,7 @@
 #include "engine/monitor/InstallMonitor.h"
 #include "engine/monitor/NtfsLayout.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
-#include "tests/engine/replay/SetupProgramRun.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -475,7 +475,7 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
         }
         return false;
     };
-    ASSERT_TRUE(replaytest::WaitFor([&] { return listedSince(0, scratch.Path()); }, 60000));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return listedSince(0, scratch.Path()); }, 60000));
     const ULONGLONG start = CurrentFileTime();
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {1, 2, 3}));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {4, 5, 6}));
@@ -483,7 +483,7 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"Sub\\before.txt", {7}));
     ASSERT_TRUE(MoveFileW(scratch / L"Sub\\before.txt", scratch / L"Sub\\after.txt"));
     // Notifications arrive a little after the changes; the last of them is the rename.
-    ASSERT_TRUE(replaytest::WaitFor([&] { return listedSince(start, scratch / L"Sub\\after.txt"); }, 60000));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return listedSince(start, scratch / L"Sub\\after.txt"); }, 60000));
 
     CStringList paths;
     ASSERT_EQ(0u, ScanVolumeJournal(device, start, CurrentFileTime(), paths));

@@ -10,7 +10,7 @@
 
 #include "engine/monitor/InstallMonitor.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
-#include "tests/engine/replay/SetupProgramRun.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@
 #include <thread>
 
 using namespace monitortest;
-using replaytest::WaitFor;
+using testsupport::WaitFor;
 using testsupport::ScratchFolder;
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "engine/monitor/MonitorSequence.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
-#include "tests/engine/msi/OutputSinkForTests.h"
+#include "tests/support/RecordingOutput.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
