@@ -201,13 +201,14 @@ BOOL CWinThread::OnIdle(LONG lCount)
 
 // ---- free functions -----------------------------------------------------------------------------
 
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
-                           DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs,
-                           UniqueKernelHandle* waitHandle)
+namespace {
+
+// Starts a new thread object: created suspended so that its priority and the caller's duplicate
+// handle are in place before it runs, then resumed unless the caller asked for it suspended.
+// The object is deleted when its thread cannot be made.
+CWinThread* StartThread(CWinThread* thread, int nPriority, UINT nStackSize, DWORD dwCreateFlags,
+                        LPSECURITY_ATTRIBUTES lpSecurityAttrs, UniqueKernelHandle* waitHandle)
 {
-    if (!pfnThreadProc)
-        return nullptr;
-    auto* thread = new CWinThread(pfnThreadProc, pParam);
     if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
         delete thread;
         return nullptr;
@@ -222,6 +223,18 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
     return thread;
 }
 
+} // namespace
+
+CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
+                           DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs,
+                           UniqueKernelHandle* waitHandle)
+{
+    if (!pfnThreadProc)
+        return nullptr;
+    auto* thread = new CWinThread(pfnThreadProc, pParam);
+    return StartThread(thread, nPriority, nStackSize, dwCreateFlags, lpSecurityAttrs, waitHandle);
+}
+
 CWinThread* AfxBeginThread(const CRuntimeClass* pThreadClass, int nPriority, UINT nStackSize,
                            DWORD dwCreateFlags, LPSECURITY_ATTRIBUTES lpSecurityAttrs,
                            UniqueKernelHandle* waitHandle)
@@ -231,18 +244,7 @@ CWinThread* AfxBeginThread(const CRuntimeClass* pThreadClass, int nPriority, UIN
     auto* thread = static_cast<CWinThread*>(pThreadClass->CreateObject());
     if (!thread)
         return nullptr;
-    if (!thread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
-        delete thread;
-        return nullptr;
-    }
-    thread->SetThreadPriority(nPriority);
-    if (waitHandle) {
-        HANDLE process = ::GetCurrentProcess();
-        ::DuplicateHandle(process, thread->m_hThread, process, waitHandle->Put(), 0, FALSE, DUPLICATE_SAME_ACCESS);
-    }
-    if (!(dwCreateFlags & CREATE_SUSPENDED))
-        thread->ResumeThread();
-    return thread;
+    return StartThread(thread, nPriority, nStackSize, dwCreateFlags, lpSecurityAttrs, waitHandle);
 }
 
 void AfxEndThread(UINT nExitCode, BOOL bDelete)

@@ -3,6 +3,7 @@
 // information, the two media layouts, and the custom actions with the settings resource.
 
 #include "BuildFixture.h"
+#include "SavedPackageList.h"
 
 #include "engine/files/Globals.h"
 #include "engine/files/IconGroup.h"
@@ -748,15 +749,7 @@ TEST(PackageFolderInList, FindsTheListedFileOfThisPackage)
 TEST_F(PackingTest, WithoutSourceFilesComeFromThePackageFolderWhereverTheOutputGoes)
 {
     ScratchFolder packageFolder;
-    struct SavedList {
-        CProjects list = Projects;
-        int index = CurrentPackageIndex;
-        ~SavedList()
-        {
-            Projects = list;
-            CurrentPackageIndex = index;
-        }
-    } saved;
+    SavedPackageList saved;
     CFeature project = Project(L"Captured");
     project.m_conversionMode = CFeature::modeRepackage;
     project.m_files.Add(Root(L"AppDataFolder\\"));

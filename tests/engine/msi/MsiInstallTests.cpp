@@ -4,6 +4,7 @@
 // both media layouts. Every msiexec call runs under a time-out.
 
 #include "E2EPackage.h"
+#include "SavedPackageList.h"
 #include "InstallerRun.h"
 #include "tests/support/RecordingOutput.h"
 
@@ -226,16 +227,7 @@ TEST(RepackagedElsewhere, FilesComeFromThePackageFolderWhateverTheOutputFolder)
     ScratchFolder program;
     ASSERT_TRUE(CopyFileW(testsupport::ModuleFolder() + L"\\schema.bin", program / L"schema.bin", FALSE));
     ASSERT_TRUE(CopyFileW(FixturePath(L"msi-velt-standin.dll"), program / L"velt.bin", FALSE));
-    // The global package list and selection as they were, whatever way the test ends.
-    struct SavedList {
-        CProjects list = Projects;
-        int index = CurrentPackageIndex;
-        ~SavedList()
-        {
-            Projects = list;
-            CurrentPackageIndex = index;
-        }
-    } saved;
+    SavedPackageList saved;
 
     for (const auto& layout : layouts) {
         SCOPED_TRACE(testsupport::Utf8(layout.name));
