@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,6 +112,60 @@ TEST_F(WindowContextTest, ClientAndWindowContextsDrawOnTheWindowAndAreReleased)
     EXPECT_EQ(kRed, image.At(9, 10));
     EXPECT_EQ(kRed, image.At(40, 29));
     EXPECT_EQ(kRed, image.At(120, 55));
+}
+
+// ---- tips of plain windows ----
+
+TEST_F(WindowContextTest, HitTestAnswersTheVisibleChildAndTipsFollowTheMouse)
+{
+    ASSERT_TRUE(canvas.CreateCanvas());
+    const DWORD childStyle = WS_CHILD | BS_PUSHBUTTON;
+    HWND shown = ::CreateWindowExW(0, L"BUTTON", L"shown", childStyle | WS_VISIBLE, 10, 10, 60, 30,
+                                   canvas.m_hWnd, reinterpret_cast<HMENU>(301), nullptr, nullptr);
+    HWND hidden = ::CreateWindowExW(0, L"BUTTON", L"hidden", childStyle, 100, 10, 60, 30, canvas.m_hWnd,
+                                    reinterpret_cast<HMENU>(302), nullptr, nullptr);
+    ASSERT_TRUE(shown && hidden);
+
+    TOOLINFOW ti = {};
+    ti.cbSize = sizeof(ti);
+    EXPECT_EQ(301, canvas.OnToolHitTest(CPoint(30, 20), &ti));
+    EXPECT_EQ(canvas.m_hWnd, ti.hwnd);
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(shown), ti.uId);
+    EXPECT_EQ(static_cast<UINT>(TTF_IDISHWND | TTF_NOTBUTTON | TTF_ALWAYSTIP), ti.uFlags);
+    EXPECT_EQ(LPSTR_TEXTCALLBACKW, ti.lpszText);
+    EXPECT_EQ(301, canvas.OnToolHitTest(CPoint(30, 20), nullptr));
+    EXPECT_EQ(-1, canvas.OnToolHitTest(CPoint(120, 20), nullptr)) << "a hidden child has no tip";
+    EXPECT_EQ(-1, canvas.OnToolHitTest(CPoint(30, 90), nullptr));
+
+    // The mouse moving over the child, then off it, as the pre-translation would see it.
+    ASSERT_TRUE(canvas.EnableToolTips());
+    HWND tip = AfxGetThreadToolTip();
+    ASSERT_NE(nullptr, tip);
+    auto move = [&](HWND target, POINT client) {
+        MSG msg = {};
+        msg.hwnd = target;
+        msg.message = WM_MOUSEMOVE;
+        msg.lParam = MAKELPARAM(client.x, client.y);
+        msg.pt = client;
+        ::ClientToScreen(target, &msg.pt);
+        canvas.PreTranslateMessage(&msg);
+    };
+    move(shown, {20, 10});
+    ASSERT_EQ(1, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    TOOLINFOW held = {};
+    held.cbSize = sizeof(held);
+    ASSERT_TRUE(::SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&held)));
+    EXPECT_EQ(reinterpret_cast<UINT_PTR>(shown), held.uId);
+    EXPECT_EQ(0u, held.uFlags & (TTF_NOTBUTTON | TTF_ALWAYSTIP)) << "the framework's bits reached the control";
+    move(shown, {25, 12});
+    EXPECT_EQ(1, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+    move(canvas.m_hWnd, {30, 90});
+    EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+
+    // Without tips enabled the window's messages leave the control alone.
+    canvas.EnableToolTips(FALSE);
+    move(shown, {20, 10});
+    EXPECT_EQ(0, ::SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
 }
 
 // ---- file dialog ----
