@@ -1,6 +1,8 @@
 #include "framework/window/Dc.h"
 
+#include "framework/Exception.h"
 #include "framework/window/DrawingHandleMap.h"
+#include "framework/window/Wnd.h"
 
 namespace {
 
@@ -406,4 +408,45 @@ CBrush* PASCAL CDC::GetHalftoneBrush()
         return made;
     }();
     return brush;
+}
+
+// ---- window contexts ----------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CPaintDC, CDC)
+IMPLEMENT_DYNAMIC(CClientDC, CDC)
+IMPLEMENT_DYNAMIC(CWindowDC, CDC)
+
+CPaintDC::CPaintDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr)
+{
+    if (!m_hWnd || !Attach(::BeginPaint(m_hWnd, &m_ps)))
+        AfxThrowResourceException();
+}
+
+CPaintDC::~CPaintDC()
+{
+    // Detached first: the context belongs to the paint cycle and must not go to DeleteDC.
+    Detach();
+    ::EndPaint(m_hWnd, &m_ps);
+}
+
+CClientDC::CClientDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr)
+{
+    if (!Attach(::GetDC(m_hWnd)))
+        AfxThrowResourceException();
+}
+
+CClientDC::~CClientDC()
+{
+    ::ReleaseDC(m_hWnd, Detach());
+}
+
+CWindowDC::CWindowDC(CWnd* wnd) : m_hWnd(wnd ? wnd->m_hWnd : nullptr)
+{
+    if (!Attach(::GetWindowDC(m_hWnd)))
+        AfxThrowResourceException();
+}
+
+CWindowDC::~CWindowDC()
+{
+    ::ReleaseDC(m_hWnd, Detach());
 }

@@ -5,6 +5,8 @@
 
 #include "framework/window/Gdi.h"
 
+class CWnd;
+
 class CDC : public CObject {
     DECLARE_DYNCREATE(CDC)
 public:
@@ -158,4 +160,40 @@ public:
     // The process-wide 50% grey checkerboard brush (alternate pixels), made on first use and kept
     // until exit; used for drag feedback with PATINVERT.
     static CBrush* PASCAL GetHalftoneBrush();
+};
+
+// The contexts of a window, each held for the wrapper's lifetime. They are the wrapper's
+// permanent objects while they live (FromHandle answers them) and go back to the system with it;
+// a context that cannot be had throws a resource exception.
+
+// The paint context of a WM_PAINT handler: BeginPaint in the constructor, EndPaint in the
+// destructor, which also validates the update region.
+class CPaintDC : public CDC {
+    DECLARE_DYNAMIC(CPaintDC)
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC() override;
+
+    HWND m_hWnd = nullptr;
+    PAINTSTRUCT m_ps = {};    // m_ps.rcPaint: what needs painting, in client coordinates
+};
+
+// The client area's context (GetDC; the screen's for a null window), released with the wrapper.
+class CClientDC : public CDC {
+    DECLARE_DYNAMIC(CClientDC)
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+
+    HWND m_hWnd = nullptr;
+};
+
+// The whole window's context, frame included (GetWindowDC; the screen's for a null window).
+class CWindowDC : public CDC {
+    DECLARE_DYNAMIC(CWindowDC)
+public:
+    explicit CWindowDC(CWnd* wnd);
+    ~CWindowDC() override;
+
+    HWND m_hWnd = nullptr;
 };

@@ -55,7 +55,17 @@ enum : DWORD {
 enum : UINT {
     WF_MODALLOOP = 0x0001,       // RunModalLoop is running
     WF_CONTINUEMODAL = 0x0002,   // ... and has not been told to end
+    WF_TOOLTIPS = 0x0004,        // EnableToolTips: the window's children get tips
 };
+
+// The framework's own bits in the flags of a hit test's tool record. They never reach the tooltip
+// control (FilterToolTipMessage and the toolkit's tip contexts take them off first).
+enum : UINT {
+    TTF_NOTBUTTON = 0x80000000u,    // the tool is not a push button: a tip may show over it
+    TTF_ALWAYSTIP = 0x40000000u,    // show the tip even while the top-level window is inactive
+};
+
+struct tagTOOLINFOW;
 
 class CWnd : public CCmdTarget {
     DECLARE_DYNCREATE(CWnd)
@@ -145,6 +155,22 @@ public:
     // handler, this window's, then pTarget's (push buttons without any handler are disabled when
     // bDisableIfNoHndler).
     void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+
+    // ---- tooltips ----
+    // The tool under a point of the client area. The default answers the visible child there
+    // (its control id; -1 when there is none) and, when ti is given, fills it for that child:
+    // hwnd = this window, uId = the child (TTF_IDISHWND), text asked for later with
+    // TTN_GETDISPINFOW sent to this window (LPSTR_TEXTCALLBACKW), flags TTF_IDISHWND |
+    // TTF_NOTBUTTON | TTF_ALWAYSTIP.
+    virtual INT_PTR OnToolHitTest(CPoint point, tagTOOLINFOW* ti) const;
+    // Tips for this window's children through the thread's one tooltip control (made on first
+    // use). The messages reach it through FilterToolTipMessage, which the base
+    // PreTranslateMessage calls; an override of PreTranslateMessage calls it itself.
+    BOOL EnableToolTips(BOOL bEnable = TRUE);
+    // Follows the mouse: a move onto another tool replaces the tooltip control's tool with the
+    // one OnToolHitTest answers (none off every tool), the message is relayed to the control,
+    // and a click or a key hides the tip.
+    void FilterToolTipMessage(MSG* pMsg);
 
     // ---- modal loop ----
     // Pumps messages until EndModalLoop; the window's owner is disabled meanwhile. WM_KICKIDLE
@@ -299,6 +325,8 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM l
 // The message being handled on this thread (the one Default() replays). Code that runs messages
 // outside AfxCallWndProc (window hooks) may save it, put its own there and restore it.
 MSG* AfxGetCurrentMessage();
+// This thread's tooltip control for EnableToolTips (null until a window enabled tips).
+HWND AfxGetThreadToolTip();
 
 // Registers (once per distinct set of arguments) a window class with DefWindowProc as its
 // procedure and answers its generated name, "Afx:" followed by the instance and the arguments.
