@@ -74,6 +74,7 @@ struct PendingCreate {
     HWND parent;
     HMENU menu;
     LPVOID param;
+    bool anyWindow;    // the next window made on this thread, whatever its arguments (dialogs)
 };
 thread_local PendingCreate t_pendingCreate{};
 
@@ -87,8 +88,9 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
         wchar_t className[16] = {};
         ::GetClassNameW(hWnd, className, 16);
         const bool inputMethodWindow = std::wcscmp(className, L"IME") == 0;
-        if (!inputMethodWindow && cs->hwndParent == t_pendingCreate.parent &&
-            cs->hMenu == t_pendingCreate.menu && cs->lpCreateParams == t_pendingCreate.param) {
+        if (!inputMethodWindow && (t_pendingCreate.anyWindow ||
+            (cs->hwndParent == t_pendingCreate.parent && cs->hMenu == t_pendingCreate.menu &&
+             cs->lpCreateParams == t_pendingCreate.param))) {
             // Subclassed before the window's first message: the table sees WM_GETMINMAXINFO,
             // WM_NCCREATE and WM_CREATE.
             CWnd* pWnd = state.m_pWndInit;
@@ -101,14 +103,14 @@ LRESULT CALLBACK CbtFilterHook(int code, WPARAM wParam, LPARAM lParam)
 
 // Installs the hook for the length of one CreateWindowEx call.
 struct CreateHookScope {
-    explicit CreateHookScope(CWnd* pWnd, const CREATESTRUCTW& cs)
+    CreateHookScope(CWnd* pWnd, const CREATESTRUCTW& cs, bool anyWindow = false)
     {
         CWindowThreadState& state = AfxGetWindowThreadState();
         m_savedInit = state.m_pWndInit;
         m_savedPending = t_pendingCreate;
         m_savedHook = state.m_hHookCbt;
         state.m_pWndInit = pWnd;
-        t_pendingCreate = {cs.hwndParent, cs.hMenu, cs.lpCreateParams};
+        t_pendingCreate = {cs.hwndParent, cs.hMenu, cs.lpCreateParams, anyWindow};
         // A CreateEx inside another one's WM_CREATE finds the hook already there.
         if (!state.m_hHookCbt)
             state.m_hHookCbt = ::SetWindowsHookExW(WH_CBT, CbtFilterHook, nullptr, ::GetCurrentThreadId());
@@ -158,6 +160,14 @@ public:
 };
 
 } // namespace
+
+struct CNextWindowHook::Scope : CreateHookScope {
+    explicit Scope(CWnd* pWnd) : CreateHookScope(pWnd, CREATESTRUCTW{}, true) {}
+};
+
+CNextWindowHook::CNextWindowHook(CWnd* pWnd) : m_scope(new Scope(pWnd)) {}
+
+CNextWindowHook::~CNextWindowHook() { delete m_scope; }
 
 // ---- thread state -------------------------------------------------------------------------------
 

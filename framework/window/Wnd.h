@@ -317,6 +317,21 @@ private:
     DECLARE_MESSAGE_MAP()
 };
 
+// Attaches and subclasses pWnd on the first window this thread creates while the object lives,
+// before that window's first message, whatever its class and arguments: for windows that
+// Windows creates on the caller's behalf (a dialog from its template).
+class CNextWindowHook {
+public:
+    explicit CNextWindowHook(CWnd* pWnd);
+    CNextWindowHook(const CNextWindowHook&) = delete;
+    CNextWindowHook& operator=(const CNextWindowHook&) = delete;
+    ~CNextWindowHook();
+
+private:
+    struct Scope;
+    Scope* m_scope;    // owned
+};
+
 // The window procedure of every window that has a permanent object.
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs one message through the object: the thread's current message is set to it (a whole MSG)

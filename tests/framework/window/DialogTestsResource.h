@@ -1,0 +1,19 @@
+#pragma once
+
+#define IDD_EXCHANGE 200
+#define IDD_PANEL 201
+#define IDD_FORMS 202
+
+#define IDC_NAME 1001
+#define IDC_FLAG 1002
+#define IDC_COUNT 1003
+#define IDC_AMOUNT 1004
+#define IDC_RADIO_A 1005
+#define IDC_RADIO_B 1006
+#define IDC_RADIO_C 1007
+#define IDC_LIST_COMBO 1008
+#define IDC_EDIT_COMBO 1009
+#define IDC_AFTER 1010
+#define IDC_PANEL_FIRST 1020
+#define IDC_PANEL_SECOND 1021
+#define IDC_PANEL_CHECK 1022
