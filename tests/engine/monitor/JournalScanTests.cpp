@@ -480,6 +480,12 @@ TEST_F(JournalScan, TheRecordedJournalReportsWritesAndRenamesOnTheRealDrive)
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {1, 2, 3}));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"twice.txt", {4, 5, 6}));
     ASSERT_TRUE(CreateDirectoryW(scratch / L"Sub", nullptr));
+    // Under Wine a new folder's own changes are seen only once the recorder has opened it, which
+    // its walk of the new folder does; until then a file made and renamed inside it would show
+    // only under its last name. A file in the folder is listed either by that walk or by the
+    // watch itself, and both mean the folder is watched from then on.
+    ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"Sub\\watched.txt", {0}));
+    ASSERT_TRUE(testsupport::WaitFor([&] { return listedSince(start, scratch / L"Sub\\watched.txt"); }, 60000));
     ASSERT_TRUE(testsupport::WriteAllBytes(scratch / L"Sub\\before.txt", {7}));
     ASSERT_TRUE(MoveFileW(scratch / L"Sub\\before.txt", scratch / L"Sub\\after.txt"));
     // Notifications arrive a little after the changes; the last of them is the rename.
