@@ -5,6 +5,7 @@
 #include "engine/monitor/MonitorSequence.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/setupprog/SetupProgIds.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,8 @@ using testsupport::ScratchFolder;
 
 namespace {
 
-const wchar_t kProductKey[] = L"Software\\TarnwickTest\\SetupProg";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
+const wchar_t* const kProductKey = kSetupProgProductKey;
+const wchar_t* const kUninstallKey = kSetupProgUninstallKey;
 
 // What the setup program's install leaves behind, removed before and after the run so that the
 // snapshot sees its keys as new.

@@ -14,6 +14,7 @@
 #include "engine/msi/MsiTools.h"
 #include "tests/engine/monitor/MonitorTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/setupprog/SetupProgIds.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,8 @@ namespace {
 
 const wchar_t kValuesKey[] = L"Software\\TarnwickRepackE2E";
 // What the setup program's own install writes besides the values of the test.
-const wchar_t kProductKey[] = L"Software\\TarnwickTest\\SetupProg";
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
+const wchar_t* const kProductKey = kSetupProgProductKey;
+const wchar_t* const kUninstallKey = kSetupProgUninstallKey;
 
 std::vector<uint8_t> Utf16(const wchar_t* text, size_t characters)
 {

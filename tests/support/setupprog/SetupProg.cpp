@@ -43,8 +43,8 @@
 
 namespace {
 
-const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
-const wchar_t kProductKey[] = L"Software\\TarnwickTest\\SetupProg";
+const wchar_t* const kUninstallKey = kSetupProgUninstallKey;
+const wchar_t* const kProductKey = kSetupProgProductKey;
 const int kPageCount = 3;
 const DWORD kCancelExitCode = 1602;
 
@@ -259,19 +259,19 @@ bool SetStringValue(HKEY root, const wchar_t* key, const wchar_t* name, const st
     return status == ERROR_SUCCESS;
 }
 
-// Writes one /regvalue specification; false when it is malformed or cannot be written.
-bool WriteRegistryValue(const std::wstring& specification)
+// Writes the value one /regvalue argument describes; false when it is malformed or cannot be written.
+bool WriteRegistryValue(const std::wstring& text)
 {
     std::vector<std::wstring> fields;
     size_t start = 0;
     for (int i = 0; i < 4; ++i) {
-        const size_t bar = specification.find(L'|', start);
+        const size_t bar = text.find(L'|', start);
         if (bar == std::wstring::npos)
             return false;
-        fields.push_back(specification.substr(start, bar - start));
+        fields.push_back(text.substr(start, bar - start));
         start = bar + 1;
     }
-    const std::wstring data = specification.substr(start);
+    const std::wstring data = text.substr(start);
     const std::wstring& root = fields[0];
     HKEY rootKey = HKEY_LOCAL_MACHINE;
     REGSAM view = 0;

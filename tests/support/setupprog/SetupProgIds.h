@@ -24,3 +24,11 @@
 #define IDC_BROWSE 1102
 
 #define IDC_QUESTION 1200
+
+#ifndef RC_INVOKED
+// The registry keys its own install writes and its uninstall removes (the product key under both
+// HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, the uninstall entry under HKEY_LOCAL_MACHINE).
+inline constexpr wchar_t kSetupProgProductKey[] = L"Software\\TarnwickTest\\SetupProg";
+inline constexpr wchar_t kSetupProgUninstallKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
+#endif
