@@ -89,10 +89,19 @@ TEST(WindowPath, OwnedDialogIsCountedUnderItsOwner)
     ASSERT_NE(nullptr, wizard);
     PostMessageW(GetDlgItem(wizard, IDCANCEL), BM_CLICK, 0, 0);
     HWND confirm = nullptr;
+    // The listing follows the z-order, and a new window can show a moment before it is put in
+    // front of its owner: wait for both.
+    const auto inFrontOf = [](HWND window, HWND other) {
+        for (HWND above = GetWindow(other, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+            if (above == window)
+                return true;
+        }
+        return false;
+    };
     ASSERT_TRUE(WaitFor([&] {
         confirm = FindWindowW(L"#32770", L"Exit Setup");
-        return confirm && IsWindowVisible(confirm);
-    })) << "the confirmation did not appear";
+        return confirm && IsWindowVisible(confirm) && inFrontOf(confirm, wizard);
+    })) << "the confirmation did not come up in front of the wizard";
 
     CScriptActions engine;
     ListSetupWindows(engine);
