@@ -184,7 +184,14 @@ struct MarkupGradientLine {
 };
 MarkupGradientLine GetMarkupGradientLine(const CXTPMarkupLinearGradientBrush* brush);
 
+// Makes the 32-bit bottom-up DIB section that the software gradient computes its pixels in; null,
+// or no bits, when it cannot. The default is the image manager's CreateAlphaDibSection; tests pass
+// their own to see the size asked for and to make it fail.
+using MarkupGradientDibFactory = HBITMAP (*)(HDC dc, int width, int height, void** bits);
+
 // Fills a rectangle of the DC with a linear gradient in software: stops sorted by offset (stable),
-// only the part inside the clip box computed, one BitBlt. Nothing without stops, for an empty
-// rectangle, or when StartPoint and EndPoint coincide.
-void FillMarkupGradientRect(HDC dc, const RECT& rc, const CXTPMarkupLinearGradientBrush* brush);
+// only the part inside the clip box computed (the DIB is no larger than that part), one BitBlt.
+// Nothing without stops, for an empty rectangle, when StartPoint and EndPoint coincide, or when the
+// DIB cannot be made.
+void FillMarkupGradientRect(HDC dc, const RECT& rc, const CXTPMarkupLinearGradientBrush* brush,
+                            MarkupGradientDibFactory makeDib = nullptr);

@@ -73,7 +73,8 @@ struct GradientRamp {
 
 } // namespace
 
-void FillMarkupGradientRect(HDC dc, const RECT& rc, const CXTPMarkupLinearGradientBrush* brush)
+void FillMarkupGradientRect(HDC dc, const RECT& rc, const CXTPMarkupLinearGradientBrush* brush,
+                            MarkupGradientDibFactory makeDib)
 {
     GradientRamp ramp;
     ramp.stops = SortMarkupGradientStops(brush);
@@ -107,7 +108,8 @@ void FillMarkupGradientRect(HDC dc, const RECT& rc, const CXTPMarkupLinearGradie
     const int visibleHeight = visible.bottom - visible.top;
 
     void* bits = nullptr;
-    HBITMAP dib = CreateAlphaDibSection(dc, visibleWidth, visibleHeight, &bits);
+    HBITMAP dib = (makeDib ? makeDib : &CreateAlphaDibSection)(dc, visibleWidth, visibleHeight, &bits);
+    // Without pixels to write there is nothing to draw: a failed DIB leaves the target as it was.
     if (!dib || !bits) {
         if (dib)
             DeleteObject(dib);

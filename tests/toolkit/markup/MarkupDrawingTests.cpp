@@ -3,6 +3,7 @@
 // gradient formula and the colours given, never against images the code made.
 
 #include "tests/toolkit/markup/MarkupTestSupport.h"
+#include "toolkit/foundation/XTPImageManager.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
 
 #include <gtest/gtest.h>
@@ -113,14 +114,11 @@ CXTPMarkupLinearGradientBrush* MakeGradient(std::vector<Stop> stops, double sx, 
     return brush;
 }
 
-// The gradient colour of one pixel of a rectangle width x height, worked out from the stops (sorted
-// here by offset, written order kept) and the projection of (column, row + 1) onto the line.
-COLORREF GradientColor(std::vector<Stop> stops, double sx, double sy, double ex, double ey, int width, int height,
-                       int column, int row)
+// The colour at t along the stops (sorted here by offset, written order kept): the first colour up
+// to the first offset, the last from the last offset on, linear between neighbours, truncated.
+COLORREF RampColor(std::vector<Stop> stops, double t)
 {
     std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.offset < b.offset; });
-    sx *= width, ex *= width, sy *= height, ey *= height;
-    const double t = ((column - sx) * (ex - sx) + (row + 1 - sy) * (ey - sy)) / ((ex - sx) * (ex - sx) + (ey - sy) * (ey - sy));
     auto rgb = [](DWORD c) { return RGB(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF); };
     if (t <= stops.front().offset)
         return rgb(stops.front().color);
@@ -137,6 +135,16 @@ COLORREF GradientColor(std::vector<Stop> stops, double sx, double sy, double ex,
         }
     }
     return rgb(stops.back().color);
+}
+
+// The gradient colour of one pixel of a rectangle width x height: the projection of
+// (column, row + 1) onto the line from start to end, in units of its length.
+COLORREF GradientColor(const std::vector<Stop>& stops, double sx, double sy, double ex, double ey, int width,
+                       int height, int column, int row)
+{
+    sx *= width, ex *= width, sy *= height, ey *= height;
+    const double t = ((column - sx) * (ex - sx) + (row + 1 - sy) * (ey - sy)) / ((ex - sx) * (ex - sx) + (ey - sy) * (ey - sy));
+    return RampColor(stops, t);
 }
 
 class MarkupDrawing : public MarkupTest {
@@ -231,6 +239,65 @@ TEST_F(MarkupDrawing, ClippedGradientComputesOnlyTheVisiblePart)
     brush->Release();
 }
 
+// DIB factories for the software gradient: one that records what it was asked for, two that fail.
+SIZE g_dibAsked = {};
+int g_dibCalls = 0;
+
+HBITMAP RecordingDib(HDC dc, int width, int height, void** bits)
+{
+    ++g_dibCalls;
+    g_dibAsked = {width, height};
+    return CreateAlphaDibSection(dc, width, height, bits);
+}
+
+HBITMAP FailingDib(HDC, int, int, void** bits)
+{
+    ++g_dibCalls;
+    *bits = nullptr;
+    return nullptr;
+}
+
+HBITMAP DibWithoutBits(HDC dc, int width, int height, void** bits)
+{
+    ++g_dibCalls;
+    *bits = nullptr;
+    return CreateCompatibleBitmap(dc, width, height);
+}
+
+TEST_F(MarkupDrawing, SoftwareGradientAsksOnlyForTheVisiblePartAndDrawsNothingWithoutADib)
+{
+    Canvas canvas(100, 100);
+    HRGN clip = CreateRectRgn(30, 40, 45, 52);
+    SelectClipRgn(canvas.DC(), clip);
+    DeleteObject(clip);
+    CXTPMarkupLinearGradientBrush* brush = MakeGradient(kThreeStops, 0, 0, 1, 1);
+    // The background of a document two million pixels tall, scrolled to its middle: a DIB of the
+    // whole element would need 800 MB.
+    const RECT tall = {0, -1000000, 100, 1000000};
+    g_dibCalls = 0;
+    FillMarkupGradientRect(canvas.DC(), tall, brush, &RecordingDib);
+    EXPECT_EQ(1, g_dibCalls);
+    EXPECT_EQ(15, g_dibAsked.cx);
+    EXPECT_EQ(12, g_dibAsked.cy);
+    ExpectPixels(
+        canvas,
+        [&](int x, int y) {
+            if (x < 30 || x >= 45 || y < 40 || y >= 52)
+                return kWhite;
+            return GradientColor(kThreeStops, 0, 0, 1, 1, 100, 2000000, x, y + 1000000);
+        },
+        0, "the visible part of a tall gradient");
+
+    for (MarkupGradientDibFactory failing : {&FailingDib, &DibWithoutBits}) {
+        canvas.Clear();
+        g_dibCalls = 0;
+        FillMarkupGradientRect(canvas.DC(), {0, 0, 100, 100}, brush, failing);
+        EXPECT_EQ(1, g_dibCalls);
+        ExpectPixels(canvas, [](int, int) { return kWhite; }, 0, "no DIB, nothing drawn");
+    }
+    brush->Release();
+}
+
 TEST_F(MarkupDrawing, FillsOnBothBackEnds)
 {
     CXTPMarkupSolidColorBrush* opaque = new CXTPMarkupSolidColorBrush(RGB(10, 20, 30));
@@ -267,6 +334,144 @@ TEST_F(MarkupDrawing, FillsOnBothBackEnds)
     halfRed->Release();
 }
 
+TEST_F(MarkupDrawing, TranslucentFramePaintsEachPixelOnce)
+{
+    CXTPMarkupSolidColorBrush* halfRed = new CXTPMarkupSolidColorBrush(0x80, RGB(255, 0, 0));
+    CXTPMarkupThickness* sides = new CXTPMarkupThickness(1, 2, 3, 4);
+    const RECT rc = {5, 5, 35, 25};
+    auto inFrame = [&](int x, int y) {
+        if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom)
+            return false;
+        return x < rc.left + 1 || x >= rc.right - 3 || y < rc.top + 2 || y >= rc.bottom - 4;
+    };
+    for (bool running : {true, false}) {
+        if (running)
+            MarkupGdiPlus::AddRef(true);
+        Canvas canvas(40, 30);
+        {
+            CXTPMarkupDrawingContext dc(canvas.DC());
+            dc.DrawFrame(rc.left, rc.top, rc.right, rc.bottom, halfRed, sides);
+        }
+        // Corners painted twice would come out darker than the sides.
+        const COLORREF frame = running ? RGB(255, 127, 127) : RGB(255, 0, 0);
+        ExpectPixels(canvas, [&](int x, int y) { return inFrame(x, y) ? frame : kWhite; }, running ? 1 : 0,
+                     running ? "translucent frame on GDI+" : "translucent frame on GDI");
+        if (running)
+            MarkupGdiPlus::AddRef(false);
+    }
+    sides->Release();
+    halfRed->Release();
+}
+
+TEST_F(MarkupDrawing, GdiPlusGradientBlendsEveryStopInOffsetOrder)
+{
+    MarkupGdiPlus::AddRef(true);
+    ASSERT_TRUE(MarkupGdiPlus::IsRunning());
+    Canvas canvas(100, 50);
+    CXTPMarkupLinearGradientBrush* brush = MakeGradient(kThreeStops, 0, 0, 1, 0);
+    const RECT rc = {10, 5, 90, 45};
+    {
+        CXTPMarkupDrawingContext dc(canvas.DC());
+        dc.FillRectangle(rc.left, rc.top, rc.right, rc.bottom, brush);
+    }
+    // GDI+ samples pixel centres and rounds; the middle stop only shows when the preset blend
+    // carries every stop in offset order.
+    ExpectPixels(
+        canvas,
+        [&](int x, int y) {
+            if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom)
+                return kWhite;
+            return RampColor(kThreeStops, (x + 0.5 - rc.left) / (rc.right - rc.left));
+        },
+        8, "horizontal three-stop gradient on GDI+");
+    brush->Release();
+    MarkupGdiPlus::AddRef(false);
+}
+
+TEST_F(MarkupDrawing, GdiPlusLinesAreCrispAndDashed)
+{
+    MarkupGdiPlus::AddRef(true);
+    ASSERT_TRUE(MarkupGdiPlus::IsRunning());
+    Canvas canvas(60, 40);
+    CXTPMarkupSolidColorBrush* blue = new CXTPMarkupSolidColorBrush(RGB(0, 0, 255));
+    CXTPMarkupDoubleCollection* dashes = new CXTPMarkupDoubleCollection(std::vector<float>{3.0f});
+    CXTPMarkupStrokeStyle thin;
+    thin.nStrokeThickness = 1;
+    thin.pStrokeBrush = blue;
+    CXTPMarkupStrokeStyle thick = thin;
+    thick.nStrokeThickness = 2;
+    CXTPMarkupStrokeStyle dashed = thin;
+    dashed.pStrokeDashArray = dashes;
+    {
+        CXTPMarkupDrawingContext dc(canvas.DC());
+        dc.DrawLine(5, 10, 55, 10, &thin);
+        dc.DrawLine(5, 20, 55, 20, &thick);
+        dc.DrawLine(0, 30, 60, 30, &dashed);
+    }
+    // Odd widths sit on pixel centres, even ones on pixel edges: whole rows, no blending.
+    for (int x = 10; x < 50; ++x) {
+        EXPECT_EQ(kWhite, canvas.At(x, 9)) << x;
+        EXPECT_EQ(RGB(0, 0, 255), canvas.At(x, 10)) << x;
+        EXPECT_EQ(kWhite, canvas.At(x, 11)) << x;
+        EXPECT_EQ(kWhite, canvas.At(x, 18)) << x;
+        EXPECT_EQ(RGB(0, 0, 255), canvas.At(x, 19)) << x;
+        EXPECT_EQ(RGB(0, 0, 255), canvas.At(x, 20)) << x;
+        EXPECT_EQ(kWhite, canvas.At(x, 21)) << x;
+    }
+    // One dash entry 3 means dashes of 3 and gaps of 3: runs of about 3 pixels each way.
+    std::vector<int> runs;
+    bool inDash = canvas.At(10, 30) != kWhite;
+    int run = 0;
+    for (int x = 10; x < 50; ++x) {
+        const bool dash = canvas.At(x, 30) != kWhite;
+        if (dash != inDash) {
+            runs.push_back(run);
+            run = 0;
+            inDash = dash;
+        }
+        ++run;
+    }
+    EXPECT_GE(runs.size(), 6u) << "the line is dashed";
+    for (size_t i = 1; i < runs.size(); ++i) // the first run may start inside a dash or gap
+        EXPECT_NEAR(3, runs[i], 1) << "run " << i;
+    dashes->Release();
+    blue->Release();
+    MarkupGdiPlus::AddRef(false);
+}
+
+TEST_F(MarkupDrawing, ConstructorsChooseTheirBackEnds)
+{
+    Canvas canvas(10, 10);
+    HDC attribute = CreateCompatibleDC(nullptr);
+    SetBkMode(canvas.DC(), OPAQUE);
+    {
+        CXTPMarkupDrawingContext dc(canvas.DC());
+        EXPECT_NE(nullptr, dynamic_cast<CXTPMarkupGdiPlusDeviceContext*>(dc.GetDeviceContext()));
+        EXPECT_EQ(canvas.DC(), dc.GetDC());
+        EXPECT_EQ(canvas.DC(), dc.GetDeviceContext()->GetAttributeDC()) << "the target measures too";
+        EXPECT_EQ(TRANSPARENT, GetBkMode(canvas.DC()));
+        const RECT whole = {0, 0, 10, 10};
+        EXPECT_TRUE(EqualRect(&whole, &dc.GetClipBox()));
+    }
+    {
+        CXTPMarkupDrawingContext dc(canvas.DC(), attribute, FALSE);
+        EXPECT_EQ(nullptr, dynamic_cast<CXTPMarkupGdiPlusDeviceContext*>(dc.GetDeviceContext()));
+        EXPECT_EQ(attribute, dc.GetDeviceContext()->GetAttributeDC());
+    }
+    HDC owned = nullptr;
+    {
+        CXTPMarkupDrawingContext measuring;
+        owned = measuring.GetDC();
+        EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), GetObjectType(owned));
+        EXPECT_NE(nullptr, dynamic_cast<CXTPMarkupGdiPlusDeviceContext*>(measuring.GetDeviceContext()));
+        EXPECT_EQ(owned, measuring.GetDeviceContext()->GetAttributeDC());
+        EXPECT_GT(measuring.GetTextExtent(L"Wide", 4).cx, 0) << "it measures with the DC's font";
+    }
+    EXPECT_EQ(0u, GetObjectType(owned)) << "the measuring context deletes its own DC";
+    EXPECT_EQ(static_cast<DWORD>(OBJ_MEMDC), GetObjectType(attribute)) << "a DC it was given stays";
+    DeleteDC(attribute);
+}
+
 TEST_F(MarkupDrawing, EllipseStrokeStaysInsideItsBox)
 {
     MarkupGdiPlus::AddRef(true);
@@ -301,7 +506,8 @@ TEST_F(MarkupDrawing, EllipseStrokeStaysInsideItsBox)
 TEST_F(MarkupDrawing, RoundedRectanglesOnTheirInteriorsAndWellOutside)
 {
     CXTPMarkupSolidColorBrush* green = new CXTPMarkupSolidColorBrush(RGB(0, 128, 0));
-    CXTPMarkupThickness* three = new CXTPMarkupThickness(3);
+    // A rounded frame takes its one outline width from the left side.
+    CXTPMarkupThickness* three = new CXTPMarkupThickness(3, 9, 9, 9);
     CXTPMarkupCornerRadii radii;
     for (double& r : radii.radii)
         r = 6;
@@ -322,6 +528,8 @@ TEST_F(MarkupDrawing, RoundedRectanglesOnTheirInteriorsAndWellOutside)
         EXPECT_EQ(kWhite, canvas.At(30, 45)) << what << ": inside the frame";
         EXPECT_EQ(RGB(0, 128, 0), canvas.At(30, 36)) << what << ": the frame's top side";
         EXPECT_EQ(RGB(0, 128, 0), canvas.At(11, 45)) << what << ": the frame's left side";
+        EXPECT_EQ(kWhite, canvas.At(30, 41)) << what << ": below a top side 3 wide, not 9";
+        EXPECT_EQ(kWhite, canvas.At(44, 45)) << what << ": left of a right side 3 wide, not 9";
         EXPECT_EQ(kWhite, canvas.At(30, 58)) << what << ": below the frame";
         if (running)
             MarkupGdiPlus::AddRef(false);
