@@ -161,33 +161,43 @@ const std::vector<Stop> kThreeStops = {{0xFFFF0000, 1.0}, {0xFF0000FF, 0.0}, {0x
 
 TEST_F(MarkupDrawing, SoftwareGradientsFollowTheProjectionExactly)
 {
+    // Two stops at one offset: the first written ends the gradient below it, the second starts
+    // the one above it.
+    const std::vector<Stop> tiedStops = {{0xFF0000FF, 0.5}, {0xFFFF0000, 0.5}, {0xFF00FF00, 0.0}, {0xFF000000, 1.0}};
     struct Row {
         const char* name;
+        const std::vector<Stop>& stops;
         double sx, sy, ex, ey;
     } rows[] = {
-        {"horizontal", 0, 0, 1, 0},
-        {"vertical", 0, 0, 0, 1},
-        {"diagonal", 0, 0, 1, 1},
-        {"reversed and partial", 0.75, 0.5, 0.25, 0.25},
+        {"horizontal", kThreeStops, 0, 0, 1, 0},
+        {"vertical", kThreeStops, 0, 0, 0, 1},
+        {"diagonal", kThreeStops, 0, 0, 1, 1},
+        {"reversed and partial", kThreeStops, 0.75, 0.5, 0.25, 0.25},
+        {"two stops at one offset", tiedStops, 0, 0, 0, 1},
     };
     const RECT rc = {10, 5, 90, 45};
-    for (const Row& row : rows) {
-        Canvas canvas(100, 50);
-        CXTPMarkupLinearGradientBrush* brush = MakeGradient(kThreeStops, row.sx, row.sy, row.ex, row.ey);
-        {
-            CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, FALSE);
-            dc.FillRectangle(rc.left, rc.top, rc.right, rc.bottom, brush);
+    // The GDI+ back end with GDI+ stopped falls back to the same software gradient.
+    ASSERT_FALSE(MarkupGdiPlus::IsRunning());
+    for (BOOL gdiPlusClass : {FALSE, TRUE}) {
+        for (const Row& row : rows) {
+            Canvas canvas(100, 50);
+            CXTPMarkupLinearGradientBrush* brush = MakeGradient(row.stops, row.sx, row.sy, row.ex, row.ey);
+            {
+                CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, gdiPlusClass);
+                dc.FillRectangle(rc.left, rc.top, rc.right, rc.bottom, brush);
+            }
+            const std::string what = std::string(row.name) + (gdiPlusClass ? ", GDI+ back end stopped" : ", GDI");
+            ExpectPixels(
+                canvas,
+                [&](int x, int y) {
+                    if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom)
+                        return kWhite;
+                    return GradientColor(row.stops, row.sx, row.sy, row.ex, row.ey, rc.right - rc.left,
+                                         rc.bottom - rc.top, x - rc.left, y - rc.top);
+                },
+                0, what.c_str());
+            brush->Release();
         }
-        ExpectPixels(
-            canvas,
-            [&](int x, int y) {
-                if (x < rc.left || x >= rc.right || y < rc.top || y >= rc.bottom)
-                    return kWhite;
-                return GradientColor(kThreeStops, row.sx, row.sy, row.ex, row.ey, rc.right - rc.left,
-                                     rc.bottom - rc.top, x - rc.left, y - rc.top);
-            },
-            0, row.name);
-        brush->Release();
     }
 }
 
@@ -540,7 +550,20 @@ TEST_F(MarkupDrawing, RoundedRectanglesOnTheirInteriorsAndWellOutside)
 
 TEST_F(MarkupDrawing, OriginAndClipNestAndRestore)
 {
-    for (bool anisotropic : {false, true}) {
+    struct Row {
+        const char* name;
+        bool anisotropic;
+        bool gdiPlus; // a translucent fill through GDI+, whose Graphics must see the origin and clip
+    } rows[] = {
+        {"1:1 mapping", false, false},
+        {"2:1 mapping", true, false},
+        {"1:1 mapping, GDI+", false, true},
+    };
+    CXTPMarkupSolidColorBrush* halfRed = new CXTPMarkupSolidColorBrush(0x80, RGB(255, 0, 0));
+    for (const Row& row : rows) {
+        const bool anisotropic = row.anisotropic;
+        if (row.gdiPlus)
+            MarkupGdiPlus::AddRef(true);
         Canvas canvas(100, 100);
         if (anisotropic) {
             // Twice the size on the device: logical offsets must land at twice the distance.
@@ -550,7 +573,7 @@ TEST_F(MarkupDrawing, OriginAndClipNestAndRestore)
         }
         const int scale = anisotropic ? 2 : 1;
         {
-            CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, FALSE);
+            CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, row.gdiPlus);
             const HRGN saved = dc.GetClipRegion();
             EXPECT_EQ(reinterpret_cast<HRGN>(-1), saved) << "no clip region yet";
             dc.OffsetViewport({10, 10});
@@ -562,7 +585,10 @@ TEST_F(MarkupDrawing, OriginAndClipNestAndRestore)
             const HRGN inner = dc.GetClipRegion();
             dc.IntersectClipRect({0, 0, 5, 5});
             // Drawn over more than the clip: only the clip box gets paint.
-            dc.FillSolidRect(-10, -10, 30, 30, RGB(255, 0, 0));
+            if (row.gdiPlus)
+                dc.FillRectangle(-10, -10, 30, 30, halfRed);
+            else
+                dc.FillSolidRect(-10, -10, 30, 30, RGB(255, 0, 0));
             dc.SelectClipRegion(inner);
             EXPECT_EQ(15, dc.GetClipBox().right);
             dc.OffsetViewport({-15, -15});
@@ -579,10 +605,14 @@ TEST_F(MarkupDrawing, OriginAndClipNestAndRestore)
                 if (x < 2 * scale && y < 2 * scale)
                     return RGB(0, 0, 255);
                 const int from = 15 * scale, to = 20 * scale;
-                return x >= from && x < to && y >= from && y < to ? RGB(255, 0, 0) : kWhite;
+                const COLORREF red = row.gdiPlus ? RGB(255, 127, 127) : RGB(255, 0, 0);
+                return x >= from && x < to && y >= from && y < to ? red : kWhite;
             },
-            0, anisotropic ? "2:1 mapping" : "1:1 mapping");
+            row.gdiPlus ? 1 : 0, row.name);
+        if (row.gdiPlus)
+            MarkupGdiPlus::AddRef(false);
     }
+    halfRed->Release();
 }
 
 TEST_F(MarkupDrawing, PathSquareFillsExactlyItsPixelsOnGdi)
