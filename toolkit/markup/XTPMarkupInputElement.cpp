@@ -92,8 +92,12 @@ void CXTPMarkupInputElement::SetPropertyObject(CXTPMarkupBuilder* builder, CXTPM
         CXTPMarkupObject::SetPropertyObject(builder, property, value);
         return;
     }
-    // An event attribute names a delegate that only a markup context can supply. Raised outside a
-    // build as well: an event cannot be stored as a value.
+    // An event cannot be stored as a value: outside a build the attribute is dropped quietly.
+    if (!builder) {
+        MarkupRelease(value);
+        return;
+    }
+    // An event attribute names a delegate that only a markup context can supply.
     if (!m_pMarkupContext) {
         MarkupRelease(value);
         CXTPMarkupBuilder::ThrowBuilderException(L"Markup Context is NULL");

@@ -106,6 +106,24 @@ std::vector<LayoutRow> LayoutRows()
           {L"c", {60, 0, 90, 15}, {30, 10}},
           {L"d", {0, 15, 30, 35}, {30, 20}},
           {L"e", {30, 15, 60, 35}, {30, 10}}}},
+        // Read literally, a line adds its length to the longest only when a later child breaks it,
+        // so a panel whose children all fit on one line asked for no width at all and was squeezed
+        // to nothing by a horizontal stack. The last line counts like the others.
+        {"fault: a wrap panel on one line asks for that line's length",
+         {200, 50},
+         [](CTree& t) {
+             auto* stack = t.Root(L"stack", new CXTPMarkupStackPanel());
+             stack->SetOrientation(xtpMarkupOrientationHorizontal);
+             auto* wrap = t.Add(stack, L"wrap", new CXTPMarkupWrapPanel());
+             t.Add(wrap, L"a", FixedLeaf(30, 10));
+             t.Add(wrap, L"b", FixedLeaf(30, 20));
+             t.Add(stack, L"after", FixedLeaf(10, 10));
+         },
+         {{L"stack", {0, 0, 200, 50}, {70, 20}},
+          {L"wrap", {0, 0, 60, 50}, {60, 20}},
+          {L"a", {0, 0, 30, 20}, {30, 10}},
+          {L"b", {30, 0, 60, 20}, {30, 20}},
+          {L"after", {60, 0, 70, 50}, {10, 10}}}},
         {"wrap: ItemHeight gives every line its thickness; a full-width child fills its own line",
          {100, 100},
          [](CTree& t) {

@@ -199,6 +199,27 @@ TEST_F(MarkupRenderTest, RegionsShowTheirBackgroundsClippedAndHiddenOnesDoNot)
     EXPECT_EQ(50 * 30, canvas.Count(kOrange)) << "only the slot's part of the orange child";
 }
 
+TEST_F(MarkupRenderTest, TheHostsClipStaysInForceAndIsPutBack)
+{
+    CTree t;
+    Build(t);
+    CDibCanvas canvas(200, 200);
+    IntersectClipRect(canvas.GetDC(), 0, 0, 200, 100);
+    {
+        CXTPMarkupDrawingContext dc(canvas.GetDC(), nullptr, FALSE);
+        t.GetRoot()->Render(&dc);
+    }
+    // The orange child's own clip was intersected with the host's and then undone: the host's
+    // clip is the one in force again.
+    RECT box = {};
+    GetClipBox(canvas.GetDC(), &box);
+    EXPECT_EQ(Describe(RECT{0, 0, 200, 100}), Describe(box));
+    EXPECT_EQ(Hex(kOrange), Hex(canvas.Pixel(25, 99)));
+    EXPECT_EQ(Hex(kWhite), Hex(canvas.Pixel(25, 100))) << "below the host's clip";
+    EXPECT_EQ(Hex(kWhite), Hex(canvas.Pixel(10, 140))) << "b1 lies wholly outside the host's clip";
+    EXPECT_EQ(10 * 50, canvas.Count(kOrange));
+}
+
 TEST_F(MarkupRenderTest, HitTestTable)
 {
     CTree t;

@@ -226,6 +226,9 @@ TEST_F(MarkupRoutedEventTest, PropertyTableAndEventAttributes)
         EXPECT_EQ(CString(L"Markup Context is NULL"), e.GetMessage());
     }
     EXPECT_FALSE(m_leaf->HasHandlers());
+    // Outside a build the attribute is dropped quietly, its value released.
+    m_leaf->SetPropertyObject(nullptr, click, CreateMarkupString(L"OnClick"));
+    EXPECT_FALSE(m_leaf->HasHandlers());
 
     // "Style" keeps the element's style; other values go to the store as before.
     auto* style = new CXTPMarkupInt(7);
