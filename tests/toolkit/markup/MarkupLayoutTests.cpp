@@ -671,6 +671,59 @@ TEST_F(MarkupLayoutPassTest, DockChangesLayOutTheDockPanelCanvasOffsetsDoNot)
     EXPECT_EQ(Describe(RECT{30, 0, 50, 10}), Describe(placed->GetFinalRect()));
 }
 
+TEST_F(MarkupLayoutPassTest, AUniformGridDividesAnUnboundedWidthIntoBoundedCells)
+{
+    auto* grid = new CXTPMarkupUniformGrid();
+    grid->SetColumns(3);
+    auto* cell = new CCountingElement(5, 5);
+    grid->GetChildren()->Add(cell);
+    CXTPMarkupDrawingContext dc;
+    grid->Measure(&dc, XTP_MARKUP_UNBOUNDED, 30);
+    EXPECT_EQ(XTP_MARKUP_UNBOUNDED / 3, cell->m_lastAvailable.cx);
+    EXPECT_FALSE(IsMarkupUnbounded(cell->m_lastAvailable.cx));
+    EXPECT_EQ(30, cell->m_lastAvailable.cy);
+    grid->Release();
+}
+
+TEST_F(MarkupLayoutPassTest, WordPropertiesConvertWithoutRegardToCase)
+{
+    struct Row {
+        CXTPMarkupDependencyProperty* property;
+        const wchar_t* text;
+        int expected; // -1: the conversion fails
+    } rows[] = {
+        {CXTPMarkupUIElement::m_pVisibilityProperty, L"hidden", 1},
+        {CXTPMarkupUIElement::m_pVisibilityProperty, L"Collapsed", 2},
+        {CXTPMarkupUIElement::m_pVisibilityProperty, L"Gone", -1},
+        {CXTPMarkupFrameworkElement::m_pHorizontalAlignmentProperty, L"Center", 1},
+        {CXTPMarkupFrameworkElement::m_pVerticalAlignmentProperty, L"bottom", 2},
+        {CXTPMarkupFrameworkElement::m_pVerticalAlignmentProperty, L"Right", -1},
+        {CXTPMarkupStackPanel::m_pOrientationProperty, L"horizontal", 0},
+        {CXTPMarkupWrapPanel::m_pOrientationProperty, L"Vertical", 1},
+        {CXTPMarkupDockPanel::m_pDockProperty, L"BOTTOM", 3},
+        {CXTPMarkupDockPanel::m_pDockProperty, L"Middle", -1},
+    };
+    CXTPMarkupBuilder builder;
+    for (const Row& row : rows) {
+        const std::string label(row.text, row.text + wcslen(row.text));
+        CXTPMarkupObject* target = row.property == CXTPMarkupStackPanel::m_pOrientationProperty
+                                       ? static_cast<CXTPMarkupObject*>(new CXTPMarkupStackPanel())
+                                       : static_cast<CXTPMarkupObject*>(new CXTPMarkupWrapPanel());
+        CXTPMarkupString* text = CreateMarkupString(row.text);
+        if (row.expected < 0) {
+            EXPECT_THROW(target->SetPropertyObject(&builder, row.property, text), CXTPMarkupBuilderException)
+                << label;
+            text->Release(); // a failed conversion leaves the value with the caller, as in a build
+        } else {
+            target->SetPropertyObject(&builder, row.property, text);
+            const CXTPMarkupEnum* value = MarkupDynamicCast<CXTPMarkupEnum>(target->GetLocalValue(row.property));
+            ASSERT_NE(nullptr, value) << label;
+            EXPECT_EQ(row.expected, static_cast<int>(*value)) << label;
+        }
+        target->Release();
+    }
+}
+
 TEST_F(MarkupLayoutPassTest, PanelsTakeOnlyUIElementsAsContent)
 {
     CXTPMarkupBuilder builder;
