@@ -19,6 +19,14 @@ public:
     int GetBottom() const { return m_nBottom; }
 
     BOOL IsEqual(const CXTPMarkupObject* other) const override;
+    // One number for all four sides, or four separated by commas (left, top, right, bottom),
+    // optionally in pt, in, cm or mm; anything else (two numbers among it) gives null.
+    CXTPMarkupObject* ConvertFrom(CXTPMarkupBuilder* builder, CXTPMarkupObject* object) const override;
+
+    // The shared all-zero thickness, made on first use; one reference for the caller.
+    static CXTPMarkupThickness* GetDefault();
+    // Drops the process's reference to it (exit-time teardown).
+    static void ReleaseDefault();
 
 protected:
     int m_nLeft = 0;
@@ -26,3 +34,7 @@ protected:
     int m_nRight = 0;
     int m_nBottom = 0;
 };
+
+// rect less the thickness on every side; a side pair that would cross leaves an empty box at the
+// near edge. A null thickness leaves rect as it is.
+RECT MarkupDeflateRect(const RECT& rect, const CXTPMarkupThickness* thickness);

@@ -1,10 +1,15 @@
 #include "toolkit/markup/XTPMarkupTypeRegistry.h"
 
 #include "toolkit/markup/XTPMarkupBrush.h"
+#include "toolkit/markup/XTPMarkupCanvas.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
+#include "toolkit/markup/XTPMarkupDelegate.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
+#include "toolkit/markup/XTPMarkupDockPanel.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
+#include "toolkit/markup/XTPMarkupUniformGrid.h"
+#include "toolkit/markup/XTPMarkupWrapPanel.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
 #include <cstdlib>
@@ -48,6 +53,19 @@ void MakeTableTypes()
     CXTPMarkupLinearGradientBrush::MarkupType();
     CXTPMarkupPathGeometry::MarkupType();
     CXTPMarkupThickness::MarkupType();
+    CXTPMarkupDelegate::MarkupType();
+    CXTPMarkupRoutedEvent::MarkupType();
+    CXTPMarkupInputElement::MarkupType();
+    CXTPMarkupVisual::MarkupType();
+    CXTPMarkupUIElement::MarkupType();
+    CXTPMarkupFrameworkElement::MarkupType();
+    CXTPMarkupUIElementCollection::MarkupType();
+    CXTPMarkupPanel::MarkupType();
+    CXTPMarkupStackPanel::MarkupType();
+    CXTPMarkupWrapPanel::MarkupType();
+    CXTPMarkupDockPanel::MarkupType();
+    CXTPMarkupUniformGrid::MarkupType();
+    CXTPMarkupCanvas::MarkupType();
 }
 
 TypeRegistry& GetRegistry()
@@ -130,6 +148,7 @@ void RegisterMarkupTypesOnce()
 void ReleaseMarkupStatics()
 {
     ReleaseMarkupSharedValues();
+    CXTPMarkupThickness::ReleaseDefault();
     ReleaseMarkupPropertyMap();
     TypeRegistry* registry = g_pRegistry;
     g_pRegistry = nullptr;

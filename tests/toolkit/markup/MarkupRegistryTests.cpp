@@ -37,6 +37,10 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
+        L"CXTPMarkupCanvas", L"CXTPMarkupUniformGrid", L"CXTPMarkupDockPanel", L"CXTPMarkupWrapPanel",
+        L"CXTPMarkupStackPanel", L"CXTPMarkupPanel", L"CXTPMarkupUIElementCollection", L"CXTPMarkupFrameworkElement",
+        L"CXTPMarkupUIElement", L"CXTPMarkupVisual", L"CXTPMarkupInputElement", L"CXTPMarkupRoutedEvent",
+        L"CXTPMarkupDelegate",
         L"CXTPMarkupThickness", L"CXTPMarkupPathGeometry", L"CXTPMarkupLinearGradientBrush",
         L"CXTPMarkupGradientStops", L"CXTPMarkupGradientStop", L"CXTPMarkupPoint", L"CXTPMarkupSolidColorBrush",
         L"CXTPMarkupBrush", L"CXTPMarkupDoubleCollection", L"CXTPMarkupCollection", L"CXTPMarkupString", L"CXTPMarkupColor",
@@ -50,6 +54,17 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupSolidColorBrush", L"CXTPMarkupBrush"},
         {L"CXTPMarkupLinearGradientBrush", L"CXTPMarkupBrush"},
         {L"CXTPMarkupGradientStops", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupRoutedEvent", L"CXTPMarkupDependencyProperty"},
+        {L"CXTPMarkupVisual", L"CXTPMarkupInputElement"},
+        {L"CXTPMarkupUIElement", L"CXTPMarkupVisual"},
+        {L"CXTPMarkupFrameworkElement", L"CXTPMarkupUIElement"},
+        {L"CXTPMarkupUIElementCollection", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupPanel", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupStackPanel", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupWrapPanel", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupDockPanel", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupUniformGrid", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupCanvas", L"CXTPMarkupPanel"},
     };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
         const std::wstring name = type->GetTypeName();

@@ -1,0 +1,3 @@
+#include "toolkit/markup/XTPMarkupDelegate.h"
+
+IMPLEMENT_MARKUPCLASS(nullptr, CXTPMarkupDelegate, CXTPMarkupObject, nullptr, nullptr)
