@@ -1,42 +1,23 @@
 #include "toolkit/foundation/XTPEventSource.h"
 
-#include "toolkit/foundation/XTPLockGuard.h"
-
-CXTPEventSource::CXTPEventSource()
-{
-    ::InitializeCriticalSection(&m_lock);
-}
-
-CXTPEventSource::~CXTPEventSource()
-{
-    ::DeleteCriticalSection(&m_lock);
-}
-
-LONG CXTPEventSource::InternalAddRef()
-{
-    return ::InterlockedIncrement(&m_refs);
-}
-
-LONG CXTPEventSource::InternalRelease()
-{
-    const LONG left = ::InterlockedDecrement(&m_refs);
-    if (left == 0)
-        delete this;
-    return left;
-}
+#include <new>
 
 DWORD CXTPEventSource::Advise(UINT event, IXTPEventSink* sink)
 {
-    CXTPLockGuard lock(GetSyncObject());
+    CSingleLock lock(GetSyncObject(), TRUE);
     if (++m_lastCookie == 0)
         ++m_lastCookie;
-    m_sinks.push_back({event, sink, m_lastCookie});
+    try {
+        m_sinks.push_back({event, sink, m_lastCookie});
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     return m_lastCookie;
 }
 
 BOOL CXTPEventSource::Unadvise(DWORD cookie)
 {
-    CXTPLockGuard lock(GetSyncObject());
+    CSingleLock lock(GetSyncObject(), TRUE);
     const int index = FindSink(cookie);
     if (index < 0)
         return FALSE;
@@ -46,7 +27,7 @@ BOOL CXTPEventSource::Unadvise(DWORD cookie)
 
 int CXTPEventSource::FindSink(DWORD cookie)
 {
-    CXTPLockGuard lock(GetSyncObject());
+    CSingleLock lock(GetSyncObject(), TRUE);
     for (size_t i = 0; i < m_sinks.size(); ++i) {
         if (m_sinks[i].cookie == cookie)
             return static_cast<int>(i);
@@ -57,13 +38,18 @@ int CXTPEventSource::FindSink(DWORD cookie)
 BOOL CXTPEventSource::Fire(UINT event, DWORD_PTR first, DWORD_PTR second, DWORD_PTR third)
 {
     InternalAddRef();
+    // This call's own snapshot: one shared between calls (each rewinding it when it ends) would
+    // be overwritten by another thread firing at the same time.
     std::vector<SINK> snapshot;
-    {
-        CXTPLockGuard lock(GetSyncObject());
+    try {
+        CSingleLock lock(GetSyncObject(), TRUE);
         for (const SINK& record : m_sinks) {
             if (record.event == event)
                 snapshot.push_back(record);
         }
+    } catch (const std::bad_alloc&) {
+        // Nobody can be told of the event: report it undelivered.
+        snapshot.clear();
     }
     for (const SINK& record : snapshot) {
         if (FindSink(record.cookie) < 0)

@@ -3,14 +3,16 @@
 // that number.
 //
 // Threads: any thread may register, remove or fire. The registered records are guarded by the
-// source's lock; each Fire copies the matching records into a snapshot of its own under the
+// source's lock (a critical section, held through the framework's single lock); each Fire copies the matching records into a snapshot of its own under the
 // lock and calls the sinks with the lock released, so a sink may register, remove or fire again
 // (nested firing) without deadlock, and two threads firing at once do not share a snapshot.
 // Before each call the record is looked up again by its cookie: a sink removed during delivery
-// is not called afterwards. The source holds a reference to itself while it fires, so a sink
-// that releases the last outside reference does not delete it under the loop.
+// is not called afterwards. The source is a reference-counted command target (one reference
+// after construction) and holds a reference to itself while it fires, so a sink that releases
+// the last outside reference does not delete it under the loop.
 
-#include "framework/Base.h"
+#include "framework/CmdTarget.h"
+#include "framework/Sync.h"
 
 #include <vector>
 
@@ -20,7 +22,7 @@ public:
     virtual void OnEvent(UINT event, DWORD_PTR first, DWORD_PTR second, DWORD_PTR third) = 0;
 };
 
-class CXTPEventSource {
+class CXTPEventSource : public CCmdTarget {
 public:
     struct SINK {
         UINT event;
@@ -28,20 +30,13 @@ public:
         DWORD cookie;          // identity of the record, never 0
     };
 
-    CXTPEventSource();
-    CXTPEventSource(const CXTPEventSource&) = delete;
-    CXTPEventSource& operator=(const CXTPEventSource&) = delete;
-    virtual ~CXTPEventSource();
+    CXTPEventSource() = default;
+    ~CXTPEventSource() override = default;
 
     // The lock that guards the registered records.
-    virtual CRITICAL_SECTION& GetSyncObject() { return m_lock; }
+    virtual CSyncObject* GetSyncObject() { return &m_lock; }
 
-    // Reference count, 1 after construction; the last release deletes the source.
-    LONG InternalAddRef();
-    LONG InternalRelease();
-    LONG GetRefCount() const { return m_refs; }
-
-    // Registers sink for event; the cookie that removes it again.
+    // Registers sink for event; the cookie that removes it again (0 when out of memory).
     DWORD Advise(UINT event, IXTPEventSink* sink);
     // Removes the record with that cookie; FALSE when there is none.
     BOOL Unadvise(DWORD cookie);
@@ -52,8 +47,7 @@ public:
     BOOL Fire(UINT event, DWORD_PTR first, DWORD_PTR second, DWORD_PTR third);
 
 private:
-    volatile LONG m_refs = 1;
-    CRITICAL_SECTION m_lock;
+    CCriticalSection m_lock;
     std::vector<SINK> m_sinks;
     DWORD m_lastCookie = 0;
 };

@@ -86,12 +86,15 @@ FARPROC CXTPModuleHandle::LookUp(const char* exportName, DWORD minVersion)
     return ::GetProcAddress(m_module, exportName);
 }
 
+DWORD ReadComCtlVersion(const wchar_t* moduleName)
+{
+    CXTPModuleHandle comctl(moduleName);
+    const DWORD asked = comctl.GetVersion();
+    return asked != 0 ? asked : DWORD{0x40000};
+}
+
 DWORD GetComCtlVersion()
 {
-    static const DWORD version = [] {
-        CXTPModuleHandle comctl(L"COMCTL32.DLL");
-        const DWORD asked = comctl.GetVersion();
-        return asked != 0 ? asked : DWORD{0x40000};
-    }();
+    static const DWORD version = ReadComCtlVersion(L"COMCTL32.DLL");
     return version;
 }

@@ -62,3 +62,5 @@ private:
 // Version of "COMCTL32.DLL" as major << 16 | minor, asked once and cached; 4.0 (0x40000) when
 // the library tells no version (the first releases had no DllGetVersion).
 DWORD GetComCtlVersion();
+// The uncached question behind it, for any module name: its version, or 4.0 when it tells none.
+DWORD ReadComCtlVersion(const wchar_t* moduleName);

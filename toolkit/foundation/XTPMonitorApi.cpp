@@ -1,5 +1,6 @@
 #include "toolkit/foundation/XTPMonitorApi.h"
 
+#include "framework/window/Wnd.h"
 #include "toolkit/foundation/XTPOsVersion.h"
 
 namespace {
@@ -109,6 +110,13 @@ RECT CXTPMonitorApi::GetWorkAreaOfHwnd(HWND window) const
     return GetWorkArea(m_entries.monitorFromWindow
                            ? m_entries.monitorFromWindow(window, MONITOR_DEFAULTTONULL)
                            : nullptr);
+}
+
+RECT CXTPMonitorApi::GetWorkAreaOfWnd(const CWnd* window) const
+{
+    if (!window || !window->m_hWnd)
+        return GetPrimaryWorkArea();
+    return GetWorkAreaOfHwnd(window->m_hWnd);
 }
 
 RECT CXTPMonitorApi::GetWorkAreaAtCursor() const

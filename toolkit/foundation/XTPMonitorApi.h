@@ -9,6 +9,8 @@
 
 #include <functional>
 
+class CWnd;
+
 // The bound entries; all null when the set is incomplete.
 struct XTP_MONITOR_ENTRIES {
     int(WINAPI* getSystemMetrics)(int) = nullptr;
@@ -44,6 +46,9 @@ public:
     RECT GetMonitorRectOfRect(const RECT& rect) const;
     RECT GetWorkAreaOfRect(const RECT& rect) const;
     RECT GetWorkAreaOfHwnd(HWND window) const;
+    // The same for a framework window; a null object or one without a window gets the primary
+    // work area.
+    RECT GetWorkAreaOfWnd(const CWnd* window) const;
     RECT GetWorkAreaAtCursor() const;
 
 private:

@@ -1,7 +1,9 @@
 #include "toolkit/foundation/XTPResourceManager.h"
 
+#include "framework/ResourceHandle.h"
 #include "framework/window/Gdi.h"
 #include "framework/window/Menu.h"
+#include "framework/window/WinApp.h"
 
 #include <vector>
 
@@ -176,6 +178,24 @@ WORD DetectResourceLanguage(HMODULE module)
     return found;
 }
 
+void BeginResourceScope(XTP_RESOURCE_SCOPE& scope)
+{
+    scope = {};
+    if (!g_resourceModule)
+        return;
+    scope.saved = ::AfxGetResourceHandle();
+    ::AfxSetResourceHandle(g_resourceModule);
+    scope.armed = TRUE;
+}
+
+void EndResourceScope(XTP_RESOURCE_SCOPE& scope)
+{
+    if (!scope.armed)
+        return;
+    ::AfxSetResourceHandle(scope.saved);
+    scope.armed = FALSE;
+}
+
 CXTPResourceManager::CXTPResourceManager() : m_languageInfo(LookupLanguageRecord(kEnglishUs))
 {
     LOGFONTW iconTitle{};
@@ -200,7 +220,7 @@ void CXTPResourceManager::SetResourceModule(HMODULE module)
 
 HINSTANCE CXTPResourceManager::GetProgramResources()
 {
-    return ::GetModuleHandleW(nullptr);
+    return ::AfxGetResourceHandle();
 }
 
 CString CXTPResourceManager::LoadString(UINT id, BOOL* failed)
@@ -216,7 +236,11 @@ BOOL CXTPResourceManager::LoadStringTo(CString& out, UINT id)
 {
     if (g_resourceModule && ReadStringTableEntry(g_resourceModule, id, out) > 0)
         return TRUE;
-    return ReadStringTableEntry(GetProgramResources(), id, out) > 0;
+    const HINSTANCE holder = ::AfxFindStringResourceHandle(id);
+    if (holder && ::AfxReadStringResource(holder, id, out) && !out.IsEmpty())
+        return TRUE;
+    out.Empty();
+    return FALSE;
 }
 
 BOOL CXTPResourceManager::LoadMenu(CMenu* menu, UINT id)
@@ -300,8 +324,13 @@ HICON CXTPResourceManager::CreateIconFromResource(HMODULE module, LPCWSTR name, 
     DWORD groupSize = 0;
     BYTE* group = const_cast<BYTE*>(
         LockedBytes(module, ::FindResourceW(module, name, MAKEINTRESOURCEW(14)), groupSize));
-    // A group directory is a 6-byte header and 14-byte entries.
+    // A group directory is a 6-byte header (its count in bytes 4 and 5) and 14-byte entries. The
+    // directory lookup trusts the count, so a group that claims more entries than it holds is
+    // refused before it can be read past its end.
     if (!group || groupSize < 6 + 14)
+        return nullptr;
+    const DWORD entries = DWORD{group[4]} | (DWORD{group[5]} << 8);
+    if (entries == 0 || groupSize < 6 + 14 * entries)
         return nullptr;
     const int iconId = ::LookupIconIdFromDirectoryEx(group, TRUE, width, height, LR_DEFAULTCOLOR);
     if (iconId == 0)
@@ -368,16 +397,7 @@ UINT CXTPResourceManager::GetMessageBoxFlags(UINT flags) const
 
 int CXTPResourceManager::ShowMessageBox(const wchar_t* text, UINT flags) const
 {
-    // The caption the framework's message box uses: the program's name (its file name without
-    // the extension).
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    CString caption(path);
-    caption = caption.Mid(caption.ReverseFind(L'\\') + 1);
-    const int dot = caption.ReverseFind(L'.');
-    if (dot > 0)
-        caption = caption.Left(dot);
-    return ::MessageBoxW(::GetActiveWindow(), text, caption, GetMessageBoxFlags(flags));
+    return ::AfxMessageBox(text, GetMessageBoxFlags(flags));
 }
 
 int CXTPResourceManager::GetMenuItemText(HMENU menu, UINT item, CString& out, UINT flags) const

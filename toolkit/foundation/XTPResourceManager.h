@@ -47,6 +47,29 @@ HRSRC FindResourceInModules(HMODULE& module, LPCWSTR name, LPCWSTR type);
 // language); 1033 when all are English; 0 when the module has none with a language.
 WORD DetectResourceLanguage(HMODULE module);
 
+// A stretch of code in which the framework's own resource lookups (a toolbar loading its
+// resource, a drag context loading its cursors) see the resource module first: Begin puts the
+// resource module in the framework's resource handle when one is set and arms the scope; End
+// puts the saved handle back when armed. Without a resource module nothing changes.
+struct XTP_RESOURCE_SCOPE {
+    BOOL armed = FALSE;
+    HINSTANCE saved = nullptr;
+};
+void BeginResourceScope(XTP_RESOURCE_SCOPE& scope);
+void EndResourceScope(XTP_RESOURCE_SCOPE& scope);
+
+// The same for a C++ scope: ended on every way out of it.
+class CXTPResourceScope {
+public:
+    CXTPResourceScope() { BeginResourceScope(m_scope); }
+    CXTPResourceScope(const CXTPResourceScope&) = delete;
+    CXTPResourceScope& operator=(const CXTPResourceScope&) = delete;
+    ~CXTPResourceScope() { EndResourceScope(m_scope); }
+
+private:
+    XTP_RESOURCE_SCOPE m_scope;
+};
+
 class CXTPResourceManager {
 public:
     CXTPResourceManager();
@@ -62,13 +85,25 @@ public:
 
     // A string by id; failed (optional) receives TRUE when there was none.
     virtual CString LoadString(UINT id, BOOL* failed = nullptr);
-    // Module first, then the program; FALSE when neither has a non-empty string.
+    // Module first, then the framework's string lookup (its resource handle, then the
+    // program); FALSE when none has a non-empty string.
     virtual BOOL LoadStringTo(CString& out, UINT id);
     // Module first (RT_MENU there), else the program's menu; TRUE when the object holds a menu.
     // An object that already holds one is left as it is and FALSE comes back.
     virtual BOOL LoadMenu(CMenu* menu, UINT id);
     // The same for a bitmap (RT_BITMAP).
     virtual BOOL LoadBitmap(CBitmap* bitmap, UINT id);
+    // Runs the toolbar's own loading of its resource (any type with LoadToolBar(UINT), the
+    // framework's toolbar among them) inside a resource scope, so that it finds the resource
+    // module's toolbar first; its result. FALSE for a null toolbar.
+    template <class TToolBar>
+    BOOL LoadToolBar(TToolBar* toolBar, UINT id)
+    {
+        if (!toolBar)
+            return FALSE;
+        CXTPResourceScope scope;
+        return toolBar->LoadToolBar(id) ? TRUE : FALSE;
+    }
     virtual HCURSOR LoadCursor(UINT id);
     virtual LPCDLGTEMPLATE LoadDialogTemplate(UINT id);
     virtual HGLOBAL FindDialogTemplate(LPCWSTR name);
@@ -93,8 +128,7 @@ public:
     BYTE GetFontCharset() const;
     // The caller's message-box flags with right-to-left reading added for Hebrew and Arabic.
     UINT GetMessageBoxFlags(UINT flags) const;
-    // Shows a message box with those flags, owned by the active window and captioned with the
-    // program's name; its result.
+    // Shows the framework's message box (AfxMessageBox) with those flags; its result.
     int ShowMessageBox(const wchar_t* text, UINT flags) const;
     // A menu item's text (GetMenuStringW flags: MF_BYCOMMAND or MF_BYPOSITION); its length.
     int GetMenuItemText(HMENU menu, UINT item, CString& out, UINT flags) const;

@@ -231,7 +231,11 @@ BOOL CXTPDwmApi::DefWindowProcOf(HWND window, UINT message, WPARAM wParam, LPARA
     // Not E_FAIL: a non-zero answer means "handled", and the message would be swallowed.
     if (!fn)
         return FALSE;
-    return fn(window, message, wParam, lParam, result);
+    try {
+        return fn(window, message, wParam, lParam, result);
+    } catch (...) {
+        return FALSE;
+    }
 }
 
 HRESULT CXTPDwmApi::ExtendFrameIntoClientAreaOf(HWND window, int left, int right, int top, int bottom)
@@ -241,7 +245,11 @@ HRESULT CXTPDwmApi::ExtendFrameIntoClientAreaOf(HWND window, int left, int right
     if (!fn)
         return E_FAIL;
     const MARGINS margins{left, right, top, bottom};
-    return fn(window, &margins);
+    try {
+        return fn(window, &margins);
+    } catch (...) {
+        return E_FAIL;
+    }
 }
 
 CXTPDwmApi& GetDwmApi()

@@ -188,7 +188,7 @@ TEST(EventSource, TwoThreadsFiringAtOnceEachReachTheirOwnSinks)
     EXPECT_EQ(rounds, sinks[3].second.load());
     EXPECT_EQ(0, sinks[0].second.load());
     EXPECT_EQ(0, sinks[1].first.load());
-    EXPECT_EQ(1, holder.source->GetRefCount()) << "every Fire gave its reference back";
+    EXPECT_EQ(1, static_cast<LONG>(holder.source->m_dwRef)) << "every Fire gave its reference back";
 }
 
 } // namespace

@@ -44,6 +44,11 @@ TEST(ModuleHandle, ALibraryWithoutDllGetVersionTellsNoVersion)
     EXPECT_FALSE(kernel.GetProcAddress(&proc, "GetTickCount", 0x10000)) << "version 0 is too old";
     EXPECT_TRUE(kernel.GetProcAddress(&proc, "GetTickCount"));
 
+    // The common-controls question counts a library without DllGetVersion as version 4.0.
+    EXPECT_EQ(0x40000u, ReadComCtlVersion(L"kernel32.dll"));
+    EXPECT_EQ(0x40000u, ReadComCtlVersion(L"no-such-library.dll"));
+    EXPECT_EQ(GetComCtlVersion(), ReadComCtlVersion(L"COMCTL32.DLL"));
+
     CXTPModuleHandle empty;
     proc = reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&GetComCtlVersion));
     EXPECT_FALSE(empty.GetProcAddress(&proc, "GetTickCount"));

@@ -3,6 +3,8 @@
 
 #include "toolkit/foundation/XTPMonitorApi.h"
 
+#include "framework/window/Wnd.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -68,6 +70,10 @@ TEST(MonitorApi, QueriesOfTheOneScreen)
     EXPECT_TRUE(SameRect(work, api.GetWorkAreaOfRect(inside)));
     EXPECT_TRUE(SameRect(work, api.GetWorkAreaAtCursor()));
     EXPECT_TRUE(SameRect(work, api.GetWorkAreaOfHwnd(GetDesktopWindow())));
+    EXPECT_TRUE(SameRect(work, api.GetWorkAreaOfWnd(CWnd::FromHandle(GetDesktopWindow()))));
+    const CWnd unmade;
+    EXPECT_TRUE(SameRect(work, api.GetWorkAreaOfWnd(&unmade))) << "a window object without a window";
+    EXPECT_TRUE(SameRect(work, api.GetWorkAreaOfWnd(nullptr)));
 
     MONITORINFO info{};
     EXPECT_FALSE(api.GetMonitorInfo(nullptr, &info)) << "no monitor, no record";

@@ -6,6 +6,7 @@
 
 #include "framework/window/Gdi.h"
 #include "framework/window/Menu.h"
+#include "framework/window/WinApp.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -128,10 +129,74 @@ TEST(ResourceManager, StringsComeFromTheModuleFirstThenFromTheProgram)
     }
 }
 
+TEST(ResourceManager, WithoutAModuleStringsComeThroughTheFrameworksLookup)
+{
+    // The framework looks in its resource handle first, then in the program itself.
+    UniqueModule library(LoadLibraryW(FixtureLibrary(L"toolkit-resources-english.dll")));
+    ASSERT_NE(nullptr, library.Get());
+    CXTPResourceManager manager;
+    AfxSetResourceHandle(library.Get());
+    CString text;
+    EXPECT_TRUE(manager.LoadStringTo(text, 100));
+    EXPECT_EQ("Module string 100", Utf8(text.View())) << "from the framework's resource handle";
+    EXPECT_TRUE(manager.LoadStringTo(text, 200));
+    EXPECT_EQ("Only in the program", Utf8(text.View())) << "then from the program";
+    EXPECT_FALSE(manager.LoadStringTo(text, 104));
+    EXPECT_TRUE(text.IsEmpty());
+    AfxSetResourceHandle(nullptr);
+    EXPECT_FALSE(manager.LoadStringTo(text, 100));
+}
+
+// Stands in for the framework's toolbar: notes where its resource lookup looks.
+struct CRecordingToolBar {
+    HINSTANCE lookedIn = nullptr;
+    BOOL LoadToolBar(UINT id)
+    {
+        lookedIn = AfxGetResourceHandle();
+        return FindResourceW(lookedIn, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(241)) != nullptr;
+    }
+};
+
+TEST(ResourceManager, ToolbarsLoadInsideAResourceScope)
+{
+    CXTPResourceManager manager;
+    const HINSTANCE program = AfxGetResourceHandle();
+    CRecordingToolBar toolBar;
+    EXPECT_FALSE(manager.LoadToolBar(&toolBar, 800)) << "the program has no toolbar 800";
+    EXPECT_EQ(program, toolBar.lookedIn) << "no resource module: nothing changes";
+    EXPECT_FALSE(manager.LoadToolBar(static_cast<CRecordingToolBar*>(nullptr), 800));
+    {
+        ResourceModuleScope module(L"toolkit-resources-english.dll");
+        EXPECT_TRUE(manager.LoadToolBar(&toolBar, 800));
+        EXPECT_EQ(module.Get(), toolBar.lookedIn) << "the toolbar looked in the resource module";
+        EXPECT_EQ(program, AfxGetResourceHandle()) << "and the framework's handle came back";
+
+        XTP_RESOURCE_SCOPE scope;
+        BeginResourceScope(scope);
+        EXPECT_TRUE(scope.armed);
+        EXPECT_EQ(module.Get(), AfxGetResourceHandle());
+        EndResourceScope(scope);
+        EXPECT_FALSE(scope.armed);
+        EXPECT_EQ(program, AfxGetResourceHandle());
+        EndResourceScope(scope);   // disarmed: nothing more
+        EXPECT_EQ(program, AfxGetResourceHandle());
+    }
+    XTP_RESOURCE_SCOPE unarmed;
+    BeginResourceScope(unarmed);
+    EXPECT_FALSE(unarmed.armed) << "no resource module, nothing to arm";
+    EndResourceScope(unarmed);
+    EXPECT_EQ(program, AfxGetResourceHandle());
+}
+
 TEST(ResourceManager, LanguageOfTheResourcesInUse)
 {
-    EXPECT_EQ(0x0409, DetectResourceLanguage(LoadLibraryW(FixtureLibrary(L"toolkit-resources-english.dll"))));
-    EXPECT_EQ(0x0419, DetectResourceLanguage(LoadLibraryW(FixtureLibrary(L"toolkit-resources-russian.dll"))));
+    {
+        // Loaded for the walk only: a library left loaded would outlive later cases' checks.
+        const UniqueModule english(LoadLibraryW(FixtureLibrary(L"toolkit-resources-english.dll")));
+        const UniqueModule russian(LoadLibraryW(FixtureLibrary(L"toolkit-resources-russian.dll")));
+        EXPECT_EQ(0x0409, DetectResourceLanguage(english.Get()));
+        EXPECT_EQ(0x0419, DetectResourceLanguage(russian.Get()));
+    }
 
     CXTPResourceManager manager;
     EXPECT_EQ(0x0409, manager.GetResourcesLangID()) << "English after construction";
@@ -279,15 +344,14 @@ TEST(ResourceManager, MenusAndBitmapsIntoFrameworkObjects)
 
 struct BoxSeen {
     wchar_t caption[64] = {};
-    LONG_PTR exStyle = 0;
     bool found = false;
 };
 
-// Finds this process's message box, notes its caption and style and presses OK.
+// Finds this process's message box, notes its caption and presses OK.
 DWORD WINAPI AnswerMessageBox(void* param)
 {
     auto* seen = static_cast<BoxSeen*>(param);
-    for (int i = 0; i < 1000 && !seen->found; ++i) {
+    testsupport::WaitFor([seen] {
         HWND box = nullptr;
         while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
             DWORD process = 0;
@@ -295,26 +359,56 @@ DWORD WINAPI AnswerMessageBox(void* param)
             if (process != GetCurrentProcessId() || !IsWindowVisible(box))
                 continue;
             GetWindowTextW(box, seen->caption, 64);
-            seen->exStyle = GetWindowLongPtrW(box, GWL_EXSTYLE);
             seen->found = true;
             PostMessageW(box, WM_COMMAND, IDOK, 0);
-            break;
+            return true;
         }
-        if (!seen->found)
-            Sleep(20);
-    }
+        return false;
+    });
     return 0;
 }
 
-TEST(ResourceManager, MessageBoxCaptionAndAnswer)
+BoxSeen ShowAndAnswer(CXTPResourceManager& manager, const wchar_t* text, UINT flags, int& result)
 {
-    CXTPResourceManager manager;
     BoxSeen seen;
     UniqueKernelHandle helper(CreateThread(nullptr, 0, AnswerMessageBox, &seen, 0, nullptr));
-    EXPECT_EQ(IDOK, manager.ShowMessageBox(L"Saved.", MB_OKCANCEL));
-    WaitForSingleObject(helper.Get(), 30000);
-    ASSERT_TRUE(seen.found);
-    EXPECT_EQ("toolkit_platform_tests", Utf8(seen.caption));
+    result = manager.ShowMessageBox(text, flags);
+    WaitForSingleObject(helper.Get(), 90000);
+    return seen;
+}
+
+// The application's message box, noting the flags it is asked with before it shows the box.
+class CRecordingApp : public CWinApp {
+public:
+    CRecordingApp() : CWinApp(L"Resource Manager Tests") {}
+    int DoMessageBox(const wchar_t* prompt, UINT type, UINT promptId) override
+    {
+        askedType = type;
+        return CWinApp::DoMessageBox(prompt, type, promptId);
+    }
+    UINT askedType = 0;
+};
+
+TEST(ResourceManager, MessageBoxesAreTheFrameworksWithRightToLeftReadingForHebrew)
+{
+    CRecordingApp app;
+    CXTPResourceManager manager;
+    int result = 0;
+    const BoxSeen english = ShowAndAnswer(manager, L"Saved.", MB_OKCANCEL | MB_ICONINFORMATION, result);
+    EXPECT_EQ(IDOK, result);
+    ASSERT_TRUE(english.found);
+    EXPECT_EQ("Resource Manager Tests", Utf8(english.caption)) << "the framework's caption";
+    EXPECT_EQ(UINT{MB_OKCANCEL | MB_ICONINFORMATION}, app.askedType);
+
+    // Wine's message box shows no trace of right-to-left reading in its styles, so the flag is
+    // checked where the framework receives it.
+    for (const WORD language : {WORD{0x040D}, WORD{0x0401}}) {
+        manager.SetResourceLanguage(language);
+        const BoxSeen rtl = ShowAndAnswer(manager, L"Saved.", MB_OK | MB_ICONINFORMATION, result);
+        EXPECT_EQ(IDOK, result);
+        EXPECT_TRUE(rtl.found);
+        EXPECT_EQ(UINT{MB_OK | MB_ICONINFORMATION | MB_RTLREADING}, app.askedType) << language;
+    }
 }
 
 int IconWidth(HICON icon)
@@ -369,6 +463,43 @@ TEST(ResourceManager, IconsBySizeAndDialogTemplates)
     EXPECT_EQ(nullptr, where);
 
     EXPECT_EQ(nullptr, manager.LoadCursor(9970)) << "neither has the cursor";
+}
+
+// Icon groups written into a copy of the fixture library: one well formed, one whose count claims
+// more members than its bytes hold.
+TEST(ResourceManager, AnIconGroupThatClaimsMoreMembersThanItHoldsIsRefused)
+{
+    testsupport::ScratchFolder folder;
+    const CString copy = folder / L"icons.dll";
+    ASSERT_TRUE(CopyFileW(FixtureLibrary(L"toolkit-resources-english.dll"), copy, FALSE));
+    std::vector<BYTE> group;
+    {
+        UniqueModule original(LoadLibraryW(FixtureLibrary(L"toolkit-resources-english.dll")));
+        const HRSRC found = FindResourceW(original.Get(), MAKEINTRESOURCEW(500), MAKEINTRESOURCEW(14));
+        ASSERT_NE(nullptr, found);
+        const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(original.Get(), found)));
+        group.assign(bytes, bytes + 6 + 14);   // the header and the first member only
+    }
+    group[4] = 1;
+    group[5] = 0;
+    std::vector<BYTE> lying = group;
+    lying[4] = 200;   // two hundred members in twenty bytes
+    const HANDLE update = BeginUpdateResourceW(copy, FALSE);
+    ASSERT_NE(nullptr, update);
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(14), MAKEINTRESOURCEW(503), english, group.data(),
+                                static_cast<DWORD>(group.size())));
+    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(14), MAKEINTRESOURCEW(502), english, lying.data(),
+                                static_cast<DWORD>(lying.size())));
+    ASSERT_TRUE(EndUpdateResourceW(update, FALSE));
+
+    UniqueModule module(LoadLibraryW(copy));
+    ASSERT_NE(nullptr, module.Get());
+    CXTPResourceManager manager;
+    const HICON whole = manager.CreateIconFromResource(module.Get(), MAKEINTRESOURCEW(503), 16, 16);
+    EXPECT_NE(nullptr, whole) << "a group of one member";
+    DestroyIcon(whole);
+    EXPECT_EQ(nullptr, manager.CreateIconFromResource(module.Get(), MAKEINTRESOURCEW(502), 16, 16));
 }
 
 TEST(ResourceManager, AnOwnedResourceFileIsForgottenWhenFreed)

@@ -157,6 +157,11 @@ HRESULT WINAPI RecordMargins(HWND, const MARGINS* margins)
     return S_OK;
 }
 
+HRESULT WINAPI ThrowingExtend(HWND, const MARGINS*)
+{
+    throw 7;
+}
+
 TEST(DwmApi, PassesTheMarginsInRecordOrderAndFailsWithoutTheLibrary)
 {
     CXTPDwmApi fake(nullptr, AsProc(&RecordMargins));
@@ -171,6 +176,9 @@ TEST(DwmApi, PassesTheMarginsInRecordOrderAndFailsWithoutTheLibrary)
     EXPECT_EQ(E_FAIL, missing.ExtendFrameIntoClientAreaOf(nullptr, 0, 0, 30, 0));
     EXPECT_FALSE(missing.DefWindowProcOf(nullptr, WM_NCHITTEST, 0, 0, &result)) << "not handled";
     EXPECT_EQ(7, result);
+
+    CXTPDwmApi throwing(nullptr, AsProc(&ThrowingExtend));
+    EXPECT_EQ(E_FAIL, throwing.ExtendFrameIntoClientAreaOf(nullptr, 0, 0, 30, 0));
 
     // The prefix's dwmapi is there, with composition off: the call reaches it and answers.
     EXPECT_NE(E_FAIL, CallDwmExtendFrameIntoClientArea(GetDesktopWindow(), 0, 0, 30, 0));
