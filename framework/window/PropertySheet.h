@@ -14,6 +14,9 @@
 // each page's window its page object from WM_INITDIALOG on, so a page's GetParent() is the sheet
 // object.
 //
+// A wizard's title bar shows the current page's caption (its template's, or the page's own
+// title), not the sheet's caption.
+//
 // Pages answer the sheet's notifications through virtuals:
 //   OnSetActive    the page becomes current; the default reloads the controls from the data
 //                  (UpdateData(FALSE)) on every activation after the first (the first follows
@@ -24,7 +27,8 @@
 //                  id goes to that page. A handler may also activate a page itself
 //                  (SetActivePage on the sheet) and answer -1.
 //   OnWizardFinish TRUE lets the wizard end; the default saves the controls first and refuses
-//                  when that fails.
+//                  when that fails. Only the current page hears it: a wizard's Finish sends no
+//                  apply to the pages, so nothing reaches OnApply or OnOK.
 //   OnQueryCancel  FALSE keeps the sheet open when Cancel is pressed.
 //   OnApply / OnOK / OnReset / OnCancel   OK or Apply, and Cancel: only pages whose windows were
 //                  created (visited) hear them. OnApply calls OnOK; OnReset calls OnCancel.
@@ -145,7 +149,9 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     BOOL ContinueModal() override;
 
-    PROPSHEETHEADERW m_psh = {};    // the caller may add flags (PSH_NOAPPLYNOW, ...) before DoModal
+    // The caller may add flags (PSH_NOAPPLYNOW, ...) before DoModal. DoModal sets its own sheet
+    // callback (PSH_USECALLBACK) to make the sheet come up hidden; Create leaves the caller's.
+    PROPSHEETHEADERW m_psh = {};
 
 protected:
     // Notes which of OK, Cancel or Finish (a click, a key or PSM_PRESSBUTTON) ended the sheet.
