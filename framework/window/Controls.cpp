@@ -2,6 +2,7 @@
 
 #include "framework/window/ImageList.h"
 
+#include <iterator>
 #include <type_traits>
 
 IMPLEMENT_DYNAMIC(COwnerDrawControl, CWnd)
@@ -441,3 +442,118 @@ UINT CTreeCtrl::GetCount() const { return Send<UINT>(this, TVM_GETCOUNT); }
 HWND CTreeCtrl::EditLabel(HTREEITEM hItem) { return Send<HWND>(this, TVM_EDITLABELW, 0, AsLParam(hItem)); }
 HWND CTreeCtrl::GetEditControl() const { return Send<HWND>(this, TVM_GETEDITCONTROL); }
 BOOL CTreeCtrl::EndEditLabelNow(BOOL fCancelWithoutSave) { return Send<BOOL>(this, TVM_ENDEDITLABELNOW, fCancelWithoutSave); }
+
+// ---- tooltip -----------------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
+
+BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle)
+{
+    // A top-level popup owned by the parent, as the system's tips are; it shows and hides itself.
+    return CWnd::CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr,
+                          nullptr);
+}
+
+void CToolTipCtrl::FillInToolInfo(TOOLINFOW& toolInfo, CWnd* pWnd, UINT_PTR nIDTool)
+{
+    toolInfo = {};
+    // The size of the first tooltip record that has lParam: every comctl32 version takes it,
+    // the older ones refuse the larger record of the newer headers.
+    toolInfo.cbSize = TTTOOLINFOW_V2_SIZE;
+    HWND hWnd = pWnd ? pWnd->GetSafeHwnd() : nullptr;
+    if (nIDTool == 0) {
+        toolInfo.hwnd = hWnd ? ::GetParent(hWnd) : nullptr;
+        toolInfo.uFlags = TTF_IDISHWND;
+        toolInfo.uId = reinterpret_cast<UINT_PTR>(hWnd);
+    } else {
+        toolInfo.hwnd = hWnd;
+        toolInfo.uId = nIDTool;
+    }
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, const wchar_t* lpszText, LPCRECT lpRectTool, UINT_PTR nIDTool, UINT nFlags)
+{
+    if (!pWnd || !pWnd->m_hWnd)
+        return FALSE;
+    TOOLINFOW ti;
+    FillInToolInfo(ti, pWnd, nIDTool);
+    ti.uFlags |= nFlags;
+    if (lpRectTool)
+        ti.rect = *lpRectTool;
+    else if (nIDTool != 0)
+        ::GetClientRect(pWnd->m_hWnd, &ti.rect);
+    ti.lpszText = const_cast<wchar_t*>(lpszText);
+    ti.hinst = nullptr;
+    return Send<BOOL>(this, TTM_ADDTOOLW, 0, AsLParam(&ti));
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool, UINT_PTR nIDTool)
+{
+    CString text;
+    text.LoadString(nIDText);
+    return AddTool(pWnd, text, lpRectTool, nIDTool);
+}
+
+void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool)
+{
+    TOOLINFOW ti;
+    FillInToolInfo(ti, pWnd, nIDTool);
+    Send(this, TTM_DELTOOLW, 0, AsLParam(&ti));
+}
+
+void CToolTipCtrl::UpdateTipText(const wchar_t* lpszText, CWnd* pWnd, UINT_PTR nIDTool)
+{
+    TOOLINFOW ti;
+    FillInToolInfo(ti, pWnd, nIDTool);
+    ti.lpszText = const_cast<wchar_t*>(lpszText);
+    Send(this, TTM_UPDATETIPTEXTW, 0, AsLParam(&ti));
+}
+
+void CToolTipCtrl::UpdateTipText(UINT nIDText, CWnd* pWnd, UINT_PTR nIDTool)
+{
+    CString text;
+    text.LoadString(nIDText);
+    UpdateTipText(text, pWnd, nIDTool);
+}
+
+void CToolTipCtrl::GetText(CString& str, CWnd* pWnd, UINT_PTR nIDTool) const
+{
+    // Older controls take no buffer size and copy what they hold: the buffer is large enough
+    // for any tip text that fits on the screen.
+    wchar_t buffer[1024] = {};
+    TOOLINFOW ti;
+    FillInToolInfo(ti, pWnd, nIDTool);
+    ti.lpszText = buffer;
+    Send(this, TTM_GETTEXTW, static_cast<WPARAM>(std::size(buffer)), AsLParam(&ti));
+    str = buffer;
+}
+
+BOOL CToolTipCtrl::GetToolInfo(TOOLINFOW& toolInfo, CWnd* pWnd, UINT_PTR nIDTool) const
+{
+    FillInToolInfo(toolInfo, pWnd, nIDTool);
+    toolInfo.lpszText = nullptr;
+    return Send<BOOL>(this, TTM_GETTOOLINFOW, 0, AsLParam(&toolInfo));
+}
+
+void CToolTipCtrl::SetToolRect(CWnd* pWnd, UINT_PTR nIDTool, LPCRECT lpRect)
+{
+    TOOLINFOW ti;
+    FillInToolInfo(ti, pWnd, nIDTool);
+    if (lpRect)
+        ti.rect = *lpRect;
+    Send(this, TTM_NEWTOOLRECTW, 0, AsLParam(&ti));
+}
+
+int CToolTipCtrl::GetToolCount() const { return Send<int>(this, TTM_GETTOOLCOUNT); }
+void CToolTipCtrl::Activate(BOOL bActivate) { Send(this, TTM_ACTIVATE, static_cast<WPARAM>(bActivate)); }
+void CToolTipCtrl::RelayEvent(LPMSG lpMsg) { Send(this, TTM_RELAYEVENT, 0, AsLParam(lpMsg)); }
+int CToolTipCtrl::SetMaxTipWidth(int iWidth) { return Send<int>(this, TTM_SETMAXTIPWIDTH, 0, iWidth); }
+int CToolTipCtrl::GetMaxTipWidth() const { return Send<int>(this, TTM_GETMAXTIPWIDTH); }
+void CToolTipCtrl::SetDelayTime(UINT nDelay) { Send(this, TTM_SETDELAYTIME, TTDT_AUTOMATIC, static_cast<LPARAM>(nDelay)); }
+void CToolTipCtrl::SetDelayTime(DWORD dwDuration, int iTime) { Send(this, TTM_SETDELAYTIME, dwDuration, MAKELPARAM(iTime, 0)); }
+int CToolTipCtrl::GetDelayTime(DWORD dwDuration) const { return Send<int>(this, TTM_GETDELAYTIME, dwDuration); }
+void CToolTipCtrl::SetTipBkColor(COLORREF clr) { Send(this, TTM_SETTIPBKCOLOR, clr); }
+void CToolTipCtrl::SetTipTextColor(COLORREF clr) { Send(this, TTM_SETTIPTEXTCOLOR, clr); }
+void CToolTipCtrl::Pop() { Send(this, TTM_POP); }
+void CToolTipCtrl::Update() { Send(this, TTM_UPDATE); }

@@ -210,3 +210,40 @@ public:
     HWND GetEditControl() const;
     BOOL EndEditLabelNow(BOOL fCancelWithoutSave);
 };
+
+// A tooltip control of its own (the thread's shared one for EnableToolTips is in Wnd.h). A tool
+// added for a window without an id is that window itself (TTF_IDISHWND, its parent receives the
+// notifications); with an id it is a rectangle of the window, its client area by default. The
+// control does not watch the mouse by itself: the owner passes mouse messages to RelayEvent
+// (from its PreTranslateMessage), unless the tool's flags ask for TTF_SUBCLASS.
+class CToolTipCtrl : public CWnd {
+    DECLARE_DYNAMIC(CToolTipCtrl)
+public:
+    BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0);
+    // lpszText LPSTR_TEXTCALLBACKW: the text is asked for with TTN_GETDISPINFOW when shown.
+    BOOL AddTool(CWnd* pWnd, const wchar_t* lpszText = LPSTR_TEXTCALLBACKW, LPCRECT lpRectTool = nullptr,
+                 UINT_PTR nIDTool = 0, UINT nFlags = 0);
+    BOOL AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
+    void DelTool(CWnd* pWnd, UINT_PTR nIDTool = 0);
+    void UpdateTipText(const wchar_t* lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
+    void UpdateTipText(UINT nIDText, CWnd* pWnd, UINT_PTR nIDTool = 0);
+    void GetText(CString& str, CWnd* pWnd, UINT_PTR nIDTool = 0) const;
+    BOOL GetToolInfo(TOOLINFOW& toolInfo, CWnd* pWnd, UINT_PTR nIDTool = 0) const;
+    void SetToolRect(CWnd* pWnd, UINT_PTR nIDTool, LPCRECT lpRect);
+    int GetToolCount() const;
+    void Activate(BOOL bActivate);
+    void RelayEvent(LPMSG lpMsg);
+    int SetMaxTipWidth(int iWidth);    // answers the previous width
+    int GetMaxTipWidth() const;
+    void SetDelayTime(UINT nDelay);    // all delays from the automatic one
+    void SetDelayTime(DWORD dwDuration, int iTime);
+    int GetDelayTime(DWORD dwDuration) const;
+    void SetTipBkColor(COLORREF clr);
+    void SetTipTextColor(COLORREF clr);
+    void Pop();
+    void Update();
+
+private:
+    // The record that names a tool: the window itself (id 0) or an id within the window.
+    static void FillInToolInfo(TOOLINFOW& toolInfo, CWnd* pWnd, UINT_PTR nIDTool);
+};

@@ -1,6 +1,7 @@
 #include "framework/window/Menu.h"
 
 #include "framework/window/DrawingHandleMap.h"
+#include "framework/window/Wnd.h"
 
 namespace {
 
@@ -133,4 +134,16 @@ BOOL CMenu::SetDefaultItem(UINT item, BOOL byPosition) { return ::SetMenuDefault
 BOOL CMenu::SetMenuItemInfo(UINT item, MENUITEMINFOW* info, BOOL byPosition)
 {
     return ::SetMenuItemInfoW(m_hMenu, item, byPosition, info);
+}
+
+BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, LPCRECT rect)
+{
+    // The rectangle argument of the system call is reserved; the menu loop takes no area.
+    (void)rect;
+    return ::TrackPopupMenu(m_hMenu, flags, x, y, 0, owner ? owner->GetSafeHwnd() : nullptr, nullptr);
+}
+
+BOOL CMenu::TrackPopupMenuEx(UINT flags, int x, int y, CWnd* owner, LPTPMPARAMS params)
+{
+    return ::TrackPopupMenuEx(m_hMenu, flags, x, y, owner ? owner->GetSafeHwnd() : nullptr, params);
 }

@@ -8,6 +8,7 @@
 #include "framework/window/DataExchange.h"
 #include "framework/window/Dialog.h"
 #include "framework/window/FrameworkPrompts.h"
+#include "framework/window/Menu.h"
 #include "framework/window/WinApp.h"
 #include "framework/window/WinThread.h"
 
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -636,6 +638,126 @@ TEST_F(DialogTest, ControlWrappersSetAndReadStateAndOwnerDrawIsReflectedToTheLis
     EXPECT_EQ(list.deleted, 2);    // an owner-drawn list announces every item it drops
     for (CWnd* control : std::initializer_list<CWnd*>{&list, &combo, &listView, &tree, &progress, &spin})
         control->DestroyWindow();
+}
+
+// ---- tooltip control ----
+
+// Hands the mouse messages over the button to the tooltip control, as an owner's
+// PreTranslateMessage does.
+class CRelayingButton : public CButton {
+public:
+    CToolTipCtrl* tip = nullptr;
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (tip && pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST)
+            tip->RelayEvent(pMsg);
+        return CButton::PreTranslateMessage(pMsg);
+    }
+};
+
+bool MovePointerTo(POINT screen)
+{
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = static_cast<LONG>((screen.x * 65535LL) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+    move.mi.dy = static_cast<LONG>((screen.y * 65535LL) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return ::SendInput(1, &move, sizeof(move)) == 1;
+}
+
+TEST_F(DialogTest, ToolTipControlKeepsItsToolsAndShowsTheTipWhenTheMouseRestsOnTheTool)
+{
+    CRelayingButton target;
+    ASSERT_TRUE(target.Create(L"tool", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, {20, 20, 140, 60}, &frame, 310));
+    CToolTipCtrl tip;
+    ASSERT_TRUE(tip.Create(&frame, TTS_ALWAYSTIP));
+    EXPECT_TRUE(tip.AddTool(&target, L"first text"));
+    EXPECT_EQ(tip.GetToolCount(), 1);
+    CString text;
+    tip.GetText(text, &target);
+    EXPECT_STREQ(text, L"first text");
+    tip.UpdateTipText(L"second text", &target);
+    tip.GetText(text, &target);
+    EXPECT_STREQ(text, L"second text");
+    TOOLINFOW info;
+    ASSERT_TRUE(tip.GetToolInfo(info, &target));
+    EXPECT_EQ(info.uId, reinterpret_cast<UINT_PTR>(target.m_hWnd));
+    EXPECT_EQ(info.hwnd, frame.m_hWnd);
+    EXPECT_TRUE(info.uFlags & TTF_IDISHWND);
+    tip.SetMaxTipWidth(300);
+    EXPECT_EQ(tip.SetMaxTipWidth(200), 300);
+    EXPECT_EQ(tip.GetMaxTipWidth(), 200);
+    tip.SetDelayTime(TTDT_INITIAL, 20);
+    EXPECT_EQ(tip.GetDelayTime(TTDT_INITIAL), 20);
+
+    target.tip = &tip;
+    tip.Activate(TRUE);
+    ASSERT_TRUE(BringToForeground(frame.m_hWnd));
+    RECT rect;
+    target.GetWindowRect(&rect);
+    MovePointerTo({rect.left + 10, rect.top + 10});
+    MovePointerTo({rect.left + 12, rect.top + 11});
+    EXPECT_TRUE(RunUntil([&] { return tip.IsWindowVisible() != FALSE; }));
+    tip.Activate(FALSE);
+    EXPECT_TRUE(RunUntil([&] { return !tip.IsWindowVisible(); }));
+    tip.DelTool(&target);
+    EXPECT_EQ(tip.GetToolCount(), 0);
+    tip.DestroyWindow();
+    target.DestroyWindow();
+}
+
+// ---- popup menus ----
+
+class CMenuOwner : public CWnd {
+public:
+    std::atomic<UINT> chosen{0};
+    BOOL CreateOwner()
+    {
+        return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
+                                               reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
+                        L"menu owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 80, 80, 300, 200, nullptr, nullptr);
+    }
+
+protected:
+    void OnChoice(UINT id) { chosen = id; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMenuOwner, CWnd)
+    ON_COMMAND_RANGE(4001, 4003, OnChoice)
+END_MESSAGE_MAP()
+
+TEST_F(DialogTest, PopupMenuShowsAndTheItemChosenByKeysSendsItsCommandToTheOwner)
+{
+    CMenuOwner owner;
+    ASSERT_TRUE(owner.CreateOwner());
+    ASSERT_TRUE(BringToForeground(owner.m_hWnd));
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopupMenu());
+    menu.AppendMenu(MF_STRING, 4001, L"First");
+    menu.AppendMenu(MF_STRING, 4002, L"Second");
+    menu.AppendMenu(MF_STRING, 4003, L"Third");
+    HMENU shown = nullptr;
+    bool secondLit = false;
+    ModalDriver driver({L"#32768", nullptr}, [&](HWND popup) {
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutW(popup, MN_GETHMENU, 0, 0, SMTO_NORMAL, 5000, &answer);
+        shown = reinterpret_cast<HMENU>(answer);
+        // Down until "Second" is lit, however the menu starts out.
+        for (int i = 0; i < 4 && !secondLit; ++i) {
+            PressKeys({VK_DOWN});
+            secondLit = WaitFor([&] { return (::GetMenuState(shown, 4002, MF_BYCOMMAND) & MF_HILITE) != 0; }, 2000);
+        }
+        PressKeys({VK_RETURN});
+    });
+    RECT rect;
+    owner.GetWindowRect(&rect);
+    EXPECT_TRUE(menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, rect.left + 30, rect.top + 50, &owner));
+    ASSERT_TRUE(driver.Wait());
+    EXPECT_EQ(shown, menu.m_hMenu);
+    EXPECT_TRUE(secondLit);
+    EXPECT_TRUE(RunUntil([&] { return owner.chosen == 4002u; }));
+    owner.DestroyWindow();
 }
 
 } // namespace
