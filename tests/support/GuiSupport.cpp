@@ -17,6 +17,10 @@ namespace {
 constexpr DWORD kPollMs = 10;
 // How long the pointer may take to reach the point a click moved it to (ms).
 constexpr DWORD kPointerMs = 5000;
+// How long a normalised move gets to land exactly before the pointer is put on the point
+// directly. Wine's mapping back from 0..65535 rounds some rows a pixel off, and waiting the
+// full limit for those made every such click five seconds slow.
+constexpr DWORD kPointerExactMs = 500;
 
 // Dispatches the queued messages; false when WM_QUIT came (it is posted again for the loop that
 // owns it, and dispatching stops).
@@ -178,7 +182,7 @@ bool ClickAt(POINT screen, MouseButton button)
     };
     // The system and Wine round normalised coordinates differently; if the pointer landed a
     // pixel off, put it on the point itself (the button events below carry no position).
-    if (!PumpUntil(there, kPointerMs) && !(::SetCursorPos(screen.x, screen.y) && PumpUntil(there, kPointerMs)))
+    if (!PumpUntil(there, kPointerExactMs) && !(::SetCursorPos(screen.x, screen.y) && PumpUntil(there, kPointerMs)))
         return false;
 
     INPUT clicks[2] = {};
