@@ -15,6 +15,7 @@ namespace {
 
 constexpr COLORREF kTextColour = RGB(0x63, 0x63, 0x63);
 constexpr COLORREF kLinkColour = RGB(0x00, 0xA4, 0xDB);
+constexpr COLORREF kBorderColour = RGB(0x76, 0x76, 0x76);
 constexpr int kBoxWidth = 512;       // the description box's widest, in pixels
 
 HWND MakeStatic(HWND parent, const wchar_t* text, DWORD style, int id)
@@ -23,7 +24,7 @@ HWND MakeStatic(HWND parent, const wchar_t* text, DWORD style, int id)
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
 }
 
-int TextHeight(HWND control, int width)
+SIZE TextExtent(HWND control, int width)
 {
     wchar_t text[1024] = {};
     ::GetWindowTextW(control, text, 1024);
@@ -33,7 +34,7 @@ int TextHeight(HWND control, int width)
     ::DrawTextW(dc, text, -1, &rect, DT_CALCRECT | DT_WORDBREAK);
     ::SelectObject(dc, old);
     ::ReleaseDC(control, dc);
-    return rect.bottom;
+    return {rect.right, rect.bottom};
 }
 
 } // namespace
@@ -91,14 +92,21 @@ void CStartPage::Layout(int cx, int cy)
     int y = 25;
     ::MoveWindow(m_welcome, 0, y, cx, 30, TRUE);
     y += 30 + 20;
-    ::MoveWindow(m_heading, left + 1, y, boxWidth - 2, 16, TRUE);
+    m_box = {left, y, left + boxWidth, y};
+    y += 4;     // the box's padding
+    ::MoveWindow(m_heading, left + 5, y, boxWidth - 10, 16, TRUE);
     y += 16 + 6;
-    const int textWidth = boxWidth - 9 - 30;
-    const int textHeight = TextHeight(m_description, textWidth);
-    ::MoveWindow(m_description, left + 9, y, textWidth, textHeight, TRUE);
-    y += textHeight + 7 + 10;
-    const int linkY = y > (cy - 24) / 2 ? y : (cy - 24) / 2;
-    ::MoveWindow(m_link, 0, linkY, cx, 24, TRUE);
+    const int textWidth = boxWidth - 8 - 9 - 30;
+    const int textHeight = TextExtent(m_description, textWidth).cy;
+    ::MoveWindow(m_description, left + 4 + 9, y, textWidth, textHeight, TRUE);
+    y += textHeight + 7 + 4;
+    m_box.bottom = y;
+    y += 10;
+    // the link takes the width of its text, so only the text answers the mouse
+    const SIZE link = TextExtent(m_link, cx);
+    const int linkY = y > (cy - link.cy) / 2 ? y : (cy - link.cy) / 2;
+    ::MoveWindow(m_link, (cx - link.cx) / 2, linkY, link.cx, link.cy, TRUE);
+    Invalidate();
 }
 
 void CStartPage::OnSize(UINT nType, int cx, int cy)
@@ -112,6 +120,9 @@ BOOL CStartPage::OnEraseBkgnd(CDC* pDC)
     RECT client{};
     GetClientRect(&client);
     ::FillRect(pDC->m_hDC, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    HBRUSH border = ::CreateSolidBrush(kBorderColour);
+    ::FrameRect(pDC->m_hDC, &m_box, border);
+    ::DeleteObject(border);
     return TRUE;
 }
 

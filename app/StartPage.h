@@ -36,6 +36,7 @@ private:
     HWND m_heading = nullptr;
     HWND m_description = nullptr;
     HWND m_link = nullptr;
+    RECT m_box{};                   // the frame around the description, in client coordinates
     CFont m_welcomeFont;
     CFont m_headingFont;
     CFont m_textFont;
