@@ -220,20 +220,28 @@ void AppDriver::Kill()
     }
 }
 
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+// A plain function: the 32-bit system calls it with the stdcall convention.
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (WindowProcessId(window) == search->process && ::IsWindowVisible(window))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<HWND> AppDriver::TopLevelWindows() const
 {
-    struct Search {
-        DWORD process;
-        std::vector<HWND> found;
-    } search{m_processId, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (WindowProcessId(window) == s->process && ::IsWindowVisible(window))
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{m_processId, {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
