@@ -9,6 +9,12 @@
 
 using namespace testsupport;
 
+// Failure text shows texts as text.
+inline void PrintTo(const CString& text, std::ostream* os)
+{
+    *os << '"' << Utf8(text.GetString()) << '"';
+}
+
 TEST(PackageCommands, OpeningAPackageFileSaysWhyItFailed)
 {
     ScratchFolder scratch;

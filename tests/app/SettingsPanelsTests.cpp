@@ -20,6 +20,12 @@
 
 using namespace testsupport;
 
+// Failure text shows texts as text.
+inline void PrintTo(const CString& text, std::ostream* os)
+{
+    *os << '"' << Utf8(text.GetString()) << '"';
+}
+
 namespace {
 
 class CTestApp : public CWinApp {
