@@ -24,6 +24,13 @@ void CPanelHosting::Show(CDialog* panel)
     } else if (m_view && m_view->m_hWnd) {
         m_view->Invalidate(TRUE);
     }
+    Changed();
+}
+
+void CPanelHosting::Changed()
+{
+    if (m_onChange)
+        m_onChange(Current() != nullptr);
 }
 
 bool CPanelHosting::Commit()
@@ -45,4 +52,5 @@ void CPanelHosting::Detach()
     m_panel = nullptr;
     if (m_view && m_view->m_hWnd)
         m_view->Invalidate(TRUE);
+    Changed();
 }

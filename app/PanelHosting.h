@@ -6,6 +6,8 @@
 
 #include "framework/window/Dialog.h"
 
+#include <functional>
+
 class CPanelHosting {
 public:
     explicit CPanelHosting(CWnd* view = nullptr) : m_view(view) {}
@@ -23,7 +25,13 @@ public:
     // showing (after the package list changed under it); hides it.
     void Detach();
 
+    // Told whether a panel is shown after every change (the view shows its start page when not).
+    void SetOnChange(std::function<void(bool panelShown)> onChange) { m_onChange = std::move(onChange); }
+
 private:
+    void Changed();
+
+    std::function<void(bool)> m_onChange;
     CWnd* m_view;               // not owned
     CDialog* m_panel = nullptr; // not owned: the packages tree owns the panels
 };

@@ -1,6 +1,9 @@
 #include "app/TarnwickApp.h"
 
 #include "app/AppPaths.h"
+#include "app/CommandRules.h"
+#include "app/PanelHosting.h"
+#include "app/ProjectsTree.h"
 #include "app/StartPage.h"
 
 #include "engine/files/FileVersionInfo.h"
@@ -14,11 +17,52 @@
 
 namespace {
 
-// The id of the view pane in a frame: the start page stands where the view will.
-constexpr UINT kStartPageId = 0xE900;
+// The ids of the view pane and the packages tree in the frame that will hold them.
+constexpr UINT kViewId = 0xE900;
+constexpr UINT kTreeId = 4000;
+constexpr int kTreeWidth = 220;     // pixels: the tree pane's first width
 
-// Until the frame and view classes exist the program shows a plain top-level window with the
-// main menu, whose commands go to the application, and the start page over its client area.
+// The main view until the framework's view class exists: the start page, or the panel of the
+// tree's selected node over the whole client area.
+class CShellView : public CWnd, public CPanelHost {
+public:
+    CShellView() : m_hosting(this)
+    {
+        m_hosting.SetOnChange([this](bool panelShown) {
+            if (m_startPage.m_hWnd)
+                m_startPage.ShowWindow(panelShown ? SW_HIDE : SW_SHOW);
+        });
+    }
+    BOOL CreateView(CWnd* parent)
+    {
+        if (!CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW)), L"",
+                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, parent->m_hWnd,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewId))))
+            return FALSE;
+        return m_startPage.CreatePage(this, CRect(0, 0, 0, 0), 0xFFFF);
+    }
+    CWnd* PanelParent() override { return this; }
+    CPanelHosting& Panels() override { return m_hosting; }
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
+        if (message == WM_SIZE) {
+            if (m_startPage.m_hWnd)
+                m_startPage.MoveWindow(0, 0, LOWORD(lParam), HIWORD(lParam));
+            m_hosting.OnSize(LOWORD(lParam), HIWORD(lParam));
+        }
+        return result;
+    }
+
+private:
+    CPanelHosting m_hosting;
+    CStartPage m_startPage;
+};
+
+// Until the frame classes exist the program shows a plain top-level window with the main menu,
+// whose commands go to the application, the packages tree at the left and the view beside it.
 class CShellWindow : public CWnd {
 public:
     BOOL CreateShell()
@@ -29,7 +73,7 @@ public:
             AfxRegisterWndClass(CS_DBLCLKS, ::LoadCursorW(nullptr, IDC_ARROW),
                                 reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), icon);
         return CreateEx(0, className, L"tarnwick", WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                        CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, menu);
+                        CW_USEDEFAULT, CW_USEDEFAULT, 900, 600, nullptr, menu);
     }
 
 protected:
@@ -47,13 +91,23 @@ protected:
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
+        if (message == WM_CLOSE && !CanClose())
+            return 0;
         const LRESULT result = CWnd::WindowProc(message, wParam, lParam);
         if (message == WM_CREATE && result != -1) {
+            if (!m_view.CreateView(this))
+                return -1;
+            ProjectsTreeArgs args;
+            args.parent = this;
+            args.host = &m_view;
+            args.id = kTreeId;
+            if (!m_tree.CreateTree(args))
+                return -1;
             RECT client{};
             GetClientRect(&client);
-            m_startPage.CreatePage(this, client, kStartPageId);
-        } else if (message == WM_SIZE && m_startPage.m_hWnd) {
-            m_startPage.MoveWindow(0, 0, LOWORD(lParam), HIWORD(lParam));
+            Layout(client.right, client.bottom);
+        } else if (message == WM_SIZE) {
+            Layout(LOWORD(lParam), HIWORD(lParam));
         }
         return result;
     }
@@ -61,7 +115,25 @@ protected:
     void PostNcDestroy() override { delete this; }
 
 private:
-    CStartPage m_startPage;
+    void Layout(int cx, int cy)
+    {
+        if (m_tree.m_hWnd)
+            m_tree.MoveWindow(0, 0, kTreeWidth, cy);
+        if (m_view.m_hWnd)
+            m_view.MoveWindow(kTreeWidth, 0, cx > kTreeWidth ? cx - kTreeWidth : 0, cy);
+    }
+
+    // Saves the package list; when that fails the user may stay (and save again later) or close
+    // and lose the edits.
+    bool CanClose()
+    {
+        if (!m_tree.m_hWnd || m_tree.SaveProjects())
+            return true;
+        return AfxMessageBox(kSaveFailedClosePrompt, MB_YESNO | MB_ICONWARNING) == IDYES;
+    }
+
+    CShellView m_view;
+    CProjectsTree m_tree;
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 // instance, the About box and closing.
 
 #include "engine/files/FileVersionInfo.h"
+#include "engine/storage/PackageFile.h"
+#include "engine/storage/Projects.h"
 
 #include "tests/support/AppDriver.h"
 #include "tests/support/TestSupport.h"
@@ -9,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include <commctrl.h>
 
 using namespace testsupport;
 
@@ -71,4 +76,85 @@ TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses
     ASSERT_TRUE(program.Close());
     EXPECT_TRUE(program.WaitForExit(1000, &exitCode));
     EXPECT_EQ(exitCode, 0u);
+}
+
+namespace {
+
+CFeature Project(const wchar_t* name, int mode)
+{
+    CFeature project;
+    project.m_name = name;
+    project.m_conversionMode = mode;
+    return project;
+}
+
+HWND ProjectNameBox(HWND main)
+{
+    return FindDescendant(main, {L"Edit", nullptr, 1068});
+}
+
+} // namespace
+
+TEST(Program, ListsThePackagesRenamesAProjectLiveAndSelectsTheSameNodeAfterARestart)
+{
+    ASSERT_TRUE(AppDriver::ResetDataFolder());
+    ScratchFolder scratch;
+    CProjects made;
+    ASSERT_TRUE(CreatePackage(L"Office", scratch.Path(), made));
+    ASSERT_TRUE(CreatePackage(L"Tools", scratch.Path(), made));
+    made[0].m_projects.Add(Project(L"Repack", CFeature::modeRepackage));
+    made[1].m_projects.Add(Project(L"Script", CFeature::modeGuiScript));
+    made[1].m_projects.Add(Project(L"Other", CFeature::modeGuiScript));
+    const CString dataFile = AppDriver::DataFolder() + L"\\tarnwick.dat";
+    ASSERT_TRUE(SaveDataFile(dataFile, made));
+
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(ReadTreeItems(tree),
+              (std::vector<std::wstring>{L"Office", L"  Repack", L"    Files", L"    Registry", L"Tools", L"  Script",
+                                         L"    Files", L"    Registry", L"    Install Script", L"    Uninstall Script",
+                                         L"  Other", L"    Files", L"    Registry", L"    Install Script",
+                                         L"    Uninstall Script"}));
+    EXPECT_EQ(ReadSelectedTreeItem(tree), L"Repack");
+
+    // select the project "Script" as a user would, by its position: the project panel shows it
+    const auto next = [&](HTREEITEM item, UINT code) {
+        return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+    };
+    const HTREEITEM tools = next(next(nullptr, TVGN_ROOT), TVGN_NEXT);
+    const HTREEITEM script = next(tools, TVGN_CHILD);
+    ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(script));
+    HWND name = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        name = ProjectNameBox(main);
+        return name && WindowText(name) == L"Script";
+    }, 20000)) << "the project panel does not show the selected project";
+
+    // typing the other project's name makes the label unique
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Other"));
+    EXPECT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Other(1)"; }, 20000))
+        << Utf8(ReadSelectedTreeItem(tree));
+    EXPECT_EQ(WindowText(name), L"Other(1)");
+
+    ASSERT_TRUE(program.Close());
+    CProjects saved;
+    ASSERT_TRUE(LoadDataFile(dataFile, saved));
+    ASSERT_EQ(saved.GetSize(), 2);
+    EXPECT_EQ(Utf8(saved[1].m_projects[0].m_name.GetString()), "Other(1)");
+    CProjectSettings package;
+    ASSERT_EQ(LoadPackageFile(saved.m_packagePaths[1], package), 1);
+    EXPECT_EQ(Utf8(package.m_projects[0].m_name.GetString()), "Other(1)") << "the package file holds the name";
+
+    AppDriver again;
+    ASSERT_TRUE(again.Start());
+    HWND main2 = again.WaitForMainWindow();
+    ASSERT_NE(main2, nullptr);
+    HWND tree2 = FindDescendant(main2, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree2, nullptr);
+    EXPECT_EQ(ReadSelectedTreeItem(tree2), L"Other(1)") << "the restart selects the node selected at closing";
+    EXPECT_TRUE(again.Close());
 }
