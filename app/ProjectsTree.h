@@ -54,6 +54,8 @@ public:
     TreeSelection Selection() const;
     bool CanDelete() const { return ::CanDelete(Selection()); }
     bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
+    // The worker threads the tree started that still run (they write into the tree and panels).
+    RunningWork Work() const { return {m_buildBusy, false, false}; }
 
     // The package list's selection memory.
     void RememberSelection();

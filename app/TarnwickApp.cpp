@@ -123,10 +123,15 @@ private:
             m_view.MoveWindow(kTreeWidth, 0, cx > kTreeWidth ? cx - kTreeWidth : 0, cy);
     }
 
-    // Saves the package list; when that fails the user may stay (and save again later) or close
-    // and lose the edits.
+    // Refuses while a worker runs; then saves the package list, and when that fails the user may
+    // stay (and save again later) or close and lose the edits.
     bool CanClose()
     {
+        CString message;
+        if (m_tree.m_hWnd && !CanCloseNow(m_tree.Work(), &message)) {
+            AfxMessageBox(message, MB_OK | MB_ICONINFORMATION);
+            return false;
+        }
         if (!m_tree.m_hWnd || m_tree.SaveProjects())
             return true;
         return AfxMessageBox(kSaveFailedClosePrompt, MB_YESNO | MB_ICONWARNING) == IDYES;

@@ -158,3 +158,48 @@ TEST(Program, ListsThePackagesRenamesAProjectLiveAndSelectsTheSameNodeAfterARest
     EXPECT_EQ(ReadSelectedTreeItem(tree2), L"Other(1)") << "the restart selects the node selected at closing";
     EXPECT_TRUE(again.Close());
 }
+
+TEST(Program, Bug_AFailedSaveAtClosingIsReportedAndTheUserMayStay)
+{
+    ASSERT_TRUE(AppDriver::ResetDataFolder());
+    ScratchFolder scratch;
+    CProjects made;
+    ASSERT_TRUE(CreatePackage(L"Kept", scratch.Path(), made));
+    made[0].m_projects.Add(Project(L"Only", CFeature::modeRepackage));
+    const CString dataFile = AppDriver::DataFolder() + L"\\tarnwick.dat";
+    ASSERT_TRUE(SaveDataFile(dataFile, made));
+
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree, nullptr);
+    HWND name = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        name = ProjectNameBox(main);
+        return name != nullptr;
+    }, 20000));
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Renamed"));
+    ASSERT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Renamed"; }, 20000));
+
+    {
+        // another program holds the data file without sharing while the user closes
+        UniqueKernelHandle lock(::CreateFileW(dataFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(lock.Get(), INVALID_HANDLE_VALUE);
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+        HWND box = program.WaitForMessageBox(L"Tarnwick Professional");
+        ASSERT_NE(box, nullptr) << "the failed save was not reported";
+        EXPECT_NE(MessageBoxText(box).find(L"could not be saved"), std::wstring::npos) << Utf8(MessageBoxText(box));
+        ASSERT_TRUE(AppDriver::PressButton(box, IDNO));
+        EXPECT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
+        EXPECT_TRUE(program.IsRunning()) << "No keeps the program open with the edits";
+        EXPECT_TRUE(::IsWindowVisible(main));
+    }
+
+    ASSERT_TRUE(program.Close());
+    CProjects saved;
+    ASSERT_TRUE(LoadDataFile(dataFile, saved));
+    ASSERT_EQ(saved.GetSize(), 1);
+    EXPECT_EQ(Utf8(saved[0].m_projects[0].m_name.GetString()), "Renamed") << "the second close saved the edit";
+}
