@@ -1,0 +1,18 @@
+#pragma once
+// The base classes of the program's windows, one name each. The program's classes derive from
+// these names only, so moving a class onto another base (a toolkit control in place of the
+// framework's plain one) is a change of one line here.
+
+#include "app/ResizeDialog.h"
+
+#include "framework/window/Controls.h"
+#include "framework/window/Dialog.h"
+
+using AppDialog = CDialog;
+using AppResizeDialog = CResizeDialog;
+using AppTreeCtrl = CTreeCtrl;
+using AppListBox = CListBox;
+using AppButton = CButton;
+using AppEdit = CEdit;
+using AppListCtrl = CListCtrl;
+using AppComboBox = CComboBox;

@@ -1,0 +1,280 @@
+#include "app/ProjectsTree.h"
+
+#include "app/AppPaths.h"
+#include "app/NodeData.h"
+#include "app/PackageCommands.h"
+#include "app/PackageDeletion.h"
+#include "app/SelectionMemory.h"
+
+#include "engine/files/Globals.h"
+#include "engine/files/PathHelpers.h"
+
+#include "framework/window/WinApp.h"
+
+#include "resources/app/AppResource.h"
+
+#include <commctrl.h>
+
+namespace {
+
+constexpr DWORD kTreeStyle = 0x54000027;    // child, visible, clip siblings, buttons, lines, lines at root, show selection
+constexpr COLORREF kMaskColour = RGB(255, 0, 255);
+
+constexpr wchar_t kConfirmDeletePackage[] =
+    L"Are you sure you want to delete this project?\nClick NO to remove item from tree\nClick YES to permanently "
+    L"delete files.";
+
+// The tree as the selection-memory walks see it.
+struct TreeWalk {
+    CProjectsTree& tree;
+    HTREEITEM FirstChild(HTREEITEM node) const { return tree.GetChildItem(node); }
+    HTREEITEM NextSibling(HTREEITEM node) const { return tree.GetNextSiblingItem(node); }
+    HTREEITEM Parent(HTREEITEM node) const { return tree.GetParentItem(node); }
+    bool IsSelected(HTREEITEM node) const
+    {
+        return node == tree.GetSelectedItem() && (tree.GetItemState(node, TVIS_SELECTED) & TVIS_SELECTED);
+    }
+    void Select(HTREEITEM node) { tree.SelectItem(node); }
+    void ExpandNode(HTREEITEM node) { tree.Expand(node, TVE_EXPAND); }
+};
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CProjectsTree, AppTreeCtrl)
+    ON_WM_CREATE()
+    ON_NOTIFY_REFLECT(TVN_SELCHANGEDW, OnSelChanged)
+END_MESSAGE_MAP()
+
+BOOL CProjectsTree::CreateTree(const ProjectsTreeArgs& args)
+{
+    m_args = args;
+    m_projects = args.projects ? args.projects : &Projects;
+    m_host = args.host;
+    m_packagePanel = std::make_unique<CProjectPanel>(*m_projects);
+    m_projectPanel = std::make_unique<CFeaturePanel>(*m_projects);
+    return Create(kTreeStyle, CRect(0, 0, 0, 0), args.parent, args.id);
+}
+
+BOOL CProjectsTree::PreCreateWindow(CREATESTRUCTW& cs)
+{
+    // whatever the creator asked for, the tree looks the same
+    cs.style = kTreeStyle;
+    return AppTreeCtrl::PreCreateWindow(cs);
+}
+
+int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
+{
+    if (AppTreeCtrl::OnCreate(lpCreateStruct) == -1)
+        return -1;
+    if (m_images.Create(IDB_TREE_NODES, 16, 2, kMaskColour))
+        SetImageList(&m_images, TVSIL_NORMAL);
+    const UINT indent = static_cast<UINT>(SendMessage(TVM_GETINDENT));
+    SendMessage(TVM_SETINDENT, static_cast<WPARAM>(indent * 12 / 10));
+
+    CWnd* panelParent = m_host ? m_host->PanelParent() : nullptr;
+    for (CSettingsPanel* panel : {static_cast<CSettingsPanel*>(m_packagePanel.get()),
+                                  static_cast<CSettingsPanel*>(m_projectPanel.get())}) {
+        if (panelParent && panel->CreatePanel(panelParent))
+            panel->SetSite(this);
+    }
+
+    const CString dataFile = m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
+    const CString defaultFile = m_args.defaultDataFile.IsEmpty() ? GetDefaultDataFilePath() : m_args.defaultDataFile;
+    (void)LoadDataFileOrDefault(dataFile, defaultFile, *m_projects);   // an empty list opens the wizard below
+    FillTree();
+    return 0;
+}
+
+void CProjectsTree::FillTree()
+{
+    SetRedraw(FALSE);
+    DeleteAllItems();
+    const int shown = ShownPackageCount(*m_projects);
+    for (int i = 0; i < shown; ++i)
+        AddPackageNodes(i);
+    RestoreSelection();
+    SetRedraw(TRUE);
+    Invalidate();
+    if (m_projects->GetSize() == 0)
+        NewProject();
+}
+
+HTREEITEM CProjectsTree::AddPackageNodes(int packageIndex)
+{
+    if (packageIndex < 0 || packageIndex >= ShownPackageCount(*m_projects))
+        return nullptr;
+    HTREEITEM parents[3] = {TVI_ROOT, nullptr, nullptr};
+    HTREEITEM packageNode = nullptr;
+    for (const NodeSpec& node : BuildPackageNodes((*m_projects)[packageIndex], packageIndex)) {
+        const int image = NodeImageOf(NodeKindOf(node.data));
+        HTREEITEM item = InsertItem(node.text, image, image, parents[node.depth]);
+        SetItemData(item, node.data);
+        if (node.depth < 2)
+            parents[node.depth + 1] = item;
+        if (node.depth == 0)
+            packageNode = item;
+    }
+    return packageNode;
+}
+
+HTREEITEM CProjectsTree::SelectedNode() const
+{
+    if (!m_hWnd)
+        return nullptr;
+    HTREEITEM caret = GetSelectedItem();
+    if (!caret || !(GetItemState(caret, TVIS_SELECTED) & TVIS_SELECTED))
+        return nullptr;
+    return caret;
+}
+
+TreeSelection CProjectsTree::Selection() const
+{
+    HTREEITEM node = SelectedNode();
+    if (!node)
+        return {};
+    return {true, static_cast<DWORD>(GetItemData(node))};
+}
+
+bool CProjectsTree::IsPackageSelected() const
+{
+    const TreeSelection selection = Selection();
+    return selection.hasNode && NodeKindOf(selection.data) == NodeKind::package;
+}
+
+bool CProjectsTree::IsProjectSelected() const
+{
+    const TreeSelection selection = Selection();
+    return selection.hasNode && NodeKindOf(selection.data) == NodeKind::project;
+}
+
+bool CProjectsTree::HasSelection() const
+{
+    return SelectedNode() != nullptr;
+}
+
+void CProjectsTree::RememberSelection()
+{
+    TreeWalk walk{*this};
+    ::RememberSelection(walk, GetRootItem(), &m_projects->m_lastSelection);
+}
+
+void CProjectsTree::RestoreSelection()
+{
+    TreeWalk walk{*this};
+    ::RestoreSelection(walk, GetRootItem(), m_projects->m_lastSelection);
+}
+
+void CProjectsTree::SetSelectedItemText(const CString& text)
+{
+    if (HTREEITEM node = SelectedNode())
+        SetItemText(node, text);
+}
+
+void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    *pResult = 0;
+    if (!m_handleSelection)
+        return;
+    const auto* change = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
+    if (!change->itemNew.hItem)
+        return;
+    const DWORD data = static_cast<DWORD>(GetItemData(change->itemNew.hItem));
+    const int package = NodePackageOf(data);
+    const int project = NodeProjectOf(data);
+    if (package >= m_projects->GetSize())
+        return;
+    CSettingsPanel* panel = nullptr;
+    switch (NodeKindOf(data)) {
+    case NodeKind::package:
+        panel = m_packagePanel.get();
+        break;
+    case NodeKind::project:
+        if (project >= (*m_projects)[package].m_projects.GetSize())
+            return;
+        panel = m_projectPanel.get();
+        break;
+    default:
+        break;   // the files, registry, script and custom-action editors come with their panels
+    }
+    // the old panel writes back under the old indexes; the new one loads under the new ones
+    if (m_host)
+        m_host->Panels().Show(panel);
+    CurrentPackageIndex = package;
+    CurrentProjectIndex = project;
+    if (panel && panel->m_hWnd)
+        panel->UpdateData(FALSE);
+}
+
+void CProjectsTree::RebuildAfterRemoval()
+{
+    m_handleSelection = false;
+    SetRedraw(FALSE);
+    DeleteAllItems();
+    const int shown = ShownPackageCount(*m_projects);
+    for (int i = 0; i < shown; ++i)
+        AddPackageNodes(i);
+    SetRedraw(TRUE);
+    Invalidate();
+    m_handleSelection = true;
+    if (HTREEITEM first = GetRootItem())
+        SelectItem(first);
+    else if (m_host)
+        m_host->Panels().Show(nullptr);
+}
+
+bool CProjectsTree::DeleteSelected()
+{
+    HTREEITEM node = SelectedNode();
+    if (!node)
+        return false;
+    const DWORD data = static_cast<DWORD>(GetItemData(node));
+    const int package = NodePackageOf(data);
+    if (package >= m_projects->GetSize())
+        return false;
+    bool recycle = false;
+    switch (NodeKindOf(data)) {
+    case NodeKind::package: {
+        const int answer = AfxMessageBox(kConfirmDeletePackage, MB_YESNOCANCEL | MB_ICONWARNING);
+        if (answer == IDCANCEL)
+            return false;
+        recycle = answer == IDYES;
+        break;
+    }
+    case NodeKind::project:
+        if (AfxMessageBox(IDS_CONFIRM_DELETE_ITEM, MB_YESNO) != IDYES)
+            return false;
+        break;
+    default:
+        return false;
+    }
+
+    // the shown panel writes back while its indexes still name its record, then lets go
+    if (m_host) {
+        m_host->Panels().Commit();
+        m_host->Panels().Detach();
+    }
+    if (NodeKindOf(data) == NodeKind::package) {
+        if (recycle && package < m_projects->m_packagePaths.GetSize()) {
+            const PackageDeletionPlan plan =
+                PlanPackageDeletion(m_projects->m_packagePaths[package], false, ProtectedFolders());
+            if (!RecyclePackageFiles(plan))
+                AfxMessageBox(L"Some of the package's files could not be deleted.", MB_OK | MB_ICONWARNING);
+        }
+        RemovePackageAt(*m_projects, package);
+    } else {
+        RemoveProjectAt(*m_projects, package, NodeProjectOf(data));
+    }
+    RebuildAfterRemoval();
+    if (!SaveProjects())
+        AfxMessageBox(L"The package list could not be saved.", MB_OK | MB_ICONERROR);
+    return true;
+}
+
+bool CProjectsTree::SaveProjects()
+{
+    RememberSelection();
+    if (m_host)
+        m_host->Panels().Commit();
+    const CString dataFile = m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
+    return SaveDataFile(dataFile, *m_projects);
+}

@@ -1,0 +1,97 @@
+#pragma once
+// CProjectsTree: the packages tree. One root node per package, one child per project, and below
+// each project the nodes that open its editors (NodeData.h). It owns the editor panels, has the
+// main view host the panel of the selected node, and publishes the selection through
+// CurrentPackageIndex and CurrentProjectIndex, set after the old panel was written back and before
+// the new one loads.
+//
+// Changing the list under the panels: before a package or project is removed, the shown panel
+// writes back and is let go, so no panel writes through an index the removal moved onto another
+// record; the nodes are rebuilt and the first one is selected, which binds its panel anew.
+
+#include "app/AppBases.h"
+#include "app/CommandRules.h"
+#include "app/PanelHosting.h"
+#include "app/SettingsPanels.h"
+
+#include "engine/storage/Projects.h"
+
+#include "framework/window/ImageList.h"
+
+#include <memory>
+
+struct ProjectsTreeArgs {
+    CWnd* parent = nullptr;           // the window the tree is a child of
+    CPanelHost* host = nullptr;       // the main view; not owned
+    UINT id = 0;
+    CProjects* projects = nullptr;    // null: the global list
+    CString dataFile;                 // empty: the data folder's file
+    CString defaultDataFile;          // empty: the program folder's default
+};
+
+class CProjectsTree : public AppTreeCtrl, public CPanelSite {
+public:
+    CProjectsTree() = default;
+
+    // Creates the tree window, its panels, loads the data file (falling back to the default) and
+    // fills the nodes.
+    BOOL CreateTree(const ProjectsTreeArgs& args);
+
+    // Rebuilds every node from the list and selects the remembered position.
+    void FillTree();
+    // Inserts one package with its projects as the last root node; null past the tree's limit.
+    HTREEITEM AddPackageNodes(int packageIndex);
+    // Deletes the selected package or project after asking (Yes/No/Cancel for a package, whose Yes
+    // also recycles its files; Yes/No for a project); then saves. False when nothing was removed.
+    bool DeleteSelected();
+    // Remembers the selection, writes the shown panel back and saves the data file and every
+    // package file; false when the save failed (the caller tells the user).
+    bool SaveProjects();
+
+    bool IsPackageSelected() const;
+    bool IsProjectSelected() const;
+    bool HasSelection() const;
+    TreeSelection Selection() const;
+    bool CanDelete() const { return ::CanDelete(Selection()); }
+    bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
+    // The worker threads the tree started that still run (they write into the tree and panels).
+    RunningWork Work() const { return {m_buildBusy, false, false}; }
+
+    // The package list's selection memory.
+    void RememberSelection();
+    void RestoreSelection();
+
+    CProjectPanel& PackagePanel() { return *m_packagePanel; }
+    CFeaturePanel& ProjectPanel() { return *m_projectPanel; }
+    CProjects& List() { return *m_projects; }
+
+    // Runs the new-project wizard; the wizard comes later, and until then this does nothing.
+    virtual void NewProject() {}
+
+    // CPanelSite: the panels rename the selected node while the user types.
+    bool HasSelectedItem() const override { return SelectedNode() != nullptr; }
+    void SetSelectedItemText(const CString& text) override;
+
+protected:
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
+    int OnCreate(LPCREATESTRUCTW lpCreateStruct);
+    void OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
+
+private:
+    // The caret node when its state says it is selected; null otherwise.
+    HTREEITEM SelectedNode() const;
+    // Rebuilds all nodes with selection handling off, then selects the first root (which binds
+    // its panel) and saves.
+    void RebuildAfterRemoval();
+
+    ProjectsTreeArgs m_args;
+    CProjects* m_projects = &Projects;  // not owned
+    CPanelHost* m_host = nullptr;       // not owned
+    std::unique_ptr<CProjectPanel> m_packagePanel;   // made for the tree's list at creation
+    std::unique_ptr<CFeaturePanel> m_projectPanel;
+    CImageList m_images;
+    bool m_buildBusy = false;
+    bool m_handleSelection = true;
+
+    DECLARE_MESSAGE_MAP()
+};

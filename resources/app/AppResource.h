@@ -1,0 +1,89 @@
+#pragma once
+// Resource and command ids of the program. The command ids are also what the e2e tests post to
+// the main window, so they stay as they are when the menus and toolbar change shape.
+
+// Document template: menu, accelerators, toolbar, icon and the template string.
+#define IDR_MAINFRAME 128
+#define IDR_ACTIONS_MENU 158
+#define IDI_MAINFRAME IDR_MAINFRAME
+
+// Bitmaps: node images of the packages tree, toolbar command icons.
+#define IDB_TREE_NODES 130
+#define IDB_TOOLBAR_ICONS 138
+
+// Dialogs.
+#define IDD_ABOUTBOX 100
+#define IDD_PACKAGE_PANEL 105
+#define IDD_PROJECT_PANEL 117
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Strings.
+#define IDP_OLE_INIT_FAILED 100
+#define IDS_CONFIRM_DELETE_ITEM 101
+#define IDS_APP_PROFILE 57344        // the framework's application-name string: "tarnwick"
+
+// Controls of the About box.
+#define IDC_ABOUT_BUILD 1064
+#define IDC_ABOUT_NOTICE 1065
+
+// Controls of the package panel.
+#define IDC_PRODUCT_NAME 1009
+#define IDC_PRODUCT_VERSION 1010
+#define IDC_PACKAGE_DETAILS 1011
+#define IDC_COMPANY_NAME 1012
+#define IDC_SUPPORT_INFO 1013
+#define IDC_SUPPORT_URL 1014
+#define IDC_SUPPORT_PHONE 1015
+#define IDC_COMMENT 1016
+#define IDC_INSTALLER_OPTIONS 1017
+#define IDC_NO_REGISTRATION 1018
+#define IDC_LAUNCH_CONDITION 1019
+#define IDC_HIDDEN_IN_LIST 1021
+#define IDC_PER_USER 1098
+
+// Controls of the project panel (1016 and 1019 are shared with the package panel).
+#define IDC_PROJECT_GROUP 1079
+#define IDC_PROJECT_NAME 1068
+#define IDC_PROJECT_DESCRIPTION IDC_COMMENT
+#define IDC_PROJECT_CONDITIONS IDC_LAUNCH_CONDITION
+#define IDC_PROJECT_OPTIONS 1099
+
+// Commands.
+#define ID_NEW_PROJECT 32779
+#define ID_OPEN_PROJECT 32775
+#define ID_ADD_MSI_PACKAGE 32776
+#define ID_DELETE_ITEM 32780
+#define ID_VIEW_OUTPUT 32781
+#define ID_INSTALLED_PROGRAMS 32783
+#define ID_BUILD_PACKAGE 32784
+#define ID_PANEL_ENTER 32785
+#define ID_PANEL_DELETE 32786
+#define ID_NO_ACTIONS 32811
+#define ID_MONITOR_SETTINGS 32812
+#define ID_OPEN_IN_EXPLORER 32815
+#define ID_VIEW_START_PAGE 32821
+
+// The framework's standard command ids that the menus use (guarded: the framework may name them).
+#ifndef ID_APP_ABOUT
+#define ID_APP_ABOUT 0xE140
+#endif
+#ifndef ID_APP_EXIT
+#define ID_APP_EXIT 0xE141
+#endif
+#ifndef ID_HELP_INDEX
+#define ID_HELP_INDEX 0xE142
+#endif
+#ifndef ID_VIEW_STATUS_BAR
+#define ID_VIEW_STATUS_BAR 0xE801
+#endif
+#ifndef AFX_IDS_IDLEMESSAGE
+#define AFX_IDS_IDLEMESSAGE 0xE001
+#endif
+#define ID_HELP_CONTENTS ID_HELP_INDEX
+
+// Window messages that worker threads send to the main window.
+#define WM_APP_CLEAR_OUTPUT (WM_USER + 1)
+#define WM_APP_APPEND_OUTPUT (WM_USER + 2)

@@ -1,0 +1,296 @@
+// The packages tree in a plain window beside a stand-in for the main view: filling from the data
+// file, panels bound to the selection, committing on switch, live rename of the node, deleting
+// with the panel let go first, and the selection remembered across a restart.
+
+#include "app/ProjectsTree.h"
+
+#include "engine/files/Globals.h"
+#include "engine/storage/Projects.h"
+
+#include "framework/window/WinApp.h"
+
+#include "resources/app/AppResource.h"
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace testsupport;
+
+// Failure text shows texts as text.
+inline void PrintTo(const CString& text, std::ostream* os)
+{
+    *os << '"' << Utf8(text.GetString()) << '"';
+}
+
+namespace {
+
+class CTestApp : public CWinApp {
+public:
+    CTestApp() : CWinApp(L"Tarnwick Professional") {}
+};
+
+// The main view's stand-in: a child window that hosts the panels over its client area.
+class CView : public CWnd, public CPanelHost {
+public:
+    CPanelHosting hosting{this};
+    CWnd* PanelParent() override { return this; }
+    CPanelHosting& Panels() override { return hosting; }
+};
+
+class CTestTree : public CProjectsTree {
+public:
+    int wizards = 0;
+    void NewProject() override { ++wizards; }
+};
+
+// A top-level window with the tree at the left and the view at the right.
+class CHost : public CWnd {
+public:
+    CView view;
+    CTestTree tree;
+
+    BOOL CreateHost(const CString& dataFile, const CString& defaultFile, CProjects& projects)
+    {
+        if (!CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
+                                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
+                      L"tree host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 900, 560, nullptr,
+                      nullptr))
+            return FALSE;
+        if (!view.CreateEx(0, AfxRegisterWndClass(0), L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 220, 0, 660, 520,
+                           m_hWnd, nullptr))
+            return FALSE;
+        ProjectsTreeArgs args;
+        args.parent = this;
+        args.host = &view;
+        args.id = 4000;
+        args.projects = &projects;
+        args.dataFile = dataFile;
+        args.defaultDataFile = defaultFile;
+        if (!tree.CreateTree(args))
+            return FALSE;
+        tree.MoveWindow(0, 0, 220, 520);
+        return TRUE;
+    }
+};
+
+CFeature Project(const wchar_t* name, int mode)
+{
+    CFeature project;
+    project.m_name = name;
+    project.m_conversionMode = mode;
+    project.m_conditions = CString(L"condition of ") + name;
+    return project;
+}
+
+// The first node with the text among first and its following siblings and their subtrees.
+HTREEITEM FindAmong(CTreeCtrl& tree, const wchar_t* text, HTREEITEM first)
+{
+    for (HTREEITEM node = first; node; node = tree.GetNextSiblingItem(node)) {
+        if (tree.GetItemText(node) == text)
+            return node;
+        if (HTREEITEM found = FindAmong(tree, text, tree.GetChildItem(node)))
+            return found;
+    }
+    return nullptr;
+}
+
+// The first node with the text in the whole tree, or below parent.
+HTREEITEM FindNode(CTreeCtrl& tree, const wchar_t* text, HTREEITEM parent = nullptr)
+{
+    return FindAmong(tree, text, parent ? tree.GetChildItem(parent) : tree.GetRootItem());
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[512] = {};
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+class TreeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(AfxWinInit(::GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOW));
+        dataFile = scratch / L"tarnwick.dat";
+        CProjects made;
+        ASSERT_TRUE(CreatePackage(L"Office", scratch.Path(), made));
+        ASSERT_TRUE(CreatePackage(L"Tools", scratch.Path(), made));
+        made[0].m_projects.Add(Project(L"Repack", CFeature::modeRepackage));
+        made[1].m_projects.Add(Project(L"One", CFeature::modeGuiScript));
+        made[1].m_projects.Add(Project(L"Two", CFeature::modeCommandLine));
+        made[1].m_projects.Add(Project(L"Three", CFeature::modeRepackage));
+        ASSERT_TRUE(SaveDataFile(dataFile, made));
+    }
+    void Start(CHost& host, CProjects& projects)
+    {
+        ASSERT_TRUE(host.CreateHost(dataFile, ModuleFolder() + L"\\tarnwick.dat", projects));
+        app.m_pMainWnd = &host;
+    }
+    void Stop(CHost& host)
+    {
+        app.m_pMainWnd = nullptr;
+        host.DestroyWindow();
+        AfxDeleteTempMaps();
+    }
+    CProjects Reload()
+    {
+        CProjects loaded;
+        EXPECT_TRUE(LoadDataFile(dataFile, loaded));
+        return loaded;
+    }
+
+    CTestApp app;
+    ScratchFolder scratch;
+    CString dataFile;
+};
+
+} // namespace
+
+TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
+{
+    CProjects projects;
+    CHost host;
+    Start(host, projects);
+    EXPECT_EQ(ReadTreeItems(host.tree.m_hWnd),
+              (std::vector<std::wstring>{L"Office", L"  Repack", L"    Files", L"    Registry", L"Tools", L"  One",
+                                         L"    Files", L"    Registry", L"    Install Script", L"    Uninstall Script",
+                                         L"  Two", L"    Files", L"    Registry", L"    Install Script",
+                                         L"    Uninstall Script", L"  Three", L"    Files", L"    Registry"}));
+    // the remembered position 0 is the node after the first root
+    EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Repack");
+    CFeaturePanel& projectPanel = host.tree.ProjectPanel();
+    ASSERT_TRUE(PumpUntil([&] { return projectPanel.IsWindowVisible() != FALSE; }));
+    EXPECT_EQ(CurrentPackageIndex, 0);
+    EXPECT_EQ(CurrentProjectIndex, 0);
+    EXPECT_EQ(TextOf(projectPanel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Repack");
+    RECT viewClient{}, panelRect{};
+    host.view.GetClientRect(&viewClient);
+    projectPanel.GetClientRect(&panelRect);
+    EXPECT_EQ(panelRect.right, viewClient.right) << "the panel covers the whole view";
+    EXPECT_EQ(panelRect.bottom, viewClient.bottom);
+
+    // switching commits the old panel under its own indexes; the new one loads under the new ones
+    projectPanel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"edited");
+    host.tree.SelectItem(FindNode(host.tree, L"Tools"));
+    EXPECT_EQ(projects[0].m_projects[0].m_conditions, L"edited");
+    EXPECT_FALSE(projectPanel.IsWindowVisible());
+    CProjectPanel& packagePanel = host.tree.PackagePanel();
+    EXPECT_TRUE(packagePanel.IsWindowVisible());
+    EXPECT_EQ(CurrentPackageIndex, 1);
+    EXPECT_EQ(TextOf(packagePanel.GetDlgItem(IDC_PRODUCT_NAME)->m_hWnd), L"Tools");
+
+    // renaming in the panel renames the node, uniquely
+    packagePanel.SetDlgItemText(IDC_PRODUCT_NAME, L"Office");
+    EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Office(1)");
+    EXPECT_EQ(projects[1].m_productName, L"Office(1)");
+
+    // nodes whose editors come later show no panel, but still publish their indexes
+    host.tree.SelectItem(FindNode(host.tree, L"Registry", FindNode(host.tree, L"Two")));
+    EXPECT_FALSE(packagePanel.IsWindowVisible());
+    EXPECT_EQ(host.view.hosting.Current(), nullptr);
+    EXPECT_EQ(CurrentPackageIndex, 1);
+    EXPECT_EQ(CurrentProjectIndex, 1);
+    EXPECT_TRUE(host.tree.CanBuild());
+    EXPECT_FALSE(host.tree.CanDelete());
+
+    // the selection survives a restart through the data file
+    ASSERT_TRUE(host.tree.SaveProjects());
+    Stop(host);
+    CProjects again;
+    CHost restarted;
+    Start(restarted, again);
+    EXPECT_EQ(again[1].m_productName, L"Office(1)");
+    const HTREEITEM selected = restarted.tree.GetSelectedItem();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_EQ(restarted.tree.GetItemText(selected), L"Registry");
+    EXPECT_EQ(restarted.tree.GetItemText(restarted.tree.GetParentItem(selected)), L"Two");
+    Stop(restarted);
+}
+
+// Removing project 2 of 3 moves project 3 to index 1: the panel bound to project 2 must not write
+// its controls into project 3 on the way.
+TEST_F(TreeTest, Bug_DeletingProjectTwoOfThreeLeavesProjectThreeAsItWas)
+{
+    CProjects projects;
+    CHost host;
+    Start(host, projects);
+    host.tree.SelectItem(FindNode(host.tree, L"Two"));
+    CFeaturePanel& panel = host.tree.ProjectPanel();
+    ASSERT_EQ(TextOf(panel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Two");
+    panel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"typed into two");
+
+    ModalDriver yes({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDYES); });
+    EXPECT_TRUE(host.tree.DeleteSelected());
+    ASSERT_TRUE(yes.Wait());
+
+    ASSERT_EQ(projects[1].m_projects.GetSize(), 2);
+    EXPECT_EQ(projects[1].m_projects[0].m_name, L"One");
+    EXPECT_EQ(projects[1].m_projects[1].m_name, L"Three");
+    EXPECT_EQ(projects[1].m_projects[1].m_conditions, L"condition of Three");
+    EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Office") << "the first root is selected after a removal";
+    EXPECT_TRUE(host.tree.PackagePanel().IsWindowVisible());
+
+    const CProjects saved = Reload();
+    ASSERT_EQ(saved[1].m_projects.GetSize(), 2);
+    EXPECT_EQ(saved[1].m_projects[1].m_conditions, L"condition of Three");
+    Stop(host);
+}
+
+TEST_F(TreeTest, DeletingAPackageWithNoUnlistsItAndYesRecyclesItsFolder)
+{
+    CProjects projects;
+    CHost host;
+    Start(host, projects);
+    const CString officeFolder = scratch / L"Office";
+    const CString toolsFolder = scratch / L"Tools";
+
+    host.tree.SelectItem(FindNode(host.tree, L"Tools"));
+    {
+        ModalDriver no({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDNO); });
+        EXPECT_TRUE(host.tree.DeleteSelected());
+        ASSERT_TRUE(no.Wait());
+    }
+    EXPECT_EQ(projects.GetSize(), 1);
+    EXPECT_EQ(projects.m_packagePaths.GetSize(), 1);
+    EXPECT_TRUE(FileExists(toolsFolder + L"\\Tools.tkpj")) << "No keeps the files";
+
+    host.tree.SelectItem(FindNode(host.tree, L"Office"));
+    {
+        ModalDriver cancel({L"#32770", L"Tarnwick Professional"},
+                           [](HWND box) { AppDriver::PressButton(box, IDCANCEL); });
+        EXPECT_FALSE(host.tree.DeleteSelected());
+        ASSERT_TRUE(cancel.Wait());
+    }
+    EXPECT_EQ(projects.GetSize(), 1);
+    {
+        ModalDriver yes({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDYES); });
+        EXPECT_TRUE(host.tree.DeleteSelected());
+        ASSERT_TRUE(yes.Wait());
+    }
+    EXPECT_EQ(projects.GetSize(), 0);
+    EXPECT_FALSE(FileExists(officeFolder)) << "Yes recycles the folder that package creation made";
+    EXPECT_EQ(host.tree.GetCount(), 0u);
+    EXPECT_EQ(host.view.hosting.Current(), nullptr) << "an empty tree leaves the start page";
+    EXPECT_EQ(Reload().GetSize(), 0);
+    Stop(host);
+}
+
+TEST_F(TreeTest, AnUnreadableDataFileIsKeptAsBadAndTheEmptyDefaultOpensTheWizard)
+{
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"storage\\damaged-plain.dat"), dataFile, FALSE));
+    CProjects projects;
+    CHost host;
+    Start(host, projects);
+    EXPECT_TRUE(FileExists(dataFile + L".bad"));
+    EXPECT_EQ(projects.GetSize(), 0);
+    EXPECT_EQ(host.tree.GetCount(), 0u);
+    EXPECT_EQ(host.tree.wizards, 1);
+    Stop(host);
+}

@@ -1,0 +1,379 @@
+#include "tests/support/AppDriver.h"
+
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <functional>
+
+namespace testsupport {
+
+namespace {
+
+DWORD WindowProcessId(HWND window)
+{
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    return process;
+}
+
+bool Matches(HWND window, const AppWindowQuery& query)
+{
+    if (!::IsWindowVisible(window))
+        return false;
+    if (query.className) {
+        wchar_t className[256] = {};
+        ::GetClassNameW(window, className, 256);
+        if (_wcsicmp(className, query.className) != 0)
+            return false;
+    }
+    if (query.title && WindowText(window) != query.title)
+        return false;
+    if (query.controlId != -1 && ::GetDlgCtrlID(window) != query.controlId)
+        return false;
+    return true;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (::GetTickCount64() > end)
+            return condition();
+        PumpPending();      // this thread's own windows may be what is searched
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Memory in another process for one exchange with its control, freed at the end.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND window, size_t bytes) : m_bytes(bytes)
+    {
+        m_process.Reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                      WindowProcessId(window)));
+        if (m_process.Get())
+            m_address = ::VirtualAllocEx(m_process.Get(), nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+    ~RemoteBlock()
+    {
+        if (m_address)
+            ::VirtualFreeEx(m_process.Get(), m_address, 0, MEM_RELEASE);
+    }
+
+    bool IsValid() const { return m_address != nullptr; }
+    BYTE* Address() const { return static_cast<BYTE*>(m_address); }
+    bool Write(size_t offset, const void* data, size_t bytes) const
+    {
+        return ::WriteProcessMemory(m_process.Get(), Address() + offset, data, bytes, nullptr) != FALSE;
+    }
+    bool Read(size_t offset, void* data, size_t bytes) const
+    {
+        return ::ReadProcessMemory(m_process.Get(), Address() + offset, data, bytes, nullptr) != FALSE;
+    }
+
+private:
+    UniqueKernelHandle m_process;
+    void* m_address = nullptr;   // in the other process
+    size_t m_bytes;
+};
+
+constexpr int kTextUnits = 1024;
+
+std::wstring TreeItemText(HWND tree, const RemoteBlock& block, HTREEITEM item)
+{
+    TVITEMW query{};
+    query.mask = TVIF_TEXT | TVIF_HANDLE;
+    query.hItem = item;
+    query.pszText = reinterpret_cast<wchar_t*>(block.Address() + sizeof(TVITEMW));
+    query.cchTextMax = kTextUnits;
+    const wchar_t empty = 0;
+    if (!block.Write(0, &query, sizeof(query)) || !block.Write(sizeof(TVITEMW), &empty, sizeof(empty)))
+        return {};
+    if (!::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.Address())))
+        return {};
+    // the control may answer with a pointer of its own instead of filling the buffer
+    TVITEMW answer{};
+    block.Read(0, &answer, sizeof(answer));
+    std::vector<wchar_t> text(kTextUnits + 1, 0);
+    if (answer.pszText == query.pszText)
+        block.Read(sizeof(TVITEMW), text.data(), kTextUnits * sizeof(wchar_t));
+    return text.data();
+}
+
+void WalkTree(HWND tree, const RemoteBlock& block, HTREEITEM item, int depth, std::vector<std::wstring>& out)
+{
+    for (; item; item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                                     reinterpret_cast<LPARAM>(item)))) {
+        out.push_back(std::wstring(static_cast<size_t>(depth) * 2, L' ') + TreeItemText(tree, block, item));
+        WalkTree(tree,
+                 block,
+                 reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD,
+                                                            reinterpret_cast<LPARAM>(item))),
+                 depth + 1, out);
+    }
+}
+
+} // namespace
+
+// ---- the program's process ------------------------------------------------------------------
+
+AppDriver::~AppDriver()
+{
+    if (IsRunning() && !Close(20000))
+        Kill();
+}
+
+CString AppDriver::ProgramPath()
+{
+    return ModuleFolder() + L"\\tarnwick.exe";
+}
+
+CString AppDriver::DataFolder()
+{
+    wchar_t documents[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, documents);
+    return CString(documents) + L"\\Tarnwick";
+}
+
+bool AppDriver::ResetDataFolder()
+{
+    const CString folder = DataFolder();
+    if (FileExists(folder) && !RemoveTree(folder))
+        return false;
+    return ::CreateDirectoryW(folder, nullptr) != FALSE;
+}
+
+bool AppDriver::Start(const wchar_t* arguments)
+{
+    CString commandLine = L"\"" + ProgramPath() + L"\"";
+    if (arguments && *arguments)
+        commandLine += CString(L" ") + arguments;
+    std::vector<wchar_t> buffer(commandLine.GetString(), commandLine.GetString() + commandLine.GetLength() + 1);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    const CString folder = ModuleFolder();
+    if (!::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
+        return false;
+    ::CloseHandle(info.hThread);
+    m_process.Reset(info.hProcess);
+    m_processId = info.dwProcessId;
+    m_mainWindow = nullptr;
+    return true;
+}
+
+HWND AppDriver::WaitForMainWindow(const wchar_t* className, DWORD timeoutMs)
+{
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows()) {
+                if (::GetWindow(window, GW_OWNER))
+                    continue;   // message boxes and dialogs are owned
+                if (!className || Matches(window, {className, nullptr, -1})) {
+                    m_mainWindow = window;
+                    return true;
+                }
+            }
+            return !IsRunning();
+        },
+        timeoutMs);
+    return m_mainWindow;
+}
+
+bool AppDriver::IsRunning() const
+{
+    return m_process.Get() && ::WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT;
+}
+
+bool AppDriver::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!m_process.Get())
+        return true;
+    if (::WaitForSingleObject(m_process.Get(), timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        ::GetExitCodeProcess(m_process.Get(), exitCode);
+    return true;
+}
+
+bool AppDriver::Close(DWORD timeoutMs)
+{
+    if (!IsRunning())
+        return true;
+    if (m_mainWindow && ::IsWindow(m_mainWindow))
+        ::PostMessageW(m_mainWindow, WM_CLOSE, 0, 0);
+    return WaitForExit(timeoutMs);
+}
+
+void AppDriver::Kill()
+{
+    if (IsRunning()) {
+        ::TerminateProcess(m_process.Get(), 1);
+        ::WaitForSingleObject(m_process.Get(), 10000);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+// A plain function: the 32-bit system calls it with the stdcall convention.
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    if (WindowProcessId(window) == search->process && ::IsWindowVisible(window))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> AppDriver::TopLevelWindows() const
+{
+    WindowSearch search{m_processId, {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND AppDriver::WaitForTopLevel(const AppWindowQuery& query, DWORD timeoutMs) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows())
+                if (Matches(window, query)) {
+                    found = window;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool AppDriver::PostCommand(UINT id) const
+{
+    return m_mainWindow && ::PostMessageW(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+}
+
+HWND AppDriver::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) const
+{
+    return WaitForTopLevel({L"#32770", title, -1}, timeoutMs);
+}
+
+bool AppDriver::PressButton(HWND dialog, int buttonId)
+{
+    HWND button = ::GetDlgItem(dialog, buttonId);
+    if (!button)
+        return false;
+    // posted: a sent click would wait inside the other program's modal loop
+    return ::PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+}
+
+// ---- windows and their contents -------------------------------------------------------------
+
+HWND FindDescendant(HWND parent, const AppWindowQuery& query)
+{
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (Matches(child, query))
+            return child;
+        if (HWND found = FindDescendant(child, query))
+            return found;
+    }
+    return nullptr;
+}
+
+std::wstring WindowText(HWND window)
+{
+    // WM_GETTEXT is marshalled between processes for every window class
+    const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, 0);
+    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    // the message is the static control with id 0xFFFF (the icon is a static without text)
+    std::wstring text;
+    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(child, className, 32);
+        if (_wcsicmp(className, L"Static") == 0) {
+            const std::wstring part = WindowText(child);
+            if (!part.empty())
+                text += (text.empty() ? L"" : L"\n") + part;
+        }
+    }
+    return text;
+}
+
+std::vector<std::wstring> ReadTreeItems(HWND tree)
+{
+    std::vector<std::wstring> items;
+    RemoteBlock block(tree, sizeof(TVITEMW) + (kTextUnits + 1) * sizeof(wchar_t));
+    if (!block.IsValid())
+        return items;
+    WalkTree(tree, block,
+             reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, items);
+    return items;
+}
+
+std::wstring ReadSelectedTreeItem(HWND tree)
+{
+    const auto item = reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item)
+        return {};
+    RemoteBlock block(tree, sizeof(TVITEMW) + (kTextUnits + 1) * sizeof(wchar_t));
+    return block.IsValid() ? TreeItemText(tree, block, item) : std::wstring();
+}
+
+std::vector<std::wstring> ReadListViewColumn(HWND list, int column)
+{
+    std::vector<std::wstring> rows;
+    RemoteBlock block(list, sizeof(LVITEMW) + (kTextUnits + 1) * sizeof(wchar_t));
+    if (!block.IsValid())
+        return rows;
+    const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        LVITEMW query{};
+        query.iSubItem = column;
+        query.pszText = reinterpret_cast<wchar_t*>(block.Address() + sizeof(LVITEMW));
+        query.cchTextMax = kTextUnits;
+        block.Write(0, &query, sizeof(query));
+        const LRESULT length = ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                              reinterpret_cast<LPARAM>(block.Address()));
+        std::vector<wchar_t> text(kTextUnits + 1, 0);
+        if (length > 0)
+            block.Read(sizeof(LVITEMW), text.data(), static_cast<size_t>(length) * sizeof(wchar_t));
+        rows.push_back(text.data());
+    }
+    return rows;
+}
+
+std::vector<std::wstring> ReadListBoxItems(HWND list)
+{
+    // LB_GETTEXT is marshalled between processes for list boxes with strings
+    std::vector<std::wstring> lines;
+    const int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::vector<wchar_t> text(length > 0 ? static_cast<size_t>(length) + 1 : 1, 0);
+        if (length > 0)
+            ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+        lines.push_back(text.data());
+    }
+    return lines;
+}
+
+} // namespace testsupport

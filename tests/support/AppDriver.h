@@ -1,0 +1,98 @@
+#pragma once
+// Drives the program itself for end-to-end tests: starts tarnwick.exe from the build folder on a
+// fresh data folder, finds its windows by control id, class and title, reads the items of its
+// tree, list-view and list-box controls from the other process, sends it commands, answers its
+// message boxes, and ends it.
+//
+// Commands go as WM_COMMAND ids posted to the main window, so a test does not care whether the
+// command sits in a menu, on a toolbar or in a command bar. Real input (clicks and typing) uses
+// GuiSupport.h: SendInput reaches whichever window is in the foreground, so tests that type take
+// the "desktop-input" lock, and tests that start the program run SERIAL (one instance per machine).
+//
+// Reading another process's controls: the item structure and its text buffer are placed in the
+// program's address space (VirtualAllocEx), the control fills them there (its messages run in its
+// own process), and the result is read back with ReadProcessMemory. The same path works on this
+// process's own windows.
+
+#include "framework/Handle.h"
+#include "framework/String.h"
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// What a window search matches; unset fields match anything. Only visible windows match.
+struct AppWindowQuery {
+    const wchar_t* className = nullptr;
+    const wchar_t* title = nullptr;   // exact window text
+    int controlId = -1;               // GetDlgCtrlID of a child
+};
+
+class AppDriver {
+public:
+    AppDriver() = default;
+    AppDriver(const AppDriver&) = delete;
+    AppDriver& operator=(const AppDriver&) = delete;
+    // Ends the program if it still runs (WM_CLOSE first, then termination).
+    ~AppDriver();
+
+    // "<test program folder>\tarnwick.exe".
+    static CString ProgramPath();
+    // The program's data folder: "Tarnwick" under the user's Documents folder.
+    static CString DataFolder();
+    // Empties the data folder (the program then starts as on a first run); true when it is empty.
+    static bool ResetDataFolder();
+
+    // Starts the program with the arguments; true once it runs (not yet that it has a window).
+    bool Start(const wchar_t* arguments = L"");
+    // Waits for the program's main window: a visible top-level window of its process with the
+    // given class (any when null); null after the time-out.
+    HWND WaitForMainWindow(const wchar_t* className = nullptr, DWORD timeoutMs = 60000);
+    HWND MainWindow() const { return m_mainWindow; }
+    DWORD ProcessId() const { return m_processId; }
+    HANDLE Process() const { return m_process.Get(); }
+
+    bool IsRunning() const;
+    // Waits for the program to end; true when it did, with its exit code in *exitCode.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    // Posts WM_CLOSE to the main window and waits for the program to end.
+    bool Close(DWORD timeoutMs = 60000);
+    // Ends the program at once.
+    void Kill();
+
+    // The visible top-level windows of the program, in the system's z-order.
+    std::vector<HWND> TopLevelWindows() const;
+    // The first visible top-level window of the program matching the query, waiting for it.
+    HWND WaitForTopLevel(const AppWindowQuery& query, DWORD timeoutMs = 20000) const;
+    // Posts a command to the main window as a menu would.
+    bool PostCommand(UINT id) const;
+
+    // A message box of the program (a dialog of class #32770 with the query's title, or any),
+    // waiting for it; its text through MessageBoxText.
+    HWND WaitForMessageBox(const wchar_t* title = nullptr, DWORD timeoutMs = 20000) const;
+    // Clicks a message-box or dialog button by its id (IDOK, IDYES, ...) through BM_CLICK.
+    static bool PressButton(HWND dialog, int buttonId);
+
+private:
+    UniqueKernelHandle m_process;
+    DWORD m_processId = 0;
+    HWND m_mainWindow = nullptr;    // not owned
+};
+
+// A visible descendant of parent matching the query (depth-first, in z-order); null when none.
+HWND FindDescendant(HWND parent, const AppWindowQuery& query);
+// The window's text, and the text of a message box (its static text, not its caption).
+std::wstring WindowText(HWND window);
+std::wstring MessageBoxText(HWND box);
+
+// The labels of a tree-view's items in pre-order, each prefixed by two spaces per level.
+std::vector<std::wstring> ReadTreeItems(HWND tree);
+// The label of the tree's selected item; empty when none.
+std::wstring ReadSelectedTreeItem(HWND tree);
+// The texts of one column of a list-view's rows.
+std::vector<std::wstring> ReadListViewColumn(HWND list, int column = 0);
+// The lines of a list box.
+std::vector<std::wstring> ReadListBoxItems(HWND list);
+
+} // namespace testsupport
