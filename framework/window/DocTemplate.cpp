@@ -14,8 +14,8 @@
 
 IMPLEMENT_DYNAMIC(CDocTemplate, CCmdTarget)
 
-CDocTemplate::CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                           CRuntimeClass* pViewClass)
+CDocTemplate::CDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+                           const CRuntimeClass* pViewClass)
     : m_nIDResource(nIDResource), m_pDocClass(pDocClass), m_pFrameClass(pFrameClass), m_pViewClass(pViewClass)
 {
     LoadTemplate();
@@ -149,8 +149,8 @@ void CDocTemplate::CloseAllDocuments(BOOL)
 
 IMPLEMENT_DYNAMIC(CSingleDocTemplate, CDocTemplate)
 
-CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                                       CRuntimeClass* pViewClass)
+CSingleDocTemplate::CSingleDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+                                       const CRuntimeClass* pViewClass)
     : CDocTemplate(nIDResource, pDocClass, pFrameClass, pViewClass)
 {
 }

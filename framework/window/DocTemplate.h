@@ -29,8 +29,8 @@ public:
     enum Confidence { noAttempt, maybeAttemptForeign, maybeAttemptNative, yesAttemptForeign,
                       yesAttemptNative, yesAlreadyOpen };
 
-    CDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                 CRuntimeClass* pViewClass);
+    CDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+                 const CRuntimeClass* pViewClass);
     ~CDocTemplate() override;
 
     virtual void LoadTemplate();
@@ -52,9 +52,9 @@ public:
     virtual void CloseAllDocuments(BOOL bEndSession);
 
     UINT m_nIDResource;
-    CRuntimeClass* m_pDocClass;
-    CRuntimeClass* m_pFrameClass;
-    CRuntimeClass* m_pViewClass;
+    const CRuntimeClass* m_pDocClass;
+    const CRuntimeClass* m_pFrameClass;
+    const CRuntimeClass* m_pViewClass;
     CString m_strDocStrings;
     HMENU m_hMenuShared = nullptr;     // MDI: the children's menu (owned)
     HACCEL m_hAccelTable = nullptr;    // MDI: the children's accelerators
@@ -63,8 +63,8 @@ public:
 class CSingleDocTemplate : public CDocTemplate {
     DECLARE_DYNAMIC(CSingleDocTemplate)
 public:
-    CSingleDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                       CRuntimeClass* pViewClass);
+    CSingleDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+                       const CRuntimeClass* pViewClass);
     ~CSingleDocTemplate() override;
 
     void AddDocument(CDocument* pDoc) override;

@@ -112,7 +112,7 @@ void AfxRepositionWindow(AFX_SIZEPARENTPARAMS* lpLayout, HWND hWnd, LPCRECT lpRe
 
 // What a frame needs to make its view: the view class and the document it shows.
 struct CCreateContext {
-    CRuntimeClass* m_pNewViewClass = nullptr;
+    const CRuntimeClass* m_pNewViewClass = nullptr;
     CDocument* m_pCurrentDoc = nullptr;
     CDocTemplate* m_pNewDocTemplate = nullptr;
     CView* m_pLastView = nullptr;

@@ -91,7 +91,7 @@ BOOL CSplitterWnd::CreateScrollBarCtrl(DWORD dwStyle, UINT nID)
     return hWnd != nullptr;
 }
 
-BOOL CSplitterWnd::CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext)
+BOOL CSplitterWnd::CreateView(int row, int col, const CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext)
 {
     if (row < 0 || col < 0 || row >= m_nRows || col >= m_nCols || !pViewClass)
         return FALSE;

@@ -33,7 +33,7 @@ public:
                 UINT nID = AFX_IDW_PANE_FIRST);
     BOOL CreateStatic(CWnd* pParentWnd, int nRows, int nCols, DWORD dwStyle = WS_CHILD | WS_VISIBLE,
                       UINT nID = AFX_IDW_PANE_FIRST);
-    virtual BOOL CreateView(int row, int col, CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext);
+    virtual BOOL CreateView(int row, int col, const CRuntimeClass* pViewClass, SIZE sizeInit, CCreateContext* pContext);
 
     int GetRowCount() const { return m_nRows; }
     int GetColumnCount() const { return m_nCols; }
@@ -84,7 +84,7 @@ public:
         int nCurSize = 0;
     };
 
-    CRuntimeClass* m_pDynamicViewClass = nullptr;
+    const CRuntimeClass* m_pDynamicViewClass = nullptr;
     int m_nMaxRows = 1, m_nMaxCols = 1;
     int m_nRows = 1, m_nCols = 1;
     BOOL m_bHasHScroll = FALSE, m_bHasVScroll = FALSE;

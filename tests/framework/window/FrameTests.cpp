@@ -1,0 +1,790 @@
+// Single-document programs with real windows under Xvfb: the template's document, frame and view,
+// command routing, frame layout with control bars, status text, splitters and floating frames.
+// Input goes through SendInput; every wait is on a condition with a wide limit.
+
+#include "FrameTestsResource.h"
+
+#include "framework/window/ControlBar.h"
+#include "framework/window/DocTemplate.h"
+#include "framework/window/Document.h"
+#include "framework/window/FrameWnd.h"
+#include "framework/window/MiniFrame.h"
+#include "framework/window/Splitter.h"
+#include "framework/window/View.h"
+#include "framework/window/WinApp.h"
+
+#include "tests/support/GuiSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using testsupport::BringToForeground;
+using testsupport::ClickAt;
+using testsupport::ClickCentre;
+using testsupport::ClickClient;
+using testsupport::PressKeys;
+using testsupport::TypeText;
+
+namespace {
+
+const DWORD kWaitMs = 20000;
+
+std::vector<std::string> g_log;
+
+enum class ClientKind { SingleView, StaticSplit, DynamicSplit };
+ClientKind g_clientKind = ClientKind::SingleView;
+bool g_withBars = false;
+
+// Pumps the thread's messages through the application (pre-translation and idle included) until
+// the condition holds; false after the time-out.
+bool RunUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
+{
+    CWinThread* thread = AfxGetThread();
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    LONG idleCount = 0;
+    bool idleDone = false;
+    while (!condition()) {
+        if (::GetTickCount64() > end)
+            return false;
+        MSG peek;
+        if (::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!thread->PumpMessage()) {
+                ::PostQuitMessage(static_cast<int>(thread->m_msgCur.wParam));
+                return condition();
+            }
+            if (thread->IsIdleMessage(&thread->m_msgCur)) {
+                idleCount = 0;
+                idleDone = false;
+            }
+        } else if (!idleDone) {
+            idleDone = !thread->OnIdle(idleCount++);
+        } else {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+// Runs one full idle cycle (after whatever is queued now).
+void RunIdle()
+{
+    bool done = false;
+    ::PostMessageW(nullptr, WM_NULL, 0, 0);
+    CWinThread* thread = AfxGetThread();
+    RunUntil([&] {
+        MSG peek;
+        if (::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE))
+            return false;
+        if (!done) {
+            LONG count = 0;
+            while (thread->OnIdle(count++)) {
+            }
+            done = true;
+        }
+        return true;
+    });
+}
+
+// What a thread timer runs (a timer procedure carries no context of its own).
+std::function<void()>* g_tick = nullptr;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_tick)
+        (*g_tick)();
+}
+
+void DrainQuit()
+{
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+CRect RectIn(HWND parent, HWND child)
+{
+    CRect rect;
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::wstring TextOf(HWND window)
+{
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Moves the pointer (no buttons) to a screen point.
+bool MoveTo(POINT screen)
+{
+    ::SetCursorPos(screen.x, screen.y);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return ::SendInput(1, &move, sizeof(move)) == 1;
+}
+
+bool Button(bool down)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    return ::SendInput(1, &input, sizeof(input)) == 1;
+}
+
+// Drags with the left button from one client point of the window to another, pumping through
+// the application so the window sees each step.
+bool Drag(HWND window, POINT from, POINT to)
+{
+    POINT a = from, b = to;
+    ::ClientToScreen(window, &a);
+    ::ClientToScreen(window, &b);
+    auto at = [](POINT p) {
+        return [p] {
+            POINT c{};
+            return ::GetCursorPos(&c) && c.x == p.x && c.y == p.y;
+        };
+    };
+    if (!MoveTo(a) || !RunUntil(at(a)))
+        return false;
+    if (!Button(true))
+        return false;
+    RunUntil([] { return (::GetKeyState(VK_LBUTTON) & 0x8000) != 0; }, 2000);
+    // Two steps, so the window sees a move between press and release.
+    POINT mid = {(a.x + b.x) / 2, (a.y + b.y) / 2};
+    if (!MoveTo(mid) || !RunUntil(at(mid)))
+        return false;
+    if (!MoveTo(b) || !RunUntil(at(b)))
+        return false;
+    RunIdle();
+    return Button(false) && RunUntil([] { return (::GetKeyState(VK_LBUTTON) & 0x8000) == 0; });
+}
+
+// ---- the program's classes -----------------------------------------------------------------
+
+class CTestApp : public CWinApp {
+public:
+    CTestApp() : CWinApp(L"Frame Tests") {}
+    void OnAppCommand() { g_log.push_back("app"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+    ON_COMMAND(ID_CMD_APP, OnAppCommand)
+END_MESSAGE_MAP()
+
+class CTestDoc : public CDocument {
+    DECLARE_DYNCREATE(CTestDoc)
+public:
+    void OnDocCommand() { g_log.push_back("doc"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CTestDoc, CDocument)
+BEGIN_MESSAGE_MAP(CTestDoc, CDocument)
+    ON_COMMAND(ID_CMD_DOC, OnDocCommand)
+END_MESSAGE_MAP()
+
+class CTestView : public CView {
+    DECLARE_DYNCREATE(CTestView)
+public:
+    int initialUpdates = 0;
+    void OnDraw(CDC*) override {}
+    void OnInitialUpdate() override
+    {
+        ++initialUpdates;
+        CView::OnInitialUpdate();
+    }
+    void OnViewCommand() { g_log.push_back("view"); }
+    void OnBothCommand() { g_log.push_back("view-both"); }
+    void OnUpdateDisabled(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CTestView, CView)
+BEGIN_MESSAGE_MAP(CTestView, CView)
+    ON_COMMAND(ID_CMD_VIEW, OnViewCommand)
+    ON_COMMAND(ID_CMD_BOTH, OnBothCommand)
+    ON_UPDATE_COMMAND_UI(ID_CMD_DISABLED, OnUpdateDisabled)
+END_MESSAGE_MAP()
+
+// A list view that answers the Delete accelerator.
+class CDeleteListView : public CListView {
+    DECLARE_DYNCREATE(CDeleteListView)
+public:
+    void OnDelete() { g_log.push_back("list-delete"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CDeleteListView, CListView)
+BEGIN_MESSAGE_MAP(CDeleteListView, CListView)
+    ON_COMMAND(ID_EDIT_DELETE, OnDelete)
+END_MESSAGE_MAP()
+
+// A bar on the left that takes 150 pixels and counts the layouts it takes part in; it may ask
+// its frame for another layout from inside one.
+class CTestBar : public CControlBar {
+public:
+    int width = 150;
+    int sizeParentCalls = 0;
+    bool nestRecalc = false;
+    BOOL Create(CWnd* parent)
+    {
+        m_dwStyle = CBRS_ALIGN_LEFT;
+        if (!CWnd::CreateEx(0, nullptr, L"test bar", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent->m_hWnd,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(0xE810))))
+            return FALSE;
+        AttachToFrame(parent);
+        return TRUE;
+    }
+    CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz) override
+    {
+        return bHorz ? CSize(32767, width) : CSize(width, bStretch ? 32767 : 0);
+    }
+    void OnUpdateCmdUI(CFrameWnd*, BOOL) override {}
+
+protected:
+    LRESULT OnSizeParentCounted(WPARAM wParam, LPARAM lParam)
+    {
+        ++sizeParentCalls;
+        if (nestRecalc)
+            GetParentFrame()->RecalcLayout();
+        return OnSizeParent(wParam, lParam);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestBar, CControlBar)
+    ON_MESSAGE(WM_SIZEPARENT, OnSizeParentCounted)
+END_MESSAGE_MAP()
+
+class CTestFrame : public CFrameWnd {
+    DECLARE_DYNCREATE(CTestFrame)
+public:
+    CToolBar toolBar;
+    CStatusBar statusBar;
+    CTestBar testBar;
+    CSplitterWnd splitter;
+    std::vector<BOOL> ncActivates;              // wParam of each WM_NCACTIVATE received
+    std::function<void(HMENU)> onMenuIdle;      // runs while a popup of the menu bar is open
+    HMENU openPopup = nullptr;
+
+    void OnFrameCommand() { g_log.push_back("frame"); }
+    void OnBothCommand() { g_log.push_back("frame-both"); }
+    void OnDelete() { g_log.push_back("frame-delete"); }
+    void OnDisabledCommand() { g_log.push_back("disabled"); }
+
+protected:
+    int OnCreate(LPCREATESTRUCTW cs)
+    {
+        if (CFrameWnd::OnCreate(cs) == -1)
+            return -1;
+        if (g_withBars) {
+            static const UINT indicators[] = {0, ID_INDICATOR_MODE};
+            if (!toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS) ||
+                !toolBar.LoadToolBar(IDR_TESTFRAME))
+                return -1;
+            if (!statusBar.Create(this) || !statusBar.SetIndicators(indicators, 2))
+                return -1;
+            if (!testBar.Create(this))
+                return -1;
+        }
+        return 0;
+    }
+    BOOL OnCreateClient(LPCREATESTRUCTW cs, CCreateContext* pContext) override
+    {
+        switch (g_clientKind) {
+        case ClientKind::SingleView:
+            return CFrameWnd::OnCreateClient(cs, pContext);
+        case ClientKind::StaticSplit:
+            return splitter.CreateStatic(this, 1, 2) &&
+                   splitter.CreateView(0, 0, RUNTIME_CLASS(CTreeView), CSize(150, 100), pContext) &&
+                   splitter.CreateView(0, 1, RUNTIME_CLASS(CDeleteListView), CSize(100, 100), pContext);
+        case ClientKind::DynamicSplit:
+            return splitter.Create(this, 1, 2, CSize(20, 20), pContext);
+        }
+        return FALSE;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_NCACTIVATE)
+            ncActivates.push_back(static_cast<BOOL>(wParam));
+        if (message == WM_INITMENUPOPUP && !HIWORD(lParam))
+            openPopup = reinterpret_cast<HMENU>(wParam);
+        const LRESULT result = CFrameWnd::WindowProc(message, wParam, lParam);
+        if ((message == WM_ENTERIDLE || message == WM_TIMER) && openPopup && onMenuIdle)
+            onMenuIdle(openPopup);
+        return result;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CTestFrame, CFrameWnd)
+BEGIN_MESSAGE_MAP(CTestFrame, CFrameWnd)
+    ON_WM_CREATE()
+    ON_COMMAND(ID_CMD_FRAME, OnFrameCommand)
+    ON_COMMAND(ID_CMD_BOTH, OnBothCommand)
+    ON_COMMAND(ID_EDIT_DELETE, OnDelete)
+    ON_COMMAND(ID_CMD_DISABLED, OnDisabledCommand)
+END_MESSAGE_MAP()
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_log.clear();
+        ASSERT_TRUE(AfxWinInit(::GetModuleHandleW(nullptr), nullptr, nullptr, SW_SHOW));
+    }
+    void TearDown() override
+    {
+        if (app.m_pMainWnd && app.m_pMainWnd->m_hWnd)
+            app.m_pMainWnd->DestroyWindow();
+        DrainQuit();
+        AfxDeleteTempMaps();
+        g_clientKind = ClientKind::SingleView;
+        g_withBars = false;
+    }
+    // The program's start-up: the template, then the stock command line (no argument: a new
+    // document with its frame and view), the frame in front.
+    void StartProgram(ClientKind kind, bool withBars)
+    {
+        g_clientKind = kind;
+        g_withBars = withBars;
+        app.AddDocTemplate(new CSingleDocTemplate(IDR_TESTFRAME, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CTestFrame),
+                                                  RUNTIME_CLASS(CTestView)));
+        CCommandLineInfo info;
+        ASSERT_TRUE(app.ProcessShellCommand(info));
+        frame = dynamic_cast<CTestFrame*>(app.m_pMainWnd);
+        ASSERT_NE(frame, nullptr);
+        frame->SetWindowPos(nullptr, 40, 40, 640, 480, SWP_NOZORDER);
+        ASSERT_TRUE(BringToForeground(frame->m_hWnd));
+        RunIdle();
+    }
+    HMENU Popup(int index) const { return ::GetSubMenu(::GetMenu(frame->m_hWnd), index); }
+    // Opens popup `index` of the menu bar with a click and runs `whileOpen` from inside the menu
+    // loop until it answers true (then the menu is closed); false when it never did.
+    bool WithMenuOpen(int index, const std::function<bool(HMENU)>& whileOpen)
+    {
+        bool done = false;
+        frame->openPopup = nullptr;
+        frame->onMenuIdle = [&](HMENU popup) {
+            if (!done && whileOpen(popup)) {
+                done = true;
+                ::EndMenu();
+            }
+        };
+        // Timer ticks give the check more chances while the menu loop waits.
+        const UINT_PTR timer = ::SetTimer(frame->m_hWnd, 77, 50, nullptr);
+        RECT item{};
+        ::GetMenuItemRect(frame->m_hWnd, ::GetMenu(frame->m_hWnd), static_cast<UINT>(index), &item);
+        const bool clicked = ClickAt({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+        RunUntil([&] { return done; });
+        ::KillTimer(frame->m_hWnd, timer);
+        frame->onMenuIdle = nullptr;
+        return clicked && done;
+    }
+
+    CTestApp app;
+    CTestFrame* frame = nullptr;
+};
+
+// ---- start-up and routing ----
+
+TEST_F(FrameTest, NewDocumentMakesFrameAndViewFromTheTemplate)
+{
+    StartProgram(ClientKind::SingleView, false);
+    auto* view = dynamic_cast<CTestView*>(frame->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetDlgCtrlID(), 0xE900);
+    EXPECT_EQ(view->GetParent()->m_hWnd, frame->m_hWnd);
+    auto* doc = dynamic_cast<CTestDoc*>(view->GetDocument());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetDocTemplate(), app.GetDocTemplate(0));
+    EXPECT_EQ(frame->GetActiveDocument(), doc);
+    EXPECT_EQ(view->initialUpdates, 1);
+    // Menu, accelerators and title of the resource id; the document's title joins the title.
+    EXPECT_NE(::GetMenu(frame->m_hWnd), nullptr);
+    EXPECT_NE(frame->m_hAccelTable, nullptr);
+    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - FrameDoc");
+    EXPECT_EQ(frame->GetStyle() & WS_OVERLAPPEDWINDOW, static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
+    // A second File New reuses the one document and its frame.
+    app.OnFileNew();
+    EXPECT_EQ(app.m_pMainWnd, frame);
+    EXPECT_EQ(frame->GetActiveView(), view);
+}
+
+TEST_F(FrameTest, ProgramTitleSurvivesIdleUntilTheDocumentIsRenamed)
+{
+    StartProgram(ClientKind::SingleView, false);
+    frame->SetWindowText(L"Product 1.2.3");
+    frame->DelayUpdateFrameTitle();
+    RunIdle();
+    // Activating the view again asks for the title again.
+    CView* view = frame->GetActiveView();
+    frame->SetActiveView(nullptr, FALSE);
+    frame->SetActiveView(view);
+    RunIdle();
+    EXPECT_EQ(TextOf(frame->m_hWnd), L"Product 1.2.3");
+    frame->GetActiveDocument()->SetTitle(L"Renamed");
+    RunIdle();
+    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - Renamed");
+}
+
+TEST_F(FrameTest, CommandsGoToViewDocumentFrameAndApplicationInThatOrder)
+{
+    StartProgram(ClientKind::SingleView, false);
+    struct Case {
+        UINT id;
+        const char* handler;
+    };
+    const Case cases[] = {
+        {ID_CMD_VIEW, "view"}, {ID_CMD_DOC, "doc"}, {ID_CMD_FRAME, "frame"},
+        {ID_CMD_APP, "app"},   {ID_CMD_BOTH, "view-both"},
+    };
+    for (const Case& c : cases) {
+        g_log.clear();
+        frame->PostMessage(WM_COMMAND, c.id, 0);
+        ASSERT_TRUE(RunUntil([] { return !g_log.empty(); })) << c.handler;
+        RunIdle();
+        ASSERT_EQ(g_log.size(), 1u) << c.handler;
+        EXPECT_EQ(g_log[0], c.handler);
+    }
+    // The accelerator reaches the view through the frame's pre-translation.
+    g_log.clear();
+    PressKeys({VK_CONTROL, 'K'});
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log[0], "view");
+}
+
+TEST_F(FrameTest, OpenMenuGreysItemsWithoutHandlerAndKeepsTheOthers)
+{
+    StartProgram(ClientKind::SingleView, false);
+    UINT orphan = 0, view = 0, app = 0, exit = 0;
+    ASSERT_TRUE(WithMenuOpen(0, [&](HMENU popup) {
+        orphan = ::GetMenuState(popup, ID_CMD_ORPHAN, MF_BYCOMMAND);
+        view = ::GetMenuState(popup, ID_CMD_VIEW, MF_BYCOMMAND);
+        app = ::GetMenuState(popup, ID_CMD_APP, MF_BYCOMMAND);
+        exit = ::GetMenuState(popup, 57665, MF_BYCOMMAND);
+        return true;
+    }));
+    EXPECT_TRUE(orphan & MF_GRAYED);
+    EXPECT_FALSE(view & MF_GRAYED);
+    EXPECT_FALSE(app & MF_GRAYED);
+    EXPECT_FALSE(exit & MF_GRAYED) << "the application's Exit";
+}
+
+TEST_F(FrameTest, ExitCommandClosesTheMainWindowAndEndsTheLoop)
+{
+    StartProgram(ClientKind::SingleView, false);
+    HWND hWnd = frame->m_hWnd;
+    frame->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
+    ASSERT_TRUE(RunUntil([&] { return !::IsWindow(hWnd); }));
+    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+// ---- layout ----
+
+TEST_F(FrameTest, BarsTakeTheirStripsAndTheViewGetsExactlyTheRest)
+{
+    StartProgram(ClientKind::SingleView, true);
+    HWND hFrame = frame->m_hWnd;
+    CView* view = frame->GetActiveView();
+    ASSERT_NE(view, nullptr);
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        bool statusShown;
+    };
+    const Case cases[] = {
+        {"after start-up", [] {}, true},
+        {"after a resize", [&] { frame->SetWindowPos(nullptr, 0, 0, 520, 400, SWP_NOMOVE | SWP_NOZORDER); }, true},
+        {"after the status bar was hidden", [&] { frame->PostMessage(WM_COMMAND, ID_VIEW_STATUS_BAR, 0); }, false},
+        {"after another resize", [&] { frame->SetWindowPos(nullptr, 0, 0, 600, 450, SWP_NOMOVE | SWP_NOZORDER); }, false},
+        {"after the status bar came back", [&] { frame->PostMessage(WM_COMMAND, ID_VIEW_STATUS_BAR, 0); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.act();
+        RunIdle();
+        ASSERT_EQ(::IsWindowVisible(frame->statusBar.m_hWnd) != 0, c.statusShown);
+        CRect client;
+        ::GetClientRect(hFrame, &client);
+        const CRect tool = RectIn(hFrame, frame->toolBar.m_hWnd);
+        const CRect bar = RectIn(hFrame, frame->testBar.m_hWnd);
+        const CRect pane = RectIn(hFrame, view->m_hWnd);
+        const int statusTop = c.statusShown ? RectIn(hFrame, frame->statusBar.m_hWnd).top : client.bottom;
+        EXPECT_EQ(tool, CRect(0, 0, client.right, tool.bottom));
+        EXPECT_GT(tool.Height(), 15);
+        if (c.statusShown) {
+            EXPECT_EQ(RectIn(hFrame, frame->statusBar.m_hWnd), CRect(0, statusTop, client.right, client.bottom));
+        }
+        EXPECT_EQ(bar, CRect(0, tool.bottom, 150, statusTop));
+        EXPECT_EQ(pane, CRect(150, tool.bottom, client.right, statusTop));
+        // The View menu's check follows the bar.
+        UINT state = 0;
+        ASSERT_TRUE(WithMenuOpen(1, [&](HMENU popup) {
+            state = ::GetMenuState(popup, ID_VIEW_STATUS_BAR, MF_BYCOMMAND);
+            return true;
+        }));
+        EXPECT_EQ((state & MF_CHECKED) != 0, c.statusShown);
+    }
+}
+
+TEST_F(FrameTest, DelayedLayoutWaitsForIdleAndANestedLayoutIsSkipped)
+{
+    StartProgram(ClientKind::SingleView, true);
+    HWND hFrame = frame->m_hWnd;
+    CView* view = frame->GetActiveView();
+    frame->testBar.width = 200;
+    frame->DelayRecalcLayout();
+    EXPECT_EQ(RectIn(hFrame, view->m_hWnd).left, 150) << "laid out before idle time";
+    RunIdle();
+    EXPECT_EQ(RectIn(hFrame, view->m_hWnd).left, 200);
+
+    frame->testBar.nestRecalc = true;
+    frame->testBar.sizeParentCalls = 0;
+    frame->testBar.width = 120;
+    frame->RecalcLayout();
+    EXPECT_EQ(frame->testBar.sizeParentCalls, 1);
+    EXPECT_EQ(RectIn(hFrame, view->m_hWnd).left, 120);
+    frame->testBar.nestRecalc = false;
+
+    // A delayed hide happens at idle time and the pane takes the room.
+    frame->ShowControlBar(&frame->testBar, FALSE, TRUE);
+    EXPECT_TRUE(::IsWindowVisible(frame->testBar.m_hWnd));
+    RunIdle();
+    EXPECT_FALSE(::IsWindowVisible(frame->testBar.m_hWnd));
+    EXPECT_EQ(RectIn(hFrame, view->m_hWnd).left, 0);
+}
+
+TEST_F(FrameTest, ToolbarFollowsUpdateHandlersAndItsClicksAreCommands)
+{
+    StartProgram(ClientKind::SingleView, true);
+    HWND hTool = frame->toolBar.m_hWnd;
+    EXPECT_EQ(frame->toolBar.GetItemID(0), static_cast<UINT>(ID_CMD_VIEW));
+    EXPECT_EQ(frame->toolBar.GetItemID(1), 0u);    // separator
+    ASSERT_TRUE(RunUntil([&] { return ::SendMessageW(hTool, TB_ISBUTTONENABLED, ID_CMD_DISABLED, 0) == 0; }));
+    EXPECT_NE(::SendMessageW(hTool, TB_ISBUTTONENABLED, ID_CMD_VIEW, 0), 0);
+    EXPECT_NE(::SendMessageW(hTool, TB_ISBUTTONENABLED, ID_CMD_FRAME, 0), 0);
+
+    RECT button{};
+    ::SendMessageW(hTool, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&button));
+    g_log.clear();
+    ASSERT_TRUE(ClickClient(hTool, {(button.left + button.right) / 2, (button.top + button.bottom) / 2}));
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log[0], "view");
+
+    // The tip is the command string's part after the line break.
+    NMTTDISPINFOW info{};
+    info.hdr.hwndFrom = hTool;
+    info.hdr.idFrom = ID_CMD_DISABLED;
+    info.hdr.code = TTN_GETDISPINFOW;
+    frame->SendMessage(WM_NOTIFY, ID_CMD_DISABLED, reinterpret_cast<LPARAM>(&info));
+    ASSERT_NE(info.lpszText, nullptr);
+    EXPECT_STREQ(info.lpszText, L"Disabled tip");
+}
+
+// ---- status text ----
+
+TEST_F(FrameTest, MessageStringsGoToTheStatusBarsFirstPane)
+{
+    StartProgram(ClientKind::SingleView, true);
+    HWND hStatus = frame->statusBar.m_hWnd;
+    frame->SendMessage(WM_SETMESSAGESTRING, ID_CMD_VIEW, 0);
+    EXPECT_EQ(TextOf(hStatus), L"Runs the view's command");
+    frame->SendMessage(WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(L"Own text"));
+    EXPECT_EQ(TextOf(hStatus), L"Own text");
+    frame->SendMessage(WM_POPMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
+    EXPECT_EQ(TextOf(hStatus), L"Ready");
+    EXPECT_EQ(frame->statusBar.GetPaneText(1), L"MODE");
+}
+
+TEST_F(FrameTest, HoveredMenuItemShowsItsPromptAndReadyComesBack)
+{
+    StartProgram(ClientKind::SingleView, true);
+    HWND hStatus = frame->statusBar.m_hWnd;
+    bool moved = false;
+    std::wstring shown;
+    ASSERT_TRUE(WithMenuOpen(0, [&](HMENU popup) {
+        if (!moved) {
+            RECT item{};
+            ::GetMenuItemRect(frame->m_hWnd, popup, 1, &item);    // "Document Command"
+            MoveTo({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+            moved = true;
+            return false;
+        }
+        shown = TextOf(hStatus);
+        return shown == L"Runs the document's command";
+    })) << "last status text: " << testing::PrintToString(std::string(shown.begin(), shown.end()));
+    ASSERT_TRUE(RunUntil([&] { return TextOf(hStatus) == L"Ready"; }));
+}
+
+// ---- splitters and the active view ----
+
+TEST_F(FrameTest, StaticSplitterDragsClicksAndForgetsADestroyedActiveView)
+{
+    StartProgram(ClientKind::StaticSplit, false);
+    CSplitterWnd& splitter = frame->splitter;
+    EXPECT_EQ(splitter.GetDlgCtrlID(), 0xE900);
+    CWnd* tree = splitter.GetPane(0, 0);
+    CWnd* list = splitter.GetPane(0, 1);
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(tree->GetDlgCtrlID(), 0xE900);
+    EXPECT_EQ(list->GetDlgCtrlID(), 0xE901);
+    EXPECT_TRUE(CWnd::FromHandlePermanent(tree->m_hWnd)->IsKindOf(RUNTIME_CLASS(CTreeView)));
+    // The first pane became the active view.
+    EXPECT_EQ(frame->GetActiveView(), CWnd::FromHandlePermanent(tree->m_hWnd));
+
+    int before = 0, minimum = 0;
+    splitter.GetColumnInfo(0, before, minimum);
+    EXPECT_EQ(before, 150);
+    const CRect treeBefore = RectIn(splitter.m_hWnd, tree->m_hWnd);
+    CRect bar;
+    splitter.GetHitRect(CSplitterWnd::hSplitterBar1, bar);
+    EXPECT_EQ(splitter.HitTest(bar.CenterPoint()), CSplitterWnd::hSplitterBar1);
+    ASSERT_TRUE(Drag(splitter.m_hWnd, bar.CenterPoint(), {bar.CenterPoint().x + 40, bar.CenterPoint().y}));
+    RunIdle();
+    int after = 0;
+    splitter.GetColumnInfo(0, after, minimum);
+    EXPECT_EQ(after, before + 40);
+    EXPECT_EQ(RectIn(splitter.m_hWnd, tree->m_hWnd).Width(), treeBefore.Width() + 40);
+
+    // A click makes the list the active view; Delete reaches it through the accelerator.
+    HWND hList = list->m_hWnd;
+    ASSERT_TRUE(ClickCentre(hList));
+    ASSERT_TRUE(RunUntil([&] { return frame->GetActiveView() && frame->GetActiveView()->m_hWnd == hList; }));
+    g_log.clear();
+    PressKeys({VK_DELETE});
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log, std::vector<std::string>{"list-delete"});
+
+    // The list dies while active: the frame takes the next command itself.
+    ::DestroyWindow(hList);
+    EXPECT_EQ(frame->GetActiveView(), nullptr);
+    g_log.clear();
+    frame->PostMessage(WM_COMMAND, ID_EDIT_DELETE, 0);
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log, std::vector<std::string>{"frame-delete"});
+}
+
+TEST_F(FrameTest, DynamicSplitterSplitsFromItsBox)
+{
+    StartProgram(ClientKind::DynamicSplit, false);
+    CSplitterWnd& splitter = frame->splitter;
+    EXPECT_EQ(splitter.GetColumnCount(), 1);
+    ASSERT_NE(::GetDlgItem(splitter.m_hWnd, AFX_IDW_HSCROLL_FIRST), nullptr);
+    CRect inside;
+    splitter.GetInsideRect(inside);
+    const CPoint box(inside.left + 3, inside.bottom + 4);
+    ASSERT_EQ(splitter.HitTest(box), CSplitterWnd::hSplitterBox);
+    ASSERT_TRUE(Drag(splitter.m_hWnd, box, {box.x + 200, box.y - 100}));
+    RunIdle();
+    ASSERT_EQ(splitter.GetColumnCount(), 2);
+    CWnd* second = splitter.GetPane(0, 1);
+    ASSERT_NE(second, nullptr);
+    CWnd* secondView = CWnd::FromHandlePermanent(second->m_hWnd);
+    ASSERT_NE(secondView, nullptr);
+    EXPECT_TRUE(secondView->IsKindOf(RUNTIME_CLASS(CTestView)));
+    // Both panes show the one document.
+    EXPECT_EQ(static_cast<CView*>(secondView)->GetDocument(), frame->GetActiveDocument());
+    EXPECT_EQ(static_cast<CTestView*>(secondView)->initialUpdates, 1);
+    int first = 0, minimum = 0;
+    splitter.GetColumnInfo(0, first, minimum);
+    EXPECT_NEAR(first, 200, 8);
+    EXPECT_NE(::GetDlgItem(splitter.m_hWnd, AFX_IDW_HSCROLL_FIRST + 1), nullptr);
+}
+
+// ---- modal state ----
+
+TEST_F(FrameTest, KeysTypedInAModalWindowDoNotReachTheFramesAccelerators)
+{
+    StartProgram(ClientKind::SingleView, false);
+    // A modal window that is no dialog: its keys walk up to the frame through its owner.
+    CWnd modal;
+    ASSERT_TRUE(modal.CreateEx(0, AfxRegisterWndClass(0), L"Modal", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 200,
+                               120, frame->m_hWnd, nullptr));
+    HWND hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 10, 150, 24, modal.m_hWnd, nullptr,
+                                   nullptr, nullptr);
+    ASSERT_NE(hEdit, nullptr);
+    bool disabledSeen = false, modalStateSeen = false;
+    UINT_PTR timer = 0;
+    auto step = [&]() {
+        // Runs inside the modal loop.
+        if (!disabledSeen) {
+            disabledSeen = !frame->IsWindowEnabled();
+            modalStateSeen = frame->InModalState() != FALSE;
+            ::SetForegroundWindow(modal.m_hWnd);
+            ::SetFocus(hEdit);
+            if (::GetForegroundWindow() == modal.m_hWnd) {
+                PressKeys({VK_DELETE});
+                PressKeys({VK_CONTROL, 'K'});
+                TypeText(L"x");
+            }
+        } else if (::GetWindowTextLengthW(hEdit) > 0) {
+            modal.EndModalLoop(IDOK);
+        }
+    };
+    std::function<void()> stepFn = step;
+    g_tick = &stepFn;
+    timer = ::SetTimer(nullptr, 0, 50, &Tick);
+    g_log.clear();
+    const int result = modal.RunModalLoop(0);
+    ::KillTimer(nullptr, timer);
+    g_tick = nullptr;
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(disabledSeen);
+    EXPECT_TRUE(modalStateSeen);
+    EXPECT_TRUE(g_log.empty()) << "a command ran behind the modal window: " << (g_log.empty() ? "" : g_log[0]);
+    modal.DestroyWindow();
+    // Enabled again, the frame translates its keys.
+    ASSERT_TRUE(BringToForeground(frame->m_hWnd));
+    EXPECT_FALSE(frame->InModalState());
+    PressKeys({VK_CONTROL, 'K'});
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log[0], "view");
+}
+
+TEST_F(FrameTest, SynchronisedMiniFrameKeepsTheOwnerActiveAndFollowsItsEnabledState)
+{
+    StartProgram(ClientKind::SingleView, false);
+    CMiniFrameWnd mini;
+    ASSERT_TRUE(mini.CreateEx(0, nullptr, L"Floating", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | MFS_SYNCACTIVE,
+                              CRect(300, 300, 480, 420), frame));
+    EXPECT_EQ(::GetWindow(mini.m_hWnd, GW_OWNER), frame->m_hWnd);
+    EXPECT_EQ(mini.SendMessage(WM_FLOATSTATUS, FS_SYNCACTIVE), TRUE);
+    RunIdle();
+    frame->ncActivates.clear();
+    ASSERT_TRUE(ClickCentre(mini.m_hWnd));
+    ASSERT_TRUE(RunUntil([&] { return ::GetActiveWindow() == mini.m_hWnd; }));
+    RunIdle();
+    ASSERT_FALSE(frame->ncActivates.empty());
+    EXPECT_TRUE(frame->ncActivates.back()) << "the owner's caption went inactive";
+    EXPECT_TRUE(frame->m_nFlags & WF_STAYACTIVE);
+
+    // A message box owned by the frame disables the frame and its floating window.
+    bool bothDisabled = false, modalState = false;
+    testsupport::ModalDriver driver({L"#32770", L"Frame Tests"}, [&](HWND box) {
+        bothDisabled = !::IsWindowEnabled(frame->m_hWnd) && !::IsWindowEnabled(mini.m_hWnd);
+        modalState = frame->InModalState() != FALSE;
+        ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    });
+    frame->MessageBox(L"Stop", L"Frame Tests", MB_OK);
+    ASSERT_TRUE(driver.Wait());
+    EXPECT_TRUE(bothDisabled);
+    EXPECT_TRUE(modalState);
+    RunIdle();
+    EXPECT_TRUE(::IsWindowEnabled(frame->m_hWnd));
+    EXPECT_TRUE(::IsWindowEnabled(mini.m_hWnd));
+    mini.DestroyWindow();
+}
+
+} // namespace
