@@ -243,8 +243,10 @@ int CFrameWnd::OnCreate(LPCREATESTRUCTW lpcs)
     auto* pContext = static_cast<CCreateContext*>(lpcs->lpCreateParams);
     if (!OnCreateClient(lpcs, pContext))
         return -1;
-    // The bars the program makes after this lay themselves out at the next idle time.
+    // The bars the program makes after this lay themselves out at the next idle time, and the
+    // status bar (made after this too) starts with the idle text.
     DelayRecalcLayout();
+    PostMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE);
     return 0;
 }
 

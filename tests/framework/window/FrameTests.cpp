@@ -411,7 +411,8 @@ TEST_F(FrameTest, NewDocumentMakesFrameAndViewFromTheTemplate)
     // Menu, accelerators and title of the resource id; the document's title joins the title.
     EXPECT_NE(::GetMenu(frame->m_hWnd), nullptr);
     EXPECT_NE(frame->m_hAccelTable, nullptr);
-    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - FrameDoc");
+    // The template string names no document: the document is "Untitled".
+    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - Untitled");
     EXPECT_EQ(frame->GetStyle() & WS_OVERLAPPEDWINDOW, static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
     // A second File New reuses the one document and its frame.
     app.OnFileNew();
@@ -761,6 +762,9 @@ TEST_F(FrameTest, SynchronisedMiniFrameKeepsTheOwnerActiveAndFollowsItsEnabledSt
                               CRect(300, 300, 480, 420), frame));
     EXPECT_EQ(::GetWindow(mini.m_hWnd, GW_OWNER), frame->m_hWnd);
     EXPECT_EQ(mini.SendMessage(WM_FLOATSTATUS, FS_SYNCACTIVE), TRUE);
+    // Showing the floating window activated it: the frame comes first again.
+    ASSERT_TRUE(BringToForeground(frame->m_hWnd));
+    ASSERT_TRUE(RunUntil([&] { return ::GetActiveWindow() == frame->m_hWnd; }));
     RunIdle();
     frame->ncActivates.clear();
     ASSERT_TRUE(ClickCentre(mini.m_hWnd));
