@@ -3,6 +3,7 @@
 #include "framework/window/DocTemplate.h"
 
 #include "framework/window/Document.h"
+#include "framework/window/MdiFrame.h"
 #include "framework/window/View.h"
 #include "framework/window/WinApp.h"
 
@@ -87,7 +88,11 @@ CFrameWnd* CDocTemplate::CreateNewFrame(CDocument* pDoc, CFrameWnd* pOther)
         delete pObject;
         return nullptr;
     }
-    if (!pFrame->LoadFrame(m_nIDResource, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context)) {
+    // A child frame of an MDI program goes inside the main window.
+    const BOOL bChild = pFrame->IsKindOf(RUNTIME_CLASS(CMDIChildWnd));
+    const DWORD style = bChild ? (WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE)
+                               : (WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE);
+    if (!pFrame->LoadFrame(m_nIDResource, style, bChild ? AfxGetMainWnd() : nullptr, &context)) {
         // A frame that got no window does not delete itself.
         if (!pFrame->m_hWnd)
             delete pFrame;
@@ -267,6 +272,107 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const wchar_t* lpszPathName, BOO
     CWinThread* pThread = AfxGetThread();
     if (bCreated && pThread && !pThread->m_pMainWnd)
         pThread->m_pMainWnd = pFrame;
+    InitialUpdateFrame(pFrame, pDocument, bMakeVisible);
+    return pDocument;
+}
+
+// ---- CMultiDocTemplate --------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CMultiDocTemplate, CDocTemplate)
+
+CMultiDocTemplate::CMultiDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass,
+                                     const CRuntimeClass* pFrameClass, const CRuntimeClass* pViewClass)
+    : CDocTemplate(nIDResource, pDocClass, pFrameClass, pViewClass)
+{
+    // The base constructor ran the base's LoadTemplate: the shared menu comes now.
+    LoadTemplate();
+}
+
+CMultiDocTemplate::~CMultiDocTemplate()
+{
+    for (CDocument* pDoc : m_docList)
+        pDoc->m_pDocTemplate = nullptr;
+    m_docList.clear();
+}
+
+void CMultiDocTemplate::LoadTemplate()
+{
+    CDocTemplate::LoadTemplate();
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (!m_hMenuShared && ::FindResourceW(instance, MAKEINTRESOURCEW(m_nIDResource), reinterpret_cast<LPCWSTR>(RT_MENU)))
+        m_hMenuShared = ::LoadMenuW(instance, MAKEINTRESOURCEW(m_nIDResource));
+    if (!m_hAccelTable)
+        m_hAccelTable = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(m_nIDResource));
+}
+
+void CMultiDocTemplate::AddDocument(CDocument* pDoc)
+{
+    CDocTemplate::AddDocument(pDoc);
+    if (std::find(m_docList.begin(), m_docList.end(), pDoc) == m_docList.end())
+        m_docList.push_back(pDoc);
+}
+
+void CMultiDocTemplate::RemoveDocument(CDocument* pDoc)
+{
+    CDocTemplate::RemoveDocument(pDoc);
+    m_docList.erase(std::remove(m_docList.begin(), m_docList.end(), pDoc), m_docList.end());
+}
+
+POSITION CMultiDocTemplate::GetFirstDocPosition() const
+{
+    return m_docList.empty() ? nullptr : reinterpret_cast<POSITION>(static_cast<INT_PTR>(1));
+}
+
+CDocument* CMultiDocTemplate::GetNextDoc(POSITION& rPos) const
+{
+    const size_t index = static_cast<size_t>(reinterpret_cast<INT_PTR>(rPos)) - 1;
+    if (index >= m_docList.size()) {
+        rPos = nullptr;
+        return nullptr;
+    }
+    rPos = index + 1 < m_docList.size() ? reinterpret_cast<POSITION>(static_cast<INT_PTR>(index + 2)) : nullptr;
+    return m_docList[index];
+}
+
+void CMultiDocTemplate::SetDefaultTitle(CDocument* pDocument)
+{
+    CString name;
+    if (!GetDocString(name, docName) || name.IsEmpty())
+        name = L"Untitled";
+    CString title;
+    title.Format(L"%s%u", static_cast<const wchar_t*>(name), m_nUntitledCount + 1);
+    pDocument->SetTitle(title);
+}
+
+CDocument* CMultiDocTemplate::OpenDocumentFile(const wchar_t* lpszPathName, BOOL bMakeVisible)
+{
+    CDocument* pDocument = CreateNewDocument();
+    if (!pDocument)
+        return nullptr;
+    const BOOL bAutoDelete = pDocument->m_bAutoDelete;
+    pDocument->m_bAutoDelete = FALSE;
+    CFrameWnd* pFrame = CreateNewFrame(pDocument, nullptr);
+    pDocument->m_bAutoDelete = bAutoDelete;
+    if (!pFrame) {
+        RemoveDocument(pDocument);
+        delete pDocument;
+        return nullptr;
+    }
+    if (!lpszPathName) {
+        SetDefaultTitle(pDocument);
+        if (!bMakeVisible)
+            pDocument->m_bEmbedded = TRUE;
+        if (!pDocument->OnNewDocument()) {
+            pFrame->DestroyWindow();
+            return nullptr;
+        }
+        ++m_nUntitledCount;
+    } else if (!pDocument->OnOpenDocument(lpszPathName)) {
+        pFrame->DestroyWindow();
+        return nullptr;
+    } else {
+        pDocument->SetPathName(lpszPathName);
+    }
     InitialUpdateFrame(pFrame, pDocument, bMakeVisible);
     return pDocument;
 }

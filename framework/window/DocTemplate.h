@@ -6,6 +6,7 @@
 // them: File New makes a new document with its frame and view, a path opens through the template.
 //
 // CSingleDocTemplate holds at most one document: a second open reuses the document and its frame.
+// CMultiDocTemplate makes a child frame per document inside the MDI frame.
 //
 // CCommandLineInfo reads the program's command line: no argument means File New, a path opens
 // that file, and the print, DDE, automation and registration switches are taken apart and then
@@ -75,6 +76,28 @@ public:
     void SetDefaultTitle(CDocument* pDocument) override;
 
     CDocument* m_pOnlyDoc = nullptr;    // not owned (it deletes itself)
+};
+
+// One document per child frame in the MDI frame. The template's menu and accelerators of its
+// resource id are shared by its children: the MDI frame shows that menu while one of them is active.
+class CMultiDocTemplate : public CDocTemplate {
+    DECLARE_DYNAMIC(CMultiDocTemplate)
+public:
+    CMultiDocTemplate(UINT nIDResource, const CRuntimeClass* pDocClass, const CRuntimeClass* pFrameClass,
+                      const CRuntimeClass* pViewClass);
+    ~CMultiDocTemplate() override;
+
+    void LoadTemplate() override;
+    void AddDocument(CDocument* pDoc) override;
+    void RemoveDocument(CDocument* pDoc) override;
+    POSITION GetFirstDocPosition() const override;
+    CDocument* GetNextDoc(POSITION& rPos) const override;
+    CDocument* OpenDocumentFile(const wchar_t* lpszPathName, BOOL bMakeVisible = TRUE) override;
+    // "<document name><n>", n counting the untitled documents of the template from 1.
+    void SetDefaultTitle(CDocument* pDocument) override;
+
+    std::vector<CDocument*> m_docList;    // not owned
+    UINT m_nUntitledCount = 0;
 };
 
 class CCommandLineInfo : public CObject {

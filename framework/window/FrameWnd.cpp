@@ -239,8 +239,12 @@ int CFrameWnd::OnCreate(LPCREATESTRUCTW lpcs)
 {
     if (CWnd::OnCreate(lpcs) == -1)
         return -1;
+    return OnCreateHelper(lpcs, static_cast<CCreateContext*>(lpcs->lpCreateParams));
+}
+
+int CFrameWnd::OnCreateHelper(LPCREATESTRUCTW lpcs, CCreateContext* pContext)
+{
     AfxAddFrameWnd(this);
-    auto* pContext = static_cast<CCreateContext*>(lpcs->lpCreateParams);
     if (!OnCreateClient(lpcs, pContext))
         return -1;
     // The bars the program makes after this lay themselves out at the next idle time, and the
@@ -566,7 +570,9 @@ void CFrameWnd::SetActiveView(CView* pViewNew, BOOL bNotify)
 
 CDocument* CFrameWnd::GetActiveDocument()
 {
-    CView* pView = GetActiveView();
+    // An MDI frame's document is its active child's.
+    CFrameWnd* pFrame = GetActiveFrame();
+    CView* pView = pFrame ? pFrame->GetActiveView() : nullptr;
     return pView ? pView->GetDocument() : nullptr;
 }
 

@@ -206,6 +206,9 @@ protected:
     BOOL LoadAccelTable(const wchar_t* lpszResourceName);
 
     int OnCreate(LPCREATESTRUCTW lpcs);
+    // The frame's part of WM_CREATE: registers the frame, makes the client (the view) and asks for
+    // the first layout and the idle text.
+    int OnCreateHelper(LPCREATESTRUCTW lpcs, CCreateContext* pContext);
     void OnDestroy();
     void OnNcDestroy();
     void OnClose();

@@ -8,6 +8,7 @@
 #include "framework/window/DocTemplate.h"
 #include "framework/window/Document.h"
 #include "framework/window/FrameWnd.h"
+#include "framework/window/MdiFrame.h"
 #include "framework/window/MiniFrame.h"
 #include "framework/window/Splitter.h"
 #include "framework/window/View.h"
@@ -34,7 +35,7 @@ const DWORD kWaitMs = 20000;
 
 std::vector<std::string> g_log;
 
-enum class ClientKind { SingleView, StaticSplit, DynamicSplit };
+enum class ClientKind { SingleView, StaticSplit, DynamicSplit, SplitInView };
 ClientKind g_clientKind = ClientKind::SingleView;
 bool g_withBars = false;
 
@@ -227,6 +228,39 @@ BEGIN_MESSAGE_MAP(CDeleteListView, CListView)
     ON_COMMAND(ID_EDIT_DELETE, OnDelete)
 END_MESSAGE_MAP()
 
+// A view that holds a splitter: a view on top, and below it a nested splitter with two views.
+class CHostView : public CView {
+    DECLARE_DYNCREATE(CHostView)
+public:
+    CSplitterWnd outer;
+    CSplitterWnd inner;
+    void OnDraw(CDC*) override {}
+
+protected:
+    int OnCreate(LPCREATESTRUCTW cs)
+    {
+        if (CView::OnCreate(cs) == -1)
+            return -1;
+        CCreateContext context;
+        context.m_pCurrentDoc = GetDocument();
+        if (!outer.CreateStatic(this, 2, 1) ||
+            !outer.CreateView(0, 0, RUNTIME_CLASS(CTestView), CSize(100, 120), &context) ||
+            !inner.CreateStatic(&outer, 1, 2, WS_CHILD | WS_VISIBLE, outer.IdFromRowCol(1, 0)) ||
+            !inner.CreateView(0, 0, RUNTIME_CLASS(CTestView), CSize(200, 100), &context) ||
+            !inner.CreateView(0, 1, RUNTIME_CLASS(CTestView), CSize(100, 100), &context))
+            return -1;
+        return 0;
+    }
+    void OnSize(UINT, int cx, int cy) { outer.MoveWindow(0, 0, cx, cy); }
+    DECLARE_MESSAGE_MAP()
+};
+
+IMPLEMENT_DYNCREATE(CHostView, CView)
+BEGIN_MESSAGE_MAP(CHostView, CView)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+END_MESSAGE_MAP()
+
 // A bar on the left that takes 150 pixels and counts the layouts it takes part in; it may ask
 // its frame for another layout from inside one.
 class CTestBar : public CControlBar {
@@ -308,6 +342,11 @@ protected:
                    splitter.CreateView(0, 1, RUNTIME_CLASS(CDeleteListView), CSize(100, 100), pContext);
         case ClientKind::DynamicSplit:
             return splitter.Create(this, 1, 2, CSize(20, 20), pContext);
+        case ClientKind::SplitInView: {
+            CCreateContext context = *pContext;
+            context.m_pNewViewClass = RUNTIME_CLASS(CHostView);
+            return CreateView(&context) != nullptr;
+        }
         }
         return FALSE;
     }
@@ -702,6 +741,114 @@ TEST_F(FrameTest, DynamicSplitterSplitsFromItsBox)
     splitter.GetColumnInfo(0, first, minimum);
     EXPECT_NEAR(first, 200, 8);
     EXPECT_NE(::GetDlgItem(splitter.m_hWnd, AFX_IDW_HSCROLL_FIRST + 1), nullptr);
+}
+
+TEST_F(FrameTest, NestedSplittersInsideAViewLayOutAndAClickedPaneBecomesTheActiveView)
+{
+    StartProgram(ClientKind::SplitInView, false);
+    auto* host = dynamic_cast<CHostView*>(CWnd::FromHandlePermanent(::GetDlgItem(frame->m_hWnd, 0xE900)));
+    ASSERT_NE(host, nullptr);
+    CSplitterWnd& outer = host->outer;
+    CSplitterWnd& inner = host->inner;
+    EXPECT_EQ(outer.GetPane(1, 0)->m_hWnd, inner.m_hWnd);
+    EXPECT_EQ(inner.GetDlgCtrlID(), 0xE910);
+    // Row 0 keeps its ideal height; the nested splitter fills row 1; its first column its width.
+    int cur = 0, minimum = 0;
+    outer.GetRowInfo(0, cur, minimum);
+    EXPECT_EQ(cur, 120);
+    CRect hostClient;
+    host->GetClientRect(&hostClient);
+    const CRect innerRect = RectIn(outer.m_hWnd, inner.m_hWnd);
+    EXPECT_EQ(innerRect.top, 120 + 2 * outer.m_cyBorder + outer.m_cySplitterGap + outer.m_cyBorder);
+    EXPECT_EQ(innerRect.bottom, hostClient.bottom - outer.m_cyBorder);
+    inner.GetColumnInfo(0, cur, minimum);
+    EXPECT_EQ(cur, 200);
+    // Hit codes: the bar below row 0, the bar right of column 0, nothing inside a pane.
+    CRect bar;
+    outer.GetHitRect(CSplitterWnd::vSplitterBar1, bar);
+    EXPECT_EQ(outer.HitTest(bar.CenterPoint()), CSplitterWnd::vSplitterBar1);
+    inner.GetHitRect(CSplitterWnd::hSplitterBar1, bar);
+    EXPECT_EQ(inner.HitTest(bar.CenterPoint()), CSplitterWnd::hSplitterBar1);
+    EXPECT_EQ(inner.HitTest(CPoint(bar.left - 20, bar.top + 10)), CSplitterWnd::noHit);
+
+    // A click in the nested splitter's second pane makes that view the frame's active view.
+    CWnd* target = inner.GetPane(0, 1);
+    ASSERT_NE(target, nullptr);
+    HWND hTarget = target->m_hWnd;
+    ASSERT_TRUE(ClickCentre(hTarget));
+    ASSERT_TRUE(RunUntil([&] { return frame->GetActiveView() && frame->GetActiveView()->m_hWnd == hTarget; }));
+    int row = -1, col = -1;
+    EXPECT_EQ(inner.GetActivePane(&row, &col)->m_hWnd, hTarget);
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(col, 1);
+    g_log.clear();
+    frame->PostMessage(WM_COMMAND, ID_CMD_VIEW, 0);
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log[0], "view");
+}
+
+// ---- MDI ----
+
+class CTestMdiFrame : public CMDIFrameWnd {
+    DECLARE_DYNCREATE(CTestMdiFrame)
+};
+IMPLEMENT_DYNCREATE(CTestMdiFrame, CMDIFrameWnd)
+
+TEST_F(FrameTest, MdiChildrenShowTheSharedMenuAndTakeCommandsWhileActive)
+{
+    auto* mdi = new CTestMdiFrame;
+    ASSERT_TRUE(mdi->LoadFrame(IDR_MDIFRAME));
+    app.m_pMainWnd = mdi;
+    mdi->SetWindowPos(nullptr, 40, 40, 640, 480, SWP_NOZORDER);
+    mdi->ShowWindow(SW_SHOW);
+    ASSERT_TRUE(BringToForeground(mdi->m_hWnd));
+    HMENU frameMenu = ::GetMenu(mdi->m_hWnd);
+    ASSERT_NE(frameMenu, nullptr);
+    ASSERT_NE(mdi->m_hWndMDIClient, nullptr);
+    EXPECT_EQ(::GetDlgCtrlID(mdi->m_hWndMDIClient), 0xE900);
+
+    auto* tmpl = new CMultiDocTemplate(IDR_TESTFRAME, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CMDIChildWnd),
+                                       RUNTIME_CLASS(CTestView));
+    app.AddDocTemplate(tmpl);
+    ASSERT_NE(tmpl->m_hMenuShared, nullptr);
+    CDocument* first = tmpl->OpenDocumentFile(nullptr);
+    CDocument* second = tmpl->OpenDocumentFile(nullptr);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->GetTitle(), CString(L"Untitled1"));
+    EXPECT_EQ(second->GetTitle(), CString(L"Untitled2"));
+    RunIdle();
+
+    CMDIChildWnd* active = mdi->MDIGetActive();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->GetActiveDocument(), second);
+    EXPECT_EQ(TextOf(active->m_hWnd), L"Untitled2");
+    EXPECT_EQ(::GetMenu(mdi->m_hWnd), tmpl->m_hMenuShared);
+    EXPECT_EQ(mdi->GetActiveDocument(), second);
+
+    // Commands reach the active child's view; another activation moves them.
+    g_log.clear();
+    mdi->PostMessage(WM_COMMAND, ID_CMD_DOC, 0);
+    ASSERT_TRUE(RunUntil([] { return !g_log.empty(); }));
+    EXPECT_EQ(g_log[0], "doc");
+    POSITION pos = first->GetFirstViewPosition();
+    CView* firstView = first->GetNextView(pos);
+    ASSERT_NE(firstView, nullptr);
+    mdi->MDIActivate(firstView->GetParentFrame());
+    RunIdle();
+    EXPECT_EQ(mdi->MDIGetActive()->GetActiveDocument(), first);
+
+    // Closing both children brings the frame's own menu back.
+    HWND hFirst = firstView->GetParentFrame()->m_hWnd;
+    ::SendMessageW(hFirst, WM_CLOSE, 0, 0);
+    RunIdle();
+    EXPECT_FALSE(::IsWindow(hFirst));
+    ASSERT_NE(mdi->MDIGetActive(), nullptr);
+    ::SendMessageW(mdi->MDIGetActive()->m_hWnd, WM_CLOSE, 0, 0);
+    RunIdle();
+    EXPECT_EQ(mdi->MDIGetActive(), nullptr);
+    EXPECT_EQ(tmpl->GetFirstDocPosition(), nullptr);
+    EXPECT_EQ(::GetMenu(mdi->m_hWnd), frameMenu);
 }
 
 // ---- modal state ----
