@@ -2,6 +2,7 @@
 
 #include "framework/window/DocTemplate.h"
 #include "framework/window/Document.h"
+#include "framework/window/WinApp.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,26 @@ TEST(RecentFileListTest, DisplayNamesAndOrder)
     EXPECT_FALSE(list.GetDisplayName(name, 3, L"C:\\", 3));
     list.Remove(0);
     EXPECT_EQ(Narrow(list[0]), "C:\\Work\\three.smp");
+}
+
+TEST(RecentFileListTest, TheListGoesToTheProfileAndComesBack)
+{
+    CWinApp app(L"Recent List Tests");
+    app.SetRegistryKey(L"Tarnwick Test Suite");
+    {
+        CRecentFileList list(0, L"Recent File List", L"File%d", 3);
+        list.Add(L"C:\\a\\one.smp");
+        list.Add(L"C:\\a\\two.smp");
+        list.WriteList();
+    }
+    EXPECT_EQ(Narrow(app.GetProfileString(L"Recent File List", L"File1")), "C:\\a\\two.smp");
+    EXPECT_EQ(Narrow(app.GetProfileString(L"Recent File List", L"File3", L"none")), "none");
+    CRecentFileList again(0, L"Recent File List", L"File%d", 3);
+    again.ReadList();
+    EXPECT_EQ(Narrow(again[0]), "C:\\a\\two.smp");
+    EXPECT_EQ(Narrow(again[1]), "C:\\a\\one.smp");
+    EXPECT_TRUE(again[2].IsEmpty());
+    app.WriteProfileString(L"Recent File List", nullptr, nullptr);
 }
 
 } // namespace

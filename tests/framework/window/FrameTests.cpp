@@ -183,7 +183,16 @@ END_MESSAGE_MAP()
 class CTestDoc : public CDocument {
     DECLARE_DYNCREATE(CTestDoc)
 public:
+    int value = 0;
     void OnDocCommand() { g_log.push_back("doc"); }
+    void DeleteContents() override { value = 0; }
+    void Serialize(CArchive& ar) override
+    {
+        if (ar.IsStoring())
+            ar << value;
+        else
+            ar >> value;
+    }
     DECLARE_MESSAGE_MAP()
 };
 
@@ -645,6 +654,62 @@ TEST_F(FrameTest, MessageStringsGoToTheStatusBarsFirstPane)
     frame->SendMessage(WM_POPMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
     EXPECT_EQ(TextOf(hStatus), L"Ready");
     EXPECT_EQ(frame->statusBar.GetPaneText(1), L"MODE");
+
+    // What a selected menu item shows: its prompt, a system command's prompt, nothing for
+    // popups and separators, the idle text once the menu closed.
+    HMENU sysMenu = ::GetSystemMenu(frame->m_hWnd, FALSE);
+    struct Case {
+        WPARAM wParam;
+        LPARAM lParam;
+        UINT tracking;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {MAKEWPARAM(ID_CMD_FRAME, MF_STRING), reinterpret_cast<LPARAM>(Popup(0)), ID_CMD_FRAME,
+         L"Runs the frame's command"},
+        {MAKEWPARAM(SC_CLOSE, MF_STRING | MF_SYSMENU), reinterpret_cast<LPARAM>(sysMenu), 0xEF06,
+         L"Closes the window"},
+        {MAKEWPARAM(0, MF_POPUP), reinterpret_cast<LPARAM>(::GetMenu(frame->m_hWnd)), 0, L""},
+        {MAKEWPARAM(0, 0xFFFF), 0, AFX_IDS_IDLEMESSAGE, L"Ready"},
+    };
+    for (const Case& c : cases) {
+        frame->SendMessage(WM_MENUSELECT, c.wParam, c.lParam);
+        EXPECT_EQ(frame->m_nIDTracking, c.tracking);
+        EXPECT_EQ(TextOf(hStatus), c.text);
+    }
+
+    // Pane 0 stretches: the indicator keeps its text's width at the right end.
+    RECT first{}, second{}, bar{};
+    frame->statusBar.GetItemRect(0, &first);
+    frame->statusBar.GetItemRect(1, &second);
+    ::GetClientRect(hStatus, &bar);
+    EXPECT_GE(second.right, bar.right - 24);
+    EXPECT_LE(second.right - second.left, 80);
+    EXPECT_GT(first.right - first.left, bar.right / 2);
+}
+
+TEST_F(FrameTest, PathOpensThroughTheTemplateAndAMissingFileLeavesTheDocument)
+{
+    StartProgram(ClientKind::SingleView, false);
+    wchar_t folder[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, folder);
+    const CString path = CString(folder) + L"frame-test.smp";
+    auto* doc = dynamic_cast<CTestDoc*>(frame->GetActiveDocument());
+    ASSERT_NE(doc, nullptr);
+    doc->value = 4242;
+    ASSERT_TRUE(doc->OnSaveDocument(path));
+    doc->value = 7;
+    CDocument* opened = app.OpenDocumentFile(path);
+    ASSERT_EQ(opened, doc) << "the single document is reused";
+    EXPECT_EQ(doc->value, 4242);
+    EXPECT_EQ(doc->GetTitle(), CString(L"frame-test.smp"));
+    RunIdle();
+    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - frame-test.smp");
+    // A file that cannot be read: nothing opens, the frame and the document stay.
+    EXPECT_EQ(app.OpenDocumentFile(CString(folder) + L"no-such-file.smp"), nullptr);
+    EXPECT_EQ(frame->GetActiveDocument(), doc);
+    EXPECT_TRUE(::IsWindow(frame->m_hWnd));
+    ::DeleteFileW(path);
 }
 
 TEST_F(FrameTest, HoveredMenuItemShowsItsPromptAndReadyComesBack)
