@@ -1020,4 +1020,35 @@ TEST_F(FrameTest, SynchronisedMiniFrameKeepsTheOwnerActiveAndFollowsItsEnabledSt
     mini.DestroyWindow();
 }
 
+// A floating frame that notes its system menu opening and closes any menu at once.
+class CRecordingMini : public CMiniFrameWnd {
+public:
+    int systemMenus = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_INITMENUPOPUP && HIWORD(lParam))
+            ++systemMenus;
+        if (message == WM_ENTERIDLE)
+            ::EndMenu();
+        return CMiniFrameWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(FrameTest, BlockedSystemMenuOfAMiniFrameNeverOpens)
+{
+    StartProgram(ClientKind::SingleView, false);
+    for (const bool block : {false, true}) {
+        SCOPED_TRACE(block ? "blocked" : "not blocked");
+        CRecordingMini mini;
+        const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | (block ? static_cast<DWORD>(MFS_BLOCKSYSMENU) : 0u);
+        ASSERT_TRUE(mini.CreateEx(0, nullptr, L"Tool", style, CRect(320, 320, 480, 420), frame));
+        mini.SendMessage(WM_SYSCOMMAND, SC_KEYMENU, L' ');
+        RunIdle();
+        EXPECT_EQ(mini.systemMenus, block ? 0 : 1);
+        mini.DestroyWindow();
+    }
+}
+
 } // namespace
