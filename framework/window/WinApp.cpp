@@ -3,6 +3,7 @@
 #include "framework/window/WinApp.h"
 
 #include "framework/Handle.h"
+#include "framework/window/DocTemplate.h"
 #include "framework/window/ThreadState.h"
 #include "framework/window/Wnd.h"
 
@@ -51,6 +52,14 @@ CString ModuleBaseName(HINSTANCE instance)
 
 IMPLEMENT_DYNAMIC(CWinApp, CWinThread)
 
+// File New and Open are the program's to wire (ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew));
+// Exit and the recent files are always there.
+BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
+    ON_COMMAND(0xE141, OnAppExit)
+    ON_UPDATE_COMMAND_UI(0xE110, OnUpdateRecentFileMenu)
+    ON_COMMAND_EX_RANGE(0xE110, 0xE11F, OnOpenRecentFile)
+END_MESSAGE_MAP()
+
 CWinApp::CWinApp(const wchar_t* lpszAppName)
 {
     if (!g_app)
@@ -71,6 +80,7 @@ CWinApp::CWinApp(const wchar_t* lpszAppName)
 
 CWinApp::~CWinApp()
 {
+    DeleteDocTemplates();
     if (m_bOleInitialized && ::GetCurrentThreadId() == m_nThreadID)
         ::OleUninitialize();
     CWindowThreadState& state = AfxGetWindowThreadState();
@@ -95,6 +105,8 @@ BOOL CWinApp::InitInstance()
 
 int CWinApp::ExitInstance()
 {
+    if (m_pRecentFileList)
+        m_pRecentFileList->WriteList();
     return static_cast<int>(m_msgCur.wParam);
 }
 

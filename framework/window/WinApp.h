@@ -21,6 +21,13 @@
 #include "framework/String.h"
 #include "framework/window/WinThread.h"
 
+#include <vector>
+
+class CCommandLineInfo;
+class CDocTemplate;
+class CDocument;
+class CRecentFileList;
+
 class CWinApp : public CWinThread {
     DECLARE_DYNAMIC(CWinApp)
 public:
@@ -65,10 +72,33 @@ public:
     // The section's key under the application's key, created when missing; the caller closes it.
     HKEY GetSectionKey(const wchar_t* lpszSection);
 
+    // ---- documents (DocTemplate.cpp) ----
+    // The application owns the template from now on.
+    void AddDocTemplate(CDocTemplate* pTemplate);
+    int GetDocTemplateCount() const { return static_cast<int>(m_templates.size()); }
+    CDocTemplate* GetDocTemplate(int index) const { return m_templates[static_cast<size_t>(index)]; }
+    virtual CDocument* OpenDocumentFile(const wchar_t* lpszFileName);
+    // Reads the process's command line (its arguments after the program) into rCmdInfo.
+    void ParseCommandLine(CCommandLineInfo& rCmdInfo);
+    // New document, open a file; FALSE for the switches this framework does not serve and when
+    // no main window came of it.
+    BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
+    void LoadStdProfileSettings(UINT nMaxMRU = 4);
+    virtual void AddToRecentFileList(const wchar_t* lpszPathName);
+    void OnFileNew();
+    void OnAppExit();
+    void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
+    BOOL OnOpenRecentFile(UINT nID);
+    CRecentFileList* m_pRecentFileList = nullptr;    // owned
+
 private:
+    std::vector<CDocTemplate*> m_templates;    // owned
+    void DeleteDocTemplates();    // and the recent file list (DocTemplate.cpp)
     CAppProfile m_profile;    // where the profile calls go; m_pszRegistryKey/m_pszProfileName mirror it
     bool m_bOleInitialized = false;
     friend BOOL AfxOleInit();
+
+    DECLARE_MESSAGE_MAP()
 };
 
 CWinApp* AfxGetApp();

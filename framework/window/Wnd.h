@@ -42,6 +42,7 @@
 
 class CDC;
 class CFont;
+class CFrameWnd;
 class CMenu;
 
 // Flags of RunModalLoop.
@@ -253,6 +254,16 @@ public:
     BOOL SetMenu(CMenu* pMenu);
     int MessageBox(const wchar_t* lpszText, const wchar_t* lpszCaption = nullptr, UINT nType = MB_OK);
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
+
+    // ---- frames and layout (FrameWnd.cpp) ----
+    // The nearest ancestor (the owner for a popup) that is a frame window; null when none.
+    CFrameWnd* GetParentFrame() const;
+    // The outermost frame: this window's own when it is one and has no frame above it.
+    CFrameWnd* GetTopLevelFrame() const;
+    // Lays out the children nIDFirst..nIDLast through WM_SIZEPARENT in z-order and gives child
+    // nIDLeftOver what is left (see AFX_SIZEPARENTPARAMS and the repos* flags in FrameWnd.h).
+    void RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlag = 0,
+                        LPRECT lpRectParam = nullptr, LPCRECT lpRectClient = nullptr, BOOL bStretch = TRUE);
 
     UINT m_nFlags = 0;           // WF_ bits
     int m_nModalResult = 0;      // what EndModalLoop was given
