@@ -9,8 +9,8 @@
 #include "toolkit/foundation/XTPDrawHelpers.h"
 #include "toolkit/foundation/XTPScrollBase.h"
 
-#include "GuiSupport.h"
-#include "TestSupport.h"
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
