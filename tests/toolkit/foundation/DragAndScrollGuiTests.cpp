@@ -535,7 +535,7 @@ TEST(ScrollBarLooks, ThemedPartsAreTheVisualStylesParts)
     HostedBar bar(host.hwnd, CRect(0, 0, 17, 100), TRUE);
     bar.SetScrollBarStyle(3);
     CXTPWinThemeWrapper theme;
-    if (!theme.IsAppThemed() || !theme.OpenThemeData(nullptr, L"SCROLLBAR"))
+    if (!theme.OpenThemeData(nullptr, L"SCROLLBAR") || !theme.IsAppThemed())
         GTEST_SKIP() << "no visual style in this prefix";
     Dib drawn(17, 100), reference(17, 100);
     bar.GetScrollBarPaintManager()->DrawScrollBar(&drawn.dc, &bar);
