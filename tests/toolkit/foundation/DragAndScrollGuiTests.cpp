@@ -551,3 +551,50 @@ TEST(ScrollBarLooks, ThemedPartsAreTheVisualStylesParts)
     EXPECT_EQ(0, DifferentPixels(drawn, reference, down));
     EXPECT_EQ(0, DifferentPixels(drawn, reference, thumb));
 }
+
+// ---- the paint-context buffer and the active-window test ----
+
+TEST(BufferPaintDC, CopiesOnlyThePaintRectangle)
+{
+    Host host(100, 100, 200, 150);
+    CWnd wnd;
+    wnd.Attach(host.hwnd);
+    ASSERT_TRUE(testsupport::BringToForeground(host.hwnd));
+    ::UpdateWindow(host.hwnd);
+    std::atomic<int> painted{0};
+    host.onMessage = [&](HWND, UINT message, WPARAM, LPARAM) {
+        if (message != WM_PAINT)
+            return;
+        CPaintDC paint(&wnd);
+        CXTPBufferDC buffer(paint);
+        // Everything is painted red; only the paint rectangle may reach the window.
+        buffer.FillSolidRect(0, 0, 200, 150, RGB(255, 0, 0));
+        ++painted;
+    };
+    RECT part = {10, 10, 60, 40};
+    ::InvalidateRect(host.hwnd, &part, TRUE);
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return painted.load() > 0; }));
+    testsupport::RgbImage image = testsupport::CaptureClient(host.hwnd);
+    ASSERT_FALSE(image.IsEmpty());
+    EXPECT_TRUE(testsupport::RegionIs(image, part, RGB(255, 0, 0)));
+    const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+    EXPECT_TRUE(testsupport::RegionIs(image, RECT{0, 0, 200, 10}, window));
+    EXPECT_TRUE(testsupport::RegionIs(image, RECT{60, 10, 200, 40}, window));
+    EXPECT_TRUE(testsupport::RegionIs(image, RECT{0, 40, 200, 150}, window));
+    host.onMessage = nullptr;
+    wnd.Detach();
+}
+
+TEST(TopLevelWindowActive, FollowsTheForegroundWindow)
+{
+    Host host(100, 100, 200, 150);
+    ASSERT_TRUE(testsupport::BringToForeground(host.hwnd));
+    HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, host.hwnd, nullptr,
+                                   nullptr, nullptr);
+    EXPECT_TRUE(IsTopLevelWindowActive(host.hwnd));
+    EXPECT_TRUE(IsTopLevelWindowActive(child));
+    Host other(400, 100, 100, 100);
+    ASSERT_TRUE(testsupport::BringToForeground(other.hwnd));
+    EXPECT_FALSE(IsTopLevelWindowActive(child));
+    EXPECT_FALSE(IsTopLevelWindowActive(nullptr));
+}
