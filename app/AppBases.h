@@ -5,8 +5,12 @@
 
 #include "app/ResizeDialog.h"
 
+#include "framework/window/ControlBar.h"
 #include "framework/window/Controls.h"
 #include "framework/window/Dialog.h"
+#include "framework/window/FrameWnd.h"
+#include "framework/window/Splitter.h"
+#include "framework/window/View.h"
 
 using AppDialog = CDialog;
 using AppResizeDialog = CResizeDialog;
@@ -16,3 +20,9 @@ using AppButton = CButton;
 using AppEdit = CEdit;
 using AppListCtrl = CListCtrl;
 using AppComboBox = CComboBox;
+using AppFrameBase = CFrameWnd;
+using AppView = CView;
+using AppTreeView = CTreeView;
+using AppSplitterWnd = CSplitterWnd;
+using AppStatusBar = CStatusBar;
+using AppToolBar = CToolBar;

@@ -43,6 +43,7 @@ struct TreeWalk {
 BEGIN_MESSAGE_MAP(CProjectsTree, AppTreeCtrl)
     ON_WM_CREATE()
     ON_NOTIFY_REFLECT(TVN_SELCHANGEDW, OnSelChanged)
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 BOOL CProjectsTree::CreateTree(const ProjectsTreeArgs& args)
@@ -277,4 +278,29 @@ bool CProjectsTree::SaveProjects()
         m_host->Panels().Commit();
     const CString dataFile = m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
     return SaveDataFile(dataFile, *m_projects);
+}
+
+void CProjectsTree::OnContextMenu(CWnd* window, CPoint point)
+{
+    if (!m_hWnd || !window || window->m_hWnd != m_hWnd)
+        return;
+    if (point.x == -1 && point.y == -1) {
+        point = CPoint(0, 0);
+        ClientToScreen(&point);
+        point.Offset(5, 5);
+    }
+    HMENU menu = ::LoadMenuW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    if (!menu)
+        return;
+    const bool selected = HasSelection();
+    HMENU popup = ::GetSubMenu(menu, selected ? 1 : 0);
+    if (popup && !selected) {
+        // the File menu without its separator and Exit: the two package commands
+        while (::GetMenuItemCount(popup) > 2)
+            ::DeleteMenu(popup, static_cast<UINT>(::GetMenuItemCount(popup) - 1), MF_BYPOSITION);
+    }
+    CWnd* owner = AfxGetMainWnd();
+    if (popup && owner && owner->m_hWnd)
+        ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, point.x, point.y, 0, owner->m_hWnd, nullptr);
+    ::DestroyMenu(menu);
 }

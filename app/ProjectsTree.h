@@ -68,6 +68,12 @@ public:
     // Runs the new-project wizard; the wizard comes later, and until then this does nothing.
     virtual void NewProject() {}
 
+    // The context menu of the tree, also reached through the main frame: acts only when window is
+    // the tree. From the keyboard (point -1, -1) it opens 5 pixels right of and below the tree's
+    // top-left corner. With a selected node it is the main menu's actions menu; without, the File
+    // menu's two package commands. Its commands go to the main window.
+    void OnContextMenu(CWnd* window, CPoint point);
+
     // CPanelSite: the panels rename the selected node while the user types.
     bool HasSelectedItem() const override { return SelectedNode() != nullptr; }
     void SetSelectedItemText(const CString& text) override;

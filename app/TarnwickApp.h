@@ -30,7 +30,8 @@ public:
     void OnHelpContents();
 
 protected:
-    // Makes and shows nothing yet: creates the main window and sets m_pMainWnd; FALSE ends start-up.
+    // Makes the single-document template and processes the command line, which creates the
+    // document, the main frame and the view and sets m_pMainWnd; FALSE ends start-up.
     virtual BOOL CreateMainWindow();
 
 private:

@@ -134,6 +134,27 @@ TEST(Program, ListsThePackagesRenamesAProjectLiveAndSelectsTheSameNodeAfterARest
         return name && WindowText(name) == L"Script";
     }, 20000)) << "the project panel does not show the selected project";
 
+    // the panel covers the whole view, and follows it when the frame is resized
+    HWND panel = ::GetParent(name);
+    HWND view = ::GetParent(panel);
+    const auto coversView = [&] {
+        RECT client{};
+        ::GetClientRect(view, &client);
+        ::MapWindowPoints(view, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        RECT shown{};
+        ::GetWindowRect(panel, &shown);
+        return ::IsWindowVisible(panel) && ::EqualRect(&client, &shown) && client.right > client.left;
+    };
+    EXPECT_TRUE(WaitFor(coversView, 20000)) << "the panel does not cover the view";
+    RECT before{};
+    ::GetWindowRect(panel, &before);
+    ::SetWindowPos(main, nullptr, 0, 0, 640, 470, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] {
+        RECT now{};
+        ::GetWindowRect(panel, &now);
+        return coversView() && (now.right - now.left) != (before.right - before.left);
+    }, 20000)) << "the panel did not follow the resized frame";
+
     // typing the other project's name makes the label unique
     ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Other"));
     EXPECT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Other(1)"; }, 20000))
