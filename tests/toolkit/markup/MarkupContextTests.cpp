@@ -245,18 +245,30 @@ TEST_F(MarkupContextTest, DrawingContextFollowsTheContextsGdiPlusFlag)
 TEST_F(MarkupContextTest, ContextHandlersRunInOrderAfterUnhandledBubbling)
 {
     std::vector<EventRecord> log;
+    // A context of its own: its delegates live until it dies, within this test.
+    CXTPMarkupContext* context = CreateMarkupContext(nullptr);
     CXTPMarkupRoutedEvent* clickEvent = TestClickEvent();
-    m_pContext->AddHandler(clickEvent, new CRecorder(&log));
-    m_pContext->AddHandler(clickEvent, new CRecorder(&log));
-    m_pContext->AddHandler(nullptr, new CRecorder(&log)); // dropped, not leaked
-    CXTPMarkupUIElement* root = m_pContext->Parse(L"<TextProbe x:Name='outer'><TextProbe x:Name='inner'/></TextProbe>");
+    context->AddHandler(clickEvent, new CRecorder(&log));
+    context->AddHandler(clickEvent, new CRecorder(&log, true));
+    context->AddHandler(clickEvent, new CRecorder(&log));
+    context->AddHandler(nullptr, new CRecorder(&log)); // dropped, not leaked
+    CXTPMarkupUIElement* root = context->Parse(L"<TextProbe x:Name='outer'><TextProbe x:Name='inner'/></TextProbe>");
     ASSERT_NE(nullptr, root);
     CXTPMarkupInputElement* inner = MarkupDynamicCast<CXTPMarkupInputElement>(root->GetLogicalChild(0));
     CXTPMarkupRoutedEventArgs args(clickEvent, inner);
     inner->RaiseEvent(&args);
-    EXPECT_EQ((std::vector<EventRecord>{{L"inner", L"TestClick"}, {L"inner", L"TestClick"}}), log);
+    // Every delegate of the context runs, in the order added, whether or not one handled it.
+    EXPECT_EQ((std::vector<EventRecord>{{L"inner", L"TestClick"}, {L"inner", L"TestClick"}, {L"inner", L"TestClick"}}),
+              log);
+    // Handled on the way up: the context is not asked.
+    log.clear();
+    inner->AddHandler(clickEvent, new CRecorder(&log, true));
+    CXTPMarkupRoutedEventArgs handled(clickEvent, inner);
+    inner->RaiseEvent(&handled);
+    EXPECT_EQ((std::vector<EventRecord>{{L"inner", L"TestClick"}}), log);
     root->Release();
-    EXPECT_EQ(nullptr, m_pContext->FindDelegate(L"TestClick"));
+    EXPECT_EQ(nullptr, context->FindDelegate(L"TestClick"));
+    ReleaseMarkupContext(&context);
 }
 
 TEST_F(MarkupContextTest, MovingBetweenSiblingsLeavesAndEntersButNotTheParent)

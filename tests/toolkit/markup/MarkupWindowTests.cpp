@@ -228,12 +228,23 @@ TEST_F(MarkupWindowTest, ReleaseCaptureFromOutsideRaisesLostMouseCapture)
 
 TEST_F(MarkupWindowTest, HandCursorShowsAndNoCursorLeavesItToTheHost)
 {
+    // Entering the element runs the cursor query at once (WM_SETCURSOR comes before the move).
     ASSERT_TRUE(MoveTo(m_hWnd, POINT{150, 30}));
-    ASSERT_TRUE(PumpUntil([this] { return m_pContext->GetMouseOverElement() == Child(1) && g_host.setCursorHandled > 0; }));
+    ASSERT_TRUE(PumpUntil([this] { return m_pContext->GetMouseOverElement() == Child(1); }));
     EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)), GetCursor());
-    const int before = g_host.setCursorCount;
+    // Moving within it: WM_SETCURSOR is answered by the element.
+    int before = g_host.setCursorCount;
+    ASSERT_TRUE(MoveTo(m_hWnd, POINT{160, 35}));
+    ASSERT_TRUE(PumpUntil([&] { return g_host.setCursorCount > before; }));
+    EXPECT_TRUE(g_host.lastSetCursorHandled);
+    EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)), GetCursor());
+
+    // An element without a cursor leaves WM_SETCURSOR to the host, whose class cursor shows.
     ASSERT_TRUE(MoveTo(m_hWnd, POINT{50, 30}));
-    ASSERT_TRUE(PumpUntil([&] { return m_pContext->GetMouseOverElement() == Child(0) && g_host.setCursorCount > before; }));
+    ASSERT_TRUE(PumpUntil([this] { return m_pContext->GetMouseOverElement() == Child(0); }));
+    before = g_host.setCursorCount;
+    ASSERT_TRUE(MoveTo(m_hWnd, POINT{60, 35}));
+    ASSERT_TRUE(PumpUntil([&] { return g_host.setCursorCount > before; }));
     EXPECT_FALSE(g_host.lastSetCursorHandled);
     EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)), GetCursor());
 }
@@ -247,10 +258,11 @@ TEST_F(MarkupWindowTest, ChangingABackgroundInvalidatesExactlyThatElement)
     const int before = g_host.invalidatedCount;
     MarkupDynamicCast<CXTPMarkupPanel>(Child(1))->SetBackground(new CXTPMarkupSolidColorBrush(RGB(0, 255, 0)));
     EXPECT_EQ(before + 1, g_host.invalidatedCount);
+    // The children are 60 high, centred in the 80 of the window.
     EXPECT_EQ(100, g_host.lastUpdate.left);
-    EXPECT_EQ(0, g_host.lastUpdate.top);
+    EXPECT_EQ(10, g_host.lastUpdate.top);
     EXPECT_EQ(200, g_host.lastUpdate.right);
-    EXPECT_EQ(60, g_host.lastUpdate.bottom);
+    EXPECT_EQ(70, g_host.lastUpdate.bottom);
     const int paints = g_host.paints;
     ASSERT_TRUE(PumpUntil([&] { return g_host.paints > paints; }));
     const RgbImage image = CaptureClient(m_hWnd);
