@@ -131,6 +131,8 @@ const DocumentCase kDocuments[] = {
      L"<StackPanel Background='{StaticResource {x:Static SystemColors.ControlBrushKey}}'/>", "StackPanel{Background=%BTNFACE%}"},
     {"system brush through a dynamic resource key",
      L"<StackPanel Background='{DynamicResource {x:Static SystemColors.WindowBrushKey}}'/>", "StackPanel{Background=%WINDOW%}"},
+    {"empty colour name selects the first entry",
+     L"<StackPanel Background='{StaticResource {x:Static SystemColors.BrushKey}}'/>", "StackPanel{Background=%ACTIVEBORDER%}"},
     {"system brush directly", L"<StackPanel Background='{x:Static SystemColors.HighlightBrush}'/>",
      "StackPanel{Background=%HIGHLIGHT%}"},
     {"conversion error", L"<StackPanel Orientation='Diagonal'/>",
@@ -177,6 +179,7 @@ std::string Expand(std::string expected)
     replace("%BTNFACE%", COLOR_BTNFACE);
     replace("%WINDOW%", COLOR_WINDOW);
     replace("%HIGHLIGHT%", COLOR_HIGHLIGHT);
+    replace("%ACTIVEBORDER%", COLOR_ACTIVEBORDER);
     return expected;
 }
 

@@ -300,6 +300,27 @@ TEST_F(MarkupContextTest, MovingBetweenSiblingsLeavesAndEntersButNotTheParent)
     root->Release();
 }
 
+TEST_F(MarkupContextTest, TheWheelGoesToClassHandlersOnly)
+{
+    CXTPMarkupUIElement* root = m_pContext->Parse(L"<TextProbe Width='50' Height='40'/>");
+    ASSERT_NE(nullptr, root);
+    root->Arrange(RECT{0, 0, 50, 40});
+    CTextProbe* probe = static_cast<CTextProbe*>(root);
+    LRESULT result = 0;
+    // Nothing under the mouse yet: not handled.
+    EXPECT_FALSE(Send(root, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, static_cast<WORD>(-120)), &result));
+    Send(root, WM_MOUSEMOVE, 10, 10);
+    ASSERT_EQ(probe, m_pContext->GetMouseOverElement());
+    EXPECT_FALSE(Send(root, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, static_cast<WORD>(-120)), &result));
+    EXPECT_EQ(-120, probe->m_nWheelDelta);
+    EXPECT_EQ(0, result);
+    probe->m_bHandleWheel = true;
+    EXPECT_TRUE(Send(root, WM_MOUSEWHEEL, 10, 10, MAKEWPARAM(0, 240), &result));
+    EXPECT_EQ(240, probe->m_nWheelDelta);
+    EXPECT_EQ(1, result);
+    root->Release();
+}
+
 TEST_F(MarkupContextTest, NullRootAndDestroyEndTheMouseOverState)
 {
     std::vector<EventRecord> log;

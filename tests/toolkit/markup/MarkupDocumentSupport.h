@@ -39,7 +39,16 @@ public:
         s_pStyleLog->push_back(name ? name->GetBuffer() : L"?");
     }
 
+    void OnMouseWheel(CXTPMarkupMouseWheelEventArgs* args) override
+    {
+        m_nWheelDelta = args->m_nDelta;
+        if (m_bHandleWheel)
+            args->SetHandled();
+    }
+
     std::vector<CXTPMarkupObject*> m_items; // one reference each
+    int m_nWheelDelta = 0;
+    bool m_bHandleWheel = false;
     static inline std::vector<std::wstring>* s_pStyleLog = nullptr;
 
 protected:
