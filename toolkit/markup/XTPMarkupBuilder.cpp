@@ -432,19 +432,12 @@ CXTPMarkupObject* CXTPMarkupBuilder::ResolveResource(const wchar_t* argument)
     ThrowBuilderException(L"Cannot find resource named '%ls'. Resource names are case sensitive", argument);
 }
 
-CXTPMarkupObject* CXTPMarkupBuilder::FindResource(CXTPMarkupObject* key)
+CXTPMarkupObject* CXTPMarkupBuilder::FindResource(CXTPMarkupObject*)
 {
-    // Open elements answer from the innermost outwards; an open property element answers through
-    // its value. Resource dictionaries belong to framework elements and styles; until an element
-    // class keeps one, no open element holds a resource and the system-colour fallback applies.
-    for (auto it = m_stack.rbegin(); it != m_stack.rend(); ++it) {
-        CXTPMarkupObject* holder = *it;
-        if (CXTPMarkupObjectProperty* propertyElement = MarkupDynamicCast<CXTPMarkupObjectProperty>(holder))
-            holder = propertyElement->GetValue();
-        if (!holder)
-            continue;
-        (void)key;
-    }
+    // Resource dictionaries belong to framework elements, framework content elements and styles,
+    // and are searched from the innermost open element outwards (an open property element through
+    // its value). No element class of the library keeps a dictionary yet, so nothing is found here
+    // and a colour or brush key falls back to the system colour of its index.
     return nullptr;
 }
 
