@@ -100,3 +100,67 @@ CXTPMarkupObject* MarkupConvertCursor(CXTPMarkupBuilder*, CXTPMarkupObject* valu
         {L"Hand", 32649},      {L"AppStarting", 32650}};
     return ConvertWord(value, table, false);
 }
+
+CXTPMarkupObject* MarkupConvertFontWeight(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {
+        {L"Thin", 100},     {L"ExtraLight", 200}, {L"Light", 300},     {L"Normal", 400},     {L"Regular", 400},
+        {L"Medium", 500},   {L"SemiBold", 600},   {L"DemiBold", 600},  {L"Bold", 700},       {L"ExtraBold", 800},
+        {L"UltraBold", 800}, {L"Black", 900},     {L"Heavy", 900},     {L"ExtraBlack", 950}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertFontStyle(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"Normal", 0}, {L"Italic", 1}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertTextDecorations(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"Underline", 1}, {L"Strikethrough", 2}, {L"", 0}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertFontQuality(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"ClearType", 5}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertTextWrapping(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"NoWrap", 0}, {L"Wrap", 1}, {L"WrapWithOverflow", 2}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertTextTrimming(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"None", 0}, {L"CharacterEllipsis", 1}, {L"WordEllipsis", 2}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertTextAlignment(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"Left", 0}, {L"Right", 1}, {L"Center", 2}, {L"Justify", 3}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertBaselineAlignment(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"Top", 0},     {L"Center", 1},     {L"Bottom", 2},    {L"Baseline", 3},
+                                      {L"TextTop", 4}, {L"TextBottom", 5}, {L"Subscript", 6}, {L"Superscript", 7}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertScrollBarVisibility(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"Disabled", 0}, {L"Auto", 1}, {L"Visible", 2}};
+    return ConvertWord(value, table);
+}
+
+CXTPMarkupObject* MarkupConvertStretch(CXTPMarkupBuilder*, CXTPMarkupObject* value)
+{
+    static const WordValue table[] = {{L"None", 0}, {L"Fill", 1}, {L"Uniform", 2}, {L"UniformToFill", 3}};
+    return ConvertWord(value, table);
+}

@@ -27,3 +27,16 @@ CXTPMarkupObject* MarkupConvertOrientation(CXTPMarkupBuilder* builder, CXTPMarku
 CXTPMarkupObject* MarkupConvertDock(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
 // A system cursor identifier as a CXTPMarkupInt.
 CXTPMarkupObject* MarkupConvertCursor(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+// Word converters of the text, inline, scroll-viewer and shape properties; each gives a
+// CXTPMarkupEnum.
+CXTPMarkupObject* MarkupConvertFontWeight(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertFontStyle(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+// "Underline", "Strikethrough" or the empty text.
+CXTPMarkupObject* MarkupConvertTextDecorations(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertFontQuality(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertTextWrapping(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertTextTrimming(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertTextAlignment(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertBaselineAlignment(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertScrollBarVisibility(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+CXTPMarkupObject* MarkupConvertStretch(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);

@@ -3,6 +3,8 @@
 
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
 
+#include "toolkit/markup/XTPMarkupContext.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -366,6 +368,52 @@ CXTPMarkupDrawingContext::CXTPMarkupDrawingContext()
     Init(TRUE);
 }
 
+CXTPMarkupDrawingContext::CXTPMarkupDrawingContext(CXTPMarkupContext* context, HDC target, HDC attributeDC)
+    : m_hDC(target), m_hAttribDC(attributeDC ? attributeDC : target)
+{
+    Init(!context || context->IsGdiPlusEnabled());
+}
+
+CXTPMarkupDrawingContext::CXTPMarkupDrawingContext(CXTPMarkupContext* context)
+{
+    m_hDC = m_hAttribDC = CreateCompatibleDC(nullptr);
+    m_bOwnsDC = TRUE;
+    Init(!context || context->IsGdiPlusEnabled());
+}
+
+void CXTPMarkupDrawingContext::SetFont(CXTPMarkupFont* font)
+{
+    if (font == m_pFont)
+        return;
+    m_pDeviceContext->SetTextFont(font);
+    MarkupRelease(m_pFont);
+    m_pFont = font;
+    if (m_pFont)
+        m_pFont->AddRef();
+}
+
+void CXTPMarkupDeviceContext::SetTextFont(CXTPMarkupFont* font)
+{
+    if (!m_hDC)
+        return;
+    if (font) {
+        const HFONT handle = font->GetHandle();
+        if (m_hDC != m_hAttribDC)
+            SelectObject(m_hDC, handle);
+        const HGDIOBJ previous = SelectObject(m_hAttribDC ? m_hAttribDC : m_hDC, handle);
+        // Only the DC's own font is kept: the one it had before the first markup font.
+        if (!m_hSavedFont)
+            m_hSavedFont = static_cast<HFONT>(previous);
+        return;
+    }
+    if (m_hSavedFont) {
+        if (m_hDC != m_hAttribDC)
+            SelectObject(m_hDC, m_hSavedFont);
+        SelectObject(m_hAttribDC ? m_hAttribDC : m_hDC, m_hSavedFont);
+        m_hSavedFont = nullptr;
+    }
+}
+
 void CXTPMarkupDrawingContext::Init(BOOL useGdiPlus)
 {
     if (useGdiPlus)
@@ -379,6 +427,8 @@ void CXTPMarkupDrawingContext::Init(BOOL useGdiPlus)
 
 CXTPMarkupDrawingContext::~CXTPMarkupDrawingContext()
 {
+    // Puts the DC's own font back before the last markup font can die.
+    SetFont(nullptr);
     delete m_pDeviceContext;
     if (m_bOwnsDC && m_hDC)
         DeleteDC(m_hDC);

@@ -50,6 +50,9 @@ public:
     enum { maxEntries = 50 };
 };
 
+class CXTPMarkupContext;
+class CXTPMarkupFont;
+
 class CXTPMarkupDeviceContext {
 public:
     // attributeDC null: the target measures too.
@@ -75,6 +78,9 @@ public:
     virtual void DrawTextLine(const wchar_t* text, int length, const RECT& rc);
     virtual SIZE MeasureString(const wchar_t* text, int length);
     virtual void SetTextColor(CXTPMarkupBrush* brush);
+    // Selects the font into the target and the attribute DC; the first call keeps the font the DC
+    // had. Null selects that font back and forgets it.
+    virtual void SetTextFont(CXTPMarkupFont* font);
     virtual void IntersectClipRect(const RECT& rc);
     virtual void GetClipBox(RECT& rc);
     // The DC's clip region (the caller owns it), or (HRGN)-1 when the DC has none.
@@ -91,6 +97,7 @@ protected:
     HDC m_hAttribDC;  // not owned
     SIZE m_szWindowExt = {1, 1};
     SIZE m_szViewportExt = {1, 1};
+    HFONT m_hSavedFont = nullptr;  // the attribute DC's own font, while a markup font is selected
 
 private:
     // The characters to output and their advances, so that a line drawn on the target ends where
@@ -124,6 +131,11 @@ public:
     CXTPMarkupDrawingContext(HDC target, HDC attributeDC = nullptr, BOOL useGdiPlus = TRUE);
     // The measuring context: a memory DC compatible with the screen, owned.
     CXTPMarkupDrawingContext();
+    // A context for a markup context's documents: GDI+ unless that context switched it off (a
+    // null markup context keeps GDI+). attributeDC null: the target measures too.
+    CXTPMarkupDrawingContext(CXTPMarkupContext* context, HDC target, HDC attributeDC);
+    // The measuring context of a markup context's documents.
+    explicit CXTPMarkupDrawingContext(CXTPMarkupContext* context);
     CXTPMarkupDrawingContext(const CXTPMarkupDrawingContext&) = delete;
     CXTPMarkupDrawingContext& operator=(const CXTPMarkupDrawingContext&) = delete;
     virtual ~CXTPMarkupDrawingContext();
@@ -151,6 +163,9 @@ public:
     void DrawPath(const CXTPMarkupPathGeometry* geometry, const CXTPMarkupStrokeStyle* stroke, CXTPMarkupBrush* fill);
     SIZE GetTextExtent(const wchar_t* text, int length);
     void SetTextColor(CXTPMarkupBrush* brush);
+    // Selects a cached markup font (null: the DC's own font again); keeps one reference to it.
+    void SetFont(CXTPMarkupFont* font);
+    CXTPMarkupFont* GetFont() const { return m_pFont; }
 
     HDC GetDC() { return m_pDeviceContext->GetDC(); }
     void ReleaseDC(HDC dc) { m_pDeviceContext->ReleaseDC(dc); }
@@ -165,6 +180,7 @@ private:
 
     HDC m_hDC;
     HDC m_hAttribDC;
+    CXTPMarkupFont* m_pFont = nullptr;  // one reference
     RECT m_rcClipBox = {};
     BOOL m_bOwnsDC = FALSE;
     CXTPMarkupDeviceContext* m_pDeviceContext = nullptr; // owned

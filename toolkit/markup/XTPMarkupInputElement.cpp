@@ -1,8 +1,10 @@
 #include "toolkit/markup/XTPMarkupInputElement.h"
 
 #include "toolkit/markup/XTPMarkupBuilder.h"
+#include "toolkit/markup/XTPMarkupContext.h"
 #include "toolkit/markup/XTPMarkupConverters.h"
 #include "toolkit/markup/XTPMarkupDelegate.h"
+#include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
 IMPLEMENT_MARKUPCLASS(nullptr, CXTPMarkupInputElement, CXTPMarkupObject, nullptr,
@@ -70,7 +72,10 @@ CXTPMarkupInputElement::~CXTPMarkupInputElement()
 
 void CXTPMarkupInputElement::OnFinalRelease()
 {
-    // The context forgets this element (mouse-over, capture) once it exists; then the object dies.
+    // The context forgets this element (mouse-over, capture) and drops the reference the element
+    // held on it; then the object dies.
+    if (CXTPMarkupContext* context = m_pMarkupContext)
+        context->OnElementFinalRelease(this);
     CXTPMarkupObject::OnFinalRelease();
 }
 
@@ -97,16 +102,18 @@ void CXTPMarkupInputElement::SetPropertyObject(CXTPMarkupBuilder* builder, CXTPM
         MarkupRelease(value);
         return;
     }
-    // An event attribute names a delegate that only a markup context can supply.
-    if (!m_pMarkupContext) {
-        MarkupRelease(value);
+    // An event attribute names a delegate that only a markup context can supply. On an error the
+    // value stays with the caller (the builder), which releases it.
+    if (!m_pMarkupContext)
         CXTPMarkupBuilder::ThrowBuilderException(L"Markup Context is NULL");
-    }
     const CXTPMarkupString* name = MarkupDynamicCast<CXTPMarkupString>(value);
     CString text = name ? name->GetBuffer() : L"";
+    CXTPMarkupDelegate* handler = m_pMarkupContext->FindDelegate(text);
+    if (!handler)
+        CXTPMarkupBuilder::ThrowBuilderException(L"'%ls' delegate not found", static_cast<const wchar_t*>(text));
+    handler->AddRef();
+    AddHandler(static_cast<CXTPMarkupRoutedEvent*>(property), handler);
     MarkupRelease(value);
-    // The context's table of named delegates is empty in this system, so every name is unknown.
-    CXTPMarkupBuilder::ThrowBuilderException(L"'%ls' delegate not found", static_cast<const wchar_t*>(text));
 }
 
 void CXTPMarkupInputElement::AddHandler(CXTPMarkupRoutedEvent* event, CXTPMarkupDelegate* handler)
@@ -156,8 +163,9 @@ void CXTPMarkupInputElement::RaiseEvent(CXTPMarkupRoutedEventArgs* args)
         if (args->IsHandled())
             return;
     }
-    // Unhandled: the markup context's own handlers would run here, once, with this element as
-    // source; an element without a context has none to run.
+    // Unhandled: the markup context's own handlers run once, with this element as source.
+    if (m_pMarkupContext)
+        m_pMarkupContext->RaiseEvent(this, args);
 }
 
 void CXTPMarkupInputElement::OnMouseEnter(CXTPMarkupMouseEventArgs*)
@@ -188,22 +196,30 @@ void CXTPMarkupInputElement::OnQueryCursor(CXTPMarkupQueryCursorEventArgs* args)
 void CXTPMarkupInputElement::CaptureMouse()
 {
     // The context holds the capture on the element's behalf; without one there is no host window.
+    if (m_pMarkupContext)
+        m_pMarkupContext->CaptureMouse(this);
 }
 
 void CXTPMarkupInputElement::ReleaseMouseCapture()
 {
+    if (m_pMarkupContext)
+        m_pMarkupContext->ReleaseMouseCapture();
 }
 
 void CXTPMarkupInputElement::Focus()
 {
     // Keyboard focus is inert: the navigation object takes the element and does nothing.
+    if (m_pMarkupContext && m_pMarkupContext->GetKeyboardNavigation())
+        m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
 }
 
 void CXTPMarkupInputElement::OnCursorChanged(CXTPMarkupObject* object, CXTPMarkupPropertyChangedEventArgs*)
 {
     // The context re-runs its cursor query at once so the new cursor shows without a mouse move;
     // an element without a context has no cursor to refresh.
-    (void)object;
+    CXTPMarkupInputElement* element = MarkupDynamicCast<CXTPMarkupInputElement>(object);
+    if (element && element->m_pMarkupContext)
+        element->m_pMarkupContext->UpdateCursor();
 }
 
 void CXTPMarkupInputElement::OnStyleChanged(CXTPMarkupObject* object, CXTPMarkupPropertyChangedEventArgs* e)

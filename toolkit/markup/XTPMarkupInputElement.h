@@ -76,6 +76,7 @@ public:
     static void RegisterMarkupClass();
 
 protected:
+    friend class CXTPMarkupContext; // binds and unbinds m_pMarkupContext
     ~CXTPMarkupInputElement() override;
 
     // Runs every delegate listed for the event here, first added first, handled or not.

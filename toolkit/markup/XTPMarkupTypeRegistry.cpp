@@ -1,11 +1,14 @@
 #include "toolkit/markup/XTPMarkupTypeRegistry.h"
 
 #include "toolkit/markup/XTPMarkupBrush.h"
+#include "toolkit/markup/XTPMarkupBuilder.h"
 #include "toolkit/markup/XTPMarkupCanvas.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
+#include "toolkit/markup/XTPMarkupContext.h"
 #include "toolkit/markup/XTPMarkupDelegate.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
 #include "toolkit/markup/XTPMarkupDockPanel.h"
+#include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
 #include "toolkit/markup/XTPMarkupUniformGrid.h"
@@ -66,6 +69,11 @@ void MakeTableTypes()
     CXTPMarkupDockPanel::MarkupType();
     CXTPMarkupUniformGrid::MarkupType();
     CXTPMarkupCanvas::MarkupType();
+    CXTPMarkupKeyboardNavigation::MarkupType();
+    CXTPMarkupFont::MarkupType();
+    CXTPMarkupColorKey::MarkupType();
+    CXTPMarkupBrushKey::MarkupType();
+    CXTPMarkupObjectProperty::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -1,5 +1,6 @@
 #include "toolkit/markup/XTPMarkupUIElement.h"
 
+#include "toolkit/markup/XTPMarkupContext.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
@@ -172,7 +173,7 @@ void CXTPMarkupUIElement::Arrange(const RECT& finalRect)
         return;
     }
     if (m_bNeverMeasured) {
-        CXTPMarkupDrawingContext dc;
+        CXTPMarkupDrawingContext dc(m_pMarkupContext);
         Measure(&dc, finalRect.right - finalRect.left, finalRect.bottom - finalRect.top);
     }
     if (m_bArrangeDirty || m_bNeverArranged || !EqualRect(&finalRect, &m_rcFinalRect)) {
@@ -210,6 +211,8 @@ void CXTPMarkupUIElement::InvalidateVisual()
 {
     // The markup context repaints the element's area in its host window; an element built without
     // a context has no window to repaint.
+    if (m_pMarkupContext)
+        m_pMarkupContext->InvalidateElement(this);
 }
 
 void CXTPMarkupUIElement::InvalidateArrange()
@@ -228,7 +231,7 @@ void CXTPMarkupUIElement::InvalidateMeasure()
     // (property changes while a tree is being built all land here).
     if (m_bMeasureInProgress || m_bNeverMeasured)
         return;
-    CXTPMarkupDrawingContext dc;
+    CXTPMarkupDrawingContext dc(m_pMarkupContext);
     RemeasureUpward(&dc);
 }
 
@@ -254,4 +257,6 @@ void CXTPMarkupUIElement::RemeasureUpward(CXTPMarkupDrawingContext* dc)
     }
     // At the root the markup context repaints the whole host window, which lays the tree out again
     // on its next paint; without a context there is no host to tell.
+    if (m_pMarkupContext)
+        m_pMarkupContext->InvalidateAll();
 }

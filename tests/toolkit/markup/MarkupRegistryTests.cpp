@@ -37,7 +37,8 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
-        L"CXTPMarkupCanvas", L"CXTPMarkupUniformGrid", L"CXTPMarkupDockPanel", L"CXTPMarkupWrapPanel",
+        L"CXTPMarkupObjectProperty", L"CXTPMarkupBrushKey", L"CXTPMarkupColorKey", L"CXTPMarkupFont",
+        L"CXTPMarkupKeyboardNavigation", L"CXTPMarkupCanvas", L"CXTPMarkupUniformGrid", L"CXTPMarkupDockPanel", L"CXTPMarkupWrapPanel",
         L"CXTPMarkupStackPanel", L"CXTPMarkupPanel", L"CXTPMarkupUIElementCollection", L"CXTPMarkupFrameworkElement",
         L"CXTPMarkupUIElement", L"CXTPMarkupVisual", L"CXTPMarkupInputElement", L"CXTPMarkupRoutedEvent",
         L"CXTPMarkupDelegate",

@@ -218,13 +218,16 @@ TEST_F(MarkupRoutedEventTest, PropertyTableAndEventAttributes)
 
     // An event attribute names a delegate of the markup context; an element built without one
     // fails the build.
+    // As with every build error, the value then stays with the caller.
     CXTPMarkupBuilder builder;
+    CXTPMarkupString* name = CreateMarkupString(L"OnClick");
     try {
-        m_leaf->SetPropertyObject(&builder, click, CreateMarkupString(L"OnClick"));
+        m_leaf->SetPropertyObject(&builder, click, name);
         FAIL() << "no build error";
     } catch (const CXTPMarkupBuilderException& e) {
         EXPECT_EQ(CString(L"Markup Context is NULL"), e.GetMessage());
     }
+    name->Release();
     EXPECT_FALSE(m_leaf->HasHandlers());
     // Outside a build the attribute is dropped quietly, its value released.
     m_leaf->SetPropertyObject(nullptr, click, CreateMarkupString(L"OnClick"));
