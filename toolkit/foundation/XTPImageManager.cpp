@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -706,4 +707,280 @@ COLORREF LightenColor(COLORREF colour, double factor)
 {
     auto lighten = [factor](int c) { return std::clamp(static_cast<int>(factor * 255 + (1 - factor) * c), 0, 255); };
     return RGB(lighten(GetRValue(colour)), lighten(GetGValue(colour)), lighten(GetBValue(colour)));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void CXTPImageManagerIcon::Clear()
+{
+    if (m_alphaBitmap)
+        DeleteObject(m_alphaBitmap);
+    if (m_icon)
+        DestroyIcon(m_icon);
+    m_alphaBitmap = nullptr;
+    m_icon = nullptr;
+}
+
+bool CXTPImageManagerIcon::SetNormalIcon(HICON icon)
+{
+    HICON copy = icon ? CopyIcon(icon) : nullptr;
+    if (!copy)
+        return false;
+    Clear();
+    m_icon = copy;
+    m_height = GetIconPixelSize(copy).cy;
+    return true;
+}
+
+bool CXTPImageManagerIcon::SetNormalBitmap(HBITMAP alphaBitmap)
+{
+    HBITMAP copy = CopyAlphaBitmap(alphaBitmap);
+    if (!copy)
+        return false;
+    Clear();
+    m_alphaBitmap = copy;
+    BITMAP description = {};
+    GetObjectW(copy, sizeof(description), &description);
+    m_height = description.bmHeight;
+    return true;
+}
+
+CXTPImageManagerIcon* CXTPImageManagerIconSet::FindIcon(int width, bool allowNearest) const
+{
+    if (m_icons.empty())
+        return nullptr;
+    if (width == 0)
+        return m_icons.begin()->second.get();
+    if (width == 1)
+        return m_icons.rbegin()->second.get();
+    auto exact = m_icons.find(width);
+    if (exact != m_icons.end())
+        return exact->second.get();
+    if (!allowNearest)
+        return nullptr;
+    CXTPImageManagerIcon* best = nullptr;
+    int bestDistance = 0;
+    for (const auto& [w, icon] : m_icons) {
+        const int distance = std::abs(w - width);
+        if (!best || distance < bestDistance) {
+            best = icon.get();
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+CXTPImageManagerIcon* CXTPImageManagerIconSet::GetOrCreateIcon(int width)
+{
+    auto& slot = m_icons[width];
+    if (!slot)
+        slot = std::make_unique<CXTPImageManagerIcon>(m_id, width, 15);
+    return slot.get();
+}
+
+COLORREF CXTPImageManager::SetTransparentColor(COLORREF colour)
+{
+    const COLORREF previous = m_transparent;
+    m_transparent = colour;
+    return previous;
+}
+
+CXTPImageManagerIconSet* CXTPImageManager::FindIconSet(UINT id) const
+{
+    auto found = m_sets.find(id);
+    return found == m_sets.end() ? nullptr : found->second.get();
+}
+
+CXTPImageManagerIcon* CXTPImageManager::LookupIcon(UINT id, int width) const
+{
+    CXTPImageManagerIconSet* set = FindIconSet(id);
+    return set ? set->FindIcon(width, true) : nullptr;
+}
+
+BOOL CXTPImageManager::HasIcon(UINT id, int width) const
+{
+    CXTPImageManagerIconSet* set = FindIconSet(id);
+    return set && set->FindIcon(width, false);
+}
+
+BOOL CXTPImageManager::SetIcon(HICON icon, UINT id, int width, int height)
+{
+    if (!icon)
+        return FALSE;
+    if (width == 0 && height == 0)
+        width = GetIconPixelSize(icon).cx;
+    if (width <= 0)
+        return FALSE;
+    auto& set = m_sets[id];
+    if (!set)
+        set = std::make_unique<CXTPImageManagerIconSet>(id);
+    return set->GetOrCreateIcon(width)->SetNormalIcon(icon);
+}
+
+BOOL CXTPImageManager::SetAlphaBitmap(HBITMAP bitmap, UINT id, int width, int height)
+{
+    BITMAP description = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(description), &description))
+        return FALSE;
+    if (width == 0 && height == 0)
+        width = description.bmWidth;
+    if (width <= 0)
+        return FALSE;
+    auto& set = m_sets[id];
+    if (!set)
+        set = std::make_unique<CXTPImageManagerIconSet>(id);
+    return set->GetOrCreateIcon(width)->SetNormalBitmap(bitmap);
+}
+
+bool CXTPImageManager::Store(const XTPLoadedIconImage& image, UINT id)
+{
+    if (image.alphaBitmap)
+        return SetAlphaBitmap(image.alphaBitmap, id, image.width, image.height);
+    return image.icon && SetIcon(image.icon, id, image.width, image.height);
+}
+
+namespace {
+
+constexpr UINT kSkippedId = 0xDEADBEAF;
+
+bool Skipped(UINT id)
+{
+    return id == 0 || id == kSkippedId;
+}
+
+COLORREF TopLeftPixel(HBITMAP bitmap)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const COLORREF colour = GetPixel(dc, 0, 0);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return colour;
+}
+
+} // namespace
+
+BOOL CXTPImageManager::AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height)
+{
+    if (!list)
+        return FALSE;
+    const int images = ImageList_GetImageCount(list);
+    if (count == 0 && !ids)
+        count = images;
+    if (count <= 0)
+        return FALSE;
+    const bool oneToOne = count == images;
+    int image = 0;
+    for (int j = 0; j < count && image < images; ++j) {
+        const UINT id = ids ? ids[j] : static_cast<UINT>(j);
+        if (!oneToOne && Skipped(id))
+            continue;
+        HICON icon = ImageList_GetIcon(list, image, ILD_NORMAL);
+        if (!icon)
+            return FALSE;
+        SetIcon(icon, id, width, height);
+        DestroyIcon(icon);
+        ++image;
+    }
+    return TRUE;
+}
+
+BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha)
+{
+    BITMAP description = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(description), &description) || description.bmWidth <= 0)
+        return FALSE;
+    if (width == 0 && height == 0 && count > 0) {
+        width = description.bmWidth / count;
+        height = description.bmHeight;
+    } else if (count == 0 && width > 0) {
+        count = description.bmWidth / width;
+    }
+    // No division by a zero count, and no icon wider than the strip.
+    if (width <= 0 || count <= 0 || width > description.bmWidth)
+        return FALSE;
+    if (height <= 0)
+        height = description.bmHeight;
+
+    if (!alpha) {
+        HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 1);
+        if (!list)
+            return FALSE;
+        const COLORREF key = m_transparent == static_cast<COLORREF>(-1) ? TopLeftPixel(bitmap) : m_transparent;
+        BOOL result = ImageList_AddMasked(list, bitmap, key) >= 0 && AddIconsFromImageList(list, ids, count, width, height);
+        ImageList_Destroy(list);
+        return result;
+    }
+
+    if (description.bmWidth % width != 0)
+        return FALSE;
+    const int parts = description.bmWidth / width;
+    std::vector<HBITMAP> split(static_cast<size_t>(parts), nullptr);
+    if (!SplitAlphaBitmap(bitmap, parts, split.data()))
+        return FALSE;
+    const bool oneToOne = count == parts;
+    int image = 0;
+    for (int j = 0; j < count && image < parts; ++j) {
+        const UINT id = ids ? ids[j] : static_cast<UINT>(j);
+        if (!oneToOne && Skipped(id))
+            continue;
+        SetAlphaBitmap(split[static_cast<size_t>(image)], id, width, height);
+        ++image;
+    }
+    for (HBITMAP part : split)
+        DeleteObject(part);
+    return TRUE;
+}
+
+BOOL CXTPImageManager::AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId)
+{
+    std::vector<UINT> ids;
+    SIZE button = {};
+    if (!LoadToolBarResource(module, toolbarId, ids, button) || ids.empty())
+        return FALSE;
+    BOOL alpha = FALSE;
+    HBITMAP bitmap = LoadResourceBitmapFromModule(module, MAKEINTRESOURCEW(bitmapId), &alpha);
+    if (!bitmap)
+        return FALSE;
+    // The icon size comes from the bitmap and the number of buttons, not the button size.
+    const BOOL result = AddIconsFromBitmap(bitmap, ids.data(), static_cast<int>(ids.size()), 0, 0, alpha);
+    DeleteObject(bitmap);
+    return result;
+}
+
+BOOL CXTPImageManager::AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height)
+{
+    std::vector<XTPLoadedIconImage> images;
+    bool stored = false;
+    if (LoadIcoFileImages(path, width, height, images))
+        for (const auto& image : images)
+            stored = Store(image, id) || stored;
+    for (auto& image : images) {
+        if (image.alphaBitmap)
+            DeleteObject(image.alphaBitmap);
+        if (image.icon)
+            DestroyIcon(image.icon);
+    }
+    return stored;
+}
+
+BOOL CXTPImageManager::AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height)
+{
+    std::vector<XTPLoadedIconImage> images;
+    bool result = LoadIconGroupImages(module, name, width, height, images);
+    for (const auto& image : images)
+        result = Store(image, id) && result;
+    for (auto& image : images) {
+        if (image.alphaBitmap)
+            DeleteObject(image.alphaBitmap);
+        if (image.icon)
+            DestroyIcon(image.icon);
+    }
+    return result;
+}
+
+CXTPImageManager* GetGlobalImageManager()
+{
+    static CXTPImageManager manager;
+    return &manager;
 }

@@ -5,8 +5,11 @@
 // against its real length before a byte is copied.
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstddef>
+#include <map>
+#include <memory>
 #include <vector>
 
 class CArchive;
@@ -113,3 +116,87 @@ COLORREF DisabledGreyColor(COLORREF colour);
 COLORREF DisabledTwoColor(COLORREF colour, COLORREF light, COLORREF dark);
 // Each channel becomes int(f x 255 + (1 - f) x c).
 COLORREF LightenColor(COLORREF colour, double factor);
+
+// ---------------------------------------------------------------------------------------------
+// The manager: icon sets by command id, one icon per width. The pictures are kept as owned
+// handles (an alpha DIB, premultiplied once asked for, or an icon).
+
+class CXTPImageManagerIcon {
+public:
+    CXTPImageManagerIcon(UINT id, int width, int height) : m_id(id), m_width(width), m_height(height) {}
+    ~CXTPImageManagerIcon() { Clear(); }
+    CXTPImageManagerIcon(const CXTPImageManagerIcon&) = delete;
+    CXTPImageManagerIcon& operator=(const CXTPImageManagerIcon&) = delete;
+
+    UINT GetID() const { return m_id; }
+    int GetWidth() const { return m_width; }
+    int GetHeight() const { return m_height; }
+    HBITMAP GetAlphaBitmap() const { return m_alphaBitmap; }
+    HICON GetIcon() const { return m_icon; }
+    bool IsEmpty() const { return !m_alphaBitmap && !m_icon; }
+    bool IsAlpha() const { return m_alphaBitmap != nullptr; }
+
+    // Takes copies of the picture (the caller keeps its own); the height follows the picture.
+    bool SetNormalIcon(HICON icon);
+    bool SetNormalBitmap(HBITMAP alphaBitmap);
+    void Clear();
+
+private:
+    UINT m_id;
+    int m_width;
+    int m_height;
+    HBITMAP m_alphaBitmap = nullptr;
+    HICON m_icon = nullptr;
+};
+
+class CXTPImageManagerIconSet {
+public:
+    explicit CXTPImageManagerIconSet(UINT id) : m_id(id) {}
+    UINT GetID() const { return m_id; }
+    // Width 0: the smallest; 1: the largest; else the exact width, or with allowNearest the
+    // nearest (the first met, smaller widths first, on a tie).
+    CXTPImageManagerIcon* FindIcon(int width, bool allowNearest) const;
+    // The icon of exactly that width, made with height 15 until it has a picture.
+    CXTPImageManagerIcon* GetOrCreateIcon(int width);
+    const std::map<int, std::unique_ptr<CXTPImageManagerIcon>>& GetIcons() const { return m_icons; }
+
+private:
+    UINT m_id;
+    std::map<int, std::unique_ptr<CXTPImageManagerIcon>> m_icons;
+};
+
+class CXTPImageManager {
+public:
+    CXTPImageManager() = default;
+    CXTPImageManager(const CXTPImageManager&) = delete;
+    CXTPImageManager& operator=(const CXTPImageManager&) = delete;
+
+    COLORREF SetTransparentColor(COLORREF colour);
+    COLORREF GetTransparentColor() const { return m_transparent; }
+
+    // The normal picture of id at width (0 x 0: the picture's own size). False for an empty
+    // picture or a size that stays 0.
+    BOOL SetIcon(HICON icon, UINT id, int width = 0, int height = 0);
+    BOOL SetAlphaBitmap(HBITMAP bitmap, UINT id, int width = 0, int height = 0);
+    CXTPImageManagerIcon* LookupIcon(UINT id, int width) const;
+    BOOL HasIcon(UINT id, int width) const;
+    CXTPImageManagerIconSet* FindIconSet(UINT id) const;
+    void RemoveAll() { m_sets.clear(); }
+
+    // Cutting a strip: count 0 takes bitmap width / width icons; width and height 0 take
+    // bitmap width / count. Ids 0 and 0xDEADBEAF are skipped unless ids and images pair one to
+    // one. Refuses a count of 0 and an icon wider than the bitmap.
+    BOOL AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha);
+    BOOL AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height);
+    BOOL AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId);
+    BOOL AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height);
+    BOOL AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height);
+
+private:
+    bool Store(const XTPLoadedIconImage& image, UINT id);
+
+    std::map<UINT, std::unique_ptr<CXTPImageManagerIconSet>> m_sets;
+    COLORREF m_transparent = static_cast<COLORREF>(-1);
+};
+
+CXTPImageManager* GetGlobalImageManager();
