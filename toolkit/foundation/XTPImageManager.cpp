@@ -3,6 +3,8 @@
 #include "framework/Archive.h"
 #include "framework/Exception.h"
 #include "framework/File.h"
+#include "toolkit/foundation/XTPPropExchange.h"
+#include "toolkit/foundation/XTPPropExchangeArchive.h"
 #include "toolkit/foundation/XTPGraphicBitmapPng.h"
 #include "toolkit/foundation/XTPModuleHandle.h"
 #include "toolkit/foundation/XTPOsVersion.h"
@@ -107,6 +109,14 @@ bool StartsWithPng(const void* data, size_t size)
 {
     static const BYTE signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     return data && size >= 8 && std::memcmp(data, signature, 8) == 0;
+}
+
+SIZE BitmapSizeOf(HBITMAP bitmap)
+{
+    BITMAP description = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof(description), &description))
+        return SIZE{0, 0};
+    return SIZE{description.bmWidth, description.bmHeight};
 }
 
 template <typename T> T ReadLE(const BYTE* at)
@@ -732,9 +742,9 @@ bool CXTPImageManagerIcon::SetNormalIcon(HICON icon)
     return true;
 }
 
-bool CXTPImageManagerIcon::SetNormalBitmap(HBITMAP alphaBitmap)
+bool CXTPImageManagerIcon::SetNormalBitmap(HBITMAP alphaBitmap, bool premultiplied)
 {
-    HBITMAP copy = CopyAlphaBitmap(alphaBitmap);
+    HBITMAP copy = premultiplied ? CopyAlphaBitmap(alphaBitmap) : PremultiplyAlphaBitmap(alphaBitmap);
     if (!copy)
         return false;
     Clear();
@@ -983,4 +993,186 @@ CXTPImageManager* GetGlobalImageManager()
 {
     static CXTPImageManager manager;
     return &manager;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saved icon sets.
+
+void CXTPImageManagerIcon::Serialize(CArchive& archive)
+{
+    if (archive.IsStoring()) {
+        archive << static_cast<DWORD>(m_height) << kSchema;
+        SerializeWithSchema(archive, kSchema);
+        return;
+    }
+    DWORD height = 0, schema = 0;
+    archive >> height >> schema;
+    if (height > static_cast<DWORD>(kMaxSide))
+        AfxThrowArchiveException(CArchiveException::badSchema);
+    SerializeWithSchema(archive, schema);
+}
+
+void CXTPImageManagerIcon::SerializeWithSchema(CArchive& archive, DWORD schema)
+{
+    const int records = 3 + (schema > 7 ? 1 : 0) + (schema > 16 ? 1 : 0);
+    if (archive.IsStoring()) {
+        for (int record = 0; record < records; ++record) {
+            // Only the normal picture is kept by this manager; the state records are empty.
+            if (record == 0 && m_alphaBitmap) {
+                WriteArchiveBitmap(archive, m_alphaBitmap);
+                WriteArchiveBitmap(archive, nullptr);
+            } else if (record == 0 && m_icon) {
+                ICONINFO info = {};
+                if (GetIconInfo(m_icon, &info)) {
+                    WriteArchiveBitmap(archive, info.hbmColor);
+                    WriteArchiveBitmap(archive, info.hbmMask);
+                    if (info.hbmColor)
+                        DeleteObject(info.hbmColor);
+                    if (info.hbmMask)
+                        DeleteObject(info.hbmMask);
+                } else {
+                    WriteArchiveBitmap(archive, nullptr);
+                    WriteArchiveBitmap(archive, nullptr);
+                }
+            } else {
+                WriteArchiveBitmap(archive, nullptr);
+                WriteArchiveBitmap(archive, nullptr);
+            }
+        }
+        return;
+    }
+    Clear();
+    for (int record = 0; record < records; ++record) {
+        HBITMAP colour = ReadArchiveBitmap(archive);
+        HBITMAP mask = nullptr;
+        try {
+            mask = ReadArchiveBitmap(archive);
+        } catch (...) {
+            if (colour)
+                DeleteObject(colour);
+            throw;
+        }
+        if (record == 0 && colour && mask) {
+            const SIZE size = {BitmapSizeOf(colour).cx, BitmapSizeOf(colour).cy};
+            HIMAGELIST list = ImageList_Create(size.cx, size.cy, ILC_COLOR24 | ILC_MASK, 0, 1);
+            if (list) {
+                if (ImageList_Add(list, colour, mask) == 0) {
+                    HICON icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
+                    if (icon) {
+                        SetNormalIcon(icon);
+                        DestroyIcon(icon);
+                    }
+                }
+                ImageList_Destroy(list);
+            }
+        } else if (record == 0 && colour) {
+            SetNormalBitmap(colour, schema > 24);
+        }
+        if (colour)
+            DeleteObject(colour);
+        if (mask)
+            DeleteObject(mask);
+    }
+}
+
+namespace {
+
+const wchar_t kCheckSum[] = L"CXTPImageManagerIcons";
+
+} // namespace
+
+BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
+{
+    if (!px)
+        return FALSE;
+    try {
+        if (id > m_customId)
+            m_customId = id;
+        CString checkSum = kCheckSum;
+        ExchangeStringPropertyDefault(px, L"CheckSum", checkSum, kCheckSum);
+        if (px->IsLoading() && checkSum != kCheckSum)
+            return FALSE; // not an icon set: the set stays as it was
+
+        CXTPPropExchangeEnumeratorPtr enumerator(px->GetEnumerator(L"Icon"));
+        if (px->IsLoading()) {
+            auto& set = m_sets[id];
+            if (!set)
+                set = std::make_unique<CXTPImageManagerIconSet>(id);
+            set->RemoveAll();
+            POSITION position = enumerator->GetPosition(0, TRUE);
+            while (position) {
+                CXTPPropExchangeSection section(enumerator->GetNext(position));
+                long width = 16;
+                ExchangeLongProperty(section.Get(), L"Width", width);
+                if (width <= 0 || width > kMaxSide)
+                    continue;
+                auto icon = std::make_unique<CXTPImageManagerIcon>(id, static_cast<int>(width), 15);
+                // A picture that cannot be read leaves the icon empty; it is kept all the same.
+                ExchangeSerializedObject(section.Get(), L"Data", icon.get());
+                set->InsertIcon(std::move(icon));
+            }
+            return TRUE;
+        }
+        CXTPImageManagerIconSet* set = FindIconSet(id);
+        POSITION position = enumerator->GetPosition(set ? static_cast<DWORD>(set->GetIcons().size()) : 0, TRUE);
+        if (set) {
+            for (const auto& [width, icon] : set->GetIcons()) {
+                if (!position)
+                    break;
+                CXTPPropExchangeSection section(enumerator->GetNext(position));
+                long w = width;
+                ExchangeLongProperty(section.Get(), L"Width", w);
+                ExchangeSerializedObject(section.Get(), L"Data", icon.get());
+            }
+        }
+        return TRUE;
+    } catch (const CException&) {
+        return FALSE;
+    } catch (const std::exception&) {
+        return FALSE;
+    }
+}
+
+BOOL CXTPImageManager::ExchangeIconSets(CXTPPropExchange* px)
+{
+    if (!px)
+        return FALSE;
+    try {
+        CXTPPropExchangeEnumeratorPtr enumerator(px->GetEnumerator(L"IconSet"));
+        if (px->IsLoading()) {
+            RemoveAll();
+            POSITION position = enumerator->GetPosition(0, TRUE);
+            while (position) {
+                CXTPPropExchangeSection section(enumerator->GetNext(position));
+                long id = 0;
+                ExchangeLongProperty(section.Get(), L"Id", id);
+                if (!ExchangeIconSet(static_cast<UINT>(id), section.Get()))
+                    return FALSE;
+            }
+            return TRUE;
+        }
+        POSITION position = enumerator->GetPosition(static_cast<DWORD>(m_sets.size()), TRUE);
+        for (const auto& [id, set] : m_sets) {
+            if (!position)
+                break;
+            CXTPPropExchangeSection section(enumerator->GetNext(position));
+            long value = static_cast<long>(id);
+            ExchangeLongProperty(section.Get(), L"Id", value);
+            if (!ExchangeIconSet(id, section.Get()))
+                return FALSE;
+        }
+        return TRUE;
+    } catch (const CException&) {
+        return FALSE;
+    } catch (const std::exception&) {
+        return FALSE;
+    }
+}
+
+void CXTPImageManager::Serialize(CArchive& archive)
+{
+    CXTPPropExchangeArchive px(archive);
+    const BOOL result = ExchangeIconSets(&px);
+    if (!result)
+        AfxThrowArchiveException(CArchiveException::badClass);
 }

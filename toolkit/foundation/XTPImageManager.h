@@ -4,6 +4,8 @@
 // strips, and the bitmap block of the saved form. Everything that reads outside data checks it
 // against its real length before a byte is copied.
 
+#include "framework/Object.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -121,10 +123,15 @@ COLORREF LightenColor(COLORREF colour, double factor);
 // The manager: icon sets by command id, one icon per width. The pictures are kept as owned
 // handles (an alpha DIB, premultiplied once asked for, or an icon).
 
-class CXTPImageManagerIcon {
+class CXTPPropExchange;
+
+class CXTPImageManagerIcon : public CObject {
 public:
+    // The version of the saved form this program writes; older streams hold fewer records.
+    static constexpr DWORD kSchema = 38;
+
     CXTPImageManagerIcon(UINT id, int width, int height) : m_id(id), m_width(width), m_height(height) {}
-    ~CXTPImageManagerIcon() { Clear(); }
+    ~CXTPImageManagerIcon() override { Clear(); }
     CXTPImageManagerIcon(const CXTPImageManagerIcon&) = delete;
     CXTPImageManagerIcon& operator=(const CXTPImageManagerIcon&) = delete;
 
@@ -137,9 +144,18 @@ public:
     bool IsAlpha() const { return m_alphaBitmap != nullptr; }
 
     // Takes copies of the picture (the caller keeps its own); the height follows the picture.
+    // An alpha bitmap is kept premultiplied.
     bool SetNormalIcon(HICON icon);
-    bool SetNormalBitmap(HBITMAP alphaBitmap);
+    bool SetNormalBitmap(HBITMAP alphaBitmap, bool premultiplied = false);
     void Clear();
+
+    // The saved form: DWORD height, DWORD schema, then the normal, disabled and hot records,
+    // checked above schema 7 and pressed above 16, each a colour and a mask bitmap block. A colour
+    // and mask pair comes back as a 24-bit icon, a colour alone as an alpha bitmap (taken as
+    // premultiplied above schema 24). Damaged blocks raise the archive exception.
+    void Serialize(CArchive& archive) override;
+    // Reads a stream written with an older schema: only the records that schema holds.
+    void SerializeWithSchema(CArchive& archive, DWORD schema);
 
 private:
     UINT m_id;
@@ -158,6 +174,13 @@ public:
     CXTPImageManagerIcon* FindIcon(int width, bool allowNearest) const;
     // The icon of exactly that width, made with height 15 until it has a picture.
     CXTPImageManagerIcon* GetOrCreateIcon(int width);
+    void RemoveAll() { m_icons.clear(); }
+    // Takes the icon under its width, replacing any icon of that width.
+    void InsertIcon(std::unique_ptr<CXTPImageManagerIcon> icon)
+    {
+        const int width = icon->GetWidth();
+        m_icons[width] = std::move(icon);
+    }
     const std::map<int, std::unique_ptr<CXTPImageManagerIcon>>& GetIcons() const { return m_icons; }
 
 private:
@@ -183,6 +206,16 @@ public:
     CXTPImageManagerIconSet* FindIconSet(UINT id) const;
     void RemoveAll() { m_sets.clear(); }
 
+    // Saving and loading every set ("IconSet" sections with "Id") or one set ("CheckSum" and
+    // "Icon" sections with "Width" and "Data"). Failures are results, never exceptions: a wrong
+    // "CheckSum" stops the load of that set with FALSE before the set is touched.
+    BOOL ExchangeIconSets(CXTPPropExchange* px);
+    BOOL ExchangeIconSet(UINT id, CXTPPropExchange* px);
+    // The framework serialisation through the archive store; a damaged stream raises the
+    // archive exception (badClass for a wrong check sum).
+    void Serialize(CArchive& archive);
+    UINT GetCustomIdCounter() const { return m_customId; }
+
     // Cutting a strip: count 0 takes bitmap width / width icons; width and height 0 take
     // bitmap width / count. Ids 0 and 0xDEADBEAF are skipped unless ids and images pair one to
     // one. Refuses a count of 0 and an icon wider than the bitmap.
@@ -196,6 +229,7 @@ private:
     bool Store(const XTPLoadedIconImage& image, UINT id);
 
     std::map<UINT, std::unique_ptr<CXTPImageManagerIconSet>> m_sets;
+    UINT m_customId = 0;
     COLORREF m_transparent = static_cast<COLORREF>(-1);
 };
 

@@ -150,7 +150,7 @@ TEST(ImageManagerTable, AlphaStripsMustDivideExactlyAndZeroCountsAreRefused)
 
     HBITMAP even = CreateAlphaDibSection(nullptr, 96, 16, &bits);
     for (int i = 0; i < 96 * 16; ++i)
-        static_cast<DWORD*>(bits)[i] = 0x80000000u | static_cast<DWORD>((i % 96) / 16 * 30);
+        static_cast<DWORD*>(bits)[i] = 0xFF000000u | static_cast<DWORD>((i % 96) / 16 * 30);
     CXTPImageManager alpha;
     ASSERT_TRUE(alpha.AddIconsFromBitmap(even, nullptr, 0, 16, 16, TRUE));
     for (UINT id = 0; id < 6; ++id) {
