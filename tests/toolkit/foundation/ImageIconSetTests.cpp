@@ -3,7 +3,11 @@
 
 #include "tests/toolkit/foundation/ImageTestSupport.h"
 #include "toolkit/foundation/XTPImageManager.h"
+#include "tests/support/TestSupport.h"
+#include "tests/toolkit/foundation/ExchangeTestSupport.h"
 #include "toolkit/foundation/XTPPropExchangeArchive.h"
+#include "toolkit/foundation/XTPPropExchangeRegistry.h"
+#include "toolkit/foundation/XTPPropExchangeXMLNode.h"
 
 #include "framework/Archive.h"
 #include "framework/Exception.h"
@@ -226,5 +230,80 @@ TEST(ImageIconSets, CutAndFlippedSavedStreamsLoadOrFailWithinTheirData)
         }
     SUCCEED() << "no crash and no read past the data";
 }
+
+using Exchange = std::function<void(CXTPPropExchange*)>;
+using exchangetests::ComApartment;
+using exchangetests::ScratchRegistryKey;
+
+void ThroughArchive(const Exchange& save, const Exchange& load)
+{
+    CMemFile file;
+    {
+        CArchive archive(&file, CArchive::store);
+        CXTPPropExchangeArchive px(archive);
+        save(&px);
+        archive.Close();
+    }
+    CMemFile input(file.Data().data(), static_cast<UINT>(file.Data().size()));
+    CArchive archive(&input, CArchive::load);
+    CXTPPropExchangeArchive px(archive);
+    load(&px);
+}
+
+void ThroughRegistry(const Exchange& save, const Exchange& load)
+{
+    ScratchRegistryKey key(L"IconSets");
+    {
+        CXTPPropExchangeSection px(new CXTPPropExchangeRegistry(FALSE, key.Get(), L"Icons"));
+        save(px.Get());
+    }
+    CXTPPropExchangeSection px(new CXTPPropExchangeRegistry(TRUE, key.Get(), L"Icons"));
+    load(px.Get());
+}
+
+void ThroughXml(const Exchange& save, const Exchange& load)
+{
+    ComApartment com;
+    CString xml;
+    {
+        CXTPPropExchangeXMLNode px(FALSE, nullptr, L"Icons");
+        save(&px);
+        xml = px.GetXML();
+    }
+    CXTPPropExchangeXMLNode px(TRUE, nullptr, L"Icons");
+    ASSERT_TRUE(px.LoadFromString(testsupport::Utf8(xml.View()).c_str()));
+    load(&px);
+}
+
+struct Store {
+    const char* name;
+    void (*run)(const Exchange&, const Exchange&);
+};
+
+class ImageIconSetStores : public testing::TestWithParam<Store> {};
+
+TEST_P(ImageIconSetStores, OneAlphaAndOnePlainIconComeBackByWidth)
+{
+    CXTPImageManager saved;
+    Fill(saved);
+    CXTPImageManager loaded;
+    BOOL savedOk = FALSE, loadedOk = FALSE;
+    GetParam().run([&](CXTPPropExchange* px) { savedOk = saved.ExchangeIconSets(px); },
+                   [&](CXTPPropExchange* px) { loadedOk = loaded.ExchangeIconSets(px); });
+    EXPECT_TRUE(savedOk);
+    EXPECT_TRUE(loadedOk);
+    ASSERT_NE(nullptr, loaded.FindIconSet(100));
+    CXTPImageManagerIcon* alpha = loaded.LookupIcon(100, 16);
+    ASSERT_TRUE(alpha && alpha->IsAlpha());
+    EXPECT_EQ(16, alpha->GetHeight());
+    CXTPImageManagerIcon* plain = loaded.LookupIcon(100, 32);
+    ASSERT_TRUE(plain && plain->GetIcon());
+    EXPECT_EQ(32, plain->GetHeight());
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, ImageIconSetStores,
+                         testing::Values(Store{"Archive", ThroughArchive}, Store{"Registry", ThroughRegistry},
+                                         Store{"Xml", ThroughXml}),
+                         [](const testing::TestParamInfo<Store>& info) { return std::string(info.param.name); });
 
 } // namespace
