@@ -1176,3 +1176,124 @@ void CXTPImageManager::Serialize(CArchive& archive)
     if (!result)
         AfxThrowArchiveException(CArchiveException::badClass);
 }
+
+// ---------------------------------------------------------------------------------------------
+// Derived pictures.
+
+namespace {
+
+template <typename Recolour> HBITMAP RecolourAlphaBitmap(HBITMAP source, Recolour recolour)
+{
+    BYTE* bits = nullptr;
+    HBITMAP copy = CopyAlphaBitmap(source, &bits);
+    if (!copy)
+        return nullptr;
+    const SIZE size = BitmapSizeOf(copy);
+    for (size_t i = 0; i < static_cast<size_t>(size.cx) * size.cy; ++i)
+        recolour(bits + i * 4);
+    return copy;
+}
+
+// Recolours the pixels of a plain icon whose mask is opaque and rebuilds it.
+template <typename Recolour> HICON RecolourIcon(HICON icon, Recolour recolour)
+{
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return nullptr;
+    HICON result = nullptr;
+    const SIZE size = GetIconPixelSize(icon);
+    void* bits = nullptr;
+    HBITMAP colour = info.hbmColor ? CreateAlphaDibSection(nullptr, size.cx, size.cy, &bits) : nullptr;
+    if (colour) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, colour);
+        DrawIconEx(dc, 0, 0, icon, size.cx, size.cy, 0, nullptr, DI_IMAGE);
+        SelectObject(dc, old);
+        // The mask as bytes: rows of 16-bit aligned bits, top row first.
+        const int maskStride = ((size.cx + 15) / 16) * 2;
+        std::vector<BYTE> mask(static_cast<size_t>(maskStride) * size.cy, 0);
+        GetBitmapBits(info.hbmMask, static_cast<LONG>(mask.size()), mask.data());
+        DeleteDC(dc);
+        GdiFlush();
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x) {
+                const bool transparent = (mask[static_cast<size_t>(y) * maskStride + x / 8] >> (7 - x % 8)) & 1;
+                if (!transparent)
+                    recolour(static_cast<BYTE*>(bits) + (static_cast<size_t>(size.cy - 1 - y) * size.cx + x) * 4);
+            }
+        ICONINFO made = {TRUE, 0, 0, info.hbmMask, colour};
+        result = CreateIconIndirect(&made);
+        DeleteObject(colour);
+    }
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
+    return result;
+}
+
+void ApplyDisabled(BYTE* bgr, COLORREF light, COLORREF dark)
+{
+    const COLORREF in = RGB(bgr[2], bgr[1], bgr[0]);
+    const COLORREF out = (light == CLR_INVALID || dark == CLR_INVALID) ? DisabledGreyColor(in)
+                                                                        : DisabledTwoColor(in, light, dark);
+    bgr[0] = GetBValue(out);
+    bgr[1] = GetGValue(out);
+    bgr[2] = GetRValue(out);
+}
+
+} // namespace
+
+HBITMAP MakeFadedBitmap(HBITMAP premultiplied)
+{
+    return RecolourAlphaBitmap(premultiplied, [](BYTE* p) {
+        if (p[3] > 0)
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<BYTE>(std::min(255.0, 0.7 * p[c] + 0.3 * p[3]));
+    });
+}
+
+HBITMAP MakeShadowBitmap(HBITMAP premultiplied, COLORREF shadow)
+{
+    return RecolourAlphaBitmap(premultiplied, [shadow](BYTE* p) {
+        p[0] = static_cast<BYTE>(p[3] * GetBValue(shadow) / 255);
+        p[1] = static_cast<BYTE>(p[3] * GetGValue(shadow) / 255);
+        p[2] = static_cast<BYTE>(p[3] * GetRValue(shadow) / 255);
+    });
+}
+
+HBITMAP MakeDisabledBitmap(HBITMAP premultiplied, COLORREF light, COLORREF dark)
+{
+    return RecolourAlphaBitmap(premultiplied, [light, dark](BYTE* p) {
+        const int alpha = p[3];
+        if (alpha == 0)
+            return;
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<BYTE>(std::min(255, p[c] * 255 / alpha));
+        ApplyDisabled(p, light, dark);
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<BYTE>(p[c] * alpha / 255);
+    });
+}
+
+HICON MakeFadedIcon(HICON icon)
+{
+    return RecolourIcon(icon, [](BYTE* p) {
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<BYTE>(0.3 * 255 + 0.7 * p[c]);
+    });
+}
+
+HICON MakeShadowIcon(HICON icon, COLORREF shadow)
+{
+    return RecolourIcon(icon, [shadow](BYTE* p) {
+        p[0] = GetBValue(shadow);
+        p[1] = GetGValue(shadow);
+        p[2] = GetRValue(shadow);
+    });
+}
+
+HICON MakeDisabledIcon(HICON icon, COLORREF light, COLORREF dark)
+{
+    return RecolourIcon(icon, [light, dark](BYTE* p) { ApplyDisabled(p, light, dark); });
+}

@@ -119,6 +119,19 @@ COLORREF DisabledTwoColor(COLORREF colour, COLORREF light, COLORREF dark);
 // Each channel becomes int(f x 255 + (1 - f) x c).
 COLORREF LightenColor(COLORREF colour, double factor);
 
+// Derived pictures, each a new handle the caller owns (null on failure).
+// Alpha bitmaps (premultiplied 32-bit): faded moves every pixel with alpha a > 0 to
+// int(0.7 c + 0.3 a); shadow paints every pixel the shadow colour premultiplied by its alpha;
+// disabled un-premultiplies, applies the grey (or, with light and dark both given, the
+// two-colour) form and premultiplies again. light or dark of CLR_INVALID means grey.
+HBITMAP MakeFadedBitmap(HBITMAP premultiplied);
+HBITMAP MakeShadowBitmap(HBITMAP premultiplied, COLORREF shadow);
+HBITMAP MakeDisabledBitmap(HBITMAP premultiplied, COLORREF light = CLR_INVALID, COLORREF dark = CLR_INVALID);
+// Plain icons: the same forms on every pixel whose mask is opaque (faded: 30% towards white).
+HICON MakeFadedIcon(HICON icon);
+HICON MakeShadowIcon(HICON icon, COLORREF shadow);
+HICON MakeDisabledIcon(HICON icon, COLORREF light = CLR_INVALID, COLORREF dark = CLR_INVALID);
+
 // ---------------------------------------------------------------------------------------------
 // The manager: icon sets by command id, one icon per width. The pictures are kept as owned
 // handles (an alpha DIB, premultiplied once asked for, or an icon).

@@ -480,3 +480,88 @@ TEST(ImageLoading, SavedBitmapBlocksRoundTripAndLyingHeadersAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+HBITMAP OnePixelRow(std::initializer_list<DWORD> pixels)
+{
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateAlphaDibSection(nullptr, static_cast<int>(pixels.size()), 1, &bits);
+    int i = 0;
+    for (DWORD p : pixels)
+        static_cast<DWORD*>(bits)[i++] = p;
+    return bitmap;
+}
+
+TEST(ImageDerived, AlphaPicturesFadeShadowAndGreyByTheirPremultipliedPixels)
+{
+    HBITMAP source = OnePixelRow({0xFFFFFFFF, 0xFF000000, 0xFF808080, 0x80404040, 0x00000000});
+    HBITMAP grey = MakeDisabledBitmap(source);
+    ASSERT_NE(nullptr, grey);
+    EXPECT_EQ((std::array<BYTE, 4>{255, 255, 255, 255}), DibPixel(grey, 0, 0));
+    EXPECT_EQ((std::array<BYTE, 4>{0, 0, 0, 255}), DibPixel(grey, 1, 0));
+    EXPECT_EQ((std::array<BYTE, 4>{180, 180, 180, 255}), DibPixel(grey, 2, 0));
+    // 0x40 at alpha 128 is 127 straight, grey 179, premultiplied again 89.
+    EXPECT_EQ((std::array<BYTE, 4>{89, 89, 89, 128}), DibPixel(grey, 3, 0));
+    EXPECT_EQ((std::array<BYTE, 4>{0, 0, 0, 0}), DibPixel(grey, 4, 0));
+
+    HBITMAP faded = MakeFadedBitmap(source);
+    EXPECT_EQ((std::array<BYTE, 4>{static_cast<BYTE>(0.7 * 0x80 + 0.3 * 255), static_cast<BYTE>(0.7 * 0x80 + 0.3 * 255),
+                                   static_cast<BYTE>(0.7 * 0x80 + 0.3 * 255), 255}),
+              DibPixel(faded, 2, 0));
+    EXPECT_EQ((std::array<BYTE, 4>{0, 0, 0, 0}), DibPixel(faded, 4, 0)) << "transparent pixels stay";
+
+    HBITMAP shadow = MakeShadowBitmap(source, RGB(90, 60, 30));
+    EXPECT_EQ((std::array<BYTE, 4>{30, 60, 90, 255}), DibPixel(shadow, 1, 0));
+    EXPECT_EQ((std::array<BYTE, 4>{30 * 128 / 255, 60 * 128 / 255, 90 * 128 / 255, 128}), DibPixel(shadow, 3, 0));
+
+    HBITMAP twoColour = MakeDisabledBitmap(source, RGB(200, 200, 200), RGB(10, 20, 30));
+    EXPECT_EQ((std::array<BYTE, 4>{30, 20, 10, 255}), DibPixel(twoColour, 1, 0));
+    for (HBITMAP b : {source, grey, faded, shadow, twoColour})
+        DeleteObject(b);
+}
+
+TEST(ImageDerived, PlainIconsAreRecolouredWhereTheirMaskIsOpaque)
+{
+    // Left half grey 128 and opaque, right half transparent.
+    void* bits = nullptr;
+    HBITMAP colour = CreateAlphaDibSection(nullptr, 16, 16, &bits);
+    for (int i = 0; i < 256; ++i)
+        static_cast<DWORD*>(bits)[i] = (i % 16) < 8 ? 0x00808080 : 0;
+    WORD rows[16];
+    for (WORD& row : rows)
+        row = 0xFF00;
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, rows);
+    ICONINFO info = {TRUE, 0, 0, mask, colour};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(colour);
+    DeleteObject(mask);
+
+    auto drawn = [](HICON drawnIcon, int x) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        void* canvasBits = nullptr;
+        HBITMAP canvas = CreateAlphaDibSection(nullptr, 16, 16, &canvasBits);
+        for (int i = 0; i < 256; ++i)
+            static_cast<DWORD*>(canvasBits)[i] = 0x000000FF; // blue background
+        HGDIOBJ old = SelectObject(dc, canvas);
+        DrawIconEx(dc, 0, 0, drawnIcon, 16, 16, 0, nullptr, DI_NORMAL);
+        const COLORREF result = GetPixel(dc, x, 5);
+        SelectObject(dc, old);
+        DeleteObject(canvas);
+        DeleteDC(dc);
+        return result;
+    };
+    HICON grey = MakeDisabledIcon(icon);
+    ASSERT_NE(nullptr, grey);
+    EXPECT_EQ(RGB(180, 180, 180), drawn(grey, 3));
+    EXPECT_EQ(RGB(0, 0, 255), drawn(grey, 12)) << "the transparent half still shows the background";
+    HICON faded = MakeFadedIcon(icon);
+    const BYTE fadedGrey = static_cast<BYTE>(0.3 * 255 + 0.7 * 128);
+    EXPECT_EQ(RGB(fadedGrey, fadedGrey, fadedGrey), drawn(faded, 3));
+    HICON shadow = MakeShadowIcon(icon, RGB(90, 60, 30));
+    EXPECT_EQ(RGB(90, 60, 30), drawn(shadow, 3));
+    for (HICON i : {icon, grey, faded, shadow})
+        DestroyIcon(i);
+}
+
+} // namespace
