@@ -668,6 +668,19 @@ void CSplitterWnd::TrackColumnSize(int x, int col)
 
 // ---- dynamic splits ----
 
+// A pane made by a split shows the document of the pane it was split from.
+CCreateContext CSplitterWnd::SplitContext(CWnd* pOld) const
+{
+    CCreateContext context;
+    context.m_pNewViewClass = m_pDynamicViewClass;
+    CWnd* pOldPerm = pOld ? CWnd::FromHandlePermanent(pOld->m_hWnd) : nullptr;
+    if (pOldPerm && pOldPerm->IsKindOf(RUNTIME_CLASS(CView))) {
+        context.m_pLastView = static_cast<CView*>(pOldPerm);
+        context.m_pCurrentDoc = static_cast<CView*>(pOldPerm)->GetDocument();
+    }
+    return context;
+}
+
 BOOL CSplitterWnd::SplitRow(int cyBefore)
 {
     if (m_nRows >= m_nMaxRows || !m_pDynamicViewClass)
@@ -680,14 +693,7 @@ BOOL CSplitterWnd::SplitRow(int cyBefore)
     m_pRowInfo[static_cast<size_t>(row)].nIdealSize = cyNew;
     m_pRowInfo[static_cast<size_t>(row)].nMinSize = m_pRowInfo[0].nMinSize;
     for (int col = 0; col < m_nCols; ++col) {
-        CWnd* pOld = GetPane(row - 1, col);
-        CWnd* pOldPerm = pOld ? CWnd::FromHandlePermanent(pOld->m_hWnd) : nullptr;
-        CCreateContext context;
-        context.m_pNewViewClass = m_pDynamicViewClass;
-        if (pOldPerm && pOldPerm->IsKindOf(RUNTIME_CLASS(CView))) {
-            context.m_pLastView = static_cast<CView*>(pOldPerm);
-            context.m_pCurrentDoc = static_cast<CView*>(pOldPerm)->GetDocument();
-        }
+        CCreateContext context = SplitContext(GetPane(row - 1, col));
         const int cx = m_pColInfo[static_cast<size_t>(col)].nIdealSize;
         if (!CreateView(row, col, m_pDynamicViewClass, CSize(cx, cyNew), &context)) {
             --m_nRows;
@@ -714,14 +720,7 @@ BOOL CSplitterWnd::SplitColumn(int cxBefore)
     const int col = m_nCols++;
     m_pColInfo[static_cast<size_t>(col)].nMinSize = m_pColInfo[0].nMinSize;
     for (int row = 0; row < m_nRows; ++row) {
-        CWnd* pOld = GetPane(row, col - 1);
-        CWnd* pOldPerm = pOld ? CWnd::FromHandlePermanent(pOld->m_hWnd) : nullptr;
-        CCreateContext context;
-        context.m_pNewViewClass = m_pDynamicViewClass;
-        if (pOldPerm && pOldPerm->IsKindOf(RUNTIME_CLASS(CView))) {
-            context.m_pLastView = static_cast<CView*>(pOldPerm);
-            context.m_pCurrentDoc = static_cast<CView*>(pOldPerm)->GetDocument();
-        }
+        CCreateContext context = SplitContext(GetPane(row, col - 1));
         const int cy = m_pRowInfo[static_cast<size_t>(row)].nIdealSize;
         if (!CreateView(row, col, m_pDynamicViewClass, CSize(cxNew, cy), &context)) {
             --m_nCols;

@@ -103,6 +103,7 @@ public:
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
 
 protected:
+    CCreateContext SplitContext(CWnd* pOld) const;
     BOOL CreateCommon(CWnd* pParentWnd, SIZE sizeMin, DWORD dwStyle, UINT nID);
     BOOL CreateScrollBarCtrl(DWORD dwStyle, UINT nID);
     void LayoutRowCol(std::vector<CRowColInfo>& info, int nMax, int nSize, int nSizeSplitter, int nBorder);

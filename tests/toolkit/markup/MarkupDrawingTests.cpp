@@ -2,6 +2,7 @@
 // RGB only (GDI leaves the alpha byte 0, GDI+ writes 0xFF), against colours computed here from the
 // gradient formula and the colours given, never against images the code made.
 
+#include "tests/support/DibCanvas.h"
 #include "tests/toolkit/markup/MarkupTestSupport.h"
 #include "toolkit/foundation/XTPImageManager.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
@@ -18,57 +19,9 @@ using namespace markuptests;
 
 namespace {
 
+using Canvas = testsupport::DibCanvas;
+
 const COLORREF kWhite = RGB(255, 255, 255);
-
-// A white top-down 32-bit DIB selected into a memory DC.
-class Canvas {
-public:
-    Canvas(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-        Clear();
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    void Clear()
-    {
-        GdiFlush();
-        for (int i = 0; i < m_width * m_height; ++i)
-            m_bits[i] = 0x00FFFFFF;
-    }
-    HDC DC() const { return m_dc; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    // RGB of a pixel as a COLORREF.
-    COLORREF At(int x, int y) const
-    {
-        GdiFlush();
-        const DWORD pixel = m_bits[y * m_width + x];
-        return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
-    }
-
-private:
-    int m_width, m_height;
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
-    DWORD* m_bits = nullptr;
-};
 
 std::string Show(COLORREF color)
 {

@@ -3,6 +3,7 @@
 // of points.
 
 #include "MarkupLayoutSupport.h"
+#include "tests/support/DibCanvas.h"
 
 #include <vector>
 
@@ -20,56 +21,6 @@ constexpr COLORREF kGray = RGB(128, 128, 128);
 constexpr COLORREF kOrange = RGB(255, 128, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-// A top-down 32-bit DIB selected into a memory DC, cleared to white.
-class CDibCanvas {
-public:
-    CDibCanvas(int width, int height) : m_width(width), m_height(height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-        PatBlt(m_dc, 0, 0, width, height, WHITENESS);
-    }
-    ~CDibCanvas()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    CDibCanvas(const CDibCanvas&) = delete;
-    CDibCanvas& operator=(const CDibCanvas&) = delete;
-
-    HDC GetDC() const { return m_dc; }
-    COLORREF Pixel(int x, int y) const
-    {
-        GdiFlush();
-        const DWORD bgra = m_bits[y * m_width + x];
-        return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-    }
-    int Count(COLORREF color) const
-    {
-        int count = 0;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                count += Pixel(x, y) == color ? 1 : 0;
-        return count;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    DWORD* m_bits = nullptr;
-};
 
 std::string Hex(COLORREF color)
 {
@@ -158,14 +109,14 @@ TEST_F(MarkupRenderTest, RegionsShowTheirBackgroundsClippedAndHiddenOnesDoNot)
         EXPECT_EQ(Describe(region.expected), Describe(RootRect(t[region.name])))
             << std::string(region.name, region.name + wcslen(region.name));
 
-    CDibCanvas canvas(200, 200);
+    testsupport::DibCanvas canvas(200, 200);
     {
-        CXTPMarkupDrawingContext dc(canvas.GetDC(), nullptr, FALSE);
+        CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, FALSE);
         t.GetRoot()->Render(&dc);
     }
     // The layout clip was put back: the DC has no clip region left.
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(0, GetClipRgn(canvas.GetDC(), region));
+    EXPECT_EQ(0, GetClipRgn(canvas.DC(), region));
     DeleteObject(region);
 
     struct Probe {
@@ -193,7 +144,7 @@ TEST_F(MarkupRenderTest, RegionsShowTheirBackgroundsClippedAndHiddenOnesDoNot)
         {"below everything", 100, 180, kWhite},
     };
     for (const Probe& probe : probes)
-        EXPECT_EQ(Hex(probe.expected), Hex(canvas.Pixel(probe.x, probe.y))) << probe.what;
+        EXPECT_EQ(Hex(probe.expected), Hex(canvas.At(probe.x, probe.y))) << probe.what;
     EXPECT_EQ(0, canvas.Count(kMagenta)) << "a Hidden element is not drawn";
     EXPECT_EQ(0, canvas.Count(kCyan)) << "a Collapsed element is not drawn";
     EXPECT_EQ(50 * 30, canvas.Count(kOrange)) << "only the slot's part of the orange child";
@@ -203,20 +154,20 @@ TEST_F(MarkupRenderTest, TheHostsClipStaysInForceAndIsPutBack)
 {
     CTree t;
     Build(t);
-    CDibCanvas canvas(200, 200);
-    IntersectClipRect(canvas.GetDC(), 0, 0, 200, 100);
+    testsupport::DibCanvas canvas(200, 200);
+    IntersectClipRect(canvas.DC(), 0, 0, 200, 100);
     {
-        CXTPMarkupDrawingContext dc(canvas.GetDC(), nullptr, FALSE);
+        CXTPMarkupDrawingContext dc(canvas.DC(), nullptr, FALSE);
         t.GetRoot()->Render(&dc);
     }
     // The orange child's own clip was intersected with the host's and then undone: the host's
     // clip is the one in force again.
     RECT box = {};
-    GetClipBox(canvas.GetDC(), &box);
+    GetClipBox(canvas.DC(), &box);
     EXPECT_EQ(Describe(RECT{0, 0, 200, 100}), Describe(box));
-    EXPECT_EQ(Hex(kOrange), Hex(canvas.Pixel(25, 99)));
-    EXPECT_EQ(Hex(kWhite), Hex(canvas.Pixel(25, 100))) << "below the host's clip";
-    EXPECT_EQ(Hex(kWhite), Hex(canvas.Pixel(10, 140))) << "b1 lies wholly outside the host's clip";
+    EXPECT_EQ(Hex(kOrange), Hex(canvas.At(25, 99)));
+    EXPECT_EQ(Hex(kWhite), Hex(canvas.At(25, 100))) << "below the host's clip";
+    EXPECT_EQ(Hex(kWhite), Hex(canvas.At(10, 140))) << "b1 lies wholly outside the host's clip";
     EXPECT_EQ(10 * 50, canvas.Count(kOrange));
 }
 
@@ -293,9 +244,9 @@ TEST_F(MarkupRenderTest, HiddenCollapsedAndOffClipElementsAreNotRendered)
     CXTPMarkupCanvas::SetLeft(outside, 150);
     t.Layout(100, 100);
 
-    CDibCanvas dib(100, 100);
+    testsupport::DibCanvas dib(100, 100);
     {
-        CXTPMarkupDrawingContext dc(dib.GetDC(), nullptr, FALSE);
+        CXTPMarkupDrawingContext dc(dib.DC(), nullptr, FALSE);
         t.GetRoot()->Render(&dc);
     }
     struct Row {
