@@ -6,6 +6,7 @@
 #include "engine/storage/Projects.h"
 
 #include "tests/support/AppDriver.h"
+#include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

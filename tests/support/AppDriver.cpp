@@ -293,31 +293,6 @@ HWND FindDescendant(HWND parent, const AppWindowQuery& query)
     return nullptr;
 }
 
-std::wstring WindowText(HWND window)
-{
-    // WM_GETTEXT is marshalled between processes for every window class
-    const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::vector<wchar_t> text(static_cast<size_t>(length) + 1, 0);
-    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
-std::wstring MessageBoxText(HWND box)
-{
-    // the message is the static control with id 0xFFFF (the icon is a static without text)
-    std::wstring text;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[32] = {};
-        ::GetClassNameW(child, className, 32);
-        if (_wcsicmp(className, L"Static") == 0) {
-            const std::wstring part = WindowText(child);
-            if (!part.empty())
-                text += (text.empty() ? L"" : L"\n") + part;
-        }
-    }
-    return text;
-}
-
 std::vector<std::wstring> ReadTreeItems(HWND tree)
 {
     std::vector<std::wstring> items;

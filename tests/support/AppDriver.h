@@ -82,10 +82,6 @@ private:
 
 // A visible descendant of parent matching the query (depth-first, in z-order); null when none.
 HWND FindDescendant(HWND parent, const AppWindowQuery& query);
-// The window's text, and the text of a message box (its static text, not its caption).
-std::wstring WindowText(HWND window);
-std::wstring MessageBoxText(HWND box);
-
 // The labels of a tree-view's items in pre-order, each prefixed by two spaces per level.
 std::vector<std::wstring> ReadTreeItems(HWND tree);
 // The label of the tree's selected item; empty when none.

@@ -58,6 +58,16 @@ bool PressKeys(std::initializer_list<WORD> chord);
 // UTF-16 unit, whatever the keyboard layout.
 bool TypeText(std::wstring_view text);
 
+// The window's text, read with WM_GETTEXT so that it works across processes for every class.
+std::wstring WindowText(HWND window);
+// The text of a message box: its static controls' texts (not the caption), one per line.
+std::wstring MessageBoxText(HWND box);
+// The window that has the keyboard focus in the thread that owns window; null when none.
+HWND FocusOfThread(HWND window);
+// Clicks an edit, selects all its text through the keyboard and types text over it. Runs on a
+// helper thread: it waits for the focus without pumping the caller's messages.
+void ReplaceTextByKeys(HWND edit, std::wstring_view text);
+
 // --- Message recording ---------------------------------------------------------------------
 
 struct RecordedMessage {

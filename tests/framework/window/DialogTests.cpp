@@ -64,48 +64,6 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kGuiTimeo
     return true;
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(hWnd, text, 512);
-    return text;
-}
-
-BOOL CALLBACK AppendStaticText(HWND child, LPARAM param)
-{
-    wchar_t className[32] = {};
-    ::GetClassNameW(child, className, 32);
-    if (_wcsicmp(className, L"Static") == 0)
-        *reinterpret_cast<std::wstring*>(param) += TextOf(child);
-    return TRUE;
-}
-
-// The texts of a message box's static controls (its prompt among them).
-std::wstring MessageBoxText(HWND box)
-{
-    std::wstring text;
-    ::EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
-    return text;
-}
-
-HWND FocusOfThread(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-// Clears an edit through the keyboard and types text into it.
-void ReplaceTextByKeys(HWND edit, std::wstring_view text)
-{
-    ClickCentre(edit);
-    WaitFor([&] { return FocusOfThread(edit) == edit; });
-    PressKeys({VK_HOME});
-    PressKeys({VK_SHIFT, VK_END});
-    TypeText(text);
-}
-
 // ---- the frame that owns the dialogs ----
 
 class CFrame : public CWnd {
@@ -294,12 +252,12 @@ TEST_F(DialogTest, LoadingRaisesNoChangeNotificationButTypingDoesAndUnchangedTex
     CCountingDialog dialog;
     ASSERT_TRUE(dialog.Create(IDD_EXCHANGE, &frame));
     HWND nameEdit = ::GetDlgItem(dialog.m_hWnd, IDC_NAME);
-    EXPECT_EQ(TextOf(nameEdit), L"old name");    // OnInitDialog loaded it
+    EXPECT_EQ(WindowText(nameEdit), L"old name");    // OnInitDialog loaded it
     EXPECT_EQ(dialog.nameChanges, 0);
 
     dialog.name = L"loaded again";
     EXPECT_TRUE(dialog.UpdateData(FALSE));
-    EXPECT_EQ(TextOf(nameEdit), L"loaded again");
+    EXPECT_EQ(WindowText(nameEdit), L"loaded again");
     EXPECT_EQ(dialog.nameChanges, 0);
 
     // Loading the same text again leaves the edit alone: its selection stays.
@@ -355,13 +313,13 @@ TEST_F(DialogTest, ChildPanelWalksItsControlsWithTabEditsWithDeleteAndSurvivesEn
 
     PressKeys({VK_HOME});
     PressKeys({VK_DELETE});
-    EXPECT_TRUE(RunUntil([&] { return TextOf(first) == L"bcd"; }));
+    EXPECT_TRUE(RunUntil([&] { return WindowText(first) == L"bcd"; }));
     EXPECT_EQ(frame.deleteAccelerators, 0);
 
     PressKeys({VK_RETURN});
     PressKeys({VK_ESCAPE});
     TypeText(L"z");    // a marker: once it arrives, Enter and Esc have been handled
-    EXPECT_TRUE(RunUntil([&] { return TextOf(first) == L"zbcd"; }));
+    EXPECT_TRUE(RunUntil([&] { return WindowText(first) == L"zbcd"; }));
     EXPECT_TRUE(::IsWindow(panel.m_hWnd));
     EXPECT_TRUE(panel.IsWindowVisible());
     panel.DestroyWindow();
@@ -485,8 +443,8 @@ TEST_F(DialogTest, ExchangeFormsLoadSaveAndRefuseWhatIsOutOfRange)
         ASSERT_TRUE(dialog.Create(IDD_FORMS, &frame));
         dialog.ShowWindow(SW_SHOW);
         // Loaded from the members by OnInitDialog.
-        EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_NAME)), L"start");
-        EXPECT_EQ(TextOf(::GetDlgItem(dialog.m_hWnd, IDC_COUNT)), L"0");
+        EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_NAME)), L"start");
+        EXPECT_EQ(WindowText(::GetDlgItem(dialog.m_hWnd, IDC_COUNT)), L"0");
         EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_RADIO_A), static_cast<UINT>(BST_CHECKED));
         EXPECT_EQ(dialog.SendDlgItemMessage(IDC_EDIT_COMBO, CB_GETCURSEL), CB_ERR);
         EXPECT_EQ(dialog.SendDlgItemMessage(IDC_NAME, EM_GETLIMITTEXT), 100);

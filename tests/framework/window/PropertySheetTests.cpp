@@ -45,46 +45,6 @@ bool Poll(const std::function<bool()>& condition, DWORD timeoutMs = kGuiTimeoutM
     return true;
 }
 
-std::wstring TextOf(HWND hWnd)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(hWnd, text, 512);
-    return text;
-}
-
-BOOL CALLBACK AppendStaticText(HWND child, LPARAM param)
-{
-    wchar_t className[32] = {};
-    ::GetClassNameW(child, className, 32);
-    if (_wcsicmp(className, L"Static") == 0)
-        *reinterpret_cast<std::wstring*>(param) += TextOf(child);
-    return TRUE;
-}
-
-std::wstring MessageBoxText(HWND box)
-{
-    std::wstring text;
-    ::EnumChildWindows(box, AppendStaticText, reinterpret_cast<LPARAM>(&text));
-    return text;
-}
-
-HWND FocusOfThread(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
-    return info.hwndFocus;
-}
-
-void ReplaceTextByKeys(HWND edit, std::wstring_view text)
-{
-    ClickCentre(edit);
-    Poll([&] { return FocusOfThread(edit) == edit; });
-    PressKeys({VK_HOME});
-    PressKeys({VK_SHIFT, VK_END});
-    TypeText(text);
-}
-
 // ---- what the driver reads from the sheet ----
 
 HWND CurrentPage(HWND sheet)
@@ -101,7 +61,7 @@ int PageNumber(HWND sheet)
     HWND page = CurrentPage(sheet);
     if (!page)
         return 0;
-    const std::wstring mark = TextOf(::GetDlgItem(page, IDC_PAGE_MARK));
+    const std::wstring mark = WindowText(::GetDlgItem(page, IDC_PAGE_MARK));
     return mark.empty() ? 0 : mark[0] - L'0';
 }
 
@@ -370,7 +330,7 @@ TEST_F(PropertySheetTest, WizardWalksWithTheButtonsEachPageSetsReloadsOnReturnAn
         seen.onTwo = WaitForPage(hSheet, 2, PSWIZB_BACK | PSWIZB_NEXT);
         Click(hSheet, ID_WIZBACK);
         seen.backReloaded = WaitForPage(hSheet, 1, PSWIZB_NEXT) &&
-                            Poll([&] { return TextOf(PageItem(hSheet, IDC_SHEET_NAME)) == L"changed while away"; });
+                            Poll([&] { return WindowText(PageItem(hSheet, IDC_SHEET_NAME)) == L"changed while away"; });
         Click(hSheet, ID_WIZNEXT);
         WaitForPage(hSheet, 2, PSWIZB_BACK | PSWIZB_NEXT);
         Click(hSheet, ID_WIZNEXT);
