@@ -134,20 +134,26 @@ BOOL CDialog::CreateIndirect(const void* pDialogTemplate, CWnd* pParentWnd)
     return CreateFromTemplate(pDialogTemplate, hWndParent) != nullptr;
 }
 
-INT_PTR CDialog::DoModal()
+HWND AfxGetModalOwner(CWnd* pParentWnd)
 {
-    const std::vector<BYTE> data = LoadTemplate(true);
-    if (data.empty())
-        return -1;
-
     // The owner is a top-level window: the given parent's or the main window's.
-    HWND hWndOwner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
+    HWND hWndOwner = pParentWnd ? pParentWnd->GetSafeHwnd() : nullptr;
     if (!hWndOwner) {
         CWnd* main = AfxGetMainWnd();
         hWndOwner = main ? main->GetSafeHwnd() : nullptr;
     }
     while (hWndOwner && (::GetWindowLongW(hWndOwner, GWL_STYLE) & WS_CHILD))
         hWndOwner = ::GetParent(hWndOwner);
+    return hWndOwner;
+}
+
+INT_PTR CDialog::DoModal()
+{
+    const std::vector<BYTE> data = LoadTemplate(true);
+    if (data.empty())
+        return -1;
+
+    HWND hWndOwner = AfxGetModalOwner(m_pParentWnd);
     HWND hWndFocus = ::GetFocus();
 
     m_bModal = TRUE;

@@ -25,6 +25,10 @@
 
 #include <vector>
 
+// The window a modal dialog or sheet disables while it runs: the top-level window above the given
+// parent, else above the main window; null when there is neither.
+HWND AfxGetModalOwner(CWnd* pParentWnd);
+
 class CDialog : public CWnd {
     DECLARE_DYNAMIC(CDialog)
 public:

@@ -542,13 +542,7 @@ INT_PTR CPropertySheet::DoModal()
 {
     if (m_pages.empty() || m_hWnd)
         return -1;
-    HWND hWndOwner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr;
-    if (!hWndOwner) {
-        CWnd* main = AfxGetMainWnd();
-        hWndOwner = main ? main->GetSafeHwnd() : nullptr;
-    }
-    while (hWndOwner && (::GetWindowLongW(hWndOwner, GWL_STYLE) & WS_CHILD))
-        hWndOwner = ::GetParent(hWndOwner);
+    HWND hWndOwner = AfxGetModalOwner(m_pParentWnd);
     HWND hWndFocus = ::GetFocus();
 
     m_bModal = true;

@@ -13,6 +13,7 @@
 #include "framework/window/WinThread.h"
 
 #include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -48,18 +49,6 @@ bool RunUntil(const std::function<bool()>& condition, DWORD timeoutMs = kGuiTime
         } else {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
-    }
-    return true;
-}
-
-// For helper threads, which cannot pump the test thread's windows: polls a condition.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = kGuiTimeoutMs)
-{
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() > end)
-            return false;
-        ::Sleep(10);
     }
     return true;
 }

@@ -4,6 +4,8 @@
 
 #include "FrameTestsResource.h"
 
+#include "AppPump.h"
+
 #include "framework/window/ControlBar.h"
 #include "framework/window/DocTemplate.h"
 #include "framework/window/Document.h"
@@ -39,35 +41,7 @@ enum class ClientKind { SingleView, StaticSplit, DynamicSplit, SplitInView };
 ClientKind g_clientKind = ClientKind::SingleView;
 bool g_withBars = false;
 
-// Pumps the thread's messages through the application (pre-translation and idle included) until
-// the condition holds; false after the time-out.
-bool RunUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
-{
-    CWinThread* thread = AfxGetThread();
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    LONG idleCount = 0;
-    bool idleDone = false;
-    while (!condition()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG peek;
-        if (::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!thread->PumpMessage()) {
-                ::PostQuitMessage(static_cast<int>(thread->m_msgCur.wParam));
-                return condition();
-            }
-            if (thread->IsIdleMessage(&thread->m_msgCur)) {
-                idleCount = 0;
-                idleDone = false;
-            }
-        } else if (!idleDone) {
-            idleDone = !thread->OnIdle(idleCount++);
-        } else {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
+using apppump::RunUntil;
 
 // Runs one full idle cycle (after whatever is queued now).
 void RunIdle()

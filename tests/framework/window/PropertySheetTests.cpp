@@ -33,18 +33,6 @@ public:
     CTestApp() : CWinApp(kAppName) {}
 };
 
-// For the helper thread, which cannot pump the test thread's windows: polls a condition.
-bool Poll(const std::function<bool()>& condition, DWORD timeoutMs = kGuiTimeoutMs)
-{
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    while (!condition()) {
-        if (::GetTickCount64() > end)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
 // ---- what the driver reads from the sheet ----
 
 HWND CurrentPage(HWND sheet)
@@ -84,7 +72,7 @@ DWORD WizardButtons(HWND sheet)
 
 bool WaitForPage(HWND sheet, int number, DWORD buttons)
 {
-    return Poll([&] { return PageNumber(sheet) == number && WizardButtons(sheet) == buttons; });
+    return WaitFor([&] { return PageNumber(sheet) == number && WizardButtons(sheet) == buttons; });
 }
 
 void Click(HWND sheet, int id) { ClickCentre(::GetDlgItem(sheet, id)); }
@@ -93,10 +81,10 @@ void Click(HWND sheet, int id) { ClickCentre(::GetDlgItem(sheet, id)); }
 // went astray is cancelled, so the test fails on its checks instead of waiting for ever.
 void CloseSheet(HWND sheet)
 {
-    if (Poll([&] { return !::IsWindow(sheet); }, 10000))
+    if (WaitFor([&] { return !::IsWindow(sheet); }, 10000))
         return;
     ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    if (!Poll([&] { return !::IsWindow(sheet); }, 10000))
+    if (!WaitFor([&] { return !::IsWindow(sheet); }, 10000))
         ::PostMessageW(sheet, WM_CLOSE, 0, 0);
 }
 
@@ -325,12 +313,12 @@ TEST_F(PropertySheetTest, WizardWalksWithTheButtonsEachPageSetsReloadsOnReturnAn
         // A dialog key inside a page goes through the sheet.
         PressKeys({VK_TAB});
         seen.tabReachedNumber =
-            Poll([&] { return FocusOfThread(hSheet) == PageItem(hSheet, IDC_SHEET_NUMBER); });
+            WaitFor([&] { return FocusOfThread(hSheet) == PageItem(hSheet, IDC_SHEET_NUMBER); });
         Click(hSheet, ID_WIZNEXT);
         seen.onTwo = WaitForPage(hSheet, 2, PSWIZB_BACK | PSWIZB_NEXT);
         Click(hSheet, ID_WIZBACK);
         seen.backReloaded = WaitForPage(hSheet, 1, PSWIZB_NEXT) &&
-                            Poll([&] { return WindowText(PageItem(hSheet, IDC_SHEET_NAME)) == L"changed while away"; });
+                            WaitFor([&] { return WindowText(PageItem(hSheet, IDC_SHEET_NAME)) == L"changed while away"; });
         Click(hSheet, ID_WIZNEXT);
         WaitForPage(hSheet, 2, PSWIZB_BACK | PSWIZB_NEXT);
         Click(hSheet, ID_WIZNEXT);
@@ -382,12 +370,12 @@ TEST_F(PropertySheetTest, WorkerThreadSetsTheButtonsAPageDisablesCancelAndARefus
         ClickCentre(PageItem(hSheet, IDC_SHEET_WORKER));
         seen.workerNone = WaitForPage(hSheet, 2, 0);
         ClickCentre(PageItem(hSheet, IDC_SHEET_LOCK));
-        seen.cancelDisabled = Poll([&] { return !::IsWindowEnabled(::GetDlgItem(hSheet, IDCANCEL)); });
+        seen.cancelDisabled = WaitFor([&] { return !::IsWindowEnabled(::GetDlgItem(hSheet, IDCANCEL)); });
         ClickCentre(PageItem(hSheet, IDC_SHEET_LOCK));
-        seen.cancelEnabledAgain = Poll([&] { return ::IsWindowEnabled(::GetDlgItem(hSheet, IDCANCEL)) != FALSE; });
+        seen.cancelEnabledAgain = WaitFor([&] { return ::IsWindowEnabled(::GetDlgItem(hSheet, IDCANCEL)) != FALSE; });
         second.refuseCancel = true;
         PressKeys({VK_ESCAPE});
-        seen.refusedCancelKept = Poll([&] { return second.log.queryCancel == 1; }) && PageNumber(hSheet) == 2 &&
+        seen.refusedCancelKept = WaitFor([&] { return second.log.queryCancel == 1; }) && PageNumber(hSheet) == 2 &&
                                  ::IsWindowVisible(hSheet);
         second.refuseCancel = false;
         PressKeys({VK_ESCAPE});
@@ -461,20 +449,20 @@ TEST_F(PropertySheetTest, FailingExchangeOnLeavingShowsThePromptAndKeepsThePage)
         ReplaceTextByKeys(number, L"abc");
         Click(hSheet, ID_WIZNEXT);
         HWND box = nullptr;
-        seen.promptShown = Poll([&] { return (box = FindProcessWindow({L"#32770", kAppName})) != nullptr; });
+        seen.promptShown = WaitFor([&] { return (box = FindProcessWindow({L"#32770", kAppName})) != nullptr; });
         if (!seen.promptShown) {
             CloseSheet(hSheet);
             return;
         }
         seen.prompt = MessageBoxText(box);
         ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-        Poll([&] { return !::IsWindow(box); });
+        WaitFor([&] { return !::IsWindow(box); });
         BringToForeground(hSheet);
-        seen.focusOnNumber = Poll([&] { return FocusOfThread(hSheet) == number; });
+        seen.focusOnNumber = WaitFor([&] { return FocusOfThread(hSheet) == number; });
         seen.stayedOnOne = PageNumber(hSheet) == 1;
         // The correction is put straight into the edit: the typing was shown above, and keys
         // typed while the foreground comes back from the prompt could go astray.
-        Poll([&] { return ::IsWindowEnabled(hSheet) && ::GetForegroundWindow() == hSheet; });
+        WaitFor([&] { return ::IsWindowEnabled(hSheet) && ::GetForegroundWindow() == hSheet; });
         ::SetWindowTextW(number, L"42");
         Click(hSheet, ID_WIZNEXT);
         seen.leftAfterFix = WaitForPage(hSheet, 2, PSWIZB_BACK | PSWIZB_NEXT);
@@ -524,7 +512,7 @@ TEST_F(PropertySheetTest, ButtonPressPostedFromAnotherProcessEndsDoModal)
         ChildResult child;
         bool ready = false;
         ModalDriver driver(SheetQuery(), [&](HWND hSheet) {
-            ready = Poll([&] { return PageNumber(hSheet) == row.startPage + 1; });
+            ready = WaitFor([&] { return PageNumber(hSheet) == row.startPage + 1; });
             const std::wstring command = L"\"" + std::wstring(helper.View()) + L"\" " +
                                          std::to_wstring(reinterpret_cast<ULONG_PTR>(hSheet)) + L" " +
                                          std::to_wstring(row.button);
@@ -556,12 +544,12 @@ TEST_F(PropertySheetTest, OkAndCancelReachOnlyThePagesThatWereVisited)
         bool onThree = false;
         ModalDriver driver(SheetQuery(), [&](HWND hSheet) {
             BringToForeground(hSheet);
-            Poll([&] { return PageNumber(hSheet) == 1; });
+            WaitFor([&] { return PageNumber(hSheet) == 1; });
             ClickCentre(PageItem(hSheet, IDC_SHEET_NAME));
             // Ctrl+Shift+Tab goes back one tab, from the first round to the last: a key the
             // sheet handles for its pages.
             PressKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
-            onThree = Poll([&] { return PageNumber(hSheet) == 3; });
+            onThree = WaitFor([&] { return PageNumber(hSheet) == 3; });
             ReplaceTextByKeys(PageItem(hSheet, IDC_SHEET_NOTE), L"edited note");
             if (ok)
                 Click(hSheet, IDOK);

@@ -1,6 +1,8 @@
 // Windows, message tables, idle updates, modal loops and threads with real windows under Xvfb.
 // Input goes through SendInput; every wait is on a condition with a wide limit.
 
+#include "AppPump.h"
+
 #include "framework/window/OleDropTarget.h"
 #include "framework/window/WinApp.h"
 #include "framework/window/WinThread.h"
@@ -28,35 +30,7 @@ public:
     int ExitInstance() override { return exitCode >= 0 ? exitCode : CWinApp::ExitInstance(); }
 };
 
-// Pumps the thread's messages through the application (pre-translation and idle included) until
-// the condition holds; false after the time-out.
-bool RunUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs)
-{
-    CWinThread* thread = AfxGetThread();
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    LONG idleCount = 0;
-    bool idleDone = false;
-    while (!condition()) {
-        if (::GetTickCount64() > end)
-            return false;
-        MSG peek;
-        if (::PeekMessageW(&peek, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!thread->PumpMessage()) {
-                ::PostQuitMessage(static_cast<int>(thread->m_msgCur.wParam));
-                return condition();
-            }
-            if (thread->IsIdleMessage(&thread->m_msgCur)) {
-                idleCount = 0;
-                idleDone = false;
-            }
-        } else if (!idleDone) {
-            idleDone = !thread->OnIdle(idleCount++);
-        } else {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
+using apppump::RunUntil;
 
 void DrainQuit()
 {
