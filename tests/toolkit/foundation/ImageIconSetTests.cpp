@@ -19,27 +19,6 @@
 
 namespace {
 
-HICON PlainIcon(int size, COLORREF colour)
-{
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT r = {0, 0, size, size};
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, std::vector<BYTE>(static_cast<size_t>(size) * size, 0).data());
-    ICONINFO info = {TRUE, 0, 0, mask, bitmap};
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(bitmap);
-    DeleteObject(mask);
-    return icon;
-}
-
 HBITMAP AlphaPicture(int size, DWORD bgra)
 {
     void* bits = nullptr;
@@ -53,7 +32,7 @@ HBITMAP AlphaPicture(int size, DWORD bgra)
 void Fill(CXTPImageManager& manager)
 {
     HBITMAP alpha = AlphaPicture(16, 0x80402010);
-    HICON plain = PlainIcon(32, RGB(200, 100, 50));
+    HICON plain = imagetest::SolidIcon(32, RGB(200, 100, 50));
     ASSERT_TRUE(manager.SetAlphaBitmap(alpha, 100));
     ASSERT_TRUE(manager.SetIcon(plain, 100));
     DeleteObject(alpha);
@@ -153,7 +132,7 @@ TEST(ImageIconSets, AWrongCheckSumStopsTheLoadWithoutTouchingTheSet)
 
     // One set through ExchangeIconSet: a wrong check sum leaves the set as it was.
     CXTPImageManager single;
-    HICON icon = PlainIcon(16, RGB(1, 2, 3));
+    HICON icon = imagetest::SolidIcon(16, RGB(1, 2, 3));
     single.SetIcon(icon, 7);
     DestroyIcon(icon);
     CMemFile file;

@@ -10,27 +10,6 @@
 
 namespace {
 
-HICON SolidIcon(int size, COLORREF colour)
-{
-    HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    ReleaseDC(nullptr, screen);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH brush = CreateSolidBrush(colour);
-    RECT r = {0, 0, size, size};
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    HBITMAP mask = CreateBitmap(size, size, 1, 1, std::vector<BYTE>(static_cast<size_t>(size) * size, 0).data());
-    ICONINFO info = {TRUE, 0, 0, mask, bitmap};
-    HICON icon = CreateIconIndirect(&info);
-    DeleteObject(bitmap);
-    DeleteObject(mask);
-    return icon;
-}
-
 // The colour the stored picture of id at width draws at its centre over white.
 COLORREF DrawnColour(const CXTPImageManager& manager, UINT id, int width)
 {
@@ -77,8 +56,8 @@ HBITMAP BlockStrip(int count, int width, int height = 16)
 TEST(ImageManagerTable, LookupsTakeTheExactTheNearestOrTheEnds)
 {
     CXTPImageManager manager;
-    HICON small = SolidIcon(16, RGB(10, 0, 0));
-    HICON large = SolidIcon(32, RGB(20, 0, 0));
+    HICON small = imagetest::SolidIcon(16, RGB(10, 0, 0));
+    HICON large = imagetest::SolidIcon(32, RGB(20, 0, 0));
     ASSERT_TRUE(manager.SetIcon(small, 7));
     ASSERT_TRUE(manager.SetIcon(large, 7));
     struct Case {

@@ -61,6 +61,28 @@ std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y)
     return {p[0], p[1], p[2], p[3]};
 }
 
+HICON SolidIcon(int size, COLORREF colour)
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    ReleaseDC(nullptr, screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT r = {0, 0, size, size};
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    HBITMAP mask = CreateBitmap(size, size, 1, 1, std::vector<BYTE>(static_cast<size_t>(size) * size, 0).data());
+    ICONINFO info = {TRUE, 0, 0, mask, bitmap};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(bitmap);
+    DeleteObject(mask);
+    return icon;
+}
+
+
 SIZE BitmapSize(HBITMAP bitmap)
 {
     BITMAP description = {};

@@ -28,6 +28,8 @@ HMODULE ImageResourceModule();
 // stores its rows.
 std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y);
 SIZE BitmapSize(HBITMAP bitmap);
+// An opaque square icon of one colour, made on the screen's format; the caller destroys it.
+HICON SolidIcon(int size, COLORREF colour);
 
 class GuardedBuffer {
 public:
