@@ -6,7 +6,8 @@
     toolbar128.bmp   bitmap 128: the same icons on 16x15 buttons (the toolbar resource's strip)
     tarnwick.ico     icon 128: 32x32 and 16x16
 
-Magenta (255, 0, 255) is the transparent colour of the strips. Plain shapes on a small grid, no
+Magenta (255, 0, 255) is the transparent colour of the strips, except the plain toolbar's (grey,
+mapped to the button face when loaded). Plain shapes on a small grid, no
 outside tools: run it again after changing a picture and commit the results.
     python3 resources/app/make_images.py
 """
@@ -15,6 +16,9 @@ import struct
 
 HERE = pathlib.Path(__file__).resolve().parent
 MAGENTA = (255, 0, 255)
+# The plain toolbar loads its strip with LR_LOADMAP3DCOLORS, which turns this grey into the
+# button face; it has no transparent colour of its own.
+BUTTON_GREY = (192, 192, 192)
 
 
 class Canvas:
@@ -135,10 +139,10 @@ def help_mark(c):
     c.rect(7, 11, 7, 12, BLUE)
 
 
-def strip(painters, cell_w, cell_h):
-    canvas = Canvas(cell_w * len(painters), cell_h)
+def strip(painters, cell_w, cell_h, background=MAGENTA):
+    canvas = Canvas(cell_w * len(painters), cell_h, background)
     for i, paint in enumerate(painters):
-        cell = Canvas(16, 16)
+        cell = Canvas(16, 16, background)
         paint(cell)
         canvas.paste(cell, i * cell_w, 0)
     return canvas
@@ -193,7 +197,7 @@ def main():
     (HERE / "tree_nodes.bmp").write_bytes(bmp_bytes(strip(nodes, 16, 16)))
     commands = [new_project, open_project, delete, build, help_mark]  # 32779, 32775, 32780, 32784, 57666
     (HERE / "toolbar.bmp").write_bytes(bmp_bytes(strip(commands, 16, 16)))
-    (HERE / "toolbar128.bmp").write_bytes(bmp_bytes(strip(commands, 16, 15)))
+    (HERE / "toolbar128.bmp").write_bytes(bmp_bytes(strip(commands, 16, 15, BUTTON_GREY)))
     small = Canvas(16, 16)
     box(small)
     large = Canvas(32, 32)
