@@ -106,13 +106,6 @@ HTREEITEM FindNode(CTreeCtrl& tree, const wchar_t* text, HTREEITEM parent = null
     return FindAmong(tree, text, parent ? tree.GetChildItem(parent) : tree.GetRootItem());
 }
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
 class TreeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -169,7 +162,7 @@ TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
     ASSERT_TRUE(PumpUntil([&] { return projectPanel.IsWindowVisible() != FALSE; }));
     EXPECT_EQ(CurrentPackageIndex, 0);
     EXPECT_EQ(CurrentProjectIndex, 0);
-    EXPECT_EQ(TextOf(projectPanel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Repack");
+    EXPECT_EQ(WindowText(projectPanel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Repack");
     RECT viewClient{}, panelRect{};
     host.view.GetClientRect(&viewClient);
     projectPanel.GetClientRect(&panelRect);
@@ -184,7 +177,7 @@ TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
     CProjectPanel& packagePanel = host.tree.PackagePanel();
     EXPECT_TRUE(packagePanel.IsWindowVisible());
     EXPECT_EQ(CurrentPackageIndex, 1);
-    EXPECT_EQ(TextOf(packagePanel.GetDlgItem(IDC_PRODUCT_NAME)->m_hWnd), L"Tools");
+    EXPECT_EQ(WindowText(packagePanel.GetDlgItem(IDC_PRODUCT_NAME)->m_hWnd), L"Tools");
 
     // renaming in the panel renames the node, uniquely
     packagePanel.SetDlgItemText(IDC_PRODUCT_NAME, L"Office");
@@ -223,7 +216,7 @@ TEST_F(TreeTest, Bug_DeletingProjectTwoOfThreeLeavesProjectThreeAsItWas)
     Start(host, projects);
     host.tree.SelectItem(FindNode(host.tree, L"Two"));
     CFeaturePanel& panel = host.tree.ProjectPanel();
-    ASSERT_EQ(TextOf(panel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Two");
+    ASSERT_EQ(WindowText(panel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Two");
     panel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"typed into two");
 
     ModalDriver yes({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDYES); });

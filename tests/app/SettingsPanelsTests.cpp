@@ -76,13 +76,6 @@ public:
     }
 };
 
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[512] = {};
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
 RECT ClientRectOf(HWND control)
 {
     RECT rect{};
@@ -195,7 +188,7 @@ TEST_F(PanelTest, PackagePanelLoadsTheCurrentPackageAndSavesEditsBack)
         {IDC_LAUNCH_CONDITION, &CProjectSettings::m_launchCondition},
     };
     for (const Field& field : fields)
-        EXPECT_EQ(TextOf(panel.GetDlgItem(field.id)->m_hWnd), (projects[1].*field.member).GetString()) << field.id;
+        EXPECT_EQ(WindowText(panel.GetDlgItem(field.id)->m_hWnd), (projects[1].*field.member).GetString()) << field.id;
     EXPECT_EQ(panel.IsDlgButtonChecked(IDC_NO_REGISTRATION), 1u);
     EXPECT_EQ(panel.IsDlgButtonChecked(IDC_HIDDEN_IN_LIST), 1u);
     EXPECT_EQ(panel.IsDlgButtonChecked(IDC_PER_USER), 1u);
@@ -214,7 +207,7 @@ TEST_F(PanelTest, PackagePanelLoadsTheCurrentPackageAndSavesEditsBack)
     panel.SetDlgItemText(IDC_COMPANY_NAME, L"nowhere");
     ASSERT_TRUE(panel.UpdateData(TRUE));
     ASSERT_TRUE(panel.UpdateData(FALSE));
-    EXPECT_EQ(TextOf(panel.GetDlgItem(IDC_COMPANY_NAME)->m_hWnd), L"nowhere");
+    EXPECT_EQ(WindowText(panel.GetDlgItem(IDC_COMPANY_NAME)->m_hWnd), L"nowhere");
     EXPECT_EQ(projects[1].m_companyName, L"Other Makers");
 }
 
@@ -241,7 +234,7 @@ TEST_F(PanelTest, TypingAnotherPackagesNameRenamesWithTheFirstFreeCounterAndKeep
     Host(panel);
     HWND name = panel.GetDlgItem(IDC_PRODUCT_NAME)->m_hWnd;
     ReplaceText(name, L"Alpha");
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(name) == L"Alpha(1)"; })) << "the box shows " << Utf8(TextOf(name));
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(name) == L"Alpha(1)"; })) << "the box shows " << Utf8(WindowText(name));
     EXPECT_EQ(site.itemText, L"Alpha(1)");
     EXPECT_EQ(projects[1].m_productName, L"Alpha(1)");
     EXPECT_EQ(projects[0].m_productName, L"Alpha");
@@ -253,7 +246,7 @@ TEST_F(PanelTest, TypingAnotherPackagesNameRenamesWithTheFirstFreeCounterAndKeep
     // a keystroke in the middle of a name that stays unique leaves the caret where it is
     ::SendMessageW(name, EM_SETSEL, 5, 5);
     TypeText(L"x");
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(name) == L"Alphax(1)"; })) << Utf8(TextOf(name));
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(name) == L"Alphax(1)"; })) << Utf8(WindowText(name));
     ::SendMessageW(name, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 6u);
     EXPECT_EQ(site.itemText, L"Alphax(1)");
@@ -263,7 +256,7 @@ TEST_F(PanelTest, TypingAnotherPackagesNameRenamesWithTheFirstFreeCounterAndKeep
     site.selected = false;
     const int renames = site.renames;
     TypeText(L"y");
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(name) == L"Alphaxy(1)"; }));
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(name) == L"Alphaxy(1)"; }));
     EXPECT_EQ(site.renames, renames);
     EXPECT_EQ(projects[1].m_productName, L"Alphax(1)");
 }
@@ -273,12 +266,12 @@ TEST_F(PanelTest, ProjectPanelRenamesUniquelyAmongItsPackagesProjectsAndEditsThe
     CFeaturePanel panel(projects);
     Host(panel);
     HWND name = panel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd;
-    EXPECT_EQ(TextOf(name), L"Tools");
-    EXPECT_EQ(TextOf(panel.GetDlgItem(IDC_PROJECT_DESCRIPTION)->m_hWnd), L"about Tools");
-    EXPECT_EQ(TextOf(panel.GetDlgItem(IDC_PROJECT_CONDITIONS)->m_hWnd), L"VersionNT");
+    EXPECT_EQ(WindowText(name), L"Tools");
+    EXPECT_EQ(WindowText(panel.GetDlgItem(IDC_PROJECT_DESCRIPTION)->m_hWnd), L"about Tools");
+    EXPECT_EQ(WindowText(panel.GetDlgItem(IDC_PROJECT_CONDITIONS)->m_hWnd), L"VersionNT");
 
     ReplaceText(name, L"Extras");
-    ASSERT_TRUE(PumpUntil([&] { return TextOf(name) == L"Extras(1)"; })) << Utf8(TextOf(name));
+    ASSERT_TRUE(PumpUntil([&] { return WindowText(name) == L"Extras(1)"; })) << Utf8(WindowText(name));
     EXPECT_EQ(site.itemText, L"Extras(1)");
     EXPECT_EQ(projects[1].m_projects[1].m_name, L"Extras(1)");
     EXPECT_EQ(projects[1].m_projects[2].m_name, L"Extras");
@@ -288,7 +281,7 @@ TEST_F(PanelTest, ProjectPanelRenamesUniquelyAmongItsPackagesProjectsAndEditsThe
     // shows and edits that one, never the removed one's fields
     projects[1].m_projects.RemoveAt(1);
     panel.UpdateData(FALSE);
-    EXPECT_EQ(TextOf(name), L"Extras");
+    EXPECT_EQ(WindowText(name), L"Extras");
     panel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"NOT Installed");
     ASSERT_TRUE(panel.UpdateData(TRUE));
     EXPECT_EQ(projects[1].m_projects[1].m_conditions, L"NOT Installed");
@@ -348,7 +341,7 @@ TEST_F(PanelTest, EnterAndEscInAPanelNeitherEndNorHideIt)
         PressKeys({VK_RETURN});
         PressKeys({VK_ESCAPE});
         TypeText(L"!");
-        ASSERT_TRUE(PumpUntil([&] { return TextOf(edit).find(L'!') != std::wstring::npos; }));
+        ASSERT_TRUE(PumpUntil([&] { return WindowText(edit).find(L'!') != std::wstring::npos; }));
         EXPECT_TRUE(panel.IsWindowVisible());
         EXPECT_EQ(::GetFocus(), edit);
         panel.DestroyWindow();

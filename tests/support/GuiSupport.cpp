@@ -504,10 +504,15 @@ DWORD WINAPI ModalDriver::Run(void* parameter)
 
 std::wstring WindowText(HWND window)
 {
-    // WM_GETTEXT is marshalled between processes for every window class
-    const LRESULT length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    // WM_GETTEXT is marshalled between processes for every window class; a hung program under
+    // test gives an empty text instead of hanging the test.
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kGuiTimeoutMs, &length))
+        return {};
     std::vector<wchar_t> text(static_cast<size_t>(length) + 1, 0);
-    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                          kGuiTimeoutMs, &copied);
     return text.data();
 }
 

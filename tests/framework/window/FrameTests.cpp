@@ -30,6 +30,7 @@ using testsupport::ClickCentre;
 using testsupport::ClickClient;
 using testsupport::PressKeys;
 using testsupport::TypeText;
+using testsupport::WindowText;
 
 namespace {
 
@@ -84,13 +85,6 @@ CRect RectIn(HWND parent, HWND child)
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    ::GetWindowTextW(window, text, 256);
-    return text;
 }
 
 // Moves the pointer (no buttons) to a screen point.
@@ -439,7 +433,7 @@ TEST_F(FrameTest, NewDocumentMakesFrameAndViewFromTheTemplate)
     EXPECT_NE(::GetMenu(frame->m_hWnd), nullptr);
     EXPECT_NE(frame->m_hAccelTable, nullptr);
     // The template string names no document: the document is "Untitled".
-    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - Untitled");
+    EXPECT_EQ(WindowText(frame->m_hWnd), L"Frame Tests - Untitled");
     EXPECT_EQ(frame->GetStyle() & WS_OVERLAPPEDWINDOW, static_cast<DWORD>(WS_OVERLAPPEDWINDOW));
     // A second File New reuses the one document and its frame.
     app.OnFileNew();
@@ -458,10 +452,10 @@ TEST_F(FrameTest, ProgramTitleSurvivesIdleUntilTheDocumentIsRenamed)
     frame->SetActiveView(nullptr, FALSE);
     frame->SetActiveView(view);
     RunIdle();
-    EXPECT_EQ(TextOf(frame->m_hWnd), L"Product 1.2.3");
+    EXPECT_EQ(WindowText(frame->m_hWnd), L"Product 1.2.3");
     frame->GetActiveDocument()->SetTitle(L"Renamed");
     RunIdle();
-    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - Renamed");
+    EXPECT_EQ(WindowText(frame->m_hWnd), L"Frame Tests - Renamed");
 }
 
 TEST_F(FrameTest, CommandsGoToViewDocumentFrameAndApplicationInThatOrder)
@@ -627,11 +621,11 @@ TEST_F(FrameTest, MessageStringsGoToTheStatusBarsFirstPane)
     StartProgram(ClientKind::SingleView, true);
     HWND hStatus = frame->statusBar.m_hWnd;
     frame->SendMessage(WM_SETMESSAGESTRING, ID_CMD_VIEW, 0);
-    EXPECT_EQ(TextOf(hStatus), L"Runs the view's command");
+    EXPECT_EQ(WindowText(hStatus), L"Runs the view's command");
     frame->SendMessage(WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(L"Own text"));
-    EXPECT_EQ(TextOf(hStatus), L"Own text");
+    EXPECT_EQ(WindowText(hStatus), L"Own text");
     frame->SendMessage(WM_POPMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
-    EXPECT_EQ(TextOf(hStatus), L"Ready");
+    EXPECT_EQ(WindowText(hStatus), L"Ready");
     EXPECT_EQ(frame->statusBar.GetPaneText(1), L"MODE");
 
     // What a selected menu item shows: its prompt, a system command's prompt, nothing for
@@ -654,7 +648,7 @@ TEST_F(FrameTest, MessageStringsGoToTheStatusBarsFirstPane)
     for (const Case& c : cases) {
         frame->SendMessage(WM_MENUSELECT, c.wParam, c.lParam);
         EXPECT_EQ(frame->m_nIDTracking, c.tracking);
-        EXPECT_EQ(TextOf(hStatus), c.text);
+        EXPECT_EQ(WindowText(hStatus), c.text);
     }
 
     // Pane 0 stretches: the indicator keeps its text's width at the right end.
@@ -683,7 +677,7 @@ TEST_F(FrameTest, PathOpensThroughTheTemplateAndAMissingFileLeavesTheDocument)
     EXPECT_EQ(doc->value, 4242);
     EXPECT_EQ(doc->GetTitle(), CString(L"frame-test.smp"));
     RunIdle();
-    EXPECT_EQ(TextOf(frame->m_hWnd), L"Frame Tests - frame-test.smp");
+    EXPECT_EQ(WindowText(frame->m_hWnd), L"Frame Tests - frame-test.smp");
     // A file that cannot be read: nothing opens, the frame and the document stay.
     EXPECT_EQ(app.OpenDocumentFile(CString(folder) + L"no-such-file.smp"), nullptr);
     EXPECT_EQ(frame->GetActiveDocument(), doc);
@@ -705,10 +699,10 @@ TEST_F(FrameTest, HoveredMenuItemShowsItsPromptAndReadyComesBack)
             moved = true;
             return false;
         }
-        shown = TextOf(hStatus);
+        shown = WindowText(hStatus);
         return shown == L"Runs the document's command";
     })) << "last status text: " << testing::PrintToString(std::string(shown.begin(), shown.end()));
-    ASSERT_TRUE(RunUntil([&] { return TextOf(hStatus) == L"Ready"; }));
+    ASSERT_TRUE(RunUntil([&] { return WindowText(hStatus) == L"Ready"; }));
 }
 
 // ---- splitters and the active view ----
@@ -866,7 +860,7 @@ TEST_F(FrameTest, MdiChildrenShowTheSharedMenuAndTakeCommandsWhileActive)
     CMDIChildWnd* active = mdi->MDIGetActive();
     ASSERT_NE(active, nullptr);
     EXPECT_EQ(active->GetActiveDocument(), second);
-    EXPECT_EQ(TextOf(active->m_hWnd), L"Untitled2");
+    EXPECT_EQ(WindowText(active->m_hWnd), L"Untitled2");
     EXPECT_EQ(::GetMenu(mdi->m_hWnd), tmpl->m_hMenuShared);
     EXPECT_EQ(mdi->GetActiveDocument(), second);
 

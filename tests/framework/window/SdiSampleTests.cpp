@@ -13,6 +13,7 @@
 namespace {
 
 using testsupport::PressKeys;
+using testsupport::WindowText;
 using testsupport::WaitFor;
 
 CString SamplePath()
@@ -35,14 +36,6 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter)
         return FALSE;
     }
     return TRUE;
-}
-
-std::wstring TextOf(HWND window)
-{
-    wchar_t text[256] = {};
-    DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
-    return text;
 }
 
 class SampleProcess {
@@ -93,11 +86,11 @@ TEST(SdiSampleTest, MenuAndAcceleratorsAnswerInputTitleStaysAndCloseEndsWithTheF
     ASSERT_NE(frame, nullptr);
     HWND status = ::GetDlgItem(frame, 0xE801);
     ASSERT_NE(status, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return TextOf(status) == L"Ready"; }, 20000)) << "the idle text never showed";
+    ASSERT_TRUE(WaitFor([&] { return WindowText(status) == L"Ready"; }, 20000)) << "the idle text never showed";
 
     auto countIs = [&](int n) {
         const std::wstring expected = L"Count " + std::to_wstring(n);
-        return WaitFor([&] { return TextOf(status) == expected; }, 20000);
+        return WaitFor([&] { return WindowText(status) == expected; }, 20000);
     };
     auto foreground = [&] {
         return WaitFor(
@@ -119,7 +112,7 @@ TEST(SdiSampleTest, MenuAndAcceleratorsAnswerInputTitleStaysAndCloseEndsWithTheF
     PressKeys({'C'});
     ASSERT_TRUE(countIs(3));
     // After all that idle time the program's own title is still there.
-    EXPECT_EQ(TextOf(frame), L"Sample Product 4.5.6");
+    EXPECT_EQ(WindowText(frame), L"Sample Product 4.5.6");
 
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
     DWORD code = 0;
