@@ -1,5 +1,6 @@
 #include "toolkit/markup/XTPMarkupContext.h"
 
+#include "toolkit/foundation/XTPMarkupServices.h"
 #include "toolkit/foundation/XTPResourceManager.h"
 #include "toolkit/markup/XTPMarkupBuilder.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
@@ -673,3 +674,14 @@ void RenderMarkupElement(CXTPMarkupUIElement* element, HDC dc, const RECT* rect)
     element->Arrange(*rect);
     element->Render(&drawing);
 }
+
+// Foundation's tip windows, buttons and status bar reach the engine through its seam table; linking
+// this file in fills it.
+namespace {
+const XTP_MARKUP_SERVICES kMarkupServices = {
+    CreateMarkupContext,          ReleaseMarkupContext,         ReleaseMarkupElement,
+    ParseMarkupText,              SetMarkupContextDefaults,     RelayMessageToElementContext,
+    RelayMessageToMarkupContext,  MeasureMarkupElement,         RenderMarkupElement,
+};
+[[maybe_unused]] const bool kMarkupServicesInstalled = (XTPSetMarkupServices(&kMarkupServices), true);
+} // namespace

@@ -1,0 +1,98 @@
+// The windowless rich-text renderer: RTF, plain and not-quite-RTF texts, the natural width of a
+// short word, and drawing into a DIB.
+
+#include "framework/window/Dc.h"
+#include "toolkit/foundation/XTPRichRender.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RichRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!m_render.GetTextServices())
+            GTEST_SKIP() << "RICHED20.dll offers no text services here";
+    }
+    CString PlainText()
+    {
+        BSTR text = nullptr;
+        m_render.GetTextServices()->TxGetText(&text);
+        CString result(text ? text : L"");
+        ::SysFreeString(text);
+        result.TrimRight(L"\r\n");
+        return result;
+    }
+    CXTPRichRender m_render;
+};
+
+TEST_F(RichRenderTest, TextsAreStreamedAsRtfOrPlain)
+{
+    struct Row {
+        const wchar_t* text;
+        const wchar_t* shown;
+    };
+    const Row rows[] = {
+        {L"{\\rtf1\\ansi {\\b Bold} text}", L"Bold text"},
+        {L"plain text", L"plain text"},
+        {L"{ not rtf at all", L"{ not rtf at all"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_GT(m_render.SetText(row.text), 0);
+        EXPECT_EQ(PlainText(), CString(row.shown));
+    }
+    EXPECT_EQ(m_render.SetText(L""), 0);
+    EXPECT_EQ(PlainText(), CString(L""));
+    EXPECT_EQ(m_render.SetText(nullptr), 0);
+}
+
+TEST_F(RichRenderTest, AShortWordIsMeasuredByItsOwnWidth)
+{
+    m_render.SetText(L"Word");
+    CDC dc;
+    dc.Attach(::CreateCompatibleDC(nullptr));
+    const CSize size = m_render.GetTextExtent(&dc, 200);
+    ::DeleteDC(dc.Detach());
+    EXPECT_GT(size.cx, 0);
+    EXPECT_LT(size.cx, 100) << "well below the 200 limit";
+    EXPECT_GT(size.cy, 0);
+}
+
+
+TEST_F(RichRenderTest, DrawingPutsTextPixelsOnATransparentBackground)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 200;
+    info.bmiHeader.biHeight = -40;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    CDC dc;
+    dc.Attach(memory);
+    dc.FillSolidRect(0, 0, 200, 40, RGB(255, 255, 255));
+    CHARFORMATW format = m_render.GetDefaultCharFormat();
+    format.crTextColor = RGB(0, 0, 0);
+    m_render.SetDefaultCharFormat(&format);
+    m_render.SetText(L"MMMM");
+    m_render.DrawText(&dc, CRect(0, 0, 200, 40));
+    ::GdiFlush();
+    int dark = 0, white = 0;
+    for (int i = 0; i < 200 * 40; ++i) {
+        const DWORD p = static_cast<DWORD*>(bits)[i] & 0xFFFFFF;
+        dark += p < 0x404040 ? 1 : 0;
+        white += p == 0xFFFFFF ? 1 : 0;
+    }
+    EXPECT_GT(dark, 10);
+    EXPECT_GT(white, 200 * 40 / 2) << "the background stays as it was";
+    dc.Detach();
+    ::SelectObject(memory, old);
+    ::DeleteDC(memory);
+    ::DeleteObject(bitmap);
+}
+
+} // namespace
