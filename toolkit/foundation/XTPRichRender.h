@@ -30,6 +30,7 @@ public:
 
     ITextServices* GetTextServices() const { return m_pTextServices; }
     const CHARFORMATW& GetDefaultCharFormat() const { return m_charFormat; }
+    ITextHost* GetTextHost() { return &m_xTextHost; }
 
     // The host part the text services talk to.
     class XTextHost : public ITextHost {

@@ -29,6 +29,8 @@ wchar_t* DuplicateText(const wchar_t* text)
 {
     if (!text)
         return nullptr;
+    if (text == LPSTR_TEXTCALLBACKW)
+        return LPSTR_TEXTCALLBACKW;    // asked for when shown
     const size_t length = std::wcslen(text);
     auto* copy = static_cast<wchar_t*>(std::calloc(length + 1, sizeof(wchar_t)));
     if (copy)

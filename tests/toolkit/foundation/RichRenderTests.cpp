@@ -60,6 +60,31 @@ TEST_F(RichRenderTest, AShortWordIsMeasuredByItsOwnWidth)
 }
 
 
+TEST_F(RichRenderTest, TheHostAnswersColoursOfTheSystem)
+{
+    // The services ask for colours the default format leaves open; an empty answer would be an
+    // undefined colour.
+    for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT})
+        EXPECT_EQ(m_render.GetTextHost()->TxGetSysColor(index), ::GetSysColor(index)) << index;
+}
+
+TEST(RichRenderLifetime, TheServicesAreReleasedBeforeTheLibraryGoes)
+{
+    if (::GetModuleHandleW(L"riched20.dll"))
+        GTEST_SKIP() << "something else holds the library";
+    for (int round = 0; round < 3; ++round) {
+        {
+            CXTPRichRender render;
+            if (!render.GetTextServices())
+                GTEST_SKIP() << "no text services";
+            render.SetText(L"{\\rtf1 round}");
+            EXPECT_NE(::GetModuleHandleW(L"riched20.dll"), nullptr);
+        }
+        // Releasing the services after the library had been unloaded would have crashed here.
+        EXPECT_EQ(::GetModuleHandleW(L"riched20.dll"), nullptr) << "round " << round;
+    }
+}
+
 TEST_F(RichRenderTest, DrawingPutsTextPixelsOnATransparentBackground)
 {
     BITMAPINFO info{};

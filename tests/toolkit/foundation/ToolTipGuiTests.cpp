@@ -54,8 +54,9 @@ public:
         for (const Tool& tool : m_tools) {
             if (!tool.rect.PtInRect(point))
                 continue;
-            CXTPToolTipContext::SetToolInfoEx(ti, m_hWnd, tool.id, tool.rect, tool.text.c_str(), tool.title.c_str(),
-                                              tool.description.c_str(), 0);
+            CXTPToolTipContext::SetToolInfoEx(ti, m_hWnd, tool.id, tool.rect,
+                                              tool.text.empty() ? LPSTR_TEXTCALLBACKW : tool.text.c_str(),
+                                              tool.title.c_str(), tool.description.c_str(), 0);
             ti->uFlags |= TTF_ALWAYSTIP;
             return tool.id;
         }
@@ -72,6 +73,15 @@ public:
         }
         if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(TTN_SHOW))
             ++m_shows;
+        if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(TTN_GETDISPINFOW)) {
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            ++m_textRequests;
+            if (info->hdr.idFrom == 7)
+                info->lpszText = const_cast<wchar_t*>(L"From the &callback...");
+            else
+                ::lstrcpynW(info->szText, L"In the buffer", 80);
+            return 0;
+        }
         return CWnd::WindowProc(message, wParam, lParam);
     }
 
@@ -90,6 +100,7 @@ public:
     CXTPToolTipContext* m_context;
     std::vector<Tool> m_tools;
     int m_shows = 0;
+    int m_textRequests = 0;
     DWORD m_longestFilter = 0;
 };
 
@@ -100,6 +111,8 @@ const std::vector<Tool> kTools = {
     {4, CRect(140, 100, 240, 140), L"...", L"", L""},
     {5, CRect(20, 160, 120, 200), L"plain", L"Heading", L"The description"},
     {6, CRect(140, 160, 240, 200), L"plain", L"Same", L"Same"},
+    {7, CRect(260, 20, 360, 60), L"", L"", L""},     // text asked for with TTN_GETDISPINFOW
+    {8, CRect(260, 100, 360, 140), L"", L"", L""},
 };
 
 class ToolTipTest : public ::testing::Test {
@@ -248,6 +261,19 @@ TEST_F(ToolTipTest, TitlesDescriptionsAndEllipses)
     // With a title the tip is wider than the plain description would need.
     Hover(5);
     ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"The description"; }));
+}
+
+TEST_F(ToolTipTest, CallbackTextsAreAskedForOnceWhenShown)
+{
+    m_context->SetStyle(xtpToolTipOffice);
+    m_context->ModifyTipStyle(TTS_NOPREFIX, 0);    // mnemonics are stripped from callback texts too
+    MakeHost();
+    Hover(7);
+    ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"From the callback..."; }))
+        << testsupport::Utf8(ShownText());
+    Hover(8);
+    ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"In the buffer"; }));
+    EXPECT_EQ(m_host->m_textRequests, 2);
 }
 
 TEST_F(ToolTipTest, EveryStyleShowsItsKindOfTip)
