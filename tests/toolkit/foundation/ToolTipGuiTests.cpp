@@ -4,12 +4,14 @@
 
 #include "framework/window/Wnd.h"
 #include "toolkit/foundation/XTPColorManager.h"
+#include "toolkit/foundation/XTPImageManager.h"
 #include "toolkit/foundation/XTPMonitorApi.h"
 #include "toolkit/foundation/XTPMarkupServices.h"
 #include "toolkit/foundation/XTPToolTipContext.h"
 
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
+#include "ImageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +58,7 @@ public:
                 continue;
             CXTPToolTipContext::SetToolInfoEx(ti, m_hWnd, tool.id, tool.rect,
                                               tool.text.empty() ? LPSTR_TEXTCALLBACKW : tool.text.c_str(),
-                                              tool.title.c_str(), tool.description.c_str(), 0);
+                                              tool.title.c_str(), tool.description.c_str(), m_itemData);
             ti->uFlags |= TTF_ALWAYSTIP;
             return tool.id;
         }
@@ -101,6 +103,7 @@ public:
     std::vector<Tool> m_tools;
     int m_shows = 0;
     int m_textRequests = 0;
+    DWORD_PTR m_itemData = 0;    // the image manager of the tips' icons
     DWORD m_longestFilter = 0;
 };
 
@@ -274,6 +277,42 @@ TEST_F(ToolTipTest, CallbackTextsAreAskedForOnceWhenShown)
     Hover(8);
     ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"In the buffer"; }));
     EXPECT_EQ(m_host->m_textRequests, 2);
+}
+
+TEST_F(ToolTipTest, ASmallIconSitsBesideTheTitleAndALargeOneBesideTheText)
+{
+    CXTPImageManager images;
+    HICON red = imagetest::SolidIcon(16, RGB(255, 0, 0));
+    HICON blue = imagetest::SolidIcon(32, RGB(0, 0, 255));
+    ASSERT_TRUE(images.SetIcon(red, 5));     // the titled tool
+    ASSERT_TRUE(images.SetIcon(blue, 1));    // a plain one
+    ::DestroyIcon(red);
+    ::DestroyIcon(blue);
+    m_context->SetStyle(xtpToolTipOffice);
+    m_context->ShowTitleAndDescription(TRUE);
+    m_context->ShowImage(TRUE);
+    MakeHost();
+    m_host->m_itemData = reinterpret_cast<DWORD_PTR>(&images);
+
+    // 32 pixels: beside the whole text, at the content's top-left; the tip is at least that high.
+    Hover(1);
+    ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"Alpha"; }));
+    CRect tip;
+    ::GetClientRect(TipWindow(), &tip);
+    EXPECT_GE(tip.Height(), 32 + 6);
+    PumpUntil([&] { return !testsupport::CaptureClient(TipWindow()).IsEmpty(); });
+    testsupport::RgbImage image = testsupport::CaptureClient(TipWindow());
+    ASSERT_FALSE(image.IsEmpty());
+    EXPECT_TRUE(testsupport::RegionIs(image, CRect(3, 3, 35, 35), RGB(0, 0, 255)));
+
+    // 16 pixels with a title: in the title's line, the title moved right of it.
+    Hover(5);
+    ASSERT_TRUE(PumpUntil([&] { return TipVisible() && ShownText() == L"The description"; }));
+    image = testsupport::CaptureClient(TipWindow());
+    ASSERT_FALSE(image.IsEmpty());
+    EXPECT_TRUE(testsupport::RegionIs(image, CRect(3, 3, 19, 19), RGB(255, 0, 0)));
+    EXPECT_EQ(testsupport::CountColour(image, CRect(0, 19, image.width, image.height), RGB(255, 0, 0)), 0)
+        << "the description starts below the title, without the icon";
 }
 
 TEST_F(ToolTipTest, EveryStyleShowsItsKindOfTip)
