@@ -25,6 +25,12 @@ BOOL AlphaBlendPixels(HDC dst, const CRect& d, HDC src, const CRect& s)
     return alphaBlend(dst, d.left, d.top, d.Width(), d.Height(), src, s.left, s.top, s.Width(), s.Height(), blend);
 }
 
+BOOL CALLBACK FirstStyleText(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param)
+{
+    *reinterpret_cast<HRSRC*>(param) = ::FindResourceW(module, name, type);
+    return FALSE;    // the first name only
+}
+
 HBITMAP CreateDib32(int width, int height, DWORD** bits)
 {
     void* pixels = nullptr;
@@ -383,18 +389,9 @@ void CXTPResourceImages::SetHandle(HMODULE module, const wchar_t* styleName, BOO
 
 HRSRC CXTPResourceImages::FindStyleTextResource(HMODULE module)
 {
-    struct Found {
-        HMODULE module;
-        HRSRC resource;
-    } found{module, nullptr};
-    ::EnumResourceNamesW(
-        module, L"TEXTFILE",
-        [](HMODULE m, LPCWSTR type, LPWSTR name, LONG_PTR param) -> BOOL {
-            reinterpret_cast<Found*>(param)->resource = ::FindResourceW(m, name, type);
-            return FALSE;    // the first name only
-        },
-        reinterpret_cast<LONG_PTR>(&found));
-    return found.resource;
+    HRSRC found = nullptr;
+    ::EnumResourceNamesW(module, L"TEXTFILE", FirstStyleText, reinterpret_cast<LONG_PTR>(&found));
+    return found;
 }
 
 BOOL CXTPResourceImages::LoadStyle()
