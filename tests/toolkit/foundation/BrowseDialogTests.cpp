@@ -29,22 +29,24 @@ bool SamePath(const wchar_t* a, const wchar_t* b)
     return longA[0] && ::lstrcmpiW(longA, longB) == 0;
 }
 
-// A static text of the browser that shows this text.
+struct TextSearch {
+    const wchar_t* text;
+    bool found;
+};
+
+BOOL CALLBACK FindText(HWND child, LPARAM data)
+{
+    auto* search = reinterpret_cast<TextSearch*>(data);
+    if (WindowText(child) == search->text)
+        search->found = true;
+    return !search->found;
+}
+
+// A child of the browser that shows this text.
 bool ShowsText(HWND browser, const wchar_t* text)
 {
-    struct Search {
-        const wchar_t* text;
-        bool found;
-    } search{text, false};
-    ::EnumChildWindows(
-        browser,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (WindowText(child) == s->text)
-                s->found = true;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TextSearch search{text, false};
+    ::EnumChildWindows(browser, FindText, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
