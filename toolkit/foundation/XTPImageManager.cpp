@@ -841,6 +841,13 @@ BOOL CXTPImageManager::AddIconsFromIcoFile(const wchar_t* path, UINT id, int wid
 BOOL CXTPImageManager::AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height,
                                             int state)
 {
+    if (!module)
+        return FALSE;
+    if (!FindResourceW(module, name, RT_GROUP_ICON)) {
+        // Not a group: the icon resource of the name itself.
+        CXTPIconImage image;
+        return image.LoadIconResource(module, name, width, height, FALSE) && SetIcon(image, id, width, height, state);
+    }
     std::vector<XTPLoadedIconImage> images;
     bool result = LoadIconGroupImages(module, name, width, height, images);
     for (const auto& image : images)

@@ -4,6 +4,8 @@
 
 #include "tests/support/DibCanvas.h"
 #include "tests/toolkit/foundation/ImageTestSupport.h"
+#include "framework/Archive.h"
+#include "framework/File.h"
 #include "framework/ResourceHandle.h"
 #include "toolkit/foundation/XTPColorManager.h"
 #include "toolkit/foundation/XTPDrawHelpers.h"
@@ -384,6 +386,73 @@ TEST(ImageRecords, AddersReadTheFrameworksResourceModule)
     EXPECT_TRUE(image.LoadIconFromResourceModule(MAKEINTRESOURCEW(110), 32, 32, TRUE));
     EXPECT_EQ(32, image.GetSize().cx);
     AfxSetResourceHandle(previous);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ImageRecords, StateRecordsAreSavedAndReadBackAndMonochromeDrawingPaintsTheOpaquePart)
+{
+    CXTPImageManager saved;
+    HICON red = LeftHalfIcon(RGB(255, 0, 0));
+    HBITMAP green = RowsBitmap(16, std::vector<COLORREF>(16, RGB(0, 255, 0)));
+    HICON blue = imagetest::SolidIcon(16, RGB(0, 0, 255));
+    ASSERT_TRUE(saved.SetIcon(red, 40));
+    ASSERT_TRUE(saved.SetAlphaBitmap(green, 40, 16, 16, xtpImageHot));
+    ASSERT_TRUE(saved.SetIcon(blue, 40, 16, 16, xtpImagePressed));
+    ASSERT_TRUE(saved.SetIcon(blue, 40, 16, 16, xtpImageDisabled));
+
+    CMemFile file;
+    {
+        CArchive archive(&file, CArchive::store);
+        saved.Serialize(archive);
+    }
+    file.SeekToBegin();
+    CXTPImageManager loaded;
+    {
+        CArchive archive(&file, CArchive::load);
+        loaded.Serialize(archive);
+    }
+    CXTPImageManagerIcon* icon = loaded.LookupIcon(40, 16);
+    ASSERT_NE(nullptr, icon);
+    auto colourOf = [icon](CXTPIconImage& image, int x) {
+        DibCanvas canvas(16, 16);
+        icon->Draw(canvas.DC(), 0, 0, image);
+        return canvas.At(x, 8);
+    };
+    EXPECT_EQ(RGB(255, 0, 0), colourOf(icon->GetImageForState(xtpImageNormal), 2));
+    EXPECT_EQ(kWhite, colourOf(icon->GetImageForState(xtpImageNormal), 12));
+    EXPECT_TRUE(icon->GetImageForState(xtpImageHot).IsAlpha());
+    EXPECT_EQ(RGB(0, 255, 0), colourOf(icon->GetImageForState(xtpImageHot), 12));
+    EXPECT_EQ(RGB(0, 255, 0), colourOf(icon->GetImageForState(xtpImageChecked), 12)) << "no checked image: hot";
+    EXPECT_EQ(RGB(0, 0, 255), colourOf(icon->GetImageForState(xtpImagePressed), 12));
+    EXPECT_EQ(RGB(0, 0, 255), colourOf(icon->GetImageForState(xtpImageDisabled), 12));
+
+    // One colour wherever the plain picture is not white; alpha pictures draw nothing this way.
+    DibCanvas canvas(20, 20);
+    icon->DrawMonochrome(canvas.DC(), 2, 2, icon->GetNormalImage(), 0, 0, RGB(10, 120, 90));
+    EXPECT_EQ(RGB(10, 120, 90), canvas.At(4, 8));
+    EXPECT_EQ(kWhite, canvas.At(14, 8));
+    EXPECT_EQ(kWhite, canvas.At(1, 8));
+    DibCanvas untouched(20, 20);
+    icon->DrawMonochrome(untouched.DC(), 2, 2, icon->GetImageForState(xtpImageHot), 0, 0, RGB(10, 120, 90));
+    EXPECT_EQ(20 * 20, untouched.Count(kWhite));
+    DestroyIcon(red);
+    DeleteObject(green);
+    DestroyIcon(blue);
+}
+
+TEST(ImageRecords, AnIconNameWithoutAGroupLoadsTheIconResourceItself)
+{
+    HMODULE module = imagetest::ImageResourceModule();
+    ASSERT_NE(nullptr, module);
+    CXTPImageManager manager;
+    // The resource compiler numbers the images of the first icon file 1 and 2.
+    EXPECT_TRUE(manager.AddIconGroupResource(module, MAKEINTRESOURCEW(1), 600, 16, 16));
+    EXPECT_TRUE(manager.HasIcon(600, 0));
+    EXPECT_FALSE(manager.AddIconGroupResource(module, MAKEINTRESOURCEW(997), 601, 16, 16));
+    EXPECT_EQ(nullptr, manager.FindIconSet(601));
 }
 
 } // namespace
