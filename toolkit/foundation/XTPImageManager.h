@@ -59,6 +59,8 @@ HBITMAP LoadAlphaBitmapResource(HMODULE module, LPCWSTR name);
 // A "PNG" resource through the PNG class, a 32-bit RT_BITMAP as an alpha DIB, any other bitmap
 // through LoadImage. *alpha tells which kind came back.
 HBITMAP LoadResourceBitmapFromModule(HMODULE module, LPCWSTR name, BOOL* alpha);
+// The same in the framework's resource module; null without one.
+HBITMAP LoadResourceBitmap(LPCWSTR name, BOOL* alpha);
 // A PNG or 32-bit .bmp file as an alpha DIB, anything else through LoadImage.
 HBITMAP LoadImageFileAsBitmap(const wchar_t* path, BOOL* alpha);
 

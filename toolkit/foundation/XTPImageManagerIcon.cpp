@@ -759,12 +759,19 @@ bool CXTPImageManager::Store(const XTPLoadedIconImage& image, UINT id, int state
     return image.icon && SetIcon(image.icon, id, image.width, image.height, state);
 }
 
+HBITMAP LoadResourceBitmap(LPCWSTR name, BOOL* alpha)
+{
+    if (alpha)
+        *alpha = FALSE;
+    HINSTANCE module = AfxGetResourceHandle();
+    return module ? LoadResourceBitmapFromModule(module, name, alpha) : nullptr;
+}
+
 BOOL CXTPImageManager::AddIconsFromBitmapResource(LPCWSTR name, const UINT* ids, int count, int width, int height,
                                                   int state)
 {
-    HINSTANCE module = AfxGetResourceHandle();
     BOOL alpha = FALSE;
-    HBITMAP bitmap = module ? LoadResourceBitmapFromModule(module, name, &alpha) : nullptr;
+    HBITMAP bitmap = LoadResourceBitmap(name, &alpha);
     if (!bitmap)
         return FALSE;
     const BOOL result = AddIconsFromBitmap(bitmap, ids, count, width, height, alpha, state);

@@ -1,6 +1,7 @@
 #include "toolkit/foundation/XTPImageManagerResource.h"
 
 #include "toolkit/foundation/XTPImageManager.h"
+#include "toolkit/foundation/XTPLockGuard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +26,7 @@ private:
 CXTPImageManagerResource::CXTPImageManagerResource(int iconWidth, int iconHeight)
     : m_iconWidth(iconWidth), m_iconHeight(iconHeight), m_dc(CreateCompatibleDC(nullptr))
 {
+    InitializeCriticalSection(&m_lock);
 }
 
 CXTPImageManagerResource::CXTPImageManagerResource(CXTPImageManager* manager, int iconWidth, int iconHeight)
@@ -38,11 +40,12 @@ CXTPImageManagerResource::~CXTPImageManagerResource()
     Clear();
     if (m_dc)
         DeleteDC(m_dc);
+    DeleteCriticalSection(&m_lock);
 }
 
 void CXTPImageManagerResource::Clear()
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     ClearLocked();
 }
 
@@ -62,7 +65,7 @@ void CXTPImageManagerResource::ClearLocked()
 
 XTPImageSlot* CXTPImageManagerResource::AllocateSlot()
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!m_free.empty()) {
         m_used.push_back(std::move(m_free.back()));
         m_free.pop_back();
@@ -109,7 +112,7 @@ XTPImageSlot* CXTPImageManagerResource::AllocateSlot()
 
 void CXTPImageManagerResource::FreeSlot(XTPImageSlot* slot)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     auto found = std::find_if(m_used.begin(), m_used.end(), [slot](const auto& s) { return s.get() == slot; });
     if (found == m_used.end())
         return;
@@ -125,7 +128,7 @@ XTPImageSlot* CXTPImageManagerResource::AddIcon(HICON icon)
     const SIZE size = GetIconPixelSize(icon);
     if (!icon || size.cx != m_iconWidth || size.cy != m_iconHeight)
         return nullptr;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     XTPImageSlot* slot = AllocateSlot();
     if (!slot)
         return nullptr;
@@ -178,7 +181,7 @@ XTPImageSlot* CXTPImageManagerResource::AddAlphaBitmap(HBITMAP bitmap)
     HBITMAP copy = CopyAlphaBitmap(bitmap, &pixels);
     if (!copy)
         return nullptr;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     XTPImageSlot* slot = AllocateSlot();
     if (slot) {
         for (int y = 0; y < m_iconHeight; ++y)
@@ -193,7 +196,7 @@ XTPImageSlot* CXTPImageManagerResource::AddAlphaBitmap(HBITMAP bitmap)
 XTPSlotImage CXTPImageManagerResource::CopySlotToImage(const XTPImageSlot* slot)
 {
     XTPSlotImage image;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!slot || !m_colour)
         return image;
     void* bits = nullptr;
@@ -228,7 +231,7 @@ XTPSlotImage CXTPImageManagerResource::CopySlotToImage(const XTPImageSlot* slot)
 
 void CXTPImageManagerResource::DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy, bool mirrored)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!dc || !slot || !m_colour)
         return;
     if (slot->alpha) {
@@ -329,7 +332,7 @@ void CXTPImageManagerResource::CopySlotToImage(CXTPIconImage& image, const XTPIm
 void CXTPImageManagerResource::DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy,
                                         BOOL composited)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!dc || !slot || !m_colour)
         return;
     CXTPImageManager* manager = m_manager ? m_manager : GetGlobalImageManager();
@@ -347,7 +350,7 @@ void CXTPImageManagerResource::DrawSlot(HDC dc, const XTPImageSlot* slot, int x,
 void CXTPImageManagerResource::DrawSlotComposited(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy,
                                                   bool mirrored)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!dc || !slot || !m_colour || cx <= 0 || cy <= 0)
         return;
     void* bits = nullptr;

@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class CXTPImageManager;
@@ -84,5 +83,5 @@ private:
     HDC m_dc = nullptr;
     std::vector<std::unique_ptr<XTPImageSlot>> m_used;
     std::vector<std::unique_ptr<XTPImageSlot>> m_free;
-    std::recursive_mutex m_lock;
+    CRITICAL_SECTION m_lock; // entered again by the drawing paths that call each other
 };
