@@ -342,6 +342,7 @@ private:
     CXTPImageManagerIcon(UINT id, int width, int height, CXTPImageManagerIconSet* set,
                          CXTPImageManagerImageList* list);
     BOOL SetStateImage(int slot, CXTPIconImage& image);
+    bool IsOwnRecord(const CXTPIconImage& image) const;
     void ClearStandalone() const;
 
     UINT m_id;

@@ -348,8 +348,18 @@ CXTPIconImage& CXTPImageManagerIcon::GetImageForState(int state)
     }
 }
 
-BOOL CXTPImageManagerIcon::SetNormalImage(CXTPIconImage& image)
+bool CXTPImageManagerIcon::IsOwnRecord(const CXTPIconImage& image) const
 {
+    return &image >= m_images && &image < m_images + kRecords;
+}
+
+BOOL CXTPImageManagerIcon::SetNormalImage(CXTPIconImage& source)
+{
+    // A record of this icon (its hot or generated image, say) is cleared below: copy it first.
+    CXTPIconImage own;
+    if (IsOwnRecord(source))
+        own.CopyFrom(source);
+    CXTPIconImage& image = IsOwnRecord(source) ? own : source;
     ClearImages(TRUE);
     m_images[kNormal].CopyFrom(image);
     const SIZE size = image.GetSize();
@@ -363,10 +373,15 @@ BOOL CXTPImageManagerIcon::SetNormalImage(CXTPIconImage& image)
     return TRUE;
 }
 
-BOOL CXTPImageManagerIcon::SetStateImage(int slot, CXTPIconImage& image)
+BOOL CXTPImageManagerIcon::SetStateImage(int slot, CXTPIconImage& source)
 {
+    if (&source == &m_images[slot])
+        return TRUE;
+    CXTPIconImage own;
+    if (IsOwnRecord(source))
+        own.CopyFrom(source);
     ClearGeneratedImages();
-    m_images[slot].CopyFrom(image);
+    m_images[slot].CopyFrom(IsOwnRecord(source) ? own : source);
     return TRUE;
 }
 

@@ -456,3 +456,26 @@ TEST(ImageRecords, AnIconNameWithoutAGroupLoadsTheIconResourceItself)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ImageRecords, AnIconsOwnGeneratedImageCanBecomeOneOfItsStates)
+{
+    // Setting a state clears the generated images first; one of them passed as the picture must
+    // be copied before that, not lost.
+    CXTPImageManager manager;
+    HICON grey = imagetest::SolidIcon(16, RGB(128, 128, 128));
+    ASSERT_TRUE(manager.SetIcon(grey, 50));
+    CXTPImageManagerIcon* icon = manager.LookupIcon(50, 16);
+    ASSERT_TRUE(icon->SetDisabledImage(icon->GetDisabledImage(TRUE)));
+    DibCanvas canvas(16, 16);
+    icon->Draw(canvas.DC(), 0, 0, icon->GetDisabledImage(FALSE));
+    EXPECT_EQ(RGB(180, 180, 180), canvas.At(8, 8));
+    ASSERT_TRUE(icon->SetNormalImage(icon->GetDisabledImage(FALSE)));
+    canvas.Clear();
+    icon->DrawNormal(canvas.DC(), 0, 0);
+    EXPECT_EQ(RGB(180, 180, 180), canvas.At(8, 8));
+    DestroyIcon(grey);
+}
+
+} // namespace
