@@ -343,8 +343,8 @@ HBITMAP LoadResourceBitmapFromModule(HMODULE module, LPCWSTR name, BOOL* alpha)
 
 HBITMAP LoadImageFileAsBitmap(const wchar_t* path, BOOL* alpha)
 {
-    if (alpha)
-        *alpha = FALSE;
+    // The flag is only written by the loaders that know the answer: a picture only OLE can read
+    // leaves it as the caller set it.
     if (IsPngFile(path)) {
         CXTPGraphicBitmapPng png;
         if (!png.LoadFromFile(path))
@@ -375,7 +375,13 @@ HBITMAP LoadImageFileAsBitmap(const wchar_t* path, BOOL* alpha)
     }
     if (!path)
         return nullptr;
-    return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    if (HBITMAP bitmap = static_cast<HBITMAP>(
+            LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE))) {
+        if (alpha)
+            *alpha = FALSE;
+        return bitmap;
+    }
+    return LoadOlePictureAsBitmap(path);
 }
 
 BOOL SplitAlphaBitmap(HBITMAP bitmap, int count, HBITMAP* parts)
@@ -713,141 +719,6 @@ COLORREF DisabledTwoColor(COLORREF colour, COLORREF light, COLORREF dark)
                mix(GetBValue(dark), GetBValue(light)));
 }
 
-COLORREF LightenColor(COLORREF colour, double factor)
-{
-    auto lighten = [factor](int c) { return std::clamp(static_cast<int>(factor * 255 + (1 - factor) * c), 0, 255); };
-    return RGB(lighten(GetRValue(colour)), lighten(GetGValue(colour)), lighten(GetBValue(colour)));
-}
-
-// ---------------------------------------------------------------------------------------------
-
-void CXTPImageManagerIcon::Clear()
-{
-    if (m_alphaBitmap)
-        DeleteObject(m_alphaBitmap);
-    if (m_icon)
-        DestroyIcon(m_icon);
-    m_alphaBitmap = nullptr;
-    m_icon = nullptr;
-}
-
-bool CXTPImageManagerIcon::SetNormalIcon(HICON icon)
-{
-    HICON copy = icon ? CopyIcon(icon) : nullptr;
-    if (!copy)
-        return false;
-    Clear();
-    m_icon = copy;
-    m_height = GetIconPixelSize(copy).cy;
-    return true;
-}
-
-bool CXTPImageManagerIcon::SetNormalBitmap(HBITMAP alphaBitmap, bool premultiplied)
-{
-    HBITMAP copy = premultiplied ? CopyAlphaBitmap(alphaBitmap) : PremultiplyAlphaBitmap(alphaBitmap);
-    if (!copy)
-        return false;
-    Clear();
-    m_alphaBitmap = copy;
-    BITMAP description = {};
-    GetObjectW(copy, sizeof(description), &description);
-    m_height = description.bmHeight;
-    return true;
-}
-
-CXTPImageManagerIcon* CXTPImageManagerIconSet::FindIcon(int width, bool allowNearest) const
-{
-    if (m_icons.empty())
-        return nullptr;
-    if (width == 0)
-        return m_icons.begin()->second.get();
-    if (width == 1)
-        return m_icons.rbegin()->second.get();
-    auto exact = m_icons.find(width);
-    if (exact != m_icons.end())
-        return exact->second.get();
-    if (!allowNearest)
-        return nullptr;
-    CXTPImageManagerIcon* best = nullptr;
-    int bestDistance = 0;
-    for (const auto& [w, icon] : m_icons) {
-        const int distance = std::abs(w - width);
-        if (!best || distance < bestDistance) {
-            best = icon.get();
-            bestDistance = distance;
-        }
-    }
-    return best;
-}
-
-CXTPImageManagerIcon* CXTPImageManagerIconSet::GetOrCreateIcon(int width)
-{
-    auto& slot = m_icons[width];
-    if (!slot)
-        slot = std::make_unique<CXTPImageManagerIcon>(m_id, width, 15);
-    return slot.get();
-}
-
-COLORREF CXTPImageManager::SetTransparentColor(COLORREF colour)
-{
-    const COLORREF previous = m_transparent;
-    m_transparent = colour;
-    return previous;
-}
-
-CXTPImageManagerIconSet* CXTPImageManager::FindIconSet(UINT id) const
-{
-    auto found = m_sets.find(id);
-    return found == m_sets.end() ? nullptr : found->second.get();
-}
-
-CXTPImageManagerIcon* CXTPImageManager::LookupIcon(UINT id, int width) const
-{
-    CXTPImageManagerIconSet* set = FindIconSet(id);
-    return set ? set->FindIcon(width, true) : nullptr;
-}
-
-BOOL CXTPImageManager::HasIcon(UINT id, int width) const
-{
-    CXTPImageManagerIconSet* set = FindIconSet(id);
-    return set && set->FindIcon(width, false);
-}
-
-BOOL CXTPImageManager::SetIcon(HICON icon, UINT id, int width, int height)
-{
-    if (!icon)
-        return FALSE;
-    if (width == 0 && height == 0)
-        width = GetIconPixelSize(icon).cx;
-    if (width <= 0)
-        return FALSE;
-    auto& set = m_sets[id];
-    if (!set)
-        set = std::make_unique<CXTPImageManagerIconSet>(id);
-    return set->GetOrCreateIcon(width)->SetNormalIcon(icon);
-}
-
-BOOL CXTPImageManager::SetAlphaBitmap(HBITMAP bitmap, UINT id, int width, int height)
-{
-    BITMAP description = {};
-    if (!bitmap || !GetObjectW(bitmap, sizeof(description), &description))
-        return FALSE;
-    if (width == 0 && height == 0)
-        width = description.bmWidth;
-    if (width <= 0)
-        return FALSE;
-    auto& set = m_sets[id];
-    if (!set)
-        set = std::make_unique<CXTPImageManagerIconSet>(id);
-    return set->GetOrCreateIcon(width)->SetNormalBitmap(bitmap);
-}
-
-bool CXTPImageManager::Store(const XTPLoadedIconImage& image, UINT id)
-{
-    if (image.alphaBitmap)
-        return SetAlphaBitmap(image.alphaBitmap, id, image.width, image.height);
-    return image.icon && SetIcon(image.icon, id, image.width, image.height);
-}
 
 namespace {
 
@@ -858,19 +729,10 @@ bool Skipped(UINT id)
     return id == 0 || id == kSkippedId;
 }
 
-COLORREF TopLeftPixel(HBITMAP bitmap)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const COLORREF colour = GetPixel(dc, 0, 0);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return colour;
-}
-
 } // namespace
 
-BOOL CXTPImageManager::AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height)
+BOOL CXTPImageManager::AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height,
+                                             int state)
 {
     if (!list)
         return FALSE;
@@ -888,14 +750,15 @@ BOOL CXTPImageManager::AddIconsFromImageList(HIMAGELIST list, const UINT* ids, i
         HICON icon = ImageList_GetIcon(list, image, ILD_NORMAL);
         if (!icon)
             return FALSE;
-        SetIcon(icon, id, width, height);
+        SetIcon(icon, id, width, height, state);
         DestroyIcon(icon);
         ++image;
     }
     return TRUE;
 }
 
-BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha)
+BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha,
+                                          int state)
 {
     BITMAP description = {};
     if (!bitmap || !GetObjectW(bitmap, sizeof(description), &description) || description.bmWidth <= 0)
@@ -916,8 +779,9 @@ BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int c
         HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 0, 1);
         if (!list)
             return FALSE;
-        const COLORREF key = m_transparent == static_cast<COLORREF>(-1) ? TopLeftPixel(bitmap) : m_transparent;
-        BOOL result = ImageList_AddMasked(list, bitmap, key) >= 0 && AddIconsFromImageList(list, ids, count, width, height);
+        const COLORREF key = m_transparent == static_cast<COLORREF>(-1) ? GetBitmapPixel(bitmap, 0, 0) : m_transparent;
+        BOOL result = ImageList_AddMasked(list, bitmap, key) >= 0 &&
+                        AddIconsFromImageList(list, ids, count, width, height, state);
         ImageList_Destroy(list);
         return result;
     }
@@ -934,7 +798,7 @@ BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int c
         const UINT id = ids ? ids[j] : static_cast<UINT>(j);
         if (!oneToOne && Skipped(id))
             continue;
-        SetAlphaBitmap(split[static_cast<size_t>(image)], id, width, height);
+        SetAlphaBitmap(split[static_cast<size_t>(image)], id, width, height, state);
         ++image;
     }
     for (HBITMAP part : split)
@@ -942,7 +806,7 @@ BOOL CXTPImageManager::AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int c
     return TRUE;
 }
 
-BOOL CXTPImageManager::AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId)
+BOOL CXTPImageManager::AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId, int state)
 {
     std::vector<UINT> ids;
     SIZE button = {};
@@ -953,18 +817,18 @@ BOOL CXTPImageManager::AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitm
     if (!bitmap)
         return FALSE;
     // The icon size comes from the bitmap and the number of buttons, not the button size.
-    const BOOL result = AddIconsFromBitmap(bitmap, ids.data(), static_cast<int>(ids.size()), 0, 0, alpha);
+    const BOOL result = AddIconsFromBitmap(bitmap, ids.data(), static_cast<int>(ids.size()), 0, 0, alpha, state);
     DeleteObject(bitmap);
     return result;
 }
 
-BOOL CXTPImageManager::AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height)
+BOOL CXTPImageManager::AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height, int state)
 {
     std::vector<XTPLoadedIconImage> images;
     bool stored = false;
     if (LoadIcoFileImages(path, width, height, images))
         for (const auto& image : images)
-            stored = Store(image, id) || stored;
+            stored = Store(image, id, state) || stored;
     for (auto& image : images) {
         if (image.alphaBitmap)
             DeleteObject(image.alphaBitmap);
@@ -974,12 +838,20 @@ BOOL CXTPImageManager::AddIconsFromIcoFile(const wchar_t* path, UINT id, int wid
     return stored;
 }
 
-BOOL CXTPImageManager::AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height)
+BOOL CXTPImageManager::AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height,
+                                            int state)
 {
+    if (!module)
+        return FALSE;
+    if (!FindResourceW(module, name, RT_GROUP_ICON)) {
+        // Not a group: the icon resource of the name itself.
+        CXTPIconImage image;
+        return image.LoadIconResource(module, name, width, height, FALSE) && SetIcon(image, id, width, height, state);
+    }
     std::vector<XTPLoadedIconImage> images;
     bool result = LoadIconGroupImages(module, name, width, height, images);
     for (const auto& image : images)
-        result = Store(image, id) && result;
+        result = Store(image, id, state) && result;
     for (auto& image : images) {
         if (image.alphaBitmap)
             DeleteObject(image.alphaBitmap);
@@ -1010,38 +882,39 @@ void CXTPImageManagerIcon::Serialize(CArchive& archive)
     if (height > static_cast<DWORD>(kMaxSide))
         AfxThrowArchiveException(CArchiveException::badSchema);
     SerializeWithSchema(archive, schema);
+    m_height = static_cast<int>(height);
 }
 
 void CXTPImageManagerIcon::SerializeWithSchema(CArchive& archive, DWORD schema)
 {
+    static const int order[] = {kNormal, kDisabled, kHot, kChecked, kPressed};
     const int records = 3 + (schema > 7 ? 1 : 0) + (schema > 16 ? 1 : 0);
     if (archive.IsStoring()) {
         for (int record = 0; record < records; ++record) {
-            // Only the normal picture is kept by this manager; the state records are empty.
-            if (record == 0 && m_alphaBitmap) {
-                WriteArchiveBitmap(archive, m_alphaBitmap);
+            // Never a strip slot: a standalone copy, its pixels premultiplied.
+            CXTPIconImage copy;
+            copy.CopyFrom(m_images[order[record]]);
+            if (copy.IsAlpha() && copy.GetBits()) {
+                WriteArchiveBitmap(archive, copy.GetBitmap());
                 WriteArchiveBitmap(archive, nullptr);
-            } else if (record == 0 && m_icon) {
-                ICONINFO info = {};
-                if (GetIconInfo(m_icon, &info)) {
-                    WriteArchiveBitmap(archive, info.hbmColor);
-                    WriteArchiveBitmap(archive, info.hbmMask);
-                    if (info.hbmColor)
-                        DeleteObject(info.hbmColor);
-                    if (info.hbmMask)
-                        DeleteObject(info.hbmMask);
-                } else {
-                    WriteArchiveBitmap(archive, nullptr);
-                    WriteArchiveBitmap(archive, nullptr);
-                }
-            } else {
-                WriteArchiveBitmap(archive, nullptr);
-                WriteArchiveBitmap(archive, nullptr);
+                continue;
             }
+            ICONINFO info = {};
+            if (copy.GetIcon() && GetIconInfo(copy.GetIcon(), &info)) {
+                WriteArchiveBitmap(archive, info.hbmColor);
+                WriteArchiveBitmap(archive, info.hbmMask);
+                if (info.hbmColor)
+                    DeleteObject(info.hbmColor);
+                if (info.hbmMask)
+                    DeleteObject(info.hbmMask);
+                continue;
+            }
+            WriteArchiveBitmap(archive, nullptr);
+            WriteArchiveBitmap(archive, nullptr);
         }
         return;
     }
-    Clear();
+    ClearImages(TRUE);
     for (int record = 0; record < records; ++record) {
         HBITMAP colour = ReadArchiveBitmap(archive);
         HBITMAP mask = nullptr;
@@ -1052,26 +925,27 @@ void CXTPImageManagerIcon::SerializeWithSchema(CArchive& archive, DWORD schema)
                 DeleteObject(colour);
             throw;
         }
-        if (record == 0 && colour && mask) {
-            const SIZE size = {BitmapSizeOf(colour).cx, BitmapSizeOf(colour).cy};
+        CXTPIconImage image;
+        if (colour && mask) {
+            const SIZE size = BitmapSizeOf(colour);
             HIMAGELIST list = ImageList_Create(size.cx, size.cy, ILC_COLOR24 | ILC_MASK, 0, 1);
             if (list) {
-                if (ImageList_Add(list, colour, mask) == 0) {
-                    HICON icon = ImageList_GetIcon(list, 0, ILD_NORMAL);
-                    if (icon) {
-                        SetNormalIcon(icon);
-                        DestroyIcon(icon);
-                    }
-                }
+                if (ImageList_Add(list, colour, mask) == 0)
+                    if (HICON icon = ImageList_GetIcon(list, 0, ILD_NORMAL))
+                        image.SetIcon(icon);
                 ImageList_Destroy(list);
             }
-        } else if (record == 0 && colour) {
-            SetNormalBitmap(colour, schema > 24);
-        }
-        if (colour)
             DeleteObject(colour);
+        } else if (colour) {
+            if (schema > 24)
+                image.SetPremultipliedBitmap(colour);
+            else
+                image.SetBitmap(colour);
+        }
         if (mask)
             DeleteObject(mask);
+        if (!image.IsEmpty())
+            m_images[order[record]].CopyFrom(image);
     }
 }
 
@@ -1097,7 +971,7 @@ BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
         if (px->IsLoading()) {
             auto& set = m_sets[id];
             if (!set)
-                set = std::make_unique<CXTPImageManagerIconSet>(id);
+                set = std::make_unique<CXTPImageManagerIconSet>(id, this);
             set->RemoveAll();
             POSITION position = enumerator->GetPosition(0, TRUE);
             while (position) {
@@ -1106,7 +980,7 @@ BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
                 ExchangeLongProperty(section.Get(), L"Width", width);
                 if (width <= 0 || width > kMaxSide)
                     continue;
-                auto icon = std::make_unique<CXTPImageManagerIcon>(id, static_cast<int>(width), 15);
+                auto icon = std::make_unique<CXTPImageManagerIcon>(id, static_cast<int>(width), 15, set.get());
                 // A picture that cannot be read leaves the icon empty; it is kept all the same.
                 ExchangeSerializedObject(section.Get(), L"Data", icon.get());
                 set->InsertIcon(std::move(icon));

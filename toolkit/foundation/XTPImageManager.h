@@ -59,6 +59,8 @@ HBITMAP LoadAlphaBitmapResource(HMODULE module, LPCWSTR name);
 // A "PNG" resource through the PNG class, a 32-bit RT_BITMAP as an alpha DIB, any other bitmap
 // through LoadImage. *alpha tells which kind came back.
 HBITMAP LoadResourceBitmapFromModule(HMODULE module, LPCWSTR name, BOOL* alpha);
+// The same in the framework's resource module; null without one.
+HBITMAP LoadResourceBitmap(LPCWSTR name, BOOL* alpha);
 // A PNG or 32-bit .bmp file as an alpha DIB, anything else through LoadImage.
 HBITMAP LoadImageFileAsBitmap(const wchar_t* path, BOOL* alpha);
 
@@ -119,6 +121,99 @@ COLORREF DisabledTwoColor(COLORREF colour, COLORREF light, COLORREF dark);
 // Each channel becomes int(f x 255 + (1 - f) x c).
 COLORREF LightenColor(COLORREF colour, double factor);
 
+// ---------------------------------------------------------------------------------------------
+// Blending. AlphaBlend and TransparentBlt are members of the manager (see below); these are the
+// pieces under them and the ways pictures are drawn through them.
+
+// Source over target through CompositeAlphaBitmaps, for contexts msimg32 cannot serve (no entry
+// point, or a right-to-left target on the 9x platform). The source must be premultiplied.
+BOOL AlphaBlendFallback(HDC target, int x, int y, int cx, int cy, HDC source, int sx, int sy, int sw, int sh);
+// Copies the source rectangle onto the target leaving the key-coloured pixels untouched, with a
+// 1-bit mask (SRCAND) and the key pixels of a copy blackened (SRCPAINT); stretched when the
+// sizes differ.
+BOOL MaskedTransparentBlt(HDC target, int x, int y, int cx, int cy, HDC source, int sx, int sy, int sw, int sh,
+                          UINT key);
+// Blends a premultiplied 32-bit bitmap; a source size of 0 x 0 means the target size.
+BOOL AlphaBlendBitmap(HDC target, HBITMAP bitmap, int x, int y, int cx, int cy, int sx = 0, int sy = 0, int sw = 0,
+                      int sh = 0);
+// Draws a plain icon so that what it covers is opaque and the rest transparent (magenta marks
+// what the icon left alone), then blends it; a negative cx draws it mirrored into x + cx .. x.
+BOOL DrawIconAlphaBlended(HDC target, int x, int y, int cx, int cy, HICON icon);
+// The colour of one pixel of a bitmap; CLR_INVALID for a handle that is no bitmap.
+COLORREF GetBitmapPixel(HBITMAP bitmap, int x, int y);
+// Any picture OLE can read, drawn upright on the button face colour into an alpha DIB of the
+// picture's size at screen resolution; null when OLE cannot read it.
+HBITMAP LoadOlePictureAsBitmap(const wchar_t* path);
+
+// ---------------------------------------------------------------------------------------------
+// Image records: one picture each, a plain icon, a 32-bit alpha bitmap (premultiplied once its
+// pixels have been asked for) or a slot of a manager's shared strip of its size.
+
+class CXTPImageManager;
+class CXTPImageManagerResource;
+struct XTPImageSlot;
+
+class CXTPIconImage {
+public:
+    CXTPIconImage() = default;
+    ~CXTPIconImage() { Clear(); }
+    CXTPIconImage(const CXTPIconImage&) = delete;
+    CXTPIconImage& operator=(const CXTPIconImage&) = delete;
+
+    // Take a picture without owning it (the caller keeps it alive while the record is used).
+    void InitFromIcon(HICON icon, BOOL packable = TRUE);
+    void InitFromBitmap(HBITMAP bitmap);
+    // Take and own a picture.
+    void SetIcon(HICON icon);
+    void SetBitmap(HBITMAP bitmap);
+    // Takes and owns a 32-bit DIB section whose pixels are already premultiplied.
+    void SetPremultipliedBitmap(HBITMAP bitmap);
+    // Frees what the record owns (a slot goes back to its strip); the size and packable flag stay.
+    void Clear();
+
+    BOOL IsEmpty() const;
+    BOOL IsAlpha() const;
+    SIZE GetSize() const { return SIZE{m_width, m_height}; }
+    SIZE ComputeSize() const;
+    HICON GetIcon() const { return m_icon; }
+    // The record's bitmap, else the colour strip its slot lies in.
+    HBITMAP GetBitmap() const;
+    // The premultiplied pixels of an alpha bitmap, converting a straight-alpha bitmap on first use.
+    BYTE* GetBits();
+    XTPImageSlot* GetSlot() const { return m_slot; }
+    BOOL IsPackable() const { return m_packable; }
+    void SetPackable(BOOL packable) { m_packable = packable; }
+    CXTPImageManager* GetManager() const { return m_manager; }
+    void SetManager(CXTPImageManager* manager) { m_manager = manager; }
+
+    // Clears the record, then packs the source into the manager's strip (manager with its pack
+    // flag set and a packable source) or makes copies of its handles.
+    void CopyFrom(CXTPIconImage& source);
+    // Nothing for an empty record. Icons and plain slots follow the manager's mirroring rule;
+    // an alpha bitmap drawn at a negative y with its own height loses the rows above the top.
+    void Draw(HDC dc, int x, int y, int cx, int cy, BOOL composited = FALSE);
+
+    // One icon of a module: with searchGroup an icon group of the name is searched from its
+    // last entry for the size; otherwise the icon resource itself (32 bits: an alpha bitmap).
+    BOOL LoadIconResource(HMODULE module, LPCWSTR name, int width, int height, BOOL searchGroup);
+    BOOL LoadIconFromResourceModule(LPCWSTR name, int width, int height, BOOL searchGroup);
+
+private:
+    friend class CXTPImageManagerResource;
+    void Reset();
+
+    HICON m_icon = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    BYTE* m_bits = nullptr;
+    BOOL m_owns = FALSE;
+    CXTPImageManager* m_manager = nullptr;
+    XTPImageSlot* m_slot = nullptr;
+    int m_width = 0;
+    int m_height = 0;
+    BOOL m_packable = TRUE;
+};
+
+
 // Derived pictures, each a new handle the caller owns (null on failure).
 // Alpha bitmaps (premultiplied 32-bit): faded moves every pixel with alpha a > 0 to
 // int(0.7 c + 0.3 a); shadow paints every pixel the shadow colour premultiplied by its alpha;
@@ -133,34 +228,105 @@ HICON MakeShadowIcon(HICON icon, COLORREF shadow);
 HICON MakeDisabledIcon(HICON icon, COLORREF light = CLR_INVALID, COLORREF dark = CLR_INVALID);
 
 // ---------------------------------------------------------------------------------------------
-// The manager: icon sets by command id, one icon per width. The pictures are kept as owned
-// handles (an alpha DIB, premultiplied once asked for, or an icon).
+// The manager: icon sets by command id, one icon per width, each icon with its state records
+// (normal, hot, checked, pressed, disabled) and the records derived from them on demand (faded,
+// shadow, grey disabled). Pictures copied into a manager's icons are packed into its shared
+// strips, one per icon size, unless the manager's pack flag is clear.
 
 class CXTPPropExchange;
+class CXTPImageManagerIconSet;
+class CXTPImageManagerImageList;
+class CXTPDrawHelpers;
+class CXTPOsVersionCache;
+
+// Image states of the toolkit.
+enum XTPImageState {
+    xtpImageNormal = 0,
+    xtpImageDisabled = 1,
+    xtpImageHot = 2,
+    xtpImageChecked = 3,
+    xtpImagePressed = 4,
+};
 
 class CXTPImageManagerIcon : public CObject {
 public:
     // The version of the saved form this program writes; older streams hold fewer records.
     static constexpr DWORD kSchema = 38;
 
-    CXTPImageManagerIcon(UINT id, int width, int height) : m_id(id), m_width(width), m_height(height) {}
-    ~CXTPImageManagerIcon() override { Clear(); }
+    CXTPImageManagerIcon(UINT id, int width, int height) : CXTPImageManagerIcon(id, width, height, nullptr, nullptr) {}
+    CXTPImageManagerIcon(UINT id, int width, int height, CXTPImageManagerIconSet* set)
+        : CXTPImageManagerIcon(id, width, height, set, nullptr)
+    {
+    }
+    CXTPImageManagerIcon(UINT id, int width, int height, CXTPImageManagerImageList* list)
+        : CXTPImageManagerIcon(id, width, height, nullptr, list)
+    {
+    }
+    ~CXTPImageManagerIcon() override { ClearImages(TRUE); }
     CXTPImageManagerIcon(const CXTPImageManagerIcon&) = delete;
     CXTPImageManagerIcon& operator=(const CXTPImageManagerIcon&) = delete;
 
     UINT GetID() const { return m_id; }
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
-    HBITMAP GetAlphaBitmap() const { return m_alphaBitmap; }
-    HICON GetIcon() const { return m_icon; }
-    bool IsEmpty() const { return !m_alphaBitmap && !m_icon; }
-    bool IsAlpha() const { return m_alphaBitmap != nullptr; }
+    // The normal picture as a handle of its own: the record's bitmap or icon, or for a packed
+    // record a standalone copy made on first request and kept until the icon changes.
+    HBITMAP GetAlphaBitmap() const;
+    HICON GetIcon() const;
+    bool IsEmpty() const { return m_images[kNormal].IsEmpty() != FALSE; }
+    bool IsAlpha() const { return m_images[kNormal].IsAlpha() != FALSE; }
 
-    // Takes copies of the picture (the caller keeps its own); the height follows the picture.
-    // An alpha bitmap is kept premultiplied.
+    // Takes copies of the picture (the caller keeps its own) as the normal image. An alpha bitmap
+    // is kept premultiplied.
     bool SetNormalIcon(HICON icon);
     bool SetNormalBitmap(HBITMAP alphaBitmap, bool premultiplied = false);
-    void Clear();
+    void Clear() { ClearImages(TRUE); }
+
+    CXTPImageManager* GetManager() const;
+    CXTPImageManagerIconSet* GetIconSet() const { return m_set; }
+    CXTPImageManagerImageList* GetImageList() const { return m_list; }
+    SIZE GetImageSize() const { return m_images[kNormal].GetSize(); }
+
+    CXTPIconImage& GetNormalImage() { return m_images[kNormal]; }
+    CXTPIconImage& GetHotImage();
+    CXTPIconImage& GetCheckedImage();
+    CXTPIconImage& GetPressedImage();
+    CXTPIconImage& GetFadedImage();
+    CXTPIconImage& GetShadowImage();
+    CXTPIconImage& GetDisabledImage(BOOL generate = TRUE);
+    BOOL HasDisabledImage() const;
+    BOOL HasAlphaImage() const { return m_images[kNormal].IsAlpha(); }
+    CXTPIconImage& GetImageForState(int state);
+
+    BOOL SetNormalImage(CXTPIconImage& image);
+    BOOL SetHotImage(CXTPIconImage& image);
+    BOOL SetCheckedImage(CXTPIconImage& image);
+    BOOL SetPressedImage(CXTPIconImage& image);
+    BOOL SetDisabledImage(CXTPIconImage& image);
+    void ClearImages(BOOL includeNormal);
+    void ClearGeneratedImages();
+
+    void MakeFadedImage();
+    void MakeShadowImage();
+    // Two-colour form when both colours are given, grey otherwise; nothing when a generated
+    // disabled image exists.
+    void MakeDisabledImage(COLORREF light = CLR_INVALID, COLORREF dark = CLR_INVALID);
+
+    // cx 0 means the icon's width, cy 0 keeps the icon's proportions. Icons of an image list draw
+    // through it with the colours and style; the others draw the record.
+    void Draw(HDC dc, int x, int y, CXTPIconImage& image, int cx = 0, int cy = 0, COLORREF background = CLR_INVALID,
+              COLORREF foreground = CLR_INVALID, UINT style = 0);
+    void DrawNormal(HDC dc, int x, int y) { Draw(dc, x, y, GetNormalImage()); }
+    void DrawNormalSized(HDC dc, int x, int y, int cx, int cy) { Draw(dc, x, y, GetNormalImage(), cx, cy); }
+    // A plain record drawn as one colour where it is not white; nothing for an alpha record.
+    void DrawMonochrome(HDC dc, int x, int y, CXTPIconImage& image, int cx, int cy, COLORREF colour);
+
+    // Draw plain pictures through the alpha paths so that the result carries real alpha.
+    void SetDrawComposited(BOOL composited) { m_drawComposited = composited; }
+    BOOL IsDrawComposited() const { return m_drawComposited; }
+
+    // Each channel becomes int(f x 255 + (1 - f) x c).
+    static COLORREF LightenColor(COLORREF colour, double factor);
 
     // The saved form: DWORD height, DWORD schema, then the normal, disabled and hot records,
     // checked above schema 7 and pressed above 16, each a colour and a mask bitmap block. A colour
@@ -171,23 +337,39 @@ public:
     void SerializeWithSchema(CArchive& archive, DWORD schema);
 
 private:
+    enum { kNormal, kFaded, kShadow, kHot, kChecked, kPressed, kDisabled, kGeneratedDisabled, kRecords };
+
+    CXTPImageManagerIcon(UINT id, int width, int height, CXTPImageManagerIconSet* set,
+                         CXTPImageManagerImageList* list);
+    BOOL SetStateImage(int slot, CXTPIconImage& image);
+    bool IsOwnRecord(const CXTPIconImage& image) const;
+    void ClearStandalone() const;
+
     UINT m_id;
     int m_width;
     int m_height;
-    HBITMAP m_alphaBitmap = nullptr;
-    HICON m_icon = nullptr;
+    BOOL m_drawComposited = FALSE;
+    CXTPIconImage m_images[kRecords];
+    CXTPImageManagerIconSet* m_set = nullptr;
+    CXTPImageManagerImageList* m_list = nullptr;
+    mutable CXTPIconImage m_standalone;
 };
 
 class CXTPImageManagerIconSet {
 public:
-    explicit CXTPImageManagerIconSet(UINT id) : m_id(id) {}
+    explicit CXTPImageManagerIconSet(UINT id, CXTPImageManager* manager = nullptr) : m_id(id), m_manager(manager) {}
+    ~CXTPImageManagerIconSet() { RemoveAll(); }
+    CXTPImageManagerIconSet(const CXTPImageManagerIconSet&) = delete;
+    CXTPImageManagerIconSet& operator=(const CXTPImageManagerIconSet&) = delete;
+
     UINT GetID() const { return m_id; }
+    CXTPImageManager* GetManager() const { return m_manager; }
     // Width 0: the smallest; 1: the largest; else the exact width, or with allowNearest the
     // nearest (the first met, smaller widths first, on a tie).
     CXTPImageManagerIcon* FindIcon(int width, bool allowNearest) const;
     // The icon of exactly that width, made with height 15 until it has a picture.
     CXTPImageManagerIcon* GetOrCreateIcon(int width);
-    void RemoveAll() { m_icons.clear(); }
+    void RemoveAll();
     // Takes the icon under its width, replacing any icon of that width.
     void InsertIcon(std::unique_ptr<CXTPImageManagerIcon> icon)
     {
@@ -196,28 +378,94 @@ public:
     }
     const std::map<int, std::unique_ptr<CXTPImageManagerIcon>>& GetIcons() const { return m_icons; }
 
+    BOOL SetNormalImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetNormalImage(image); }
+    BOOL SetDisabledImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetDisabledImage(image); }
+    BOOL SetHotImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetHotImage(image); }
+    BOOL SetCheckedImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetCheckedImage(image); }
+    BOOL SetPressedImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetPressedImage(image); }
+    void ClearGeneratedImages();
+
 private:
     UINT m_id;
+    CXTPImageManager* m_manager;
     std::map<int, std::unique_ptr<CXTPImageManagerIcon>> m_icons;
+};
+
+// An image list that stands for the icons of a run of command ids: id n is image n - first.
+class CXTPImageManagerImageList {
+public:
+    CXTPImageManagerImageList(HIMAGELIST list, UINT firstId, BOOL ownsList)
+        : m_list(list), m_firstId(firstId), m_owns(ownsList)
+    {
+    }
+    ~CXTPImageManagerImageList();
+    CXTPImageManagerImageList(const CXTPImageManagerImageList&) = delete;
+    CXTPImageManagerImageList& operator=(const CXTPImageManagerImageList&) = delete;
+
+    HIMAGELIST GetHandle() const { return m_list; }
+    BOOL ContainsId(UINT id) const;
+    SIZE GetIconSize() const;
+    // The icon standing for id, made on first request and kept until ReleaseIcons.
+    CXTPImageManagerIcon* GetIcon(UINT id);
+    void Draw(HDC dc, int x, int y, CXTPImageManagerIcon* icon, int cx, int cy, COLORREF background,
+              COLORREF foreground, UINT style);
+    void ReleaseIcons() { m_icons.clear(); }
+
+private:
+    HIMAGELIST m_list;
+    UINT m_firstId;
+    BOOL m_owns;
+    std::map<UINT, std::unique_ptr<CXTPImageManagerIcon>> m_icons;
 };
 
 class CXTPImageManager {
 public:
-    CXTPImageManager() = default;
+    CXTPImageManager();
+    ~CXTPImageManager();
     CXTPImageManager(const CXTPImageManager&) = delete;
     CXTPImageManager& operator=(const CXTPImageManager&) = delete;
 
     COLORREF SetTransparentColor(COLORREF colour);
     COLORREF GetTransparentColor() const { return m_transparent; }
 
-    // The normal picture of id at width (0 x 0: the picture's own size). False for an empty
-    // picture or a size that stays 0.
-    BOOL SetIcon(HICON icon, UINT id, int width = 0, int height = 0);
-    BOOL SetAlphaBitmap(HBITMAP bitmap, UINT id, int width = 0, int height = 0);
+    // Whether pictures copied into this manager's icons are packed into the shared strips.
+    void SetPackImages(BOOL pack) { m_pack = pack; }
+    BOOL IsPackImages() const { return m_pack; }
+
+    // The picture of id at width (0 x 0: the picture's own size) for a state (0 normal,
+    // 1 disabled, 2 hot, 3 checked, 4 pressed). Only the normal state makes a set for a new id.
+    // False for an empty picture, a size that stays 0, or another state without a set.
+    BOOL SetIcon(CXTPIconImage& image, UINT id, int width, int height, int state);
+    BOOL SetIcon(HICON icon, UINT id, int width = 0, int height = 0, int state = 0);
+    BOOL SetAlphaBitmap(HBITMAP bitmap, UINT id, int width = 0, int height = 0, int state = 0);
     CXTPImageManagerIcon* LookupIcon(UINT id, int width) const;
     BOOL HasIcon(UINT id, int width) const;
     CXTPImageManagerIconSet* FindIconSet(UINT id) const;
-    void RemoveAll() { m_sets.clear(); }
+    CXTPImageManagerImageList* FindImageList(UINT id) const;
+    // An image list covering the ids first .. first + count - 1; with ownsList the manager
+    // destroys the list with the entry.
+    void AddImageList(HIMAGELIST list, UINT firstId, BOOL ownsList);
+    // The strip for icons of the size, made when missing.
+    CXTPImageManagerResource* GetResourceStrip(int width, int height);
+    // Drops every faded, shadow and generated disabled image and the icons the image lists made.
+    void ResetGeneratedImages();
+    // Removes every set, strip and image list.
+    void RemoveAll();
+
+    // Mirroring of plain icons and strip slots: 0 never, 1 always, 2 when the context is laid out
+    // right to left (the default).
+    void SetMirroringMode(int mode) { m_mirroring = mode; }
+    int GetMirroringMode() const { return m_mirroring; }
+    BOOL IsDrawMirrored(HDC dc) const;
+
+    // Per-pixel alpha blending of a premultiplied source; through msimg32 unless it is missing
+    // or cannot serve the context, then through AlphaBlendFallback.
+    BOOL AlphaBlend(HDC target, LPCRECT targetRect, HDC source, LPCRECT sourceRect);
+    // Colour-keyed copy; through msimg32 from Windows 2000 on, else MaskedTransparentBlt.
+    BOOL TransparentBlt(HDC target, LPCRECT targetRect, HDC source, LPCRECT sourceRect, UINT key);
+    // The blending entry points and system version the two above act on (null: the process's).
+    void SetDrawHelpers(CXTPDrawHelpers* helpers) { m_drawHelpers = helpers; }
+    void SetOsVersion(const CXTPOsVersionCache* version) { m_osVersion = version; }
 
     // Saving and loading every set ("IconSet" sections with "Id") or one set ("CheckSum" and
     // "Icon" sections with "Width" and "Data"). Failures are results, never exceptions: a wrong
@@ -232,18 +480,34 @@ public:
     // Cutting a strip: count 0 takes bitmap width / width icons; width and height 0 take
     // bitmap width / count. Ids 0 and 0xDEADBEAF are skipped unless ids and images pair one to
     // one. Refuses a count of 0 and an icon wider than the bitmap.
-    BOOL AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha);
-    BOOL AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height);
-    BOOL AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId);
-    BOOL AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height);
-    BOOL AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height);
+    BOOL AddIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, BOOL alpha,
+                            int state = 0);
+    BOOL AddIconsFromImageList(HIMAGELIST list, const UINT* ids, int count, int width, int height, int state = 0);
+    BOOL AddToolBarIcons(HMODULE module, UINT toolbarId, UINT bitmapId, int state = 0);
+    BOOL AddIconsFromIcoFile(const wchar_t* path, UINT id, int width, int height, int state = 0);
+    BOOL AddIconGroupResource(HMODULE module, LPCWSTR name, UINT id, int width, int height, int state = 0);
+    // The same from the framework's resource module.
+    BOOL AddIconsFromBitmapResource(LPCWSTR name, const UINT* ids, int count, int width, int height, int state = 0);
+    BOOL AddIconsFromBitmapResourceId(UINT resourceId, const UINT* ids, int count, int width, int height,
+                                      int state = 0);
+    BOOL AddToolBarIcons(UINT toolbarId, UINT bitmapId, int state = 0);
+    // An icon group of the name (whatever its members give), else the single icon resource.
+    BOOL AddIconResource(LPCWSTR name, UINT id, int width, int height, int state = 0);
 
 private:
-    bool Store(const XTPLoadedIconImage& image, UINT id);
+    bool Store(const XTPLoadedIconImage& image, UINT id, int state = 0);
+    CXTPDrawHelpers* DrawHelpers() const;
+    const CXTPOsVersionCache& OsVersion() const;
 
+    BOOL m_pack = TRUE;
     std::map<UINT, std::unique_ptr<CXTPImageManagerIconSet>> m_sets;
-    UINT m_customId = 0;
+    std::vector<std::unique_ptr<CXTPImageManagerImageList>> m_imageLists;
+    std::map<DWORD, std::unique_ptr<CXTPImageManagerResource>> m_strips;
+    UINT m_customId = 0x10AAA;
     COLORREF m_transparent = static_cast<COLORREF>(-1);
+    int m_mirroring = 2;
+    CXTPDrawHelpers* m_drawHelpers = nullptr;
+    const CXTPOsVersionCache* m_osVersion = nullptr;
 };
 
 CXTPImageManager* GetGlobalImageManager();

@@ -1,6 +1,7 @@
 #include "toolkit/foundation/XTPImageManagerResource.h"
 
 #include "toolkit/foundation/XTPImageManager.h"
+#include "toolkit/foundation/XTPLockGuard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,6 +26,13 @@ private:
 CXTPImageManagerResource::CXTPImageManagerResource(int iconWidth, int iconHeight)
     : m_iconWidth(iconWidth), m_iconHeight(iconHeight), m_dc(CreateCompatibleDC(nullptr))
 {
+    InitializeCriticalSection(&m_lock);
+}
+
+CXTPImageManagerResource::CXTPImageManagerResource(CXTPImageManager* manager, int iconWidth, int iconHeight)
+    : CXTPImageManagerResource(iconWidth, iconHeight)
+{
+    m_manager = manager;
 }
 
 CXTPImageManagerResource::~CXTPImageManagerResource()
@@ -32,11 +40,12 @@ CXTPImageManagerResource::~CXTPImageManagerResource()
     Clear();
     if (m_dc)
         DeleteDC(m_dc);
+    DeleteCriticalSection(&m_lock);
 }
 
 void CXTPImageManagerResource::Clear()
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     ClearLocked();
 }
 
@@ -56,7 +65,7 @@ void CXTPImageManagerResource::ClearLocked()
 
 XTPImageSlot* CXTPImageManagerResource::AllocateSlot()
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!m_free.empty()) {
         m_used.push_back(std::move(m_free.back()));
         m_free.pop_back();
@@ -94,6 +103,7 @@ XTPImageSlot* CXTPImageManagerResource::AllocateSlot()
     m_colourBits = static_cast<BYTE*>(bits);
     m_mask = mask;
     auto slot = std::make_unique<XTPImageSlot>();
+    slot->strip = this;
     slot->rect = RECT{m_usedWidth, 0, newWidth, m_iconHeight};
     m_usedWidth = newWidth;
     m_used.push_back(std::move(slot));
@@ -102,7 +112,7 @@ XTPImageSlot* CXTPImageManagerResource::AllocateSlot()
 
 void CXTPImageManagerResource::FreeSlot(XTPImageSlot* slot)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     auto found = std::find_if(m_used.begin(), m_used.end(), [slot](const auto& s) { return s.get() == slot; });
     if (found == m_used.end())
         return;
@@ -118,7 +128,7 @@ XTPImageSlot* CXTPImageManagerResource::AddIcon(HICON icon)
     const SIZE size = GetIconPixelSize(icon);
     if (!icon || size.cx != m_iconWidth || size.cy != m_iconHeight)
         return nullptr;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     XTPImageSlot* slot = AllocateSlot();
     if (!slot)
         return nullptr;
@@ -171,7 +181,7 @@ XTPImageSlot* CXTPImageManagerResource::AddAlphaBitmap(HBITMAP bitmap)
     HBITMAP copy = CopyAlphaBitmap(bitmap, &pixels);
     if (!copy)
         return nullptr;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     XTPImageSlot* slot = AllocateSlot();
     if (slot) {
         for (int y = 0; y < m_iconHeight; ++y)
@@ -186,7 +196,7 @@ XTPImageSlot* CXTPImageManagerResource::AddAlphaBitmap(HBITMAP bitmap)
 XTPSlotImage CXTPImageManagerResource::CopySlotToImage(const XTPImageSlot* slot)
 {
     XTPSlotImage image;
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!slot || !m_colour)
         return image;
     void* bits = nullptr;
@@ -221,33 +231,162 @@ XTPSlotImage CXTPImageManagerResource::CopySlotToImage(const XTPImageSlot* slot)
 
 void CXTPImageManagerResource::DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy, bool mirrored)
 {
-    std::lock_guard guard(m_lock);
+    CXTPLockGuard guard(m_lock);
     if (!dc || !slot || !m_colour)
         return;
     if (slot->alpha) {
-        const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
         Selected colour(m_dc, m_colour);
-        GdiAlphaBlend(dc, x, y, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, blend);
+        const RECT target = {x, y, x + cx, y + cy};
+        const RECT source = {slot->rect.left, 0, slot->rect.left + m_iconWidth, m_iconHeight};
+        GetGlobalImageManager()->AlphaBlend(dc, &target, m_dc, &source);
         return;
     }
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    if (mirrored) {
-        x += cx;
-        cx = -cx;
-    }
     const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
     const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-    {
-        Selected mask(m_dc, m_mask);
-        SetTextColor(m_dc, RGB(0, 0, 0));
-        SetBkColor(m_dc, RGB(255, 255, 255));
-        StretchBlt(dc, x, y, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCAND);
-    }
-    {
-        Selected colour(m_dc, m_colour);
-        StretchBlt(dc, x, y, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCINVERT);
+    if (mirrored) {
+        DrawSlotMirrored(dc, slot, x, y, cx, cy);
+    } else {
+        {
+            Selected mask(m_dc, m_mask);
+            SetTextColor(m_dc, RGB(0, 0, 0));
+            SetBkColor(m_dc, RGB(255, 255, 255));
+            StretchBlt(dc, x, y, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCAND);
+        }
+        {
+            Selected colour(m_dc, m_colour);
+            StretchBlt(dc, x, y, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCINVERT);
+        }
     }
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBack);
     SetStretchBltMode(dc, oldMode);
+}
+
+void CXTPImageManagerResource::DrawSlotMirrored(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy)
+{
+    // The slot's mask and colour are turned round in memory and then drawn like any other slot:
+    // a blit to a negative width is not mirrored by every GDI.
+    void* maskBits = nullptr;
+    void* colourBits = nullptr;
+    HBITMAP mask = CreateAlphaDibSection(nullptr, m_iconWidth, m_iconHeight, &maskBits);
+    HBITMAP colour = CreateAlphaDibSection(nullptr, m_iconWidth, m_iconHeight, &colourBits);
+    HDC source = CreateCompatibleDC(nullptr);
+    if (mask && colour && source) {
+        {
+            Selected from(m_dc, m_mask);
+            Selected to(source, mask);
+            SetTextColor(source, RGB(0, 0, 0));
+            SetBkColor(source, RGB(255, 255, 255));
+            BitBlt(source, 0, 0, m_iconWidth, m_iconHeight, m_dc, slot->rect.left, 0, SRCCOPY);
+        }
+        GdiFlush();
+        for (int row = 0; row < m_iconHeight; ++row) {
+            std::memcpy(static_cast<BYTE*>(colourBits) + static_cast<size_t>(row) * m_iconWidth * 4,
+                        m_colourBits + (static_cast<size_t>(row) * m_usedWidth + slot->rect.left) * 4,
+                        static_cast<size_t>(m_iconWidth) * 4);
+            for (void* bits : {maskBits, colourBits}) {
+                DWORD* line = static_cast<DWORD*>(bits) + static_cast<size_t>(row) * m_iconWidth;
+                std::reverse(line, line + m_iconWidth);
+            }
+        }
+        {
+            Selected from(source, mask);
+            StretchBlt(dc, x, y, cx, cy, source, 0, 0, m_iconWidth, m_iconHeight, SRCAND);
+        }
+        {
+            Selected from(source, colour);
+            StretchBlt(dc, x, y, cx, cy, source, 0, 0, m_iconWidth, m_iconHeight, SRCINVERT);
+        }
+    }
+    if (source)
+        DeleteDC(source);
+    if (mask)
+        DeleteObject(mask);
+    if (colour)
+        DeleteObject(colour);
+}
+
+XTPImageSlot* CXTPImageManagerResource::AddImage(CXTPIconImage& image)
+{
+    const SIZE size = image.GetSize();
+    if (image.IsEmpty() || size.cx != m_iconWidth || size.cy != m_iconHeight)
+        return nullptr;
+    if (image.GetIcon())
+        return AddIcon(image.GetIcon());
+    if (!image.GetSlot() && image.GetBitmap() && image.GetBits())
+        return AddAlphaBitmap(image.GetBitmap());
+    return nullptr;
+}
+
+void CXTPImageManagerResource::CopySlotToImage(CXTPIconImage& image, const XTPImageSlot* slot)
+{
+    image.Clear();
+    const XTPSlotImage copy = CopySlotToImage(slot);
+    if (copy.alphaBitmap)
+        image.SetPremultipliedBitmap(copy.alphaBitmap);
+    else if (copy.icon)
+        image.SetIcon(copy.icon);
+}
+
+void CXTPImageManagerResource::DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy,
+                                        BOOL composited)
+{
+    CXTPLockGuard guard(m_lock);
+    if (!dc || !slot || !m_colour)
+        return;
+    CXTPImageManager* manager = m_manager ? m_manager : GetGlobalImageManager();
+    if (!slot->alpha && composited) {
+        // Mirrored like the plain drawing, so that a picture looks the same whichever way it is
+        // drawn.
+        const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+        DrawSlotComposited(dc, slot, x, y, cx, cy, manager->IsDrawMirrored(dc) != FALSE);
+        SetStretchBltMode(dc, oldMode);
+        return;
+    }
+    DrawSlot(dc, slot, x, y, cx, cy, !slot->alpha && manager->IsDrawMirrored(dc));
+}
+
+void CXTPImageManagerResource::DrawSlotComposited(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy,
+                                                  bool mirrored)
+{
+    CXTPLockGuard guard(m_lock);
+    if (!dc || !slot || !m_colour || cx <= 0 || cy <= 0)
+        return;
+    void* bits = nullptr;
+    HBITMAP dib = CreateAlphaDibSection(nullptr, cx, cy, &bits);
+    HDC target = CreateCompatibleDC(nullptr);
+    if (dib && target) {
+        Selected selected(target, dib);
+        SetStretchBltMode(target, COLORONCOLOR);
+        SetTextColor(target, RGB(0, 0, 0));
+        SetBkColor(target, RGB(255, 255, 255));
+        {
+            Selected mask(m_dc, m_mask);
+            SetTextColor(m_dc, RGB(0, 0, 0));
+            SetBkColor(m_dc, RGB(255, 255, 255));
+            StretchBlt(target, 0, 0, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCCOPY);
+        }
+        GdiFlush();
+        // Where the mask is 0 the icon is opaque: black with full alpha, so that the colour
+        // XOR-ed onto it below comes out as itself.
+        auto* pixels = static_cast<DWORD*>(bits);
+        for (size_t i = 0; i < static_cast<size_t>(cx) * static_cast<size_t>(cy); ++i)
+            pixels[i] = (pixels[i] & 0x00FFFFFF) == 0 ? 0xFF000000 : 0;
+        {
+            Selected colour(m_dc, m_colour);
+            StretchBlt(target, 0, 0, cx, cy, m_dc, slot->rect.left, 0, m_iconWidth, m_iconHeight, SRCINVERT);
+        }
+        GdiFlush();
+        if (mirrored)
+            for (int row = 0; row < cy; ++row)
+                std::reverse(pixels + static_cast<size_t>(row) * cx, pixels + static_cast<size_t>(row + 1) * cx);
+        const RECT targetRect = {x, y, x + cx, y + cy};
+        const RECT sourceRect = {0, 0, cx, cy};
+        GetGlobalImageManager()->AlphaBlend(dc, &targetRect, target, &sourceRect);
+    }
+    if (target)
+        DeleteDC(target);
+    if (dib)
+        DeleteObject(dib);
 }

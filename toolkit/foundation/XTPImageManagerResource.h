@@ -9,12 +9,16 @@
 #include <windows.h>
 
 #include <memory>
-#include <mutex>
 #include <vector>
+
+class CXTPImageManager;
+class CXTPIconImage;
+class CXTPImageManagerResource;
 
 struct XTPImageSlot {
     bool alpha = false;
     RECT rect = {0, 0, 0, 0};
+    CXTPImageManagerResource* strip = nullptr;
 };
 
 // What a slot gives back as a standalone picture: an alpha DIB or an icon (owned by the caller).
@@ -26,6 +30,8 @@ struct XTPSlotImage {
 class CXTPImageManagerResource {
 public:
     CXTPImageManagerResource(int iconWidth, int iconHeight);
+    // A strip of a manager, whose mirroring rule its plain slots follow.
+    CXTPImageManagerResource(CXTPImageManager* manager, int iconWidth, int iconHeight);
     ~CXTPImageManagerResource();
     CXTPImageManagerResource(const CXTPImageManagerResource&) = delete;
     CXTPImageManagerResource& operator=(const CXTPImageManagerResource&) = delete;
@@ -45,14 +51,29 @@ public:
     // Packs a 32-bit bitmap of the strip's size; its pixels are taken as premultiplied.
     XTPImageSlot* AddAlphaBitmap(HBITMAP bitmap);
 
+    // Packs a record of the strip's size: an icon as AddIcon, a bitmap by its premultiplied
+    // pixels. Null for an empty record or one of another size.
+    XTPImageSlot* AddImage(CXTPIconImage& image);
+
     XTPSlotImage CopySlotToImage(const XTPImageSlot* slot);
+    // The record is cleared and owns a standalone copy of the slot: a DIB section with its pixel
+    // pointer for an alpha slot, an icon for a plain one.
+    void CopySlotToImage(CXTPIconImage& image, const XTPImageSlot* slot);
     // Alpha slots are alpha-blended; plain slots stretched with the mask (SRCAND) then the
     // colour (SRCINVERT). mirrored draws right to left.
     void DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy, bool mirrored = false);
+    // As above, plain slots mirrored by the manager's rule (the global manager's without one),
+    // and with composited the plain slot drawn with real alpha through DrawSlotComposited.
+    void DrawSlot(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy, BOOL composited);
+    // A plain slot as a 32-bit picture: opaque where the mask is, transparent elsewhere, blended.
+    // mirrored turns the picture round, as plain slots are under the manager's mirroring rule.
+    void DrawSlotComposited(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy, bool mirrored = false);
 
 private:
     void ClearLocked();
+    void DrawSlotMirrored(HDC dc, const XTPImageSlot* slot, int x, int y, int cx, int cy);
 
+    CXTPImageManager* m_manager = nullptr;
     int m_iconWidth;
     int m_iconHeight;
     int m_usedWidth = 0;
@@ -62,5 +83,5 @@ private:
     HDC m_dc = nullptr;
     std::vector<std::unique_ptr<XTPImageSlot>> m_used;
     std::vector<std::unique_ptr<XTPImageSlot>> m_free;
-    std::recursive_mutex m_lock;
+    CRITICAL_SECTION m_lock; // entered again by the drawing paths that call each other
 };

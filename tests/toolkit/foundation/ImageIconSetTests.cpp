@@ -83,7 +83,16 @@ TEST(ImageIconSets, AManagerRoundTripsThroughTheArchiveStore)
     ASSERT_TRUE(plain && !plain->IsAlpha() && plain->GetIcon());
     EXPECT_EQ(32, plain->GetHeight());
     EXPECT_EQ(32, GetIconPixelSize(plain->GetIcon()).cx);
-    EXPECT_EQ(100u, loaded.GetCustomIdCounter());
+    // Custom ids start above the program's own: id 100 leaves the counter where it starts, a
+    // larger id handled by the exchange raises it.
+    EXPECT_EQ(0x10AAAu, loaded.GetCustomIdCounter());
+    {
+        CMemFile file;
+        CArchive archive(&file, CArchive::store);
+        CXTPPropExchangeArchive px(archive);
+        EXPECT_TRUE(loaded.ExchangeIconSet(0x20000, &px));
+    }
+    EXPECT_EQ(0x20000u, loaded.GetCustomIdCounter());
 }
 
 // The stream of one set with one icon written by hand, with the given check sum and icon form.

@@ -31,10 +31,13 @@ void ExpectReferencePixels(HBITMAP bitmap, int width, int height, int period = 0
     const SIZE size = BitmapSize(bitmap);
     ASSERT_EQ(width, size.cx);
     ASSERT_EQ(height, size.cy);
+    const std::vector<BYTE> pixels = imagetest::DibRows(bitmap);
+    ASSERT_EQ(static_cast<size_t>(width) * height * 4, pixels.size());
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const auto want = period ? Reference(x % period, y % period) : Reference(x, y);
-            ASSERT_EQ(Bgra(want), DibPixel(bitmap, x, y)) << x << "," << y;
+            const BYTE* p = pixels.data() + (static_cast<size_t>(y) * width + x) * 4;
+            ASSERT_EQ(Bgra(want), (std::array<BYTE, 4>{p[0], p[1], p[2], p[3]})) << x << "," << y;
         }
 }
 

@@ -125,6 +125,14 @@ TEST(ImageStrip, PlainSlotsDrawWithTheirMaskOverTheBackground)
     EXPECT_EQ(RGB(0x20, 0x40, 0x60), canvas.Rgb(3, 3)) << "opaque half";
     EXPECT_EQ(RGB(0xC0, 0xC0, 0xC0), canvas.Rgb(14, 3)) << "transparent half";
     EXPECT_EQ(RGB(0xC0, 0xC0, 0xC0), canvas.Rgb(1, 1)) << "outside";
+    {
+        Canvas mirrored(20, 20, 0x00C0C0C0);
+        strip.DrawSlot(mirrored.dc, slot, 2, 2, 16, 16, true);
+        EXPECT_EQ(RGB(0xC0, 0xC0, 0xC0), mirrored.Rgb(3, 3)) << "right to left: the opaque half on the right";
+        EXPECT_EQ(RGB(0x20, 0x40, 0x60), mirrored.Rgb(14, 3));
+        EXPECT_EQ(RGB(0xC0, 0xC0, 0xC0), mirrored.Rgb(1, 1)) << "outside";
+        EXPECT_EQ(RGB(0xC0, 0xC0, 0xC0), mirrored.Rgb(18, 3)) << "outside";
+    }
 
     XTPSlotImage copy = strip.CopySlotToImage(slot);
     ASSERT_NE(nullptr, copy.icon) << "a plain slot comes back as an icon";

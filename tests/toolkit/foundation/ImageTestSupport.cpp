@@ -34,15 +34,15 @@ HMODULE ImageResourceModule()
     return module;
 }
 
-std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y)
+std::vector<BYTE> DibRows(HBITMAP dib)
 {
     // GetDIBits with a negative height hands rows back top row first whichever way the bitmap
     // keeps them (Wine reports a top-down section's header height as positive, so the
     // section's own header cannot tell).
     BITMAP description = {};
-    if (!dib || !GetObjectW(dib, sizeof(description), &description) || x < 0 || y < 0 || x >= description.bmWidth ||
-        y >= description.bmHeight)
-        return {0xEE, 0xEE, 0xEE, 0xEE};
+    if (!dib || !GetObjectW(dib, sizeof(description), &description) || description.bmWidth <= 0 ||
+        description.bmHeight <= 0)
+        return {};
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = description.bmWidth;
@@ -56,8 +56,19 @@ std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y)
                                DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);
     if (rows != description.bmHeight)
+        return {};
+    return pixels;
+}
+
+std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y)
+{
+    const SIZE size = BitmapSize(dib);
+    if (x < 0 || y < 0 || x >= size.cx || y >= size.cy)
         return {0xEE, 0xEE, 0xEE, 0xEE};
-    const BYTE* p = pixels.data() + (static_cast<size_t>(y) * description.bmWidth + x) * 4;
+    const std::vector<BYTE> pixels = DibRows(dib);
+    if (pixels.empty())
+        return {0xEE, 0xEE, 0xEE, 0xEE};
+    const BYTE* p = pixels.data() + (static_cast<size_t>(y) * size.cx + x) * 4;
     return {p[0], p[1], p[2], p[3]};
 }
 

@@ -27,6 +27,9 @@ HMODULE ImageResourceModule();
 // Pixel (x, y) counted from the top row, as blue, green, red, alpha, whichever way the section
 // stores its rows.
 std::array<BYTE, 4> DibPixel(HBITMAP dib, int x, int y);
+// Every pixel at once, top row first, four bytes each (empty when the bitmap cannot be read):
+// for checks of whole pictures, which would read the bitmap once per pixel through DibPixel.
+std::vector<BYTE> DibRows(HBITMAP dib);
 SIZE BitmapSize(HBITMAP bitmap);
 // An opaque square icon of one colour, made on the screen's format; the caller destroys it.
 HICON SolidIcon(int size, COLORREF colour);
