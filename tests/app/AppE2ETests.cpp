@@ -389,9 +389,11 @@ TEST(Program, Bug_YesOnAPackageOpenedFromAFolderHoldingAnotherFileLeavesThatFile
         HWND dialog = program.WaitForTopLevel({L"#32770", nullptr, -1}, 120000);
         ASSERT_NE(dialog, nullptr) << "Open showed no file dialog";
         ASSERT_TRUE(AppDriver::ChooseFileInOpenDialog(dialog, packageFile));
-        EXPECT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Shared"; }, 60000))
+        ASSERT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Shared"; }, 60000))
             << "the opened package is not selected";
-        EXPECT_EQ(ReadTreeItems(tree).back(), L"Shared") << "its node is the last one, collapsed";
+        EXPECT_EQ(ReadTreeItems(tree),
+                  (std::vector<std::wstring>{L"Office", L"  Repack", L"    Files", L"    Registry", L"Shared"}))
+            << "its node goes last";
         ASSERT_TRUE(program.Close());
     }
     CProjects listed;
