@@ -8,6 +8,7 @@
 
 #include "engine/files/Globals.h"
 #include "engine/files/PathHelpers.h"
+#include "engine/storage/PackageFile.h"
 
 #include "framework/window/WinApp.h"
 
@@ -82,7 +83,17 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 
     const CString dataFile = DataFilePath();
     const CString defaultFile = m_args.defaultDataFile.IsEmpty() ? GetDefaultDataFilePath() : m_args.defaultDataFile;
-    (void)LoadDataFileOrDefault(dataFile, defaultFile, *m_projects);   // an empty list opens the wizard below
+    if (!LoadDataFileOrDefault(dataFile, defaultFile, *m_projects) &&
+        ::GetFileAttributesW(dataFile) != INVALID_FILE_ATTRIBUTES) {
+        m_keepDataFile = true;
+        CString message;
+        message.Format(L"The package list\n%s\ncould not be read: another program may be using it.\n\n"
+                       L"Tarnwick starts without it and will not write over it. Close Tarnwick and start it "
+                       L"again once the file is free.",
+                       dataFile.GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+    }
+    // an empty list opens the wizard below
     m_opened.Load(COpenedPackages::ListPathFor(dataFile));
     FillTree();
     return 0;
@@ -284,6 +295,12 @@ bool CProjectsTree::SaveProjects()
     if (m_host)
         m_host->Panels().Commit();
     const CString dataFile = DataFilePath();
+    if (m_keepDataFile) {
+        // the packages of this run keep their edits; the list that would name them cannot be saved
+        for (int i = 0; i < m_projects->GetSize() && i < m_projects->m_packagePaths.GetSize(); ++i)
+            (void)SavePackageFile(m_projects->m_packagePaths[i], (*m_projects)[i]);
+        return false;
+    }
     const bool saved = SaveDataFile(dataFile, *m_projects);
     // the opened marks follow the list that was saved; a failed save leaves the old list on disk,
     // and the old marks with it

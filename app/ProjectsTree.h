@@ -58,6 +58,10 @@ public:
     // Open in Explorer: opens the output folder of the selected node's package; nothing when no
     // node is selected, a message when the folder is not an existing folder.
     void OpenOutputFolder();
+    // Whether this run leaves the data file alone: it could be neither read nor set aside at
+    // start-up (another program held it), so it still holds the user's list, which the empty
+    // list of this run must not replace. Saves then write the package files only, and fail.
+    bool KeepsDataFile() const { return m_keepDataFile; }
     // The package files opened rather than created here.
     const COpenedPackages& OpenedPackages() const { return m_opened; }
 
@@ -119,6 +123,7 @@ private:
     COpenedPackages m_opened;
     bool m_buildBusy = false;
     bool m_handleSelection = true;
+    bool m_keepDataFile = false;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -342,3 +342,37 @@ TEST_F(TreeTest, AnOpenedPackageIsSelectedAndItsDeletionNeverTakesItsNeighboursA
     EXPECT_FALSE(FileExists(COpenedPackages::ListPathFor(dataFile))) << "no opened package is left to mark";
     Stop(restarted);
 }
+
+// Another program holds the data file at start-up: it can be neither read nor set aside, so it
+// still holds the user's list. The run says so, and its empty list never replaces that file, even
+// once the file is free again.
+TEST_F(TreeTest, Bug_ADataFileHeldByAnotherProgramAtStartIsNeverOverwrittenByTheEmptyList)
+{
+    std::vector<uint8_t> before;
+    ASSERT_TRUE(ReadAllBytes(dataFile, before));
+    CProjects projects;
+    CHost host;
+    {
+        UniqueKernelHandle lock(::CreateFileW(dataFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(lock.Get(), INVALID_HANDLE_VALUE);
+        std::wstring told;
+        ModalDriver box({L"#32770", L"Tarnwick Professional"}, [&](HWND window) {
+            told = MessageBoxText(window);
+            AppDriver::PressButton(window, IDOK);
+        });
+        Start(host, projects);
+        ASSERT_TRUE(box.Wait());
+        EXPECT_NE(told.find(L"could not be read"), std::wstring::npos) << Utf8(told);
+    }
+    EXPECT_TRUE(host.tree.KeepsDataFile());
+    EXPECT_EQ(projects.GetSize(), 0);
+    EXPECT_FALSE(FileExists(dataFile + L".bad"));
+
+    // the file is free now; the run's save still leaves it alone and says it failed
+    EXPECT_FALSE(host.tree.SaveProjects());
+    std::vector<uint8_t> after;
+    ASSERT_TRUE(ReadAllBytes(dataFile, after));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(Reload().GetSize(), 2);
+    Stop(host);
+}
