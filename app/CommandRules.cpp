@@ -44,3 +44,39 @@ bool CanCloseNow(const RunningWork& work, CString* message)
         message->Format(L"%s.\nWait until it has finished before closing Tarnwick.", what);
     return false;
 }
+
+int ActionsSubmenuFor(const TreeSelection& selection)
+{
+    if (!selection.hasNode)
+        return -1;
+    switch (NodeKindOf(selection.data)) {
+    case NodeKind::package:
+        return 1;
+    case NodeKind::project:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+OutputFolderChoice ChooseOutputFolder(const CProjects& projects, const TreeSelection& selection)
+{
+    OutputFolderChoice choice;
+    if (!selection.hasNode)
+        return choice;
+    const int package = NodePackageOf(selection.data);
+    if (package >= projects.GetSize())
+        return choice;
+    const CString& folder = projects[package].m_outputFolder;
+    if (folder.IsEmpty()) {
+        choice.message = L"The package has no output folder.";
+        return choice;
+    }
+    const DWORD attributes = ::GetFileAttributesW(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        choice.message.Format(L"The output folder\n%s\nis not a folder that exists.", folder.GetString());
+        return choice;
+    }
+    choice.folder = folder;
+    return choice;
+}

@@ -4,9 +4,13 @@
 
 #include "resources/app/AppResource.h"
 
+#include "framework/window/Menu.h"
 #include "framework/window/WinApp.h"
 
+#include <commctrl.h>
+
 #include <climits>
+#include <iterator>
 
 // The runtime-class macros take the base by its own name, not its alias.
 IMPLEMENT_DYNCREATE(CMainFrame, CFrameWnd)
@@ -19,6 +23,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, AppFrameBase)
     ON_MESSAGE(WM_APP_APPEND_OUTPUT, OnAppendOutput)
     ON_COMMAND(ID_NEW_PROJECT, OnNewProject)
     ON_COMMAND(ID_DELETE_ITEM, OnDeleteItem)
+    ON_COMMAND(ID_OPEN_PROJECT, OnOpenProject)
+    ON_COMMAND(ID_OPEN_IN_EXPLORER, OnOpenInExplorer)
     ON_COMMAND(ID_VIEW_OUTPUT, OnViewOutput)
     ON_COMMAND(ID_VIEW_START_PAGE, OnViewStartPage)
     ON_COMMAND(ID_ADD_MSI_PACKAGE, OnEmptyCommand)
@@ -32,6 +38,52 @@ namespace {
 constexpr DWORD kStatusBarStyle = 0x56008200;
 // One stretching message pane.
 constexpr UINT kIndicators[] = {0};
+constexpr COLORREF kToolbarMask = RGB(255, 0, 255);
+// A filled actions menu no longer holds its placeholder; this mark on the menu says what it is.
+constexpr ULONG_PTR kActionsMenuMark = 0x54414D31;
+constexpr wchar_t kNoActions[] = L"No Actions";
+
+bool IsActionsMenu(HMENU menu)
+{
+    MENUINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIM_MENUDATA;
+    if (::GetMenuInfo(menu, &info) && info.dwMenuData == kActionsMenuMark)
+        return true;
+    for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i)
+        if (::GetMenuItemID(menu, i) == ID_NO_ACTIONS)
+            return true;
+    return false;
+}
+
+// Replaces the items of menu by those of the actions menu's submenu (none: the placeholder alone).
+void FillActionsMenu(HMENU menu, int submenu)
+{
+    MENUINFO mark{};
+    mark.cbSize = sizeof(mark);
+    mark.fMask = MIM_MENUDATA;
+    mark.dwMenuData = kActionsMenuMark;
+    ::SetMenuInfo(menu, &mark);
+    while (::GetMenuItemCount(menu) > 0)
+        ::DeleteMenu(menu, 0, MF_BYPOSITION);
+    HMENU actions = submenu >= 0 ? ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_ACTIONS_MENU)) : nullptr;
+    HMENU source = actions ? ::GetSubMenu(actions, submenu) : nullptr;
+    const int count = source ? ::GetMenuItemCount(source) : 0;
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = L"";
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = static_cast<UINT>(std::size(text));
+        if (::GetMenuItemInfoW(source, static_cast<UINT>(i), TRUE, &item))
+            ::InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &item);
+    }
+    if (count == 0)
+        ::AppendMenuW(menu, MF_STRING, ID_NO_ACTIONS, kNoActions);
+    if (actions)
+        ::DestroyMenu(actions);
+}
 
 } // namespace
 
@@ -56,6 +108,11 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
     if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY) ||
         !m_toolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
+    // the command icons come from their own 16 by 16 strip, not the toolbar resource's bitmap
+    if (m_toolbarImages.Create(IDB_TOOLBAR_ICONS, 16, 2, kToolbarMask)) {
+        m_toolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages.GetSafeHandle()));
+        m_toolBar.SetSizes(CSize(16 + 7, 16 + 7), CSize(16, 16));
+    }
     return 0;
 }
 
@@ -143,6 +200,26 @@ void CMainFrame::OnNewProject()
 {
     if (m_tree.m_hWnd)
         m_tree.NewProject();
+}
+
+void CMainFrame::OnOpenProject()
+{
+    if (m_tree.m_hWnd)
+        m_tree.OpenPackage();
+}
+
+void CMainFrame::OnOpenInExplorer()
+{
+    if (m_tree.m_hWnd)
+        m_tree.OpenOutputFolder();
+}
+
+void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    if (!bSysMenu && pPopupMenu && pPopupMenu->m_hMenu && IsActionsMenu(pPopupMenu->m_hMenu))
+        FillActionsMenu(pPopupMenu->m_hMenu, m_tree.m_hWnd ? ActionsSubmenuFor(m_tree.Selection()) : -1);
+    // then every item takes its state from the update handlers (the placeholder has none: greyed)
+    AppFrameBase::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
 
 void CMainFrame::OnDeleteItem()

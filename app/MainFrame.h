@@ -39,6 +39,10 @@ public:
     void ShowOutputWindow();
     bool IsOutputWindowOpen() const;
 
+    // The toolbar's command icons: bitmap 138 cut into 16 by 16 images in the order of the
+    // toolbar's buttons (separators skipped), magenta transparent.
+    CImageList& ToolbarImages() { return m_toolbarImages; }
+
     BOOL PreCreateWindow(CREATESTRUCTW& cs) override;
     BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
@@ -51,6 +55,11 @@ protected:
     LRESULT OnAppendOutput(WPARAM wParam, LPARAM lParam);
 
     void OnNewProject();
+    void OnOpenProject();
+    void OnOpenInExplorer();
+    // The "&Actions" menu (and the tree's context menu, which is the same submenu) shows the
+    // actions of the selected node in place of its placeholder before it opens.
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) override;
     void OnDeleteItem();
     void OnViewOutput();
     void OnViewStartPage();
@@ -65,6 +74,7 @@ private:
     ProjectsTreeArgs m_treeArgs;
     AppStatusBar m_statusBar;
     AppToolBar m_toolBar;
+    CImageList m_toolbarImages;
     AppSplitterWnd m_outerSplitter;    // rows: the work area, the output list
     AppSplitterWnd m_innerSplitter;    // columns: the tree, the view
     COutputList m_output;

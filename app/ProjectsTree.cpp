@@ -8,12 +8,14 @@
 
 #include "engine/files/Globals.h"
 #include "engine/files/PathHelpers.h"
+#include "engine/storage/PackageFile.h"
 
 #include "framework/window/WinApp.h"
 
 #include "resources/app/AppResource.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 namespace {
 
@@ -79,9 +81,20 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
             panel->SetSite(this);
     }
 
-    const CString dataFile = m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
+    const CString dataFile = DataFilePath();
     const CString defaultFile = m_args.defaultDataFile.IsEmpty() ? GetDefaultDataFilePath() : m_args.defaultDataFile;
-    (void)LoadDataFileOrDefault(dataFile, defaultFile, *m_projects);   // an empty list opens the wizard below
+    if (!LoadDataFileOrDefault(dataFile, defaultFile, *m_projects) &&
+        ::GetFileAttributesW(dataFile) != INVALID_FILE_ATTRIBUTES) {
+        m_keepDataFile = true;
+        CString message;
+        message.Format(L"The package list\n%s\ncould not be read: another program may be using it.\n\n"
+                       L"Tarnwick starts without it and will not write over it. Close Tarnwick and start it "
+                       L"again once the file is free.",
+                       dataFile.GetString());
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+    }
+    // an empty list opens the wizard below
+    m_opened.Load(COpenedPackages::ListPathFor(dataFile));
     FillTree();
     return 0;
 }
@@ -256,8 +269,8 @@ bool CProjectsTree::DeleteSelected()
     }
     if (NodeKindOf(data) == NodeKind::package) {
         if (recycle && package < m_projects->m_packagePaths.GetSize()) {
-            const PackageDeletionPlan plan =
-                PlanPackageDeletion(m_projects->m_packagePaths[package], false, ProtectedFolders());
+            const CString& path = m_projects->m_packagePaths[package];
+            const PackageDeletionPlan plan = PlanPackageDeletion(path, m_opened.Contains(path), ProtectedFolders());
             if (!RecyclePackageFiles(plan))
                 AfxMessageBox(L"Some of the package's files could not be deleted.", MB_OK | MB_ICONWARNING);
         }
@@ -271,13 +284,96 @@ bool CProjectsTree::DeleteSelected()
     return true;
 }
 
+CString CProjectsTree::DataFilePath() const
+{
+    return m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
+}
+
 bool CProjectsTree::SaveProjects()
 {
     RememberSelection();
     if (m_host)
         m_host->Panels().Commit();
-    const CString dataFile = m_args.dataFile.IsEmpty() ? GetDataFilePath() : m_args.dataFile;
-    return SaveDataFile(dataFile, *m_projects);
+    const CString dataFile = DataFilePath();
+    if (m_keepDataFile) {
+        // the packages of this run keep their edits; the list that would name them cannot be saved
+        for (int i = 0; i < m_projects->GetSize() && i < m_projects->m_packagePaths.GetSize(); ++i)
+            (void)SavePackageFile(m_projects->m_packagePaths[i], (*m_projects)[i]);
+        return false;
+    }
+    const bool saved = SaveDataFile(dataFile, *m_projects);
+    // the opened marks follow the list that was saved; a failed save leaves the old list on disk,
+    // and the old marks with it
+    return saved && m_opened.Save(COpenedPackages::ListPathFor(dataFile), *m_projects);
+}
+
+bool CProjectsTree::OpenPackage()
+{
+    // the edits of the shown panel are in the records before the list grows under it
+    if (m_host)
+        m_host->Panels().Commit();
+    CString message;
+    CWnd* owner = GetTopLevelParent();
+    switch (OpenPackageFromUser(owner ? owner->m_hWnd : nullptr, *m_projects, &message)) {
+    case OpenResult::opened:
+        ShowAddedPackage();
+        return true;
+    case OpenResult::failed:
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+        return false;
+    case OpenResult::cancelled:
+        break;
+    }
+    return false;
+}
+
+bool CProjectsTree::ListPackageFile(const CString& path)
+{
+    if (m_host)
+        m_host->Panels().Commit();
+    CString message;
+    if (OpenPackageAt(path, *m_projects, &message) != OpenResult::opened) {
+        AfxMessageBox(message, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    ShowAddedPackage();
+    return true;
+}
+
+void CProjectsTree::ShowAddedPackage()
+{
+    const int index = static_cast<int>(m_projects->GetSize()) - 1;
+    if (index < 0)
+        return;
+    if (index < m_projects->m_packagePaths.GetSize())
+        m_opened.Add(m_projects->m_packagePaths[index]);
+    // The array has grown and may have moved: the shown panel was written back before, and is
+    // let go now rather than written through what it bound; selecting the new node binds anew.
+    if (m_host)
+        m_host->Panels().Detach();
+    HTREEITEM node = AddPackageNodes(index);
+    // collapse what is shown from the top of the window down, each node's children skipped
+    for (HTREEITEM shown = GetNextItem(nullptr, TVGN_FIRSTVISIBLE); shown; shown = GetNextItem(shown, TVGN_NEXTVISIBLE))
+        Expand(shown, TVE_COLLAPSE);
+    if (!node)
+        return;
+    Expand(node, TVE_EXPAND);
+    SelectItem(node);
+}
+
+void CProjectsTree::OpenOutputFolder()
+{
+    const OutputFolderChoice choice = ChooseOutputFolder(*m_projects, Selection());
+    if (!choice.message.IsEmpty()) {
+        AfxMessageBox(choice.message, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    if (choice.folder.IsEmpty())
+        return;
+    if (m_args.openFolder)
+        m_args.openFolder(choice.folder);
+    else
+        ::ShellExecuteW(nullptr, L"open", choice.folder, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CProjectsTree::OnContextMenu(CWnd* window, CPoint point)

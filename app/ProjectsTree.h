@@ -11,6 +11,7 @@
 
 #include "app/AppBases.h"
 #include "app/CommandRules.h"
+#include "app/OpenedPackages.h"
 #include "app/PanelHosting.h"
 #include "app/SettingsPanels.h"
 
@@ -18,6 +19,7 @@
 
 #include "framework/window/ImageList.h"
 
+#include <functional>
 #include <memory>
 
 struct ProjectsTreeArgs {
@@ -27,6 +29,8 @@ struct ProjectsTreeArgs {
     CProjects* projects = nullptr;    // null: the global list
     CString dataFile;                 // empty: the data folder's file
     CString defaultDataFile;          // empty: the program folder's default
+    // Opens a folder for Open in Explorer; empty: the shell's "open" verb, shown normally.
+    std::function<void(const CString& folder)> openFolder;
 };
 
 class CProjectsTree : public AppTreeCtrl, public CPanelSite {
@@ -44,6 +48,23 @@ public:
     // Deletes the selected package or project after asking (Yes/No/Cancel for a package, whose Yes
     // also recycles its files; Yes/No for a project); then saves. False when nothing was removed.
     bool DeleteSelected();
+    // Open: asks for a package file and lists it (ListPackageFile). A cancelled dialog is no
+    // failure; a failure is told. The data file is saved later, with the rest of the list.
+    bool OpenPackage();
+    // Lists the package file at path: its nodes go last, the shown nodes collapse and the new
+    // package node is expanded and selected. The package counts as opened from then on, also in
+    // later runs. A failure is told and changes nothing.
+    bool ListPackageFile(const CString& path);
+    // Open in Explorer: opens the output folder of the selected node's package; nothing when no
+    // node is selected, a message when the folder is not an existing folder.
+    void OpenOutputFolder();
+    // Whether this run leaves the data file alone: it could be neither read nor set aside at
+    // start-up (another program held it), so it still holds the user's list, which the empty
+    // list of this run must not replace. Saves then write the package files only, and fail.
+    bool KeepsDataFile() const { return m_keepDataFile; }
+    // The package files opened rather than created here.
+    const COpenedPackages& OpenedPackages() const { return m_opened; }
+
     // Remembers the selection, writes the shown panel back and saves the data file and every
     // package file; false when the save failed (the caller tells the user).
     bool SaveProjects();
@@ -89,6 +110,9 @@ private:
     // Rebuilds all nodes with selection handling off, then selects the first root (which binds
     // its panel) and saves.
     void RebuildAfterRemoval();
+    // Adds the nodes of the package the list has just gained at its end and selects it.
+    void ShowAddedPackage();
+    CString DataFilePath() const;
 
     ProjectsTreeArgs m_args;
     CProjects* m_projects = &Projects;  // not owned
@@ -96,8 +120,10 @@ private:
     std::unique_ptr<CProjectPanel> m_packagePanel;   // made for the tree's list at creation
     std::unique_ptr<CFeaturePanel> m_projectPanel;
     CImageList m_images;
+    COpenedPackages m_opened;
     bool m_buildBusy = false;
     bool m_handleSelection = true;
+    bool m_keepDataFile = false;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,36 @@ CFileVersionInfo ProgramVersion(HMODULE& module)
     return CFileVersionInfo(module);
 }
 
+std::wstring ClassOf(HWND window)
+{
+    wchar_t name[256] = {};
+    ::GetClassNameW(window, name, 256);
+    return name;
+}
+
+bool IsMainTitle(const std::wstring& title)
+{
+    static constexpr wchar_t kProduct[] = L"Tarnwick Professional";
+    return std::wcsncmp(title.c_str(), kProduct, std::size(kProduct) - 1) == 0;
+}
+
+// The program's main window. A start with an empty package list opens the new-project wizard
+// before the main window shows; any dialog met on the way is cancelled.
+HWND MainWindowPastTheWizard(AppDriver& program)
+{
+    std::wstring mainClass;
+    WaitFor([&] {
+        for (HWND window : program.TopLevelWindows()) {
+            if (ClassOf(window) == L"#32770")
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            else if (IsMainTitle(WindowText(window)))
+                mainClass = ClassOf(window);
+        }
+        return !mainClass.empty();
+    }, 60000);
+    return mainClass.empty() ? nullptr : program.WaitForMainWindow(mainClass.c_str());
+}
+
 } // namespace
 
 TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses)
@@ -44,7 +76,7 @@ TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses
 
     AppDriver program;
     ASSERT_TRUE(program.Start());
-    HWND main = program.WaitForMainWindow();
+    HWND main = MainWindowPastTheWizard(program);
     ASSERT_NE(main, nullptr) << "the program showed no window";
     EXPECT_EQ(WindowText(main), (L"Tarnwick Professional " + productVersion).GetString());
     EXPECT_TRUE(FileExists(AppDriver::DataFolder()));
@@ -92,6 +124,33 @@ CFeature Project(const wchar_t* name, int mode)
 HWND ProjectNameBox(HWND main)
 {
     return FindDescendant(main, {L"Edit", nullptr, 1068});
+}
+
+// A package file and its project saved as the program's data file, after emptying the data folder.
+CString SaveOnePackage(const ScratchFolder& scratch, const wchar_t* package, const wchar_t* project)
+{
+    if (!AppDriver::ResetDataFolder())
+        return CString();
+    CProjects made;
+    if (!CreatePackage(package, scratch.Path(), made))
+        return CString();
+    CFeature only;
+    only.m_name = project;
+    only.m_conversionMode = CFeature::modeRepackage;
+    made[0].m_projects.Add(only);
+    const CString dataFile = AppDriver::DataFolder() + L"\\tarnwick.dat";
+    return SaveDataFile(dataFile, made) ? dataFile : CString();
+}
+
+// Renames the project shown in the panel and waits for the tree to follow.
+bool RenameShownProject(HWND main, const wchar_t* name)
+{
+    HWND box = nullptr;
+    if (!WaitFor([&] { return (box = ProjectNameBox(main)) != nullptr; }, 20000))
+        return false;
+    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name));
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    return tree && WaitFor([&] { return ReadSelectedTreeItem(tree) == name; }, 20000);
 }
 
 } // namespace
@@ -224,4 +283,170 @@ TEST(Program, Bug_AFailedSaveAtClosingIsReportedAndTheUserMayStay)
     ASSERT_TRUE(LoadDataFile(dataFile, saved));
     ASSERT_EQ(saved.GetSize(), 1);
     EXPECT_EQ(Utf8(saved[0].m_projects[0].m_name.GetString()), "Renamed") << "the second close saved the edit";
+}
+
+TEST(Program, Bug_ADamagedDataFileIsKeptAsBadAndTheProgramStartsOnAnEmptyList)
+{
+    ASSERT_TRUE(AppDriver::ResetDataFolder());
+    const CString dataFile = AppDriver::DataFolder() + L"\\tarnwick.dat";
+    std::vector<uint8_t> damaged;
+    ASSERT_TRUE(ReadAllBytes(FixturePath(L"storage\\damaged-plain.dat"), damaged));
+    ASSERT_TRUE(WriteAllBytes(dataFile, damaged));
+
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = MainWindowPastTheWizard(program);
+    ASSERT_NE(main, nullptr) << "the program did not start on a damaged data file";
+    std::vector<uint8_t> kept;
+    ASSERT_TRUE(ReadAllBytes(dataFile + L".bad", kept)) << "the damaged file was not kept";
+    EXPECT_EQ(kept, damaged);
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree, nullptr);
+    EXPECT_TRUE(ReadTreeItems(tree).empty());
+
+    ASSERT_TRUE(program.Close());
+    CProjects saved;
+    ASSERT_TRUE(LoadDataFile(dataFile, saved)) << "closing left a data file that does not load";
+    EXPECT_EQ(saved.GetSize(), 0);
+}
+
+TEST(Program, Bug_ADataFileLockedByAnotherProgramAtClosingIsReportedAndYesClosesLeavingItWhole)
+{
+    ScratchFolder scratch;
+    const CString dataFile = SaveOnePackage(scratch, L"Kept", L"Only");
+    ASSERT_FALSE(dataFile.IsEmpty());
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(RenameShownProject(main, L"Renamed"));
+
+    // the test setup program holds the data file open, sharing nothing, until it ends
+    const CString command = L"\"" + ModuleFolder() + L"\\setupprog.exe\" \"/lock:" + dataFile + L"\" \"/result:" +
+                            (scratch / L"result.txt") + L"\"";
+    std::wstring line(command.GetString());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    UniqueKernelHandle locker(info.hProcess);
+    ::CloseHandle(info.hThread);
+    const auto locked = [&] {
+        HANDLE probe = ::CreateFileW(dataFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+        if (probe == INVALID_HANDLE_VALUE)
+            return ::GetLastError() == ERROR_SHARING_VIOLATION;
+        ::CloseHandle(probe);
+        return false;
+    };
+    ASSERT_TRUE(WaitFor(locked, 60000)) << "the setup program did not lock the data file";
+
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        box = program.WaitForMessageBox(L"Tarnwick Professional", 100);
+        return box && ::GetDlgItem(box, IDYES);
+    }, 60000)) << "the failed save was not put to the user";
+    EXPECT_NE(MessageBoxText(box).find(L"could not be saved"), std::wstring::npos) << Utf8(MessageBoxText(box));
+    ASSERT_TRUE(AppDriver::PressButton(box, IDYES));
+    DWORD exitCode = 99;
+    EXPECT_TRUE(program.WaitForExit(60000, &exitCode)) << "Yes closes the program";
+    EXPECT_EQ(exitCode, 0u);
+
+    ::TerminateProcess(locker.Get(), 0);
+    ASSERT_EQ(::WaitForSingleObject(locker.Get(), 60000), WAIT_OBJECT_0);
+    CProjects saved;
+    ASSERT_TRUE(LoadDataFile(dataFile, saved)) << "the data file was damaged by the failed save";
+    ASSERT_EQ(saved.GetSize(), 1);
+    // the package files are written before the list, so the package file (not locked) is whole
+    CProjectSettings package;
+    ASSERT_EQ(LoadPackageFile(saved.m_packagePaths[0], package), 1);
+    EXPECT_EQ(package.m_projects.GetSize(), 1);
+}
+
+// A package opened from a folder named like it (as the folders of new packages are named) that
+// holds another file of the user: Yes on deleting it, in a later run, takes the package file only.
+TEST(Program, Bug_YesOnAPackageOpenedFromAFolderHoldingAnotherFileLeavesThatFile)
+{
+    ScratchFolder scratch;
+    const CString dataFile = SaveOnePackage(scratch, L"Office", L"Repack");
+    ASSERT_FALSE(dataFile.IsEmpty());
+    ScratchFolder elsewhere;
+    CProjects other;
+    ASSERT_TRUE(CreatePackage(L"Shared", elsewhere.Path(), other));
+    const CString packageFile = elsewhere / L"Shared\\Shared.tkpj";
+    const CString neighbour = elsewhere / L"Shared\\notes.txt";
+    ASSERT_TRUE(WriteAllBytes(neighbour, {'k', 'e', 'e', 'p'}));
+
+    {
+        AppDriver program;
+        ASSERT_TRUE(program.Start());
+        HWND main = program.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+        ASSERT_NE(tree, nullptr);
+        ASSERT_TRUE(program.PostCommand(32775));
+        HWND dialog = program.WaitForTopLevel({L"#32770", nullptr, -1}, 120000);
+        ASSERT_NE(dialog, nullptr) << "Open showed no file dialog";
+        ASSERT_TRUE(AppDriver::ChooseFileInOpenDialog(dialog, packageFile));
+        ASSERT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"Shared"; }, 60000))
+            << "the opened package is not selected";
+        EXPECT_EQ(ReadTreeItems(tree),
+                  (std::vector<std::wstring>{L"Office", L"  Repack", L"    Files", L"    Registry", L"Shared"}))
+            << "its node goes last";
+        ASSERT_TRUE(program.Close());
+    }
+    CProjects listed;
+    ASSERT_TRUE(LoadDataFile(dataFile, listed));
+    ASSERT_EQ(listed.GetSize(), 2) << "the opened package is remembered for the next run";
+
+    AppDriver again;
+    ASSERT_TRUE(again.Start());
+    HWND main = again.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(ReadSelectedTreeItem(tree), L"Shared");
+    ASSERT_TRUE(again.PostCommand(32780));
+    HWND box = again.WaitForMessageBox(L"Tarnwick Professional");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(L"Click YES to permanently delete files."), std::wstring::npos);
+    ASSERT_TRUE(AppDriver::PressButton(box, IDYES));
+    EXPECT_TRUE(WaitFor([&] { return !FileExists(packageFile); }, 60000)) << "Yes takes the package file";
+    EXPECT_TRUE(FileExists(neighbour)) << "but never the other file beside it";
+    EXPECT_TRUE(WaitFor([&] { return ReadTreeItems(tree).size() == 4; }, 20000));
+    ASSERT_TRUE(again.Close());
+    CProjects left;
+    ASSERT_TRUE(LoadDataFile(dataFile, left));
+    EXPECT_EQ(left.GetSize(), 1);
+}
+
+TEST(Program, EnterAndEscInAPanelNeitherEndNorHideIt)
+{
+    ScratchFolder scratch;
+    ASSERT_FALSE(SaveOnePackage(scratch, L"Office", L"Only").IsEmpty());
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    HWND name = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (name = ProjectNameBox(main)) != nullptr; }, 20000));
+    HWND panel = ::GetParent(name);
+    HWND tree = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(tree, nullptr);
+
+    ASSERT_TRUE(BringToForeground(main));
+    ASSERT_TRUE(ClickCentre(name));
+    ASSERT_TRUE(WaitFor([&] { return FocusOfThread(main) == name; }, 20000)) << "the name box has no focus";
+    ASSERT_TRUE(PressKeys({VK_RETURN}));
+    ASSERT_TRUE(PressKeys({VK_ESCAPE}));
+    ASSERT_TRUE(PressKeys({VK_END}));
+    ASSERT_TRUE(TypeText(L"Z"));
+    // the typed letter arrives after both keys, so they have been handled when it shows
+    EXPECT_TRUE(WaitFor([&] { return WindowText(name) == L"OnlyZ"; }, 20000)) << Utf8(WindowText(name));
+    EXPECT_TRUE(::IsWindowVisible(panel)) << "the panel was hidden";
+    EXPECT_TRUE(::IsWindow(panel));
+    EXPECT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"OnlyZ"; }, 20000));
+    EXPECT_TRUE(program.IsRunning());
+    ASSERT_TRUE(program.Close());
 }

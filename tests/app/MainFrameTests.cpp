@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -298,7 +299,7 @@ TEST_F(FrameTest, TheKeyboardContextMenuOfTheTreeOpensBesideItsCorner)
     ASSERT_TRUE(withNode.found) << "no menu opened";
     EXPECT_EQ(withNode.rect.left, corner.x + 5);
     EXPECT_EQ(withNode.rect.top, corner.y + 5);
-    EXPECT_EQ(withNode.items, 1) << "the actions menu";
+    EXPECT_EQ(withNode.items, 4) << "the actions of the selected project";
     const Seen without = open(false);
     ASSERT_TRUE(without.found);
     EXPECT_EQ(without.items, 2) << "the two package commands of the File menu";
@@ -334,5 +335,172 @@ TEST_F(FrameTest, DeleteAndEnterGoToThePanelThatHasTheFocus)
     press(VK_DELETE);
     EXPECT_EQ(panel.deletes, 2);
     panel.DestroyWindow();
+    Close(frame);
+}
+
+namespace {
+
+// Pixels with a strong colour of their own (not a grey, white or black of a disabled picture).
+int CountColourful(const RgbImage& image, const RECT& region)
+{
+    int count = 0;
+    for (int y = std::max(0, static_cast<int>(region.top)); y < std::min(image.height, static_cast<int>(region.bottom)); ++y)
+        for (int x = std::max(0, static_cast<int>(region.left)); x < std::min(image.width, static_cast<int>(region.right)); ++x) {
+            const COLORREF c = image.At(x, y);
+            const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            if (std::max({r, g, b}) - std::min({r, g, b}) > 80)
+                ++count;
+        }
+    return count;
+}
+
+// The items of a popup as "text:enabled", separators as "-".
+std::vector<std::string> MenuItems(HMENU menu)
+{
+    std::vector<std::string> items;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        const UINT state = ::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        if (state & MF_SEPARATOR) {
+            items.push_back("-");
+            continue;
+        }
+        wchar_t text[128] = L"";
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
+        items.push_back(Utf8(text) + ((state & (MF_GRAYED | MF_DISABLED)) ? ":off" : ":on"));
+    }
+    return items;
+}
+
+} // namespace
+
+TEST_F(FrameTest, ToolbarIconsComeFromTheirOwnStripAndDisabledButtonsLoseTheirColour)
+{
+    CMainFrame* frame = Open();
+    ASSERT_NE(frame, nullptr);
+    HWND toolbar = ::GetDlgItem(frame->m_hWnd, AFX_IDW_TOOLBAR);
+    ASSERT_NE(toolbar, nullptr);
+    const auto images = reinterpret_cast<HIMAGELIST>(::SendMessageW(toolbar, TB_GETIMAGELIST, 0, 0));
+    EXPECT_EQ(images, frame->ToolbarImages().GetSafeHandle());
+    int cx = 0, cy = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(images, &cx, &cy));
+    EXPECT_EQ(cx, 16);
+    EXPECT_EQ(cy, 16);
+    EXPECT_EQ(ImageList_GetImageCount(images), 5) << "one picture per button, separators skipped";
+
+    const auto deleteButton = [&] {
+        RECT rect{};
+        ::SendMessageW(toolbar, TB_GETRECT, ID_DELETE_ITEM, reinterpret_cast<LPARAM>(&rect));
+        return rect;
+    };
+    const auto stateAfterIdle = [&] {
+        frame->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+        return ::SendMessageW(toolbar, TB_ISBUTTONENABLED, ID_DELETE_ITEM, 0) != 0;
+    };
+
+    // a project is selected: Delete is enabled and shows its red cross
+    ASSERT_TRUE(stateAfterIdle());
+    RgbImage enabled = CaptureClient(toolbar, CaptureMethod::Print);
+    ASSERT_FALSE(enabled.IsEmpty());
+    EXPECT_GT(CountColour(enabled, deleteButton(), RGB(200, 40, 40), 30), 10) << "the enabled cross is red";
+    const RECT whole{0, 0, enabled.width, enabled.height};
+    EXPECT_EQ(CountColour(enabled, whole, RGB(255, 0, 255), 8), 0) << "magenta is transparent";
+
+    // "Files" cannot be deleted: the button is disabled, drawn without its colours
+    frame->Tree().SelectItem(FindNode(frame->Tree(), L"Files", frame->Tree().GetRootItem()));
+    ASSERT_FALSE(stateAfterIdle());
+    RgbImage disabled = CaptureClient(toolbar, CaptureMethod::Print);
+    ASSERT_FALSE(disabled.IsEmpty());
+    EXPECT_EQ(CountColourful(disabled, deleteButton()), 0) << "a disabled button keeps no colour";
+    EXPECT_GT(CountColour(disabled, deleteButton(), ::GetSysColor(COLOR_BTNSHADOW), 8), 5)
+        << "its picture shows in the shadow colour";
+    EXPECT_EQ(CountColour(disabled, whole, RGB(255, 0, 255), 8), 0);
+    Close(frame);
+}
+
+TEST_F(FrameTest, TheActionsMenuShowsTheActionsOfTheSelectedNodeOrItsPlaceholder)
+{
+    CMainFrame* frame = Open();
+    ASSERT_NE(frame, nullptr);
+    CProjectsTree& tree = frame->Tree();
+    HMENU actions = ::GetSubMenu(::GetMenu(frame->m_hWnd), 1);
+    ASSERT_NE(actions, nullptr);
+    const auto open = [&] {
+        frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(actions), 1);
+        return MenuItems(actions);
+    };
+
+    tree.SelectItem(nullptr);
+    EXPECT_EQ(open(), (std::vector<std::string>{"No Actions:off"}));
+    tree.SelectItem(FindNode(tree, L"Office", tree.GetRootItem()));
+    EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
+                                                "&Delete Package:on"}));
+    EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
+                                                "&Delete Package:on"}))
+        << "opening it again adds nothing twice";
+    tree.SelectItem(FindNode(tree, L"Repack", tree.GetRootItem()));
+    EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
+                                                "&Delete Project:on"}));
+    tree.SelectItem(FindNode(tree, L"Registry", tree.GetRootItem()));
+    EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on"}));
+    // a package without a project: the same actions, Build greyed
+    tree.SelectItem(FindNode(tree, L"Empty", tree.GetRootItem()));
+    EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:off", "&Open in Explorer:on", "-",
+                                                "&Delete Package:on"}));
+    tree.SelectItem(nullptr);
+    EXPECT_EQ(open(), (std::vector<std::string>{"No Actions:off"}));
+
+    // the other menus are left as they are
+    HMENU file = ::GetSubMenu(::GetMenu(frame->m_hWnd), 0);
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_EQ(::GetMenuItemCount(file), 4);
+    Close(frame);
+}
+
+TEST_F(FrameTest, OpenInExplorerOpensTheOutputFolderOfTheSelectedPackageAndNeverAProgram)
+{
+    std::vector<CString> opened;
+    CMainFrame* frame = nullptr;
+    {
+        // the frame made with a recorder in place of the shell
+        auto* made = new CMainFrame;
+        made->TreeArgs().openFolder = [&](const CString& folder) { opened.push_back(folder); };
+        made->TreeArgs().projects = &projects;
+        made->TreeArgs().dataFile = dataFile;
+        made->TreeArgs().defaultDataFile = ModuleFolder() + L"\\tarnwick.dat";
+        CCreateContext context;
+        context.m_pNewViewClass = RUNTIME_CLASS(CtarnwickView);
+        context.m_pCurrentDoc = &document;
+        ASSERT_TRUE(made->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, &context));
+        app.m_pMainWnd = made;
+        made->InitialUpdateFrame(&document, TRUE);
+        frame = made;
+    }
+    CProjectsTree& tree = frame->Tree();
+
+    // the project's package: created with its own folder as the output folder
+    tree.SelectItem(FindNode(tree, L"Repack", tree.GetRootItem()));
+    frame->SendMessage(WM_COMMAND, ID_OPEN_IN_EXPLORER);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(Utf8(opened[0].GetString()), Utf8(projects[0].m_outputFolder.GetString()));
+
+    // nothing selected: nothing happens
+    tree.SelectItem(nullptr);
+    frame->SendMessage(WM_COMMAND, ID_OPEN_IN_EXPLORER);
+    EXPECT_EQ(opened.size(), 1u);
+
+    // an output folder naming a program is refused with a message, not run
+    const CString program = scratch / L"tool.exe";
+    ASSERT_TRUE(WriteAllBytes(program, {0x4D, 0x5A}));
+    projects[1].m_outputFolder = program;
+    tree.SelectItem(FindNode(tree, L"Empty", tree.GetRootItem()));
+    std::wstring told;
+    ModalDriver box({L"#32770", L"Tarnwick Professional"}, [&](HWND window) {
+        told = MessageBoxText(window);
+        AppDriver::PressButton(window, IDOK);
+    });
+    frame->SendMessage(WM_COMMAND, ID_OPEN_IN_EXPLORER);
+    ASSERT_TRUE(box.Wait());
+    EXPECT_NE(told.find(L"tool.exe"), std::wstring::npos) << Utf8(told);
+    EXPECT_EQ(opened.size(), 1u);
     Close(frame);
 }

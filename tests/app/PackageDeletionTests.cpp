@@ -1,5 +1,6 @@
 // What Yes on "delete package" takes from the disk, and deleting through the shell.
 
+#include "app/OpenedPackages.h"
 #include "app/PackageDeletion.h"
 #include "app/ShellFiles.h"
 
@@ -109,4 +110,59 @@ TEST(ShellFiles, DeletesAFolderTreeToTheRecycleBinOrPermanently)
         EXPECT_TRUE(FileExists(scratch / L"stays.txt"));
     }
     EXPECT_FALSE(DeleteFolderThroughShell(CString(), false)) << "an empty path names nothing to delete";
+}
+
+// ---- the opened packages, remembered beside the data file -----------------------------------
+
+TEST(OpenedPackages, AreKeptBesideTheDataFileForTheListedPackagesOnly)
+{
+    EXPECT_EQ(Utf8(COpenedPackages::ListPathFor(L"C:\\Data\\tarnwick.dat").GetString()), "C:\\Data\\tarnwick.opened");
+    EXPECT_EQ(Utf8(COpenedPackages::ListPathFor(L"C:\\my.data\\list").GetString()), "C:\\my.data\\list.opened");
+
+    ScratchFolder scratch;
+    const CString listFile = scratch / L"tarnwick.opened";
+    CProjects projects;
+    projects.Add(CProjectSettings());
+    projects.m_packagePaths.Add(scratch / L"Kept\\Kept.tkpj");
+    projects.Add(CProjectSettings());
+    projects.m_packagePaths.Add(scratch / L"Created\\Created.tkpj");
+
+    COpenedPackages opened;
+    opened.Add(scratch / L"Kept\\Kept.tkpj");
+    opened.Add(scratch / L"Gone\\Gone.tkpj");     // no longer listed: forgotten at the save
+    opened.Add(scratch / L"KEPT\\kept.TKPJ");     // the same file
+    EXPECT_EQ(opened.Paths().size(), 2u);
+    ASSERT_TRUE(opened.Save(listFile, projects));
+
+    COpenedPackages again;
+    again.Load(listFile);
+    ASSERT_EQ(again.Paths().size(), 1u);
+    EXPECT_TRUE(again.Contains(scratch / L"kept\\KEPT.tkpj"));
+    EXPECT_FALSE(again.Contains(scratch / L"Created\\Created.tkpj"));
+    EXPECT_FALSE(again.Contains(scratch / L"Gone\\Gone.tkpj"));
+
+    // none left: the file goes, and a missing file reads as none
+    again.Remove(scratch / L"Kept\\Kept.tkpj");
+    ASSERT_TRUE(again.Save(listFile, projects));
+    EXPECT_FALSE(FileExists(listFile));
+    COpenedPackages none;
+    none.Load(listFile);
+    EXPECT_TRUE(none.Paths().empty());
+}
+
+TEST(OpenedPackages, AFileThatIsNotAListReadsAsNone)
+{
+    ScratchFolder scratch;
+    const CString listFile = scratch / L"tarnwick.opened";
+    const std::vector<std::vector<uint8_t>> contents = {
+        {},                              // empty
+        {'C', ':', '\\', 'x', '\r'},     // eight-bit text, no byte-order mark
+        {0xFF, 0xFE, 'C', 0, ':', 0, 'x'},   // an odd size
+    };
+    for (const std::vector<uint8_t>& bytes : contents) {
+        ASSERT_TRUE(WriteAllBytes(listFile, bytes));
+        COpenedPackages opened;
+        opened.Load(listFile);
+        EXPECT_TRUE(opened.Paths().empty()) << Hex(bytes);
+    }
 }

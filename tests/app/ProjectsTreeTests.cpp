@@ -287,3 +287,92 @@ TEST_F(TreeTest, AnUnreadableDataFileIsKeptAsBadAndTheEmptyDefaultOpensTheWizard
     EXPECT_EQ(host.tree.wizards, 1);
     Stop(host);
 }
+
+// A package opened from a folder named like it (as package creation names its folders) that also
+// holds the user's own file: its node goes last, selected, and Yes on deleting it takes the
+// package file alone, in this run and in a later one.
+TEST_F(TreeTest, AnOpenedPackageIsSelectedAndItsDeletionNeverTakesItsNeighboursAlsoAfterARestart)
+{
+    ScratchFolder elsewhere;
+    CProjects made;
+    ASSERT_TRUE(CreatePackage(L"Shared", elsewhere.Path(), made));
+    const CString sharedFolder = elsewhere / L"Shared";
+    const CString packageFile = sharedFolder + L"\\Shared.tkpj";
+    const CString neighbour = sharedFolder + L"\\notes.txt";
+    ASSERT_TRUE(WriteAllBytes(neighbour, {'k', 'e', 'e', 'p'}));
+
+    CProjects projects;
+    {
+        CHost host;
+        Start(host, projects);
+        host.tree.Expand(FindNode(host.tree, L"Tools"), TVE_EXPAND);
+        ASSERT_TRUE(host.tree.ListPackageFile(packageFile));
+        EXPECT_EQ(projects.GetSize(), 3);
+        EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Shared");
+        EXPECT_EQ(host.tree.GetNextSiblingItem(host.tree.GetSelectedItem()), nullptr) << "the new node is the last root";
+        EXPECT_FALSE(host.tree.GetItemState(FindNode(host.tree, L"Tools"), TVIS_EXPANDED) & TVIS_EXPANDED)
+            << "the shown nodes collapse";
+        EXPECT_TRUE(host.tree.PackagePanel().IsWindowVisible());
+        EXPECT_EQ(CurrentPackageIndex, 2);
+        EXPECT_TRUE(host.tree.OpenedPackages().Contains(packageFile));
+
+        // the same file again is refused with a message, and nothing changes
+        ModalDriver told({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDOK); });
+        EXPECT_FALSE(host.tree.ListPackageFile(packageFile));
+        ASSERT_TRUE(told.Wait());
+        EXPECT_EQ(projects.GetSize(), 3);
+        ASSERT_TRUE(host.tree.SaveProjects());
+        Stop(host);
+    }
+
+    CProjects again;
+    CHost restarted;
+    Start(restarted, again);
+    ASSERT_EQ(again.GetSize(), 3);
+    EXPECT_EQ(ReadSelectedTreeItem(restarted.tree.m_hWnd), L"Shared");
+    EXPECT_TRUE(restarted.tree.OpenedPackages().Contains(packageFile)) << "the mark outlives the run";
+    {
+        ModalDriver yes({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDYES); });
+        EXPECT_TRUE(restarted.tree.DeleteSelected());
+        ASSERT_TRUE(yes.Wait());
+    }
+    EXPECT_EQ(again.GetSize(), 2);
+    EXPECT_FALSE(FileExists(packageFile)) << "Yes takes the package file";
+    EXPECT_TRUE(FileExists(neighbour)) << "but never the user's other files beside it";
+    EXPECT_FALSE(FileExists(COpenedPackages::ListPathFor(dataFile))) << "no opened package is left to mark";
+    Stop(restarted);
+}
+
+// Another program holds the data file at start-up: it can be neither read nor set aside, so it
+// still holds the user's list. The run says so, and its empty list never replaces that file, even
+// once the file is free again.
+TEST_F(TreeTest, Bug_ADataFileHeldByAnotherProgramAtStartIsNeverOverwrittenByTheEmptyList)
+{
+    std::vector<uint8_t> before;
+    ASSERT_TRUE(ReadAllBytes(dataFile, before));
+    CProjects projects;
+    CHost host;
+    {
+        UniqueKernelHandle lock(::CreateFileW(dataFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(lock.Get(), INVALID_HANDLE_VALUE);
+        std::wstring told;
+        ModalDriver box({L"#32770", L"Tarnwick Professional"}, [&](HWND window) {
+            told = MessageBoxText(window);
+            AppDriver::PressButton(window, IDOK);
+        });
+        Start(host, projects);
+        ASSERT_TRUE(box.Wait());
+        EXPECT_NE(told.find(L"could not be read"), std::wstring::npos) << Utf8(told);
+    }
+    EXPECT_TRUE(host.tree.KeepsDataFile());
+    EXPECT_EQ(projects.GetSize(), 0);
+    EXPECT_FALSE(FileExists(dataFile + L".bad"));
+
+    // the file is free now; the run's save still leaves it alone and says it failed
+    EXPECT_FALSE(host.tree.SaveProjects());
+    std::vector<uint8_t> after;
+    ASSERT_TRUE(ReadAllBytes(dataFile, after));
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(Reload().GetSize(), 2);
+    Stop(host);
+}

@@ -254,6 +254,63 @@ TEST(CommandRules, DeleteAndBuildFollowTheSelectedNodeAndTheBuildThread)
     }
 }
 
+TEST(CommandRules, TheActionsMenuFollowsTheKindOfTheSelectedNode)
+{
+    struct Row {
+        TreeSelection selection;
+        int submenu;
+    };
+    const Row rows[] = {
+        {{}, -1},
+        {{true, MakeNodeData(NodeKind::package, 2, 0)}, 1},
+        {{true, MakeNodeData(NodeKind::project, 2, 3)}, 2},
+        {{true, MakeNodeData(NodeKind::files, 0, 0)}, 3},
+        {{true, MakeNodeData(NodeKind::registry, 0, 0)}, 3},
+        {{true, MakeNodeData(NodeKind::uninstallScript, 0, 0)}, 3},
+        {{true, MakeNodeData(NodeKind::customActions, 0, 0)}, 3},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(ActionsSubmenuFor(row.selection), row.submenu) << row.selection.data;
+}
+
+TEST(CommandRules, OpenInExplorerOpensOnlyAnExistingFolderOfTheSelectedPackage)
+{
+    ScratchFolder scratch;
+    const CString folder = scratch / L"Out";
+    ASSERT_TRUE(::CreateDirectoryW(folder, nullptr));
+    const CString program = scratch / L"setup.exe";
+    ASSERT_TRUE(WriteAllBytes(program, {0x4D, 0x5A}));
+    const CString packages[] = {folder, folder + L"\\", L"", scratch / L"Missing", program};
+    CProjects projects;
+    for (const CString& output : packages) {
+        CProjectSettings package = Package(L"p", {Project(L"x", CFeature::modeRepackage)});
+        package.m_outputFolder = output;
+        projects.Add(package);
+    }
+    struct Row {
+        const char* name;
+        TreeSelection selection;
+        CString folder;
+        bool told;
+    };
+    const Row rows[] = {
+        {"nothing selected: nothing, quietly", {}, L"", false},
+        {"package past the list: nothing, quietly", {true, MakeNodeData(NodeKind::package, 9, 0)}, L"", false},
+        {"package node", {true, MakeNodeData(NodeKind::package, 0, 0)}, folder, false},
+        {"a project's registry node opens its package's folder", {true, MakeNodeData(NodeKind::registry, 1, 0)},
+         folder + L"\\", false},
+        {"no output folder", {true, MakeNodeData(NodeKind::project, 2, 0)}, L"", true},
+        {"a folder that is gone", {true, MakeNodeData(NodeKind::package, 3, 0)}, L"", true},
+        {"a program in place of the folder is never run", {true, MakeNodeData(NodeKind::package, 4, 0)}, L"", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const OutputFolderChoice choice = ChooseOutputFolder(projects, row.selection);
+        EXPECT_EQ(Utf8(choice.folder.GetString()), Utf8(row.folder.GetString()));
+        EXPECT_EQ(!choice.message.IsEmpty(), row.told) << Utf8(choice.message.GetString());
+    }
+}
+
 TEST(CommandRules, ClosingIsRefusedWithAMessageWhileAWorkerRuns)
 {
     struct Row {

@@ -280,6 +280,21 @@ bool AppDriver::PressButton(HWND dialog, int buttonId)
     return ::PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
 }
 
+bool AppDriver::ChooseFileInOpenDialog(HWND dialog, const wchar_t* path)
+{
+    // the file name goes into edt1 (0x480), or into the edit inside the cmb13 (0x47C) combo box,
+    // which may itself sit in a ComboBoxEx
+    HWND name = ::GetDlgItem(dialog, 0x480);
+    if (!name) {
+        if (HWND combo = ::GetDlgItem(dialog, 0x47C))
+            name = FindDescendant(combo, {L"Edit", nullptr, -1});
+    }
+    if (!name)
+        return false;
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    return ::PostMessageW(dialog, WM_COMMAND, IDOK, 0) != FALSE;
+}
+
 // ---- windows and their contents -------------------------------------------------------------
 
 HWND FindDescendant(HWND parent, const AppWindowQuery& query)

@@ -73,6 +73,9 @@ public:
     HWND WaitForMessageBox(const wchar_t* title = nullptr, DWORD timeoutMs = 20000) const;
     // Clicks a message-box or dialog button by its id (IDOK, IDYES, ...) through BM_CLICK.
     static bool PressButton(HWND dialog, int buttonId);
+    // Answers the system's file-open dialog: the path goes into its file-name box, then its Open
+    // button (IDOK) is clicked. False when the dialog has no file-name box.
+    static bool ChooseFileInOpenDialog(HWND dialog, const wchar_t* path);
 
 private:
     UniqueKernelHandle m_process;
