@@ -1,9 +1,13 @@
 #include "app/MainFrame.h"
 
+#include "app/ActionsMenu.h"
 #include "app/TarnwickView.h"
+
+#include "engine/files/OutputSink.h"
 
 #include "resources/app/AppResource.h"
 
+#include "framework/window/Menu.h"
 #include "framework/window/WinApp.h"
 
 #include <climits>
@@ -24,6 +28,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, AppFrameBase)
     ON_COMMAND(ID_ADD_MSI_PACKAGE, OnEmptyCommand)
     ON_UPDATE_COMMAND_UI(ID_DELETE_ITEM, OnUpdateDeleteItem)
     ON_UPDATE_COMMAND_UI(ID_BUILD_PACKAGE, OnUpdateBuildPackage)
+    ON_COMMAND(ID_BUILD_PACKAGE, OnBuildPackage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -56,6 +61,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
     if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_TOOLTIPS | CBRS_FLYBY) ||
         !m_toolBar.LoadToolBar(IDR_MAINFRAME))
         return -1;
+    // the builder's and the monitor's lines come here
+    SetOutputWindow(m_hWnd);
     return 0;
 }
 
@@ -169,6 +176,24 @@ void CMainFrame::OnViewStartPage()
 void CMainFrame::OnUpdateDeleteItem(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(m_tree.m_hWnd && IsCommandEnabled(ID_DELETE_ITEM, m_tree.List(), m_tree.Selection(), false));
+}
+
+void CMainFrame::OnBuildPackage()
+{
+    if (m_tree.m_hWnd)
+        m_tree.BuildSelectedPackage();
+}
+
+void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    // the actions menu is rebuilt for the selection each time it opens, then enabled as usual
+    if (!bSysMenu && pPopupMenu && IsActionsPopup(pPopupMenu->m_hMenu)) {
+        HMENU actions = ::LoadMenuW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_ACTIONS_MENU));
+        FillActionsPopup(pPopupMenu->m_hMenu, actions, m_tree.m_hWnd ? m_tree.Selection() : TreeSelection{});
+        if (actions)
+            ::DestroyMenu(actions);
+    }
+    AppFrameBase::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
 
 void CMainFrame::OnUpdateBuildPackage(CCmdUI* pCmdUI)

@@ -57,6 +57,8 @@ protected:
     void OnEmptyCommand() {}
     void OnUpdateDeleteItem(CCmdUI* pCmdUI);
     void OnUpdateBuildPackage(CCmdUI* pCmdUI);
+    void OnBuildPackage();
+    void OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu) override;
 
 private:
     // Refuses while a worker runs; then saves; a failed save asks whether to close anyway.

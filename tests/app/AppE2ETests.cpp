@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <prsht.h>
 
 using namespace testsupport;
 
@@ -44,6 +45,12 @@ TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses
 
     AppDriver program;
     ASSERT_TRUE(program.Start());
+    // the empty list opens the new-project wizard first; cancelled, the main window follows
+    HWND wizard = program.WaitForTopLevel({L"#32770", L"Tarnwick - New Project", -1}, 60000);
+    ASSERT_NE(wizard, nullptr) << "the first start showed no wizard";
+    ::PostMessageW(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ::PostMessageW(wizard, WM_NULL, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(wizard); }, 60000));
     HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, nullptr) << "the program showed no window";
     EXPECT_EQ(WindowText(main), (L"Tarnwick Professional " + productVersion).GetString());
