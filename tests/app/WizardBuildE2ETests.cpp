@@ -95,6 +95,41 @@ std::vector<std::string> CustomActionRows(const CString& package)
     return rows;
 }
 
+// "msiinfo export <package> CustomAction" run on the Linux side through the shell (Wine starts
+// Unix programs given by their path); false when msitools or Wine's path conversion is missing,
+// with the exported text otherwise.
+bool MsiinfoCustomActions(const CString& package, const CString& outputFile, std::string& text)
+{
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix || !FileExists(L"Z:\\usr\\bin\\msiinfo"))
+        return false;
+    const auto unixPath = [&](const CString& path) {
+        std::string converted;
+        if (char* name = toUnix(path)) {
+            converted = name;
+            ::HeapFree(::GetProcessHeap(), 0, name);
+        }
+        return converted;
+    };
+    const std::string script =
+        "msiinfo export '" + unixPath(package) + "' CustomAction > '" + unixPath(outputFile) + "' 2>&1";
+    std::wstring line = L"Z:\\bin\\sh -c \"" + std::wstring(script.begin(), script.end()) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    ::WaitForSingleObject(process.hProcess, 60000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    std::vector<uint8_t> bytes;
+    WaitFor([&] { return ReadAllBytes(outputFile, bytes) && !bytes.empty(); }, 10000);
+    text.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
 } // namespace
 
 TEST(WizardBuildRoad, FirstStartWizardBuildsInstallsAndRemovesTheSetupProgram)
@@ -125,12 +160,18 @@ TEST(WizardBuildRoad, FirstStartWizardBuildsInstallsAndRemovesTheSetupProgram)
     HWND files = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         for (HWND window : program.TopLevelWindows())
-            if (window != sheet && Control(window, 0x47c) && Control(window, IDOK))
+            if (window != sheet && Control(window, IDOK, L"Button") && (Control(window, 0x47c) || Control(window, 0x480)))
                 files = window;
         return files != nullptr;
     }, 30000)) << "no file dialog";
-    ASSERT_TRUE(SetText(Control(files, 0x47c), setup));
-    ASSERT_TRUE(Click(Control(files, IDOK)));
+    // the name box is control 0x47c in one form of the dialog and 0x480 in the other
+    bool named = false;
+    for (int id : {0x47c, 0x480})
+        named = SetText(Control(files, id), setup) || named;
+    ASSERT_TRUE(named);
+    // the button: the dialog's shell view may carry id 1 as well
+    ASSERT_TRUE(Click(Control(files, IDOK, L"Button")));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(files); }, 30000)) << "the file dialog stayed";
     HWND name = Control(sheet, 1068);
     ASSERT_NE(name, nullptr);
     ASSERT_TRUE(WaitFor([&] { return WindowText(name) == L"mysetup"; }, 30000))
@@ -216,6 +257,18 @@ TEST(WizardBuildRoad, FirstStartWizardBuildsInstallsAndRemovesTheSetupProgram)
     ASSERT_FALSE(lines.empty());
     for (const std::wstring& line : lines)
         EXPECT_EQ(line.rfind(L"> ", 0), 0u) << Utf8(line);
+    // the build thread runs until its result box is answered: closing is refused meanwhile
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND refusal = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        for (HWND window : program.TopLevelWindows())
+            if (window != box && MessageBoxText(window).find(L"A package is being built") != std::wstring::npos)
+                refusal = window;
+        return refusal != nullptr;
+    }, 30000)) << "closing during the build was not refused";
+    ASSERT_TRUE(AppDriver::PressButton(refusal, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(refusal); }, 20000));
+    EXPECT_TRUE(program.IsRunning());
     ASSERT_TRUE(AppDriver::PressButton(box, IDOK));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
 
@@ -226,6 +279,11 @@ TEST(WizardBuildRoad, FirstStartWizardBuildsInstallsAndRemovesTheSetupProgram)
     for (const std::string& row : actions)
         callsInstall = callsInstall || row.find("|INSTALLAction0") != std::string::npos;
     EXPECT_TRUE(callsInstall) << "no custom action calls INSTALLAction0";
+    std::string exported;
+    if (MsiinfoCustomActions(package, scratch / L"customactions.txt", exported))
+        EXPECT_NE(exported.find("INSTALLAction0"), std::string::npos) << "msiinfo:\n" << exported;
+    else
+        ADD_FAILURE() << "msiinfo could not be run from the test";
 
     // install and remove with the system's installer
     const DWORD installed = velttest::RunMsiexec(L"/i", package, scratch / L"install.log");
