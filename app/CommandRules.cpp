@@ -45,20 +45,6 @@ bool CanCloseNow(const RunningWork& work, CString* message)
     return false;
 }
 
-int ActionsSubmenuFor(const TreeSelection& selection)
-{
-    if (!selection.hasNode)
-        return -1;
-    switch (NodeKindOf(selection.data)) {
-    case NodeKind::package:
-        return 1;
-    case NodeKind::project:
-        return 2;
-    default:
-        return 3;
-    }
-}
-
 OutputFolderChoice ChooseOutputFolder(const CProjects& projects, const TreeSelection& selection)
 {
     OutputFolderChoice choice;

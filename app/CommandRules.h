@@ -29,11 +29,6 @@ bool CanBuild(const CProjects& projects, const TreeSelection& selection, bool bu
 // name are always enabled (the framework's own commands enable themselves).
 bool IsCommandEnabled(UINT id, const CProjects& projects, const TreeSelection& selection, bool buildBusy);
 
-// Which submenu of the actions menu (menu 158) the "&Actions" menu shows for the selection: 1 for a
-// package node, 2 for a project node, 3 for any other node; -1 with nothing selected, when the
-// placeholder "No Actions" stays alone.
-int ActionsSubmenuFor(const TreeSelection& selection);
-
 // Open in Explorer: the output folder of the selected node's package, opened only when it is an
 // existing folder. A package file may come from anywhere, and the shell's "open" on a path that
 // names a program would run it, so anything but a folder is refused with a message. With nothing

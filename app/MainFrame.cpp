@@ -1,6 +1,9 @@
 #include "app/MainFrame.h"
 
+#include "app/ActionsMenu.h"
 #include "app/TarnwickView.h"
+
+#include "engine/files/OutputSink.h"
 
 #include "resources/app/AppResource.h"
 
@@ -30,6 +33,7 @@ BEGIN_MESSAGE_MAP(CMainFrame, AppFrameBase)
     ON_COMMAND(ID_ADD_MSI_PACKAGE, OnEmptyCommand)
     ON_UPDATE_COMMAND_UI(ID_DELETE_ITEM, OnUpdateDeleteItem)
     ON_UPDATE_COMMAND_UI(ID_BUILD_PACKAGE, OnUpdateBuildPackage)
+    ON_COMMAND(ID_BUILD_PACKAGE, OnBuildPackage)
 END_MESSAGE_MAP()
 
 namespace {
@@ -39,52 +43,6 @@ constexpr DWORD kStatusBarStyle = 0x56008200;
 // One stretching message pane.
 constexpr UINT kIndicators[] = {0};
 constexpr COLORREF kToolbarMask = RGB(255, 0, 255);
-// A filled actions menu no longer holds its placeholder; this mark on the menu says what it is.
-constexpr ULONG_PTR kActionsMenuMark = 0x54414D31;
-constexpr wchar_t kNoActions[] = L"No Actions";
-
-bool IsActionsMenu(HMENU menu)
-{
-    MENUINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = MIM_MENUDATA;
-    if (::GetMenuInfo(menu, &info) && info.dwMenuData == kActionsMenuMark)
-        return true;
-    for (int i = 0, count = ::GetMenuItemCount(menu); i < count; ++i)
-        if (::GetMenuItemID(menu, i) == ID_NO_ACTIONS)
-            return true;
-    return false;
-}
-
-// Replaces the items of menu by those of the actions menu's submenu (none: the placeholder alone).
-void FillActionsMenu(HMENU menu, int submenu)
-{
-    MENUINFO mark{};
-    mark.cbSize = sizeof(mark);
-    mark.fMask = MIM_MENUDATA;
-    mark.dwMenuData = kActionsMenuMark;
-    ::SetMenuInfo(menu, &mark);
-    while (::GetMenuItemCount(menu) > 0)
-        ::DeleteMenu(menu, 0, MF_BYPOSITION);
-    HMENU actions = submenu >= 0 ? ::LoadMenuW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_ACTIONS_MENU)) : nullptr;
-    HMENU source = actions ? ::GetSubMenu(actions, submenu) : nullptr;
-    const int count = source ? ::GetMenuItemCount(source) : 0;
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = L"";
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof(item);
-        item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
-        item.dwTypeData = text;
-        item.cch = static_cast<UINT>(std::size(text));
-        if (::GetMenuItemInfoW(source, static_cast<UINT>(i), TRUE, &item))
-            ::InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &item);
-    }
-    if (count == 0)
-        ::AppendMenuW(menu, MF_STRING, ID_NO_ACTIONS, kNoActions);
-    if (actions)
-        ::DestroyMenu(actions);
-}
-
 } // namespace
 
 CMainFrame::CMainFrame() = default;
@@ -113,6 +71,8 @@ int CMainFrame::OnCreate(LPCREATESTRUCTW lpcs)
         m_toolBar.SendMessage(TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(m_toolbarImages.GetSafeHandle()));
         m_toolBar.SetSizes(CSize(16 + 7, 16 + 7), CSize(16, 16));
     }
+    // the builder's and the monitor's lines come here
+    SetOutputWindow(m_hWnd);
     return 0;
 }
 
@@ -214,14 +174,6 @@ void CMainFrame::OnOpenInExplorer()
         m_tree.OpenOutputFolder();
 }
 
-void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
-{
-    if (!bSysMenu && pPopupMenu && pPopupMenu->m_hMenu && IsActionsMenu(pPopupMenu->m_hMenu))
-        FillActionsMenu(pPopupMenu->m_hMenu, m_tree.m_hWnd ? ActionsSubmenuFor(m_tree.Selection()) : -1);
-    // then every item takes its state from the update handlers (the placeholder has none: greyed)
-    AppFrameBase::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
-}
-
 void CMainFrame::OnDeleteItem()
 {
     if (m_tree.m_hWnd && m_tree.CanDelete())
@@ -246,6 +198,24 @@ void CMainFrame::OnViewStartPage()
 void CMainFrame::OnUpdateDeleteItem(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(m_tree.m_hWnd && IsCommandEnabled(ID_DELETE_ITEM, m_tree.List(), m_tree.Selection(), false));
+}
+
+void CMainFrame::OnBuildPackage()
+{
+    if (m_tree.m_hWnd)
+        m_tree.BuildSelectedPackage();
+}
+
+void CMainFrame::OnInitMenuPopup(CMenu* pPopupMenu, UINT nIndex, BOOL bSysMenu)
+{
+    // the actions menu is rebuilt for the selection each time it opens, then enabled as usual
+    if (!bSysMenu && pPopupMenu && IsActionsPopup(pPopupMenu->m_hMenu)) {
+        HMENU actions = ::LoadMenuW(AfxGetInstanceHandle(), MAKEINTRESOURCEW(IDR_ACTIONS_MENU));
+        FillActionsPopup(pPopupMenu->m_hMenu, actions, m_tree.m_hWnd ? m_tree.Selection() : TreeSelection{});
+        if (actions)
+            ::DestroyMenu(actions);
+    }
+    AppFrameBase::OnInitMenuPopup(pPopupMenu, nIndex, bSysMenu);
 }
 
 void CMainFrame::OnUpdateBuildPackage(CCmdUI* pCmdUI)

@@ -66,6 +66,7 @@ protected:
     void OnEmptyCommand() {}
     void OnUpdateDeleteItem(CCmdUI* pCmdUI);
     void OnUpdateBuildPackage(CCmdUI* pCmdUI);
+    void OnBuildPackage();
 
 private:
     // Refuses while a worker runs; then saves; a failed save asks whether to close anyway.

@@ -19,8 +19,11 @@
 
 #include "framework/window/ImageList.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
+
+class CWizard;
 
 struct ProjectsTreeArgs {
     CWnd* parent = nullptr;           // the window the tree is a child of
@@ -77,6 +80,7 @@ public:
     bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
     // The worker threads the tree started that still run (they write into the tree and panels).
     RunningWork Work() const { return {m_buildBusy, false, false}; }
+    bool IsBuilding() const { return m_buildBusy; }
 
     // The package list's selection memory.
     void RememberSelection();
@@ -86,8 +90,16 @@ public:
     CFeaturePanel& ProjectPanel() { return *m_projectPanel; }
     CProjects& List() { return *m_projects; }
 
-    // Runs the new-project wizard; the wizard comes later, and until then this does nothing.
-    virtual void NewProject() {}
+    // Runs the new-project wizard; on Finish makes the package when asked for, adds the project
+    // with its nodes, selects its "Install Script" node (or the project for a repackaged one) and
+    // saves. A package that cannot be made is reported and the project is dropped.
+    virtual void NewProject();
+    // Called with each wizard before it runs (the monitor page is added here).
+    void SetWizardPreparation(std::function<void(CWizard&)> prepare) { m_prepareWizard = std::move(prepare); }
+
+    // Command 32784: saves, runs the build dialog on the selected node's package and, on OK,
+    // builds a copy of that package on a worker thread; TRUE when the thread was started.
+    BOOL BuildSelectedPackage();
 
     // The context menu of the tree, also reached through the main frame: acts only when window is
     // the tree. From the keyboard (point -1, -1) it opens 5 pixels right of and below the tree's
@@ -121,7 +133,8 @@ private:
     std::unique_ptr<CFeaturePanel> m_projectPanel;
     CImageList m_images;
     COpenedPackages m_opened;
-    bool m_buildBusy = false;
+    std::atomic<bool> m_buildBusy{false};    // set while the build thread runs
+    std::function<void(CWizard&)> m_prepareWizard;
     bool m_handleSelection = true;
     bool m_keepDataFile = false;
 

@@ -3,6 +3,7 @@
 
     tree_nodes.bmp   bitmap 130: seven 16x16 node images of the packages tree
     toolbar.bmp      bitmap 138: the toolbar's command icons, 16x16, in button order
+    build_banner.bmp bitmap 143: the build dialog's banner
     toolbar128.bmp   bitmap 128: the same icons on 16x15 buttons (the toolbar resource's strip)
     tarnwick.ico     icon 128: 32x32 and 16x16
 
@@ -205,6 +206,25 @@ def main():
         for x in range(32):
             large.pixels[y][x] = small.pixels[y // 2][x // 2]
     (HERE / "tarnwick.ico").write_bytes(ico_bytes([large, small]))
+    (HERE / "build_banner.bmp").write_bytes(bmp_bytes(build_banner()))
+
+
+def build_banner():
+    """Bitmap 143: the build dialog's banner, a blue band fading to white with the build icon."""
+    width, height = 570, 65     # 380 by 40 dialog units at the dialog font's 96-DPI size
+    canvas = Canvas(width, height, (255, 255, 255))
+    for y in range(height):
+        for x in range(width):
+            t = x / (width - 1)
+            canvas.pixels[y][x] = (int(0 + 255 * t), int(90 + 165 * t), int(170 + 85 * t))
+    icon = Canvas(16, 16, (255, 255, 255))
+    build(icon)
+    for y in range(32):
+        for x in range(32):
+            colour = icon.pixels[y // 2][x // 2]
+            if colour != MAGENTA and colour != (255, 255, 255):
+                canvas.pixels[16 + y][16 + x] = colour
+    return canvas
 
 
 if __name__ == "__main__":

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <commctrl.h>
+#include <prsht.h>
 
 using namespace testsupport;
 

@@ -299,7 +299,7 @@ TEST_F(FrameTest, TheKeyboardContextMenuOfTheTreeOpensBesideItsCorner)
     ASSERT_TRUE(withNode.found) << "no menu opened";
     EXPECT_EQ(withNode.rect.left, corner.x + 5);
     EXPECT_EQ(withNode.rect.top, corner.y + 5);
-    EXPECT_EQ(withNode.items, 4) << "the actions of the selected project";
+    EXPECT_EQ(withNode.items, 4) << "the actions of the selected node";
     const Seen without = open(false);
     ASSERT_TRUE(without.found);
     EXPECT_EQ(without.items, 2) << "the two package commands of the File menu";

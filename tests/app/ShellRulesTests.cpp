@@ -2,6 +2,7 @@
 // selection memory's pre-order positions, command enabling, the closing refusal, the names a
 // rename gives, and the single-instance mutex.
 
+#include "app/ActionsMenu.h"
 #include "app/CommandRules.h"
 #include "app/NodeData.h"
 #include "app/SelectionMemory.h"
