@@ -13,6 +13,7 @@
 #include "app/CommandRules.h"
 #include "app/PanelHosting.h"
 #include "app/SettingsPanels.h"
+#include "app/monitor/MonitorState.h"
 
 #include "engine/storage/Projects.h"
 
@@ -55,7 +56,7 @@ public:
     bool CanDelete() const { return ::CanDelete(Selection()); }
     bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
     // The worker threads the tree started that still run (they write into the tree and panels).
-    RunningWork Work() const { return {m_buildBusy, false, false}; }
+    RunningWork Work() const { return {m_buildBusy, IsMonitorRunning(), false}; }
 
     // The package list's selection memory.
     void RememberSelection();
