@@ -115,8 +115,14 @@ protected:
         CMonitorSettingsPS sheet(nullptr, projects);
         ModalDriver driver({nullptr, kSheetTitle}, [&](HWND window) {
             drive(window);
-            if (!WaitFor([&] { return !::IsWindow(window); }, kGuiTimeoutMs))
+            if (!WaitFor([&] { return !::IsWindow(window); }, kGuiTimeoutMs)) {
+                // A list-item dialog left open would keep the sheet from hearing the Cancel.
+                while (HWND item = FindProcessWindow({nullptr, kItemTitle})) {
+                    ::PostMessageW(item, WM_COMMAND, IDCANCEL, 0);
+                    WaitFor([&] { return !::IsWindow(item); }, kGuiTimeoutMs);
+                }
                 ::PostMessageW(window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            }
         });
         const INT_PTR result = sheet.DoModal();
         EXPECT_TRUE(driver.Wait()) << "the sheet never showed";
@@ -171,8 +177,9 @@ TEST_F(MonitorSettingsTest, ThePageEditsItsListAndOkWritesOnlyThatPageBack)
         PostCommand(page, IDC_FILTER_REMOVE);
         EXPECT_TRUE(WaitFor([&] { return ListTexts(list).size() == 2; }, kGuiTimeoutMs));
         EXPECT_EQ(Selection(list), LB_ERR);
-        PostCommand(page, IDC_FILTER_REMOVE);
-        PostCommand(page, IDC_FILTER_LIST, LBN_DBLCLK);    // no selection: no dialog either
+        // Sent, not posted: the selection set next must not overtake them.
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_FILTER_REMOVE, BN_CLICKED), 0);
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_FILTER_LIST, LBN_DBLCLK), 0);    // no selection: no dialog
         ::SendMessageW(list, LB_SETCURSEL, 1, 0);
         PostCommand(page, IDC_FILTER_REMOVE);
         EXPECT_TRUE(WaitFor([&] { return ListTexts(list).size() == 1; }, kGuiTimeoutMs));

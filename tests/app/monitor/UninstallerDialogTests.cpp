@@ -373,8 +373,8 @@ TEST_F(UninstallerDialogTest, TheNameColumnSortsByCodeUnitsAndTheChosenCommandRu
         }
         BringToForeground(window);
         ClickRect(header, versionColumn);
-        PumpPending();
-        EXPECT_EQ(OrderOf(list, {kAlpha, kBravo, kCharlie}), ascending) << "other columns do not sort";
+        EXPECT_TRUE(WaitFor([&] { return OrderOf(list, {kAlpha, kBravo, kCharlie}) == ascending; }, 5000))
+            << "other columns do not sort";
 
         ASSERT_TRUE(ClickRow(window, list, kCharlie));
         EXPECT_TRUE(WaitFor([&] { return Enabled(window, IDC_UNINSTALL); }, 5000));
