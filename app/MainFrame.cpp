@@ -2,6 +2,8 @@
 
 #include "app/ActionsMenu.h"
 #include "app/TarnwickView.h"
+#include "app/monitor/MonitorSettings.h"
+#include "app/monitor/UninstallerDialog.h"
 
 #include "engine/files/OutputSink.h"
 
@@ -31,6 +33,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, AppFrameBase)
     ON_COMMAND(ID_VIEW_OUTPUT, OnViewOutput)
     ON_COMMAND(ID_VIEW_START_PAGE, OnViewStartPage)
     ON_COMMAND(ID_ADD_MSI_PACKAGE, OnEmptyCommand)
+    ON_COMMAND(ID_INSTALLED_PROGRAMS, OnInstalledPrograms)
+    ON_COMMAND(ID_MONITOR_SETTINGS, OnMonitorSettings)
     ON_UPDATE_COMMAND_UI(ID_DELETE_ITEM, OnUpdateDeleteItem)
     ON_UPDATE_COMMAND_UI(ID_BUILD_PACKAGE, OnUpdateBuildPackage)
     ON_COMMAND(ID_BUILD_PACKAGE, OnBuildPackage)
@@ -178,6 +182,19 @@ void CMainFrame::OnDeleteItem()
 {
     if (m_tree.m_hWnd && m_tree.CanDelete())
         m_tree.DeleteSelected();
+}
+
+void CMainFrame::OnInstalledPrograms()
+{
+    CUninstallerDialog dialog(this);
+    dialog.DoModal();
+}
+
+void CMainFrame::OnMonitorSettings()
+{
+    CProjects& projects = m_treeArgs.projects ? *m_treeArgs.projects : Projects;
+    CMonitorSettingsPS sheet(this, projects);
+    sheet.DoModal();
 }
 
 void CMainFrame::OnViewOutput()

@@ -64,6 +64,8 @@ protected:
     void OnViewOutput();
     void OnViewStartPage();
     void OnEmptyCommand() {}
+    void OnInstalledPrograms();
+    void OnMonitorSettings();
     void OnUpdateDeleteItem(CCmdUI* pCmdUI);
     void OnUpdateBuildPackage(CCmdUI* pCmdUI);
     void OnBuildPackage();

@@ -14,6 +14,7 @@
 #include "app/OpenedPackages.h"
 #include "app/PanelHosting.h"
 #include "app/SettingsPanels.h"
+#include "app/monitor/MonitorState.h"
 
 #include "engine/storage/Projects.h"
 
@@ -79,7 +80,7 @@ public:
     bool CanDelete() const { return ::CanDelete(Selection()); }
     bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
     // The worker threads the tree started that still run (they write into the tree and panels).
-    RunningWork Work() const { return {m_buildBusy, false, false}; }
+    RunningWork Work() const { return {m_buildBusy, IsMonitorRunning(), false}; }
     bool IsBuilding() const { return m_buildBusy; }
 
     // The package list's selection memory.

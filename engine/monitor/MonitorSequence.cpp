@@ -76,6 +76,8 @@ DWORD RunSteps(IMonitorSteps& steps, const CString& commandLine, const CString& 
 
     Show(page, kCopyingText);
     const DWORD copyError = steps.CopyChangedFiles(projectFolder);
+    if (copyError && page)
+        page->ReportCopyFailure(copyError);
     return registryError ? registryError : copyError;
 }
 

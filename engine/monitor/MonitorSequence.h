@@ -42,6 +42,9 @@ class IMonitorPage {
 public:
     virtual ~IMonitorPage() = default;
     virtual void SetStatusText(const wchar_t* text) = 0;
+    // The copy into the project's folder failed with this Windows error (after its own retries);
+    // called before the sequence returns. The texts alone cannot tell it from a registry failure.
+    virtual void ReportCopyFailure(DWORD error) { (void)error; }
 };
 
 // The steps of one run; CMonitorSteps forwards them to a CInstallMonitor, tests record them.

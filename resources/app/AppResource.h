@@ -119,3 +119,29 @@
 #define IDC_PACKAGE_CHOICE 1097
 #define IDC_DEBUG_MODE 1101
 #define IDC_BUILD_BANNER 1102
+
+// The installation monitor's dialogs: its wizard page, the filter settings sheet with the list-item
+// dialog, and the installed-programs dialog with its default program image.
+#define IDD_INSTALLED_PROGRAMS 111
+#define IDD_MONITOR_PAGE 127
+#define IDD_FILE_FILTERS 131
+#define IDD_REGISTRY_FILTERS 136
+#define IDD_EDIT_ITEM 137
+#define IDB_DEFAULT_PROGRAM 165
+
+#define IDC_FILTER_LIST 1000
+#define IDC_FILTER_ADD 1039
+#define IDC_FILTER_REMOVE 1040
+#define IDC_ITEM_TEXT 1090
+
+#define IDC_PROGRAMS_LIST 1056
+#define IDC_PROGRAMS_REFRESH 1057
+#define IDC_UNINSTALL 1039
+#define IDC_SHOW_UPDATES 1102
+#define IDC_SHOW_MSI 1103
+
+#define IDC_MONITOR_START 1039
+#define IDC_MONITOR_ICON 1022
+#define IDC_MONITOR_TEXT 1094
+#define IDC_MONITOR_PROGRESS 1095
+#define IDC_MONITOR_STATUS 1096

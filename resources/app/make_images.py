@@ -6,6 +6,7 @@
     build_banner.bmp bitmap 143: the build dialog's banner
     toolbar128.bmp   bitmap 128: the same icons on 16x15 buttons (the toolbar resource's strip)
     tarnwick.ico     icon 128: 32x32 and 16x16
+    default_program.bmp  bitmap 165: the installed-programs list's image for a program without icon
 
 Magenta (255, 0, 255) is the transparent colour of the strips, except the plain toolbar's (grey,
 mapped to the button face when loaded). Plain shapes on a small grid, no
@@ -140,6 +141,13 @@ def help_mark(c):
     c.rect(7, 11, 7, 12, BLUE)
 
 
+def default_program(c):  # a program window: title bar over a white client area
+    c.rect(1, 2, 14, 13, WHITE)
+    c.frame(1, 2, 14, 13, DARK)
+    c.rect(2, 3, 13, 5, BLUE)
+    c.rect(11, 3, 12, 4, WHITE)
+
+
 def strip(painters, cell_w, cell_h, background=MAGENTA):
     canvas = Canvas(cell_w * len(painters), cell_h, background)
     for i, paint in enumerate(painters):
@@ -207,6 +215,7 @@ def main():
             large.pixels[y][x] = small.pixels[y // 2][x // 2]
     (HERE / "tarnwick.ico").write_bytes(ico_bytes([large, small]))
     (HERE / "build_banner.bmp").write_bytes(bmp_bytes(build_banner()))
+    (HERE / "default_program.bmp").write_bytes(bmp_bytes(strip([default_program], 16, 16)))
 
 
 def build_banner():

@@ -78,7 +78,9 @@ private:
 class PageTexts : public IMonitorPage {
 public:
     void SetStatusText(const wchar_t* text) override { texts.push_back(testsupport::Utf8(text ? text : L"")); }
+    void ReportCopyFailure(DWORD error) override { copyFailures.push_back(error); }
     std::vector<std::string> texts;
+    std::vector<DWORD> copyFailures;
 };
 
 class Sequence : public MonitorTest {
@@ -106,6 +108,7 @@ TEST_F(Sequence, StepsRunInOrderAndAStopDuringTheRunOnlyEndsTheRun)
     const std::vector<std::string> texts = {testsupport::Utf8(kSnapshotText), testsupport::Utf8(kInstallingText),
                                             testsupport::Utf8(kCollectingText), testsupport::Utf8(kCopyingText)};
     EXPECT_EQ(texts, page.texts);
+    EXPECT_EQ(std::vector<DWORD>{5}, page.copyFailures) << "the page hears of the failed copy";
 }
 
 TEST_F(Sequence, AStopBeforeTheRunOrBeforeTheCopyEndsTheSequence)

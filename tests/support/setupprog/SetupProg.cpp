@@ -23,6 +23,11 @@
 //                      dword (decimal), binary (hexadecimal digits). Result key regvalues: how
 //                      many were written.
 //
+// Started without any argument, it takes its switches from the environment variable
+// TARNWICK_SETUPPROG_SWITCHES when that is set (same syntax as the command line): a program that
+// starts it bare, as the installation monitor does, can still be told what to do by whoever starts
+// that program, since the variable is inherited. Result key switches: "environment" then.
+//
 // The result file is UTF-8 text, one key=value per line. It is written when the program starts
 // (state=running) and again when it ends (state=ended), so a test can read what happened after the
 // process is gone. Keys: state, exitcode, commandline, workingfolder, desktop, page, and for the
@@ -117,6 +122,17 @@ void ParseOptions()
 {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (count <= 1) {
+        wchar_t switches[4096] = {};
+        const DWORD length = GetEnvironmentVariableW(kSetupProgSwitchesVariable, switches, 4096);
+        if (length > 0 && length < 4096) {
+            // Any first word stands for the program name, which CommandLineToArgvW expects.
+            const std::wstring line = std::wstring(L"setupprog ") + switches;
+            LocalFree(args);
+            args = CommandLineToArgvW(line.c_str(), &count);
+            g_result["switches"] = "environment";
+        }
+    }
     for (int i = 1; args && i < count; ++i) {
         std::wstring arg = args[i];
         std::wstring value;

@@ -31,4 +31,6 @@
 inline constexpr wchar_t kSetupProgProductKey[] = L"Software\\TarnwickTest\\SetupProg";
 inline constexpr wchar_t kSetupProgUninstallKey[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TarnwickTestSetup";
+// Where the program takes its switches from when it is started without any.
+inline constexpr wchar_t kSetupProgSwitchesVariable[] = L"TARNWICK_SETUPPROG_SWITCHES";
 #endif

@@ -3,12 +3,14 @@
 
 #include "framework/String.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/setupprog/SetupProgIds.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -102,4 +104,47 @@ TEST(SetupProgram, HoldsItsLockAndEndsWithItsCode)
                 static_cast<const wchar_t*>(scratch / L"r.txt"));
     testsupport::ChildResult ended = testsupport::RunChild(quit, 30000);
     EXPECT_EQ(1234u, ended.exitCode);
+}
+
+// Started bare, as the installation monitor starts a setup program, it takes its switches from the
+// environment it inherited; switches on the command line leave the variable unread.
+TEST(SetupProgram, StartedWithoutArgumentsTakesItsSwitchesFromTheEnvironment)
+{
+    testsupport::ScratchFolder scratch;
+    wchar_t programFiles[MAX_PATH] = {};
+    ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles));
+    const CString folder = CString(programFiles) + L"\\Tarnwick Env Test";
+    const CString result = scratch / L"env.txt";
+    CString switches;
+    switches.Format(L"/silent /install:\"%s\" /result:\"%s\" /exitcode:7", static_cast<const wchar_t*>(folder),
+                    static_cast<const wchar_t*>(result));
+    ASSERT_TRUE(SetEnvironmentVariableW(kSetupProgSwitchesVariable, switches));
+    CString bare;
+    bare.Format(L"\"%s\"", static_cast<const wchar_t*>(ProgramPath()));
+    const testsupport::ChildResult installed = testsupport::RunChild(bare, 30000);
+    CString explicitLine;
+    explicitLine.Format(L"\"%s\" /silent /exitcode:9 /result:\"%s\"", static_cast<const wchar_t*>(ProgramPath()),
+                        static_cast<const wchar_t*>(scratch / L"explicit.txt"));
+    const testsupport::ChildResult withArguments = testsupport::RunChild(explicitLine, 30000);
+    SetEnvironmentVariableW(kSetupProgSwitchesVariable, nullptr);
+
+    ASSERT_TRUE(installed.started);
+    EXPECT_EQ(7u, installed.exitCode);
+    EXPECT_TRUE(testsupport::FileExists(folder + L"\\readme.txt"));
+    EXPECT_EQ(testsupport::Utf8(folder.View()),
+              testsupport::Utf8(
+                  ReadString(HKEY_CURRENT_USER, L"Software\\TarnwickTest\\SetupProg", L"InstallFolder").View()));
+    std::vector<uint8_t> text;
+    ASSERT_TRUE(testsupport::ReadAllBytes(result, text));
+    EXPECT_NE(std::string(text.begin(), text.end()).find("switches=environment"), std::string::npos);
+    EXPECT_EQ(9u, withArguments.exitCode) << "the command line's switches, not the variable's";
+    EXPECT_FALSE(testsupport::FileExists(scratch / L"env.txt.partial"));
+
+    CString uninstall;
+    uninstall.Format(L"\"%s\" /silent /uninstall:\"%s\"", static_cast<const wchar_t*>(ProgramPath()),
+                     static_cast<const wchar_t*>(folder));
+    EXPECT_EQ(0u, testsupport::RunChild(uninstall, 30000).exitCode);
+    for (int i = 0; i < 200 && testsupport::FileExists(folder); ++i)
+        Sleep(50);
+    EXPECT_FALSE(testsupport::FileExists(folder));
 }
