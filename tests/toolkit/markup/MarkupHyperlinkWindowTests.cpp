@@ -104,8 +104,8 @@ protected:
         ASSERT_EQ(1u, block->GetLines().size());
         ASSERT_EQ(1u, block->GetLines()[0].pieces.size());
         m_rcText = block->GetLines()[0].pieces[0].GetRect();
-        const RECT final = block->GetFinalRect();
-        OffsetRect(&m_rcText, final.left, final.top);
+        const POINT offset = block->GetVisualOffset();
+        OffsetRect(&m_rcText, offset.x, offset.y);
         ASSERT_GT(m_rcText.right - m_rcText.left, 40);
         MoveTo(m_hWnd, POINT{5, 5});
         PumpUntil([this] { return m_pContext->GetMouseOverElement() == g_link.root || !m_pContext->GetMouseOverElement(); });
