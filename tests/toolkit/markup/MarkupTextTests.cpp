@@ -6,6 +6,8 @@
 
 #include "MarkupDocumentSupport.h"
 
+#include "toolkit/foundation/XTPOsVersion.h"
+#include "toolkit/markup/XTPMarkupConverters.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
 #include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupParser.h"
@@ -269,6 +271,7 @@ TEST_F(MarkupTextTest, LayoutTable)
         {"a lone CR is never drawn and breaks nothing", L"a\rb", wrap, 0, none, wide, {{L"a", L"b"}}},
         {"padding moves the text", L"ab", 0, 0, RECT{3, 4, 5, 6}, wide, {{L"ab"}}},
         {"leading spaces of the first line stay", L"  ab", wrap, 0, none, wide, {{L"  ab"}}},
+        {"indentation after a line feed stays", L"a\n  b", wrap, 0, none, wide, {{L"a"}, {L"  b"}}},
         {"leading spaces of a wrapped line go", L"abcd   efgh", wrap, 0, none,
          [](const Oracle& o) { return o.W(L"abcd") + 3; }, {{L"abcd"}, {L"efgh"}}},
         {"CharacterEllipsis cuts between characters", L"abcdefgh", 0, characters, none,
@@ -476,6 +479,44 @@ TEST_F(MarkupTextTest, HyperlinkUnderlineKeepsTheLinkColourOverARedRun)
     EXPECT_EQ(cd * T, actual.CountColour(RGB(0, 0, 255), RECT{ab, top, ab + cd, top + T}));
 }
 
+TEST_F(MarkupTextTest, InlineBackgroundAndStrikethroughBar)
+{
+    ASSERT_NE(nullptr, Build(L"<TextBlock FontSize='16' Foreground='#000000'>ab<Run Background='#00FF00'"
+                             L" TextDecorations='Strikethrough'>cd</Run></TextBlock>"))
+        << m_strError;
+    const Oracle& o = *m_pOracle;
+    Layout(1000);
+    ASSERT_EQ("ab|cd", Dump(Lines(Block())));
+    Dib actual(120, 40);
+    {
+        CXTPMarkupDrawingContext drawing(m_pContext, actual.DC(), nullptr);
+        Block()->Render(&drawing);
+    }
+    const int ab = o.W(L"ab"), cd = o.W(L"cd");
+    const int H = o.height, D = o.descent, T = std::max(D / 3, 1);
+    // The run's background covers its piece only; the bar crosses it in the run's colour.
+    EXPECT_EQ(0, actual.CountColour(RGB(0, 255, 0), RECT{0, 0, ab, H}));
+    EXPECT_LT(cd * H / 2, actual.CountColour(RGB(0, 255, 0), RECT{ab, 0, ab + cd, H}));
+    const int top = H - D + D - (H - D) / 2;
+    EXPECT_EQ(cd * T, actual.CountColour(RGB(0, 0, 0), RECT{ab, top, ab + cd, top + T}));
+    EXPECT_EQ(0, actual.CountColour(RGB(0, 255, 0), RECT{ab, top, ab + cd, top + T}));
+}
+
+TEST_F(MarkupTextTest, ContentConverterMakesABlockOfOneRun)
+{
+    CXTPMarkupBuilder builder(m_pContext);
+    CXTPMarkupString* text = CreateMarkupString(L"Caption");
+    CXTPMarkupObject* converted = MarkupConvertContent(&builder, text);
+    text->Release();
+    CXTPMarkupTextBlock* block = MarkupDynamicCast<CXTPMarkupTextBlock>(converted);
+    ASSERT_NE(nullptr, block);
+    EXPECT_EQ(m_pContext, block->GetMarkupContext());
+    ASSERT_EQ(1, block->GetInlines()->GetCount());
+    EXPECT_STREQ(L"Caption", MarkupDynamicCast<CXTPMarkupRun>(block->GetInlines()->GetInline(0))->GetText());
+    converted->Release();
+    EXPECT_EQ(nullptr, MarkupConvertContent(&builder, nullptr));
+}
+
 TEST_F(MarkupTextTest, ContentRules)
 {
     // Strings become runs, UI elements inline UI containers; a LineBreak is a run of one line feed.
@@ -556,6 +597,16 @@ TEST_F(MarkupTextTest, RunFontsFollowTheirProperties)
     EXPECT_STREQ(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcde", lf.lfFaceName);
     EXPECT_EQ(5, lf.lfQuality);
     EXPECT_EQ(2, lf.lfCharSet);
+    // Before Windows XP there is no ClearType quality to ask for.
+    const CXTPOsVersionCache saved = GetOsVersionCache();
+    OSVERSIONINFOW windows2000 = saved.GetRecord();
+    windows2000.dwMajorVersion = 5;
+    windows2000.dwMinorVersion = 0;
+    windows2000.dwPlatformId = VER_PLATFORM_WIN32_NT;
+    GetOsVersionCache() = CXTPOsVersionCache(windows2000);
+    runs[3]->GetLogFont(&lf);
+    GetOsVersionCache() = saved;
+    EXPECT_EQ(m_pContext->GetDefaultLogFont().lfQuality, lf.lfQuality);
 
     // Preparing takes the font from the context's cache and the descent from its metrics.
     CXTPMarkupDrawingContext measuring(m_pContext);
@@ -598,6 +649,10 @@ TEST_F(MarkupTextTest, LinesAreKeptUntilWidthOrContentChanges)
     EXPECT_EQ(1, run->m_nPrepared);
     block->SetFontSize(20);
     EXPECT_LE(2, run->m_nPrepared);
+    // A run's own text change reaches its block.
+    const int beforeText = run->m_nPrepared;
+    run->SetText(L"abcd");
+    EXPECT_LT(beforeText, run->m_nPrepared);
     // With wrapping every new width lays out again.
     block->SetTextWrapping(CXTPMarkupTextBlock::wrapWrap);
     const int afterWrap = run->m_nPrepared;
