@@ -711,6 +711,11 @@ TEST_F(MarkupHyperlinkTest, HitTestAnswersTheRunOrTheBlock)
     EXPECT_NE(nullptr, MarkupDynamicCast<CXTPMarkupRun>(run));
     EXPECT_EQ(Link(), run->GetLogicalParent()->GetLogicalParent());
     EXPECT_EQ(Block(), Block()->InputHitTest(m_ptEmpty.x, m_ptEmpty.y));
+    // Text content reports the box of the block that lays it out (tooltips, invalidation).
+    const RECT block = m_pContext->GetElementRect(Block());
+    const RECT link = m_pContext->GetElementRect(Link());
+    EXPECT_TRUE(EqualRect(&block, &link));
+    EXPECT_FALSE(IsRectEmpty(&link));
 }
 
 TEST_F(MarkupHyperlinkTest, ClickNeedsDownAndUpOverTheLink)
