@@ -132,6 +132,9 @@ TEST_F(MarkupStyleTest, ValuesComeLocalThenStyleThenBase)
          L"<TextBlock><TextBlock.Style><Style TargetType='TextBlock'>"
          L"<Setter Property='FontSize' Value='21'/></Style></TextBlock.Style><Run x:Name='t'>a</Run></TextBlock>",
          21, CLR_INVALID},
+        {"an attached text property on a panel reaches the runs inside",
+         L"<StackPanel TextElement.FontSize='19'><TextBlock><Run x:Name='t'>a</Run></TextBlock></StackPanel>",
+         19, CLR_INVALID},
         {"a brush resource found by key through the open elements",
          L"<StackPanel><StackPanel.Resources><SolidColorBrush x:Key='ink' Color='#00FF00'/></StackPanel.Resources>"
          L"<StackPanel><TextBlock x:Name='t' Foreground='{StaticResource ink}'/></StackPanel></StackPanel>",
@@ -201,6 +204,23 @@ TEST_F(MarkupStyleTest, TriggersFollowTheirPropertyAndLocalValuesWin)
     local->SetValue(CXTPMarkupInputElement::m_pIsMouseOverProperty, MarkupTrue());
     EXPECT_EQ(RGB(0, 0, 0), Foreground(local));
     local->SetValue(CXTPMarkupInputElement::m_pIsMouseOverProperty, nullptr);
+}
+
+TEST_F(MarkupStyleTest, TriggersOfTheBaseStyleApplyToo)
+{
+    ASSERT_EQ("", Build(L"<StackPanel><StackPanel.Resources>"
+                        L"<Style x:Key='base' TargetType='TextBlock'><Style.Triggers>"
+                        L"<Trigger Property='IsMouseOver' Value='True'><Trigger.Setters>"
+                        L"<Setter Property='FontSize' Value='30'/></Trigger.Setters></Trigger></Style.Triggers></Style>"
+                        L"<Style x:Key='derived' TargetType='TextBlock' BasedOn='{StaticResource base}'>"
+                        L"<Setter Property='FontSize' Value='10'/></Style>"
+                        L"</StackPanel.Resources><TextBlock x:Name='t' Style='{StaticResource derived}'/></StackPanel>"));
+    CXTPMarkupInputElement* block = Find(L"t");
+    EXPECT_EQ(10, FontSize(block));
+    block->SetValue(CXTPMarkupInputElement::m_pIsMouseOverProperty, MarkupTrue());
+    EXPECT_EQ(30, FontSize(block));
+    block->SetValue(CXTPMarkupInputElement::m_pIsMouseOverProperty, nullptr);
+    EXPECT_EQ(10, FontSize(block));
 }
 
 TEST_F(MarkupStyleTest, BuildErrors)
