@@ -5,6 +5,7 @@
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
 #include "toolkit/markup/XTPMarkupInputElement.h"
 #include "toolkit/markup/XTPMarkupParser.h"
+#include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTypeRegistry.h"
 #include "toolkit/markup/XTPMarkupUIElement.h"
 #include "toolkit/markup/XTPMarkupValues.h"
@@ -432,12 +433,19 @@ CXTPMarkupObject* CXTPMarkupBuilder::ResolveResource(const wchar_t* argument)
     ThrowBuilderException(L"Cannot find resource named '%ls'. Resource names are case sensitive", argument);
 }
 
-CXTPMarkupObject* CXTPMarkupBuilder::FindResource(CXTPMarkupObject*)
+CXTPMarkupObject* CXTPMarkupBuilder::FindResource(CXTPMarkupObject* key)
 {
-    // Resource dictionaries belong to framework elements, framework content elements and styles,
-    // and are searched from the innermost open element outwards (an open property element through
-    // its value). No element class of the library keeps a dictionary yet, so nothing is found here
-    // and a colour or brush key falls back to the system colour of its index.
+    // The open elements, innermost first, each with the dictionary it holds so far; an open
+    // property element offers its value's (a dictionary being filled answers from what it has).
+    for (auto walk = m_stack.rbegin(); walk != m_stack.rend(); ++walk) {
+        CXTPMarkupObject* open = *walk;
+        if (CXTPMarkupObjectProperty* property = MarkupDynamicCast<CXTPMarkupObjectProperty>(open))
+            open = property->GetValue();
+        if (CXTPMarkupResourceDictionary* resources = MarkupGetOwnResources(open)) {
+            if (CXTPMarkupObject* found = resources->Lookup(key))
+                return found;
+        }
+    }
     return nullptr;
 }
 

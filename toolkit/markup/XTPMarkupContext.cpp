@@ -4,6 +4,7 @@
 #include "toolkit/foundation/XTPResourceManager.h"
 #include "toolkit/markup/XTPMarkupBuilder.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
+#include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupInputElement.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupParser.h"
@@ -318,6 +319,9 @@ RECT CXTPMarkupContext::GetElementRect(CXTPMarkupInputElement* element) const
 {
     RECT rc = {};
     CXTPMarkupVisual* visual = MarkupDynamicCast<CXTPMarkupVisual>(element);
+    // Text content has no box of its own: it stands for the framework element that lays it out.
+    if (CXTPMarkupFrameworkContentElement* content = MarkupDynamicCast<CXTPMarkupFrameworkContentElement>(element))
+        visual = content->GetParentFrameworkElement();
     if (!visual)
         return rc;
     rc = visual->GetBoundRect();

@@ -40,3 +40,6 @@ CXTPMarkupObject* MarkupConvertTextAlignment(CXTPMarkupBuilder* builder, CXTPMar
 CXTPMarkupObject* MarkupConvertBaselineAlignment(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
 CXTPMarkupObject* MarkupConvertScrollBarVisibility(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
 CXTPMarkupObject* MarkupConvertStretch(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);
+// The "Content" of content controls: any string becomes a new text block holding one run of it
+// (made through the build's context). Defined with the text block.
+CXTPMarkupObject* MarkupConvertContent(CXTPMarkupBuilder* builder, CXTPMarkupObject* value);

@@ -332,7 +332,7 @@ void CXTPMarkupFrameworkElement::OnPropertyChanged(CXTPMarkupDependencyProperty*
                                                    CXTPMarkupObject* newValue)
 {
     CXTPMarkupUIElement::OnPropertyChanged(property, oldValue, newValue);
-    // Style triggers that watch this property are re-evaluated here once styles exist.
+    UpdateTriggers(property, newValue);
     const DWORD flags = property ? property->GetFlags() : 0;
     if (flags & CXTPMarkupPropertyMetadata::flagAffectsMeasure)
         InvalidateMeasure();

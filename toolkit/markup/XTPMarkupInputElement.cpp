@@ -5,6 +5,7 @@
 #include "toolkit/markup/XTPMarkupConverters.h"
 #include "toolkit/markup/XTPMarkupDelegate.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
+#include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
 IMPLEMENT_MARKUPCLASS(nullptr, CXTPMarkupInputElement, CXTPMarkupObject, nullptr,
@@ -35,9 +36,11 @@ void CXTPMarkupInputElement::RegisterMarkupClass()
         new Metadata(nullptr, &MarkupConvertCursor, &CXTPMarkupInputElement::OnCursorChanged));
     m_pIsMouseOverProperty = CXTPMarkupDependencyProperty::RegisterProperty(
         L"IsMouseOver", CXTPMarkupBool::MarkupType(), owner, new Metadata(MarkupFalse()));
-    // Styles are markup objects of their own class; until it exists any object is accepted.
+    // Every input element may carry resources: the style's property, entered here too.
+    CXTPMarkupType::RegisterProperties(CXTPMarkupStyle::MarkupType());
+    CXTPMarkupStyle::m_pResourcesProperty->AddOwner(owner);
     m_pStyleProperty = CXTPMarkupDependencyProperty::RegisterProperty(
-        L"Style", CXTPMarkupObject::MarkupType(), owner,
+        L"Style", CXTPMarkupStyle::MarkupType(), owner,
         new Metadata(nullptr, &CXTPMarkupInputElement::OnStyleChanged, 0));
     m_pIsKeyboardFocusedProperty = CXTPMarkupDependencyProperty::RegisterProperty(
         L"IsKeyboardFocused", CXTPMarkupBool::MarkupType(), owner,
@@ -68,6 +71,7 @@ CXTPMarkupInputElement::~CXTPMarkupInputElement()
     }
     MarkupRelease(m_pActiveTriggers);
     MarkupRelease(m_pTriggerProperties);
+    MarkupRelease(m_pStyle);
 }
 
 void CXTPMarkupInputElement::OnFinalRelease()
@@ -225,5 +229,168 @@ void CXTPMarkupInputElement::OnCursorChanged(CXTPMarkupObject* object, CXTPMarku
 void CXTPMarkupInputElement::OnStyleChanged(CXTPMarkupObject* object, CXTPMarkupPropertyChangedEventArgs* e)
 {
     if (CXTPMarkupInputElement* element = MarkupDynamicCast<CXTPMarkupInputElement>(object))
-        element->m_pStyle = e->m_pNewValue;
+        element->SetStyleObject(e->m_pNewValue);
+}
+
+void CXTPMarkupInputElement::SetStyleObject(CXTPMarkupObject* style)
+{
+    CXTPMarkupStyle* sealed = MarkupDynamicCast<CXTPMarkupStyle>(style);
+    if (sealed) {
+        sealed->Seal();
+        sealed->AddRef();
+    }
+    MarkupRelease(m_pStyle);
+    m_pStyle = sealed;
+}
+
+CXTPMarkupObject* CXTPMarkupInputElement::GetStyleValue(CXTPMarkupDependencyProperty* property) const
+{
+    if (const CXTPMarkupStyle* style = static_cast<const CXTPMarkupStyle*>(m_pStyle)) {
+        if (CXTPMarkupObject* value = style->FindValue(property))
+            return value;
+    }
+    const CXTPMarkupStyle* defaultStyle = MarkupDynamicCast<CXTPMarkupStyle>(GetType()->GetDefaultStyle());
+    return defaultStyle ? defaultStyle->FindValue(property) : nullptr;
+}
+
+void CXTPMarkupInputElement::OnApplyStyle()
+{
+    if (!m_pStyle) {
+        CXTPMarkupStyle* implicit = MarkupDynamicCast<CXTPMarkupStyle>(MarkupFindResource(this, GetType()));
+        if (implicit)
+            SetStyleObject(implicit);
+    }
+    // The type's default style (the hyperlink's) has triggers too: they start out evaluated as well.
+    if (m_pStyle || GetType()->GetDefaultStyle())
+        UpdateTriggers(nullptr, nullptr);
+}
+
+namespace {
+
+bool ValuesEqual(const CXTPMarkupObject* a, const CXTPMarkupObject* b)
+{
+    if (a == b)
+        return true;
+    return a && b && a->IsEqual(b);
+}
+
+} // namespace
+
+bool CXTPMarkupInputElement::ApplyTriggers(CXTPMarkupObject* style, CXTPMarkupDependencyProperty* property,
+                                           CXTPMarkupObject* value)
+{
+    return ApplyTriggers(style, property, value, 0);
+}
+
+bool CXTPMarkupInputElement::ApplyTriggers(CXTPMarkupObject* style, CXTPMarkupDependencyProperty* property,
+                                           CXTPMarkupObject* value, int depth)
+{
+    CXTPMarkupStyle* current = MarkupDynamicCast<CXTPMarkupStyle>(style);
+    // A BasedOn chain that comes back to itself is followed no further than any real one goes.
+    if (!current || depth > 64)
+        return false;
+    bool activated = false;
+    if (CXTPMarkupStyle* base = current->GetBasedOn())
+        activated = ApplyTriggers(base, property, value, depth + 1);
+    CXTPMarkupTriggerCollection* triggers = current->GetTriggers();
+    if (!triggers)
+        return activated;
+    for (int i = triggers->GetCount() - 1; i >= 0; --i) {
+        CXTPMarkupTrigger* trigger = triggers->GetTrigger(i);
+        CXTPMarkupDependencyProperty* watched = trigger->GetTriggerProperty();
+        if (!watched || (property && watched != property))
+            continue;
+        CXTPMarkupObject* compared = property ? value : GetValue(watched);
+        CXTPMarkupObject* wanted = trigger->GetTriggerValue();
+        if (!wanted || !compared || !wanted->IsEqual(compared))
+            continue;
+        auto* active = static_cast<CXTPMarkupActiveTriggerCollection*>(m_pActiveTriggers);
+        // A trigger already active stays listed once, whatever sets its property again.
+        if (active && active->IndexOf(trigger) >= 0)
+            continue;
+        if (!active) {
+            active = new CXTPMarkupActiveTriggerCollection();
+            m_pActiveTriggers = active;
+        }
+        trigger->AddRef();
+        active->Add(trigger);
+        activated = true;
+    }
+    return activated;
+}
+
+void CXTPMarkupInputElement::UpdateTriggers(CXTPMarkupDependencyProperty* property, CXTPMarkupObject* value)
+{
+    CXTPMarkupObject* style = m_pStyle ? m_pStyle : GetType()->GetDefaultStyle();
+    if (!style && !m_pActiveTriggers)
+        return;
+    // Kept alive while the change is worked out: a handler may drop the last outside reference.
+    AddRef();
+    std::vector<std::pair<CXTPMarkupDependencyProperty*, CXTPMarkupObject*>> changed; // old value, one ref
+    auto remember = [&](CXTPMarkupDependencyProperty* changedProperty) {
+        for (const auto& entry : changed) {
+            if (entry.first == changedProperty)
+                return;
+        }
+        CXTPMarkupObject* old = m_pTriggerProperties ? m_pTriggerProperties->Get(changedProperty->GetIndex()) : nullptr;
+        if (old)
+            old->AddRef();
+        changed.emplace_back(changedProperty, old);
+    };
+
+    bool anything = false;
+    auto* active = static_cast<CXTPMarkupActiveTriggerCollection*>(m_pActiveTriggers);
+    if (property && active) {
+        for (int i = active->GetCount() - 1; i >= 0; --i) {
+            CXTPMarkupTrigger* trigger = active->GetTrigger(i);
+            if (trigger->GetTriggerProperty() != property || ValuesEqual(trigger->GetTriggerValue(), value))
+                continue;
+            if (CXTPMarkupSetterColection* setters = trigger->GetSetters()) {
+                for (int j = 0; j < setters->GetCount(); ++j) {
+                    CXTPMarkupDependencyProperty* target = setters->GetSetter(j)->GetSetterProperty();
+                    if (!target)
+                        continue;
+                    remember(target);
+                    if (m_pTriggerProperties)
+                        m_pTriggerProperties->Set(target->GetIndex(), nullptr);
+                }
+            }
+            active->Remove(i);
+            anything = true;
+        }
+    }
+    if (style && ApplyTriggers(style, property, value))
+        anything = true;
+
+    active = static_cast<CXTPMarkupActiveTriggerCollection*>(m_pActiveTriggers);
+    if (anything && active) {
+        if (!m_pTriggerProperties)
+            m_pTriggerProperties = new CXTPMarkupProperties(nullptr);
+        for (int i = 0; i < active->GetCount(); ++i) {
+            CXTPMarkupSetterColection* setters = active->GetTrigger(i)->GetSetters();
+            for (int j = 0; setters && j < setters->GetCount(); ++j) {
+                CXTPMarkupSetter* setter = setters->GetSetter(j);
+                CXTPMarkupDependencyProperty* target = setter->GetSetterProperty();
+                CXTPMarkupObject* setValue = setter->GetSetterValue();
+                if (!target || ValuesEqual(setValue, m_pTriggerProperties->Get(target->GetIndex())))
+                    continue;
+                remember(target);
+                if (setValue)
+                    setValue->AddRef();
+                m_pTriggerProperties->Set(target->GetIndex(), setValue);
+            }
+        }
+    }
+
+    for (auto& entry : changed) {
+        CXTPMarkupObject* now = m_pTriggerProperties ? m_pTriggerProperties->Get(entry.first->GetIndex()) : nullptr;
+        if (entry.second || now) {
+            CXTPMarkupObject* effective = GetValue(entry.first);
+            OnPropertyChanged(entry.first, entry.second, effective);
+            if (entry.first->GetFlags() & CXTPMarkupPropertyMetadata::flagInherited)
+                NotifyInheritedChange(entry.first, entry.second, effective);
+        }
+        MarkupRelease(entry.second);
+    }
+    Release();
 }

@@ -31,7 +31,9 @@ public:
     virtual void OnMouseWheel(CXTPMarkupMouseWheelEventArgs* args) {}
     // The element under a point given in the visual parent's coordinates; only visuals answer.
     virtual CXTPMarkupInputElement* InputHitTest(int x, int y) const { return nullptr; }
-    virtual void OnApplyStyle() {}
+    // After a build (children first): an element without a style takes the one its type names in
+    // the resources above it; then the triggers that already match become active.
+    virtual void OnApplyStyle();
 
     // The local value, then the values that active triggers set, then the element's style.
     CXTPMarkupObject* GetLocalValue(CXTPMarkupDependencyProperty* property) const override;
@@ -54,6 +56,16 @@ public:
 
     CXTPMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
     CXTPMarkupObject* GetStyle() const { return m_pStyle; }
+
+    // Activates the triggers of the style (its BasedOn chain first) that match: with no property,
+    // each against the element's current value of its own property; with one, only the triggers
+    // on it, against value. True when any trigger became active.
+    bool ApplyTriggers(CXTPMarkupObject* style, CXTPMarkupDependencyProperty* property, CXTPMarkupObject* value);
+    // Re-evaluates the triggers after a change of property to value (no property: all of them),
+    // updates the values they set and notifies the properties whose values changed.
+    void UpdateTriggers(CXTPMarkupDependencyProperty* property, CXTPMarkupObject* value);
+    // The triggers active now (null when none ever was).
+    CXTPMarkupObject* GetActiveTriggers() const { return m_pActiveTriggers; }
 
     BOOL IsMouseOver() const;
 
@@ -82,16 +94,20 @@ protected:
     // Runs every delegate listed for the event here, first added first, handled or not.
     void InvokeHandlers(CXTPMarkupRoutedEventArgs* args);
 
-    // The style's value for the property; styles come with their own class, none answers yet.
-    virtual CXTPMarkupObject* GetStyleValue(CXTPMarkupDependencyProperty* property) const { return nullptr; }
+    // The element's style's value for the property, else that of its type's default style.
+    virtual CXTPMarkupObject* GetStyleValue(CXTPMarkupDependencyProperty* property) const;
+    // Makes style (sealed first) the element's style; null forgets it.
+    void SetStyleObject(CXTPMarkupObject* style);
 
     std::map<CXTPMarkupRoutedEvent*, std::vector<CXTPMarkupDelegate*>>* m_pHandlers = nullptr; // one ref each
     CXTPMarkupContext* m_pMarkupContext = nullptr;  // set when a context creates the element
     CXTPMarkupObject* m_pActiveTriggers = nullptr;   // owned; filled by style triggers
     CXTPMarkupProperties* m_pTriggerProperties = nullptr; // owned; values the active triggers set
-    CXTPMarkupObject* m_pStyle = nullptr;            // not counted
+    CXTPMarkupObject* m_pStyle = nullptr;            // one reference: an implicit style may outlive its tree
 
 private:
     static void OnCursorChanged(CXTPMarkupObject* object, CXTPMarkupPropertyChangedEventArgs* e);
     static void OnStyleChanged(CXTPMarkupObject* object, CXTPMarkupPropertyChangedEventArgs* e);
+    bool ApplyTriggers(CXTPMarkupObject* style, CXTPMarkupDependencyProperty* property, CXTPMarkupObject* value,
+                       int depth);
 };

@@ -2,6 +2,7 @@
 
 #include "toolkit/markup/XTPMarkupBuilder.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
+#include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTypeRegistry.h"
 #include "toolkit/markup/XTPMarkupValues.h"
 
@@ -265,6 +266,8 @@ CXTPMarkupType::~CXTPMarkupType()
 
 void CXTPMarkupType::SetDefaultStyle(CXTPMarkupObject* style)
 {
+    if (CXTPMarkupStyle* sealed = MarkupDynamicCast<CXTPMarkupStyle>(style))
+        sealed->Seal();
     if (style)
         style->AddRef();
     MarkupRelease(m_pDefaultStyle);

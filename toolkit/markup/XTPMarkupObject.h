@@ -193,7 +193,8 @@ public:
     // A new object of the class (count 1), or null when the class cannot be made by name.
     CXTPMarkupObject* CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
 
-    // The style consulted after an element's own style; the type keeps one reference.
+    // The style consulted after an element's own style, sealed when set; the type keeps one
+    // reference.
     CXTPMarkupObject* GetDefaultStyle() const { return m_pDefaultStyle; }
     void SetDefaultStyle(CXTPMarkupObject* style);
 

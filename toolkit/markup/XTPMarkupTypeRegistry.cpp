@@ -8,8 +8,11 @@
 #include "toolkit/markup/XTPMarkupDelegate.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
 #include "toolkit/markup/XTPMarkupDockPanel.h"
+#include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
+#include "toolkit/markup/XTPMarkupStyle.h"
+#include "toolkit/markup/XTPMarkupTextBlock.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
 #include "toolkit/markup/XTPMarkupUniformGrid.h"
 #include "toolkit/markup/XTPMarkupWrapPanel.h"
@@ -74,6 +77,26 @@ void MakeTableTypes()
     CXTPMarkupColorKey::MarkupType();
     CXTPMarkupBrushKey::MarkupType();
     CXTPMarkupObjectProperty::MarkupType();
+    CXTPMarkupSetter::MarkupType();
+    CXTPMarkupSetterColection::MarkupType();
+    CXTPMarkupTrigger::MarkupType();
+    CXTPMarkupTriggerCollection::MarkupType();
+    CXTPMarkupActiveTriggerCollection::MarkupType();
+    CXTPMarkupResourceDictionary::MarkupType();
+    CXTPMarkupStyle::MarkupType();
+    CXTPMarkupFrameworkContentElement::MarkupType();
+    CXTPMarkupTextElement::MarkupType();
+    CXTPMarkupInline::MarkupType();
+    CXTPMarkupRun::MarkupType();
+    CXTPMarkupLineBreak::MarkupType();
+    CXTPMarkupInlineCollection::MarkupType();
+    CXTPMarkupSpan::MarkupType();
+    CXTPMarkupBold::MarkupType();
+    CXTPMarkupItalic::MarkupType();
+    CXTPMarkupUnderline::MarkupType();
+    CXTPMarkupHyperlink::MarkupType();
+    CXTPMarkupInlineUIContainer::MarkupType();
+    CXTPMarkupTextBlock::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -37,6 +37,12 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
+        L"CXTPMarkupTextBlock", L"CXTPMarkupInlineUIContainer", L"CXTPMarkupHyperlink", L"CXTPMarkupUnderline",
+        L"CXTPMarkupItalic", L"CXTPMarkupBold", L"CXTPMarkupSpan", L"CXTPMarkupInlineCollection",
+        L"CXTPMarkupLineBreak", L"CXTPMarkupRun", L"CXTPMarkupInline", L"CXTPMarkupTextElement",
+        L"CXTPMarkupFrameworkContentElement", L"CXTPMarkupStyle", L"CXTPMarkupResourceDictionary",
+        L"CXTPMarkupActiveTriggerCollection", L"CXTPMarkupTriggerCollection", L"CXTPMarkupTrigger",
+        L"CXTPMarkupSetterColection", L"CXTPMarkupSetter",
         L"CXTPMarkupObjectProperty", L"CXTPMarkupBrushKey", L"CXTPMarkupColorKey", L"CXTPMarkupFont",
         L"CXTPMarkupKeyboardNavigation", L"CXTPMarkupCanvas", L"CXTPMarkupUniformGrid", L"CXTPMarkupDockPanel", L"CXTPMarkupWrapPanel",
         L"CXTPMarkupStackPanel", L"CXTPMarkupPanel", L"CXTPMarkupUIElementCollection", L"CXTPMarkupFrameworkElement",
@@ -66,6 +72,22 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupDockPanel", L"CXTPMarkupPanel"},
         {L"CXTPMarkupUniformGrid", L"CXTPMarkupPanel"},
         {L"CXTPMarkupCanvas", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupSetterColection", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupTriggerCollection", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupActiveTriggerCollection", L"CXTPMarkupTriggerCollection"},
+        {L"CXTPMarkupFrameworkContentElement", L"CXTPMarkupInputElement"},
+        {L"CXTPMarkupTextElement", L"CXTPMarkupFrameworkContentElement"},
+        {L"CXTPMarkupInline", L"CXTPMarkupTextElement"},
+        {L"CXTPMarkupRun", L"CXTPMarkupInline"},
+        {L"CXTPMarkupLineBreak", L"CXTPMarkupRun"},
+        {L"CXTPMarkupInlineCollection", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupSpan", L"CXTPMarkupInline"},
+        {L"CXTPMarkupBold", L"CXTPMarkupSpan"},
+        {L"CXTPMarkupItalic", L"CXTPMarkupSpan"},
+        {L"CXTPMarkupUnderline", L"CXTPMarkupSpan"},
+        {L"CXTPMarkupHyperlink", L"CXTPMarkupSpan"},
+        {L"CXTPMarkupInlineUIContainer", L"CXTPMarkupInline"},
+        {L"CXTPMarkupTextBlock", L"CXTPMarkupFrameworkElement"},
     };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
         const std::wstring name = type->GetTypeName();

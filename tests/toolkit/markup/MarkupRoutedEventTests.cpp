@@ -6,6 +6,7 @@
 
 #include "toolkit/markup/XTPMarkupBuilder.h"
 #include "toolkit/markup/XTPMarkupDelegate.h"
+#include "toolkit/markup/XTPMarkupStyle.h"
 
 #include <vector>
 
@@ -233,10 +234,13 @@ TEST_F(MarkupRoutedEventTest, PropertyTableAndEventAttributes)
     m_leaf->SetPropertyObject(nullptr, click, CreateMarkupString(L"OnClick"));
     EXPECT_FALSE(m_leaf->HasHandlers());
 
-    // "Style" keeps the element's style; other values go to the store as before.
-    auto* style = new CXTPMarkupInt(7);
+    // "Style" keeps the element's style (sealed); a value that is no style is refused.
+    m_leaf->SetValue(CXTPMarkupInputElement::m_pStyleProperty, new CXTPMarkupInt(7));
+    EXPECT_EQ(nullptr, m_leaf->GetStyle());
+    auto* style = new CXTPMarkupStyle();
     m_leaf->SetValue(CXTPMarkupInputElement::m_pStyleProperty, style);
     EXPECT_EQ(style, m_leaf->GetStyle());
+    EXPECT_TRUE(style->IsSealed());
     m_leaf->SetValue(CXTPMarkupInputElement::m_pStyleProperty, nullptr);
     EXPECT_EQ(nullptr, m_leaf->GetStyle());
 }
