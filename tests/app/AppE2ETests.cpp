@@ -32,36 +32,6 @@ CFileVersionInfo ProgramVersion(HMODULE& module)
     return CFileVersionInfo(module);
 }
 
-std::wstring ClassOf(HWND window)
-{
-    wchar_t name[256] = {};
-    ::GetClassNameW(window, name, 256);
-    return name;
-}
-
-bool IsMainTitle(const std::wstring& title)
-{
-    static constexpr wchar_t kProduct[] = L"Tarnwick Professional";
-    return std::wcsncmp(title.c_str(), kProduct, std::size(kProduct) - 1) == 0;
-}
-
-// The program's main window. A start with an empty package list opens the new-project wizard
-// before the main window shows; any dialog met on the way is cancelled.
-HWND MainWindowPastTheWizard(AppDriver& program)
-{
-    std::wstring mainClass;
-    WaitFor([&] {
-        for (HWND window : program.TopLevelWindows()) {
-            if (ClassOf(window) == L"#32770")
-                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-            else if (IsMainTitle(WindowText(window)))
-                mainClass = ClassOf(window);
-        }
-        return !mainClass.empty();
-    }, 60000);
-    return mainClass.empty() ? nullptr : program.WaitForMainWindow(mainClass.c_str());
-}
-
 } // namespace
 
 TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses)
@@ -77,7 +47,7 @@ TEST(Program, StartsWithItsVersionInTheTitleAllowsOneInstanceShowsAboutAndCloses
 
     AppDriver program;
     ASSERT_TRUE(program.Start());
-    HWND main = MainWindowPastTheWizard(program);
+    HWND main = program.MainWindowPastTheWizard();
     ASSERT_NE(main, nullptr) << "the program showed no window";
     EXPECT_EQ(WindowText(main), (L"Tarnwick Professional " + productVersion).GetString());
     EXPECT_TRUE(FileExists(AppDriver::DataFolder()));
@@ -296,7 +266,7 @@ TEST(Program, Bug_ADamagedDataFileIsKeptAsBadAndTheProgramStartsOnAnEmptyList)
 
     AppDriver program;
     ASSERT_TRUE(program.Start());
-    HWND main = MainWindowPastTheWizard(program);
+    HWND main = program.MainWindowPastTheWizard();
     ASSERT_NE(main, nullptr) << "the program did not start on a damaged data file";
     std::vector<uint8_t> kept;
     ASSERT_TRUE(ReadAllBytes(dataFile + L".bad", kept)) << "the damaged file was not kept";

@@ -8,6 +8,8 @@
 
 #include <cstring>
 #include <functional>
+#include <iterator>
+#include <string>
 
 namespace testsupport {
 
@@ -185,6 +187,26 @@ HWND AppDriver::WaitForMainWindow(const wchar_t* className, DWORD timeoutMs)
         },
         timeoutMs);
     return m_mainWindow;
+}
+
+HWND AppDriver::MainWindowPastTheWizard(DWORD timeoutMs)
+{
+    static constexpr wchar_t kProduct[] = L"Tarnwick Professional";
+    std::wstring mainClass;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows()) {
+                wchar_t name[256] = {};
+                ::GetClassNameW(window, name, 256);
+                if (std::wstring(name) == L"#32770")
+                    ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+                else if (WindowText(window).compare(0, std::size(kProduct) - 1, kProduct) == 0)
+                    mainClass = name;
+            }
+            return !mainClass.empty() || !IsRunning();
+        },
+        timeoutMs);
+    return mainClass.empty() ? nullptr : WaitForMainWindow(mainClass.c_str(), timeoutMs);
 }
 
 bool AppDriver::IsRunning() const

@@ -49,6 +49,10 @@ public:
     // Waits for the program's main window: a visible top-level window of its process with the
     // given class (any when null); null after the time-out.
     HWND WaitForMainWindow(const wchar_t* className = nullptr, DWORD timeoutMs = 60000);
+    // The program's main window ("Tarnwick Professional ..."). A start with an empty package list
+    // opens the new-project wizard before the main window shows; any dialog met on the way is
+    // cancelled.
+    HWND MainWindowPastTheWizard(DWORD timeoutMs = 60000);
     HWND MainWindow() const { return m_mainWindow; }
     DWORD ProcessId() const { return m_processId; }
     HANDLE Process() const { return m_process.Get(); }

@@ -88,9 +88,21 @@ CXTPMarkupFont::~CXTPMarkupFont()
 
 // ---- Tooltip seam
 
-void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND, UINT, WPARAM, LPARAM)
+CXTPMarkupContext::CTooltipContext::CTooltipContext(CXTPMarkupContext* context) : m_pMarkupContext(context)
+{
+    SetStyle(xtpToolTipMarkup);
+}
+
+void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ++m_nRelayed;
+    if (host && ::IsWindow(host))
+        CXTPToolTipContext::RelayMouseMessage(CWnd::FromHandle(host), message, wParam, lParam);
+}
+
+INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(CWnd* wnd, CPoint point, TOOLINFOW* info)
+{
+    return OnToolHitTest(wnd ? wnd->GetSafeHwnd() : nullptr, point, info);
 }
 
 INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(HWND host, POINT point, TOOLINFOW* info)
@@ -136,7 +148,11 @@ CXTPMarkupContext::~CXTPMarkupContext()
         font = next;
     }
     m_pFontChain = nullptr;
-    delete m_pTooltipContext;
+    // the tip controller is reference counted: a tip window being shown may still hold it
+    if (m_pTooltipContext) {
+        m_pTooltipContext->m_pMarkupContext = nullptr;
+        m_pTooltipContext->InternalRelease();
+    }
     MarkupGdiPlus::AddRef(false);
 }
 

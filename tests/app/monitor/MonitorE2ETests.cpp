@@ -62,7 +62,7 @@ TEST(MonitorCommands, FiltersAddedThroughTheSettingsReachTheDataFileAndTheProgra
     ASSERT_TRUE(AppDriver::ResetDataFolder());
     AppDriver program;
     ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForMainWindow(), nullptr);
+    ASSERT_NE(program.MainWindowPastTheWizard(), nullptr);
 
     ASSERT_TRUE(program.PostCommand(ID_MONITOR_SETTINGS));
     HWND sheet = program.WaitForTopLevel({nullptr, L"Installation Monitoring Settings"});
