@@ -969,9 +969,11 @@ BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
 
         CXTPPropExchangeEnumeratorPtr enumerator(px->GetEnumerator(L"Icon"));
         if (px->IsLoading()) {
-            auto& set = m_sets[id];
-            if (!set)
-                set = std::make_unique<CXTPImageManagerIconSet>(id, this);
+            CXTPCmdTargetRef<CXTPImageManagerIconSet> set(FindIconSet(id));
+            if (!set) {
+                set = CXTPCmdTargetRef<CXTPImageManagerIconSet>::Adopt(new CXTPImageManagerIconSet(id, this));
+                m_sets[id] = set;
+            }
             set->RemoveAll();
             POSITION position = enumerator->GetPosition(0, TRUE);
             while (position) {
@@ -980,10 +982,11 @@ BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
                 ExchangeLongProperty(section.Get(), L"Width", width);
                 if (width <= 0 || width > kMaxSide)
                     continue;
-                auto icon = std::make_unique<CXTPImageManagerIcon>(id, static_cast<int>(width), 15, set.get());
+                auto icon = CXTPCmdTargetRef<CXTPImageManagerIcon>::Adopt(
+                    new CXTPImageManagerIcon(id, static_cast<int>(width), 15, set.Get()));
                 // A picture that cannot be read leaves the icon empty; it is kept all the same.
-                ExchangeSerializedObject(section.Get(), L"Data", icon.get());
-                set->InsertIcon(std::move(icon));
+                ExchangeSerializedObject(section.Get(), L"Data", icon.Get());
+                set->InsertIcon(icon.Get());
             }
             return TRUE;
         }
@@ -996,7 +999,7 @@ BOOL CXTPImageManager::ExchangeIconSet(UINT id, CXTPPropExchange* px)
                 CXTPPropExchangeSection section(enumerator->GetNext(position));
                 long w = width;
                 ExchangeLongProperty(section.Get(), L"Width", w);
-                ExchangeSerializedObject(section.Get(), L"Data", icon.get());
+                ExchangeSerializedObject(section.Get(), L"Data", icon.Get());
             }
         }
         return TRUE;

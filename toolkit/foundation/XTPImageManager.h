@@ -4,6 +4,7 @@
 // strips, and the bitmap block of the saved form. Everything that reads outside data checks it
 // against its real length before a byte is copied.
 
+#include "framework/CmdTarget.h"
 #include "framework/Object.h"
 
 #include <windows.h>
@@ -12,6 +13,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class CArchive;
@@ -248,7 +250,55 @@ enum XTPImageState {
     xtpImagePressed = 4,
 };
 
-class CXTPImageManagerIcon : public CObject {
+// One reference to a reference-counted command target (the manager's icons and icon sets),
+// dropped when the holder dies or is reset. The constructor from a pointer adds a reference of
+// its own; Adopt takes over one the caller already owns (the count of 1 a new object starts with).
+template <class T>
+class CXTPCmdTargetRef {
+public:
+    CXTPCmdTargetRef() noexcept = default;
+    explicit CXTPCmdTargetRef(T* target) noexcept : m_p(target)
+    {
+        if (m_p)
+            m_p->InternalAddRef();
+    }
+    static CXTPCmdTargetRef Adopt(T* target) noexcept
+    {
+        CXTPCmdTargetRef ref;
+        ref.m_p = target;
+        return ref;
+    }
+    CXTPCmdTargetRef(const CXTPCmdTargetRef& other) noexcept : CXTPCmdTargetRef(other.m_p) {}
+    CXTPCmdTargetRef(CXTPCmdTargetRef&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    CXTPCmdTargetRef& operator=(CXTPCmdTargetRef other) noexcept
+    {
+        std::swap(m_p, other.m_p);
+        return *this;
+    }
+    ~CXTPCmdTargetRef() { Reset(); }
+
+    // Drops the reference; the object may be deleted by it.
+    void Reset() noexcept
+    {
+        if (T* target = std::exchange(m_p, nullptr))
+            target->InternalRelease();
+    }
+    T* Get() const noexcept { return m_p; }
+    T* operator->() const noexcept { return m_p; }
+    T& operator*() const noexcept { return *m_p; }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+
+private:
+    T* m_p = nullptr;
+};
+
+// Icons and icon sets are reference counted (count 1 when made; the last InternalRelease deletes
+// them). The manager holds one reference to each set, a set one to each icon and an image-list
+// entry one to each icon it made; each drops it when it removes the entry. A caller that keeps an
+// icon pointer across changes of the manager takes a reference of its own: once the manager, the
+// set or the entry lets the icon go, the icon is detached (its pictures cleared, no owner) and
+// stays a valid, empty object until the caller releases it.
+class CXTPImageManagerIcon : public CCmdTarget {
 public:
     // The version of the saved form this program writes; older streams hold fewer records.
     static constexpr DWORD kSchema = 38;
@@ -262,7 +312,7 @@ public:
         : CXTPImageManagerIcon(id, width, height, nullptr, list)
     {
     }
-    ~CXTPImageManagerIcon() override { ClearImages(TRUE); }
+    ~CXTPImageManagerIcon() override;
     CXTPImageManagerIcon(const CXTPImageManagerIcon&) = delete;
     CXTPImageManagerIcon& operator=(const CXTPImageManagerIcon&) = delete;
 
@@ -336,7 +386,13 @@ public:
     // Reads a stream written with an older schema: only the records that schema holds.
     void SerializeWithSchema(CArchive& archive, DWORD schema);
 
+    // The icons alive in the process: a leak check for the reference counting.
+    static LONG GetLiveCount();
+
 private:
+    friend class CXTPImageManagerIconSet;
+    friend class CXTPImageManagerImageList;
+
     enum { kNormal, kFaded, kShadow, kHot, kChecked, kPressed, kDisabled, kGeneratedDisabled, kRecords };
 
     CXTPImageManagerIcon(UINT id, int width, int height, CXTPImageManagerIconSet* set,
@@ -344,6 +400,8 @@ private:
     BOOL SetStateImage(int slot, CXTPIconImage& image);
     bool IsOwnRecord(const CXTPIconImage& image) const;
     void ClearStandalone() const;
+    // Called by the set or image-list entry that is about to drop its reference.
+    void Detach();
 
     UINT m_id;
     int m_width;
@@ -355,28 +413,31 @@ private:
     mutable CXTPIconImage m_standalone;
 };
 
-class CXTPImageManagerIconSet {
+class CXTPImageManagerIconSet : public CCmdTarget {
 public:
-    explicit CXTPImageManagerIconSet(UINT id, CXTPImageManager* manager = nullptr) : m_id(id), m_manager(manager) {}
-    ~CXTPImageManagerIconSet() { RemoveAll(); }
+    explicit CXTPImageManagerIconSet(UINT id, CXTPImageManager* manager = nullptr);
+    ~CXTPImageManagerIconSet() override;
     CXTPImageManagerIconSet(const CXTPImageManagerIconSet&) = delete;
     CXTPImageManagerIconSet& operator=(const CXTPImageManagerIconSet&) = delete;
 
+    using IconMap = std::map<int, CXTPCmdTargetRef<CXTPImageManagerIcon>>;
+
     UINT GetID() const { return m_id; }
+    // Null once the manager has removed the set.
     CXTPImageManager* GetManager() const { return m_manager; }
     // Width 0: the smallest; 1: the largest; else the exact width, or with allowNearest the
     // nearest (the first met, smaller widths first, on a tie).
     CXTPImageManagerIcon* FindIcon(int width, bool allowNearest) const;
     // The icon of exactly that width, made with height 15 until it has a picture.
     CXTPImageManagerIcon* GetOrCreateIcon(int width);
+    // Clears and lets go of every icon.
     void RemoveAll();
-    // Takes the icon under its width, replacing any icon of that width.
-    void InsertIcon(std::unique_ptr<CXTPImageManagerIcon> icon)
-    {
-        const int width = icon->GetWidth();
-        m_icons[width] = std::move(icon);
-    }
-    const std::map<int, std::unique_ptr<CXTPImageManagerIcon>>& GetIcons() const { return m_icons; }
+    // Clears and lets go of the icon of that width; FALSE when there is none.
+    BOOL RemoveIcon(int width);
+    // Takes a reference of its own to an icon of this set under its width; an icon already there
+    // under that width is let go as RemoveIcon does. Icons of other sets are refused.
+    BOOL InsertIcon(CXTPImageManagerIcon* icon);
+    const IconMap& GetIcons() const { return m_icons; }
 
     BOOL SetNormalImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetNormalImage(image); }
     BOOL SetDisabledImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetDisabledImage(image); }
@@ -385,10 +446,18 @@ public:
     BOOL SetPressedImage(CXTPIconImage& image, int width) { return GetOrCreateIcon(width)->SetPressedImage(image); }
     void ClearGeneratedImages();
 
+    // The icon sets alive in the process: a leak check for the reference counting.
+    static LONG GetLiveCount();
+
 private:
+    friend class CXTPImageManager;
+    // Called by the manager that is about to drop its reference: the icons go, and so does the
+    // pointer to the manager.
+    void Detach();
+
     UINT m_id;
     CXTPImageManager* m_manager;
-    std::map<int, std::unique_ptr<CXTPImageManagerIcon>> m_icons;
+    IconMap m_icons;
 };
 
 // An image list that stands for the icons of a run of command ids: id n is image n - first.
@@ -409,19 +478,22 @@ public:
     CXTPImageManagerIcon* GetIcon(UINT id);
     void Draw(HDC dc, int x, int y, CXTPImageManagerIcon* icon, int cx, int cy, COLORREF background,
               COLORREF foreground, UINT style);
-    void ReleaseIcons() { m_icons.clear(); }
+    // Lets go of the icons made so far; an icon a caller still holds stops drawing through the list.
+    void ReleaseIcons();
 
 private:
     HIMAGELIST m_list;
     UINT m_firstId;
     BOOL m_owns;
-    std::map<UINT, std::unique_ptr<CXTPImageManagerIcon>> m_icons;
+    std::map<UINT, CXTPCmdTargetRef<CXTPImageManagerIcon>> m_icons;
 };
 
-class CXTPImageManager {
+// Reference counted like its icons (count 1 when made); a manager that is a member or a local
+// is simply destroyed with its owner.
+class CXTPImageManager : public CCmdTarget {
 public:
     CXTPImageManager();
-    ~CXTPImageManager();
+    ~CXTPImageManager() override;
     CXTPImageManager(const CXTPImageManager&) = delete;
     CXTPImageManager& operator=(const CXTPImageManager&) = delete;
 
@@ -500,7 +572,7 @@ private:
     const CXTPOsVersionCache& OsVersion() const;
 
     BOOL m_pack = TRUE;
-    std::map<UINT, std::unique_ptr<CXTPImageManagerIconSet>> m_sets;
+    std::map<UINT, CXTPCmdTargetRef<CXTPImageManagerIconSet>> m_sets;
     std::vector<std::unique_ptr<CXTPImageManagerImageList>> m_imageLists;
     std::map<DWORD, std::unique_ptr<CXTPImageManagerResource>> m_strips;
     UINT m_customId = 0x10AAA;

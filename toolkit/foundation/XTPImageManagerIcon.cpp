@@ -13,6 +13,10 @@
 
 namespace {
 
+// Live objects, for the leak checks of the reference counting.
+volatile LONG g_liveIcons = 0;
+volatile LONG g_liveIconSets = 0;
+
 SIZE BitmapSize(HBITMAP bitmap)
 {
     BITMAP description = {};
@@ -236,6 +240,31 @@ CXTPImageManagerIcon::CXTPImageManagerIcon(UINT id, int width, int height, CXTPI
 {
     for (CXTPIconImage& image : m_images)
         image.SetManager(set ? set->GetManager() : nullptr);
+    InterlockedIncrement(&g_liveIcons);
+}
+
+CXTPImageManagerIcon::~CXTPImageManagerIcon()
+{
+    ClearImages(TRUE);
+    InterlockedDecrement(&g_liveIcons);
+}
+
+LONG CXTPImageManagerIcon::GetLiveCount()
+{
+    return InterlockedCompareExchange(&g_liveIcons, 0, 0);
+}
+
+void CXTPImageManagerIcon::Detach()
+{
+    // The records may be slots of the manager's strips. They go back now, while the strips still
+    // exist, rather than when the last reference goes: an icon a caller keeps past the manager
+    // then holds nothing of the manager at all. Keeping the strips alive for such icons instead
+    // would need the strips counted too and would keep a dead manager's bitmaps and lock around.
+    ClearImages(TRUE);
+    for (CXTPIconImage& image : m_images)
+        image.SetManager(nullptr);
+    m_set = nullptr;
+    m_list = nullptr;
 }
 
 CXTPImageManager* CXTPImageManagerIcon::GetManager() const
@@ -533,17 +562,33 @@ COLORREF LightenColor(COLORREF colour, double factor)
 // ---------------------------------------------------------------------------------------------
 // CXTPImageManagerIconSet
 
+CXTPImageManagerIconSet::CXTPImageManagerIconSet(UINT id, CXTPImageManager* manager) : m_id(id), m_manager(manager)
+{
+    InterlockedIncrement(&g_liveIconSets);
+}
+
+CXTPImageManagerIconSet::~CXTPImageManagerIconSet()
+{
+    RemoveAll();
+    InterlockedDecrement(&g_liveIconSets);
+}
+
+LONG CXTPImageManagerIconSet::GetLiveCount()
+{
+    return InterlockedCompareExchange(&g_liveIconSets, 0, 0);
+}
+
 CXTPImageManagerIcon* CXTPImageManagerIconSet::FindIcon(int width, bool allowNearest) const
 {
     if (m_icons.empty())
         return nullptr;
     if (width == 0)
-        return m_icons.begin()->second.get();
+        return m_icons.begin()->second.Get();
     if (width == 1)
-        return m_icons.rbegin()->second.get();
+        return m_icons.rbegin()->second.Get();
     auto exact = m_icons.find(width);
     if (exact != m_icons.end())
-        return exact->second.get();
+        return exact->second.Get();
     if (!allowNearest)
         return nullptr;
     CXTPImageManagerIcon* best = nullptr;
@@ -551,7 +596,7 @@ CXTPImageManagerIcon* CXTPImageManagerIconSet::FindIcon(int width, bool allowNea
     for (const auto& [w, icon] : m_icons) {
         const int distance = std::abs(w - width);
         if (!best || distance < bestDistance) {
-            best = icon.get();
+            best = icon.Get();
             bestDistance = distance;
         }
     }
@@ -560,17 +605,54 @@ CXTPImageManagerIcon* CXTPImageManagerIconSet::FindIcon(int width, bool allowNea
 
 CXTPImageManagerIcon* CXTPImageManagerIconSet::GetOrCreateIcon(int width)
 {
-    auto& slot = m_icons[width];
-    if (!slot)
-        slot = std::make_unique<CXTPImageManagerIcon>(m_id, width, 15, this);
-    return slot.get();
+    auto found = m_icons.find(width);
+    if (found != m_icons.end())
+        return found->second.Get();
+    // Made before it enters the map, so that a failure leaves no empty entry behind.
+    auto icon = CXTPCmdTargetRef<CXTPImageManagerIcon>::Adopt(new CXTPImageManagerIcon(m_id, width, 15, this));
+    return m_icons.emplace(width, std::move(icon)).first->second.Get();
 }
 
 void CXTPImageManagerIconSet::RemoveAll()
 {
-    for (auto& [width, icon] : m_icons)
-        icon->ClearImages(TRUE);
-    m_icons.clear();
+    // The map is emptied before any reference goes, so that nothing a released icon does can
+    // reach an entry that is half removed.
+    IconMap icons;
+    icons.swap(m_icons);
+    for (auto& [width, icon] : icons)
+        icon->Detach();
+}
+
+BOOL CXTPImageManagerIconSet::RemoveIcon(int width)
+{
+    auto found = m_icons.find(width);
+    if (found == m_icons.end())
+        return FALSE;
+    CXTPCmdTargetRef<CXTPImageManagerIcon> icon = std::move(found->second);
+    m_icons.erase(found);
+    icon->Detach();
+    return TRUE;
+}
+
+BOOL CXTPImageManagerIconSet::InsertIcon(CXTPImageManagerIcon* icon)
+{
+    if (!icon || icon->GetIconSet() != this)
+        return FALSE;
+    CXTPCmdTargetRef<CXTPImageManagerIcon> held(icon);
+    auto& slot = m_icons[icon->GetWidth()];
+    if (slot.Get() == icon)
+        return TRUE;
+    CXTPCmdTargetRef<CXTPImageManagerIcon> replaced = std::move(slot);
+    slot = std::move(held);
+    if (replaced)
+        replaced->Detach();
+    return TRUE;
+}
+
+void CXTPImageManagerIconSet::Detach()
+{
+    RemoveAll();
+    m_manager = nullptr;
 }
 
 void CXTPImageManagerIconSet::ClearGeneratedImages()
@@ -584,9 +666,17 @@ void CXTPImageManagerIconSet::ClearGeneratedImages()
 
 CXTPImageManagerImageList::~CXTPImageManagerImageList()
 {
-    m_icons.clear();
+    ReleaseIcons();
     if (m_owns && m_list)
         ImageList_Destroy(m_list);
+}
+
+void CXTPImageManagerImageList::ReleaseIcons()
+{
+    std::map<UINT, CXTPCmdTargetRef<CXTPImageManagerIcon>> icons;
+    icons.swap(m_icons);
+    for (auto& [id, icon] : icons)
+        icon->Detach();
 }
 
 BOOL CXTPImageManagerImageList::ContainsId(UINT id) const
@@ -609,12 +699,13 @@ CXTPImageManagerIcon* CXTPImageManagerImageList::GetIcon(UINT id)
 {
     if (!ContainsId(id))
         return nullptr;
-    auto& icon = m_icons[id];
-    if (!icon) {
-        const SIZE size = GetIconSize();
-        icon = std::make_unique<CXTPImageManagerIcon>(id, static_cast<int>(size.cx), static_cast<int>(size.cy), this);
-    }
-    return icon.get();
+    auto found = m_icons.find(id);
+    if (found != m_icons.end())
+        return found->second.Get();
+    const SIZE size = GetIconSize();
+    auto icon = CXTPCmdTargetRef<CXTPImageManagerIcon>::Adopt(
+        new CXTPImageManagerIcon(id, static_cast<int>(size.cx), static_cast<int>(size.cy), this));
+    return m_icons.emplace(id, std::move(icon)).first->second.Get();
 }
 
 void CXTPImageManagerImageList::Draw(HDC dc, int x, int y, CXTPImageManagerIcon* icon, int cx, int cy,
@@ -646,7 +737,7 @@ COLORREF CXTPImageManager::SetTransparentColor(COLORREF colour)
 CXTPImageManagerIconSet* CXTPImageManager::FindIconSet(UINT id) const
 {
     auto found = m_sets.find(id);
-    return found == m_sets.end() ? nullptr : found->second.get();
+    return found == m_sets.end() ? nullptr : found->second.Get();
 }
 
 CXTPImageManagerImageList* CXTPImageManager::FindImageList(UINT id) const
@@ -701,10 +792,13 @@ void CXTPImageManager::ResetGeneratedImages()
 
 void CXTPImageManager::RemoveAll()
 {
-    // The icons give their slots back before the strips go.
-    for (auto& [id, set] : m_sets)
-        set->RemoveAll();
-    m_sets.clear();
+    // The icons give their slots back before the strips go, also those that a caller still holds
+    // (they are detached and empty from here on).
+    std::map<UINT, CXTPCmdTargetRef<CXTPImageManagerIconSet>> sets;
+    sets.swap(m_sets);
+    for (auto& [id, set] : sets)
+        set->Detach();
+    sets.clear();
     m_strips.clear();
     m_imageLists.clear();
 }
@@ -747,7 +841,7 @@ BOOL CXTPImageManager::SetIcon(CXTPIconImage& image, UINT id, int width, int hei
     }
     if (state != xtpImageNormal)
         return FALSE;
-    auto set = std::make_unique<CXTPImageManagerIconSet>(id, this);
+    auto set = CXTPCmdTargetRef<CXTPImageManagerIconSet>::Adopt(new CXTPImageManagerIconSet(id, this));
     set->SetNormalImage(image, width);
     m_sets[id] = std::move(set);
     return TRUE;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
@@ -519,6 +520,17 @@ CXTPToolTipContextToolTip::~CXTPToolTipContextToolTip()
     for (int i = 0; i < m_arrTools.GetSize(); ++i)
         delete static_cast<TOOLITEM*>(m_arrTools[i]);
     m_arrTools.RemoveAll();
+    SetTipIcon(nullptr);
+}
+
+void CXTPToolTipContextToolTip::SetTipIcon(CXTPImageManagerIcon* icon)
+{
+    // The tip keeps its own reference: the manager may let the icon go (a theme change drops the
+    // icons of its image lists) while the tip is still on screen.
+    if (icon)
+        icon->InternalAddRef();
+    if (CXTPImageManagerIcon* previous = std::exchange(m_pIcon, icon))
+        previous->InternalRelease();
 }
 
 BOOL CXTPToolTipContextToolTip::Create(CWnd* owner, DWORD style)
@@ -944,7 +956,7 @@ void CXTPToolTipContextToolTip::OnDestroyTip()
         delete static_cast<TOOLITEM*>(m_arrTools[i]);
     m_arrTools.RemoveAll();
     m_strTitle.Empty();
-    m_pIcon = nullptr;
+    SetTipIcon(nullptr);
     m_bActive = FALSE;
     RemoveHook();
 }
@@ -1033,7 +1045,7 @@ LRESULT CXTPToolTipContextToolTip::WindowProc(UINT message, WPARAM wParam, LPARA
         return lParam ? reinterpret_cast<LRESULT>(WindowFromPointRule(m_hWnd, *reinterpret_cast<const POINT*>(lParam)))
                       : 0;
     case WM_XTP_TOOLTIP_SETIMAGE:
-        m_pIcon = reinterpret_cast<CXTPImageManagerIcon*>(lParam);
+        SetTipIcon(reinterpret_cast<CXTPImageManagerIcon*>(lParam));
         return 0;
     case TTM_SETMAXTIPWIDTH:
     case TTM_SETMARGIN:

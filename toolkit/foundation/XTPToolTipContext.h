@@ -195,6 +195,8 @@ protected:
     void OnPaintTip();
     void OnTimerTip(UINT_PTR id);
     void OnDestroyTip();
+    // Holds a reference to the icon shown (null: none) and drops the one held before.
+    void SetTipIcon(CXTPImageManagerIcon* icon);
     CRect ContentRect() const;
 
     CPtrArray m_arrTools;   // TOOLITEM*, owned
@@ -210,7 +212,7 @@ protected:
     int m_nDelayAutoPop = 0;
     UINT_PTR m_nAutoPopTimer = 0;
     CString m_strTitle;
-    CXTPImageManagerIcon* m_pIcon = nullptr;
+    CXTPImageManagerIcon* m_pIcon = nullptr;   // one reference held (SetTipIcon)
     BOOL m_bRegionSet = FALSE;
     HWND m_hOwner = nullptr;
 };

@@ -313,6 +313,22 @@ TEST_F(ToolTipTest, ASmallIconSitsBesideTheTitleAndALargeOneBesideTheText)
     EXPECT_TRUE(testsupport::RegionIs(image, CRect(3, 3, 19, 19), RGB(255, 0, 0)));
     EXPECT_EQ(testsupport::CountColour(image, CRect(0, 19, image.width, image.height), RGB(255, 0, 0)), 0)
         << "the description starts below the title, without the icon";
+
+    // The tip holds its own reference to the icon it shows: the manager may let the icon go while
+    // the tip is up, and the tip then paints an empty, still valid icon.
+    CXTPImageManagerIcon* shown = images.LookupIcon(5, 16);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(static_cast<LONG>(shown->m_dwRef), 2);
+    const LONG live = CXTPImageManagerIcon::GetLiveCount();
+    images.RemoveAll();
+    EXPECT_EQ(CXTPImageManagerIcon::GetLiveCount(), live - 1) << "only the icon the tip holds is left";
+    EXPECT_TRUE(PumpUntil([&] {
+        ::RedrawWindow(TipWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        testsupport::RgbImage now = testsupport::CaptureClient(TipWindow());
+        return !now.IsEmpty() && testsupport::CountColour(now, CRect(0, 0, now.width, now.height), RGB(255, 0, 0)) == 0;
+    }));
+    TearDown();
+    EXPECT_EQ(CXTPImageManagerIcon::GetLiveCount(), live - 2) << "the tip let its icon go";
 }
 
 TEST_F(ToolTipTest, EveryStyleShowsItsKindOfTip)
