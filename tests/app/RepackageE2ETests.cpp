@@ -32,6 +32,10 @@ constexpr wchar_t kWizardPageCaption[] = L"Tarnwick - New Project";
 constexpr wchar_t kProduct[] = L"TarnwickRepackageRoad";
 constexpr wchar_t kDoneText[] =
     L"The Installation Monitoring process is successfully completed! To view and edit the detected files and registry entries click the Finish button.";
+// The wizard buttons' control ids on the sheet.
+constexpr int kBackButton = 12323;
+constexpr int kNextButton = 12324;
+constexpr int kFinishButton = 12325;
 // The whole monitoring run: a snapshot of both hives, the setup program, the difference, the copy.
 constexpr DWORD kMonitorTimeoutMs = 600000;
 
@@ -145,16 +149,24 @@ bool SameBytes(const CString& one, const CString& other)
     return ReadAllBytes(one, a) && ReadAllBytes(other, b) && a == b;
 }
 
-// A text value of either view of the key; empty when there is none.
+// A text value of the key in the given view of the registry; empty when there is none.
+CString ReadString(HKEY root, const wchar_t* key, const wchar_t* name, REGSAM view)
+{
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
+        return CString();
+    wchar_t data[1024] = L"";
+    DWORD size = sizeof(data);
+    const LONG status = ::RegGetValueW(opened, nullptr, name, RRF_RT_REG_SZ, nullptr, data, &size);
+    ::RegCloseKey(opened);
+    return status == ERROR_SUCCESS ? CString(data) : CString();
+}
+
+// The same from whichever view holds it (a package may write the machine's values in either).
 CString ReadString(HKEY root, const wchar_t* key, const wchar_t* name)
 {
-    for (DWORD view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-        wchar_t data[1024] = L"";
-        DWORD size = sizeof(data);
-        if (::RegGetValueW(root, key, name, RRF_RT_REG_SZ | view, nullptr, data, &size) == ERROR_SUCCESS)
-            return data;
-    }
-    return CString();
+    const CString native = ReadString(root, key, name, KEY_WOW64_64KEY);
+    return native.IsEmpty() ? ReadString(root, key, name, KEY_WOW64_32KEY) : native;
 }
 
 bool Contains(const std::vector<std::wstring>& lines, const wchar_t* line)
@@ -168,7 +180,7 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
 {
     ASSERT_TRUE(AppDriver::ResetDataFolder());
     wchar_t programFiles[MAX_PATH] = L"";
-    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles), S_OK);
+    ASSERT_EQ(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILESX86, nullptr, SHGFP_TYPE_CURRENT, programFiles), S_OK);
     const CString installFolder = CString(programFiles) + L"\\" + kProduct;
     InstallCleanup cleanup{installFolder};
     RemoveInstall(installFolder);
@@ -230,7 +242,7 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
     HWND start = WaitForControl(sheet, IDC_MONITOR_START);
     ASSERT_NE(start, nullptr) << "the monitor page did not come";
     EXPECT_EQ(WindowText(start), L"Start Monitoring");
-    EXPECT_TRUE(WaitFor([&] { return Usable(sheet, ID_WIZBACK) && !Usable(sheet, ID_WIZNEXT); }, 20000))
+    EXPECT_TRUE(WaitFor([&] { return Usable(sheet, kBackButton) && !Usable(sheet, kNextButton); }, 20000))
         << "the monitor page offers Back only";
     ASSERT_TRUE(PressWizardButton(sheet, PSBTN_BACK));
     ASSERT_TRUE(WaitFor([&] { return Control(sheet, 1088) != nullptr && Control(sheet, IDC_MONITOR_START) == nullptr; },
@@ -247,7 +259,7 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
     ASSERT_NE(text, nullptr);
     ASSERT_TRUE(WaitFor([&] { return WindowText(text) == kDoneText; }, kMonitorTimeoutMs))
         << "the run did not end: " << Utf8(WindowText(text)) << " / " << Utf8(WindowText(Control(sheet, IDC_MONITOR_STATUS)));
-    EXPECT_TRUE(WaitFor([&] { return Usable(sheet, ID_WIZFINISH) && !Usable(sheet, ID_WIZBACK); }, 20000))
+    EXPECT_TRUE(WaitFor([&] { return Usable(sheet, kFinishButton) && !Usable(sheet, kBackButton); }, 20000))
         << "the done state offers Finish only";
     const replaytest::Result installed = replaytest::ReadResultFile(resultFile);
     EXPECT_EQ(installed.count("installed") ? installed.at("installed") : "", "1") << "the setup program did not install";
@@ -283,10 +295,16 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
     for (int i = 0; i < project.m_files.GetSize(); ++i)
         EXPECT_FALSE(project.m_files[i].m_path.Left(5) == L"Temp\\") << Utf8(project.m_files[i].m_path.View());
     const CString base = CString(L"ProgramFilesFolder\\") + kProduct;
+    std::string captured;
+    for (int i = 0; i < project.m_files.GetSize(); ++i)
+        captured += "\n  " + Utf8(project.m_files[i].m_path.View());
+    for (int i = 0; i < project.m_registry.GetSize() && i < 40; ++i)
+        captured += "\n  " + Utf8(project.m_registry[i].m_keyPath.View()) + " " +
+                    Utf8(project.m_registry[i].m_valueName.View());
     for (const wchar_t* file : {L"readme.txt", L"app.dat", L"unins000.exe"}) {
         const CString path = base + L"\\" + file;
         const CFileEntry* entry = project.m_files.FindByPath(path);
-        ASSERT_NE(entry, nullptr) << "not captured: " << Utf8(path.View());
+        ASSERT_NE(entry, nullptr) << "not captured: " << Utf8(path.View()) << "; captured:" << captured;
         EXPECT_EQ(entry->m_kind, CFileEntry::kindFile) << Utf8(path.View());
         EXPECT_TRUE(SameBytes(packageFolder + L"\\" + path, installFolder + L"\\" + file))
             << "not in the package folder: " << Utf8(path.View());
