@@ -62,6 +62,11 @@ TEST(MonitorCommands, FiltersAddedThroughTheSettingsReachTheDataFileAndTheProgra
     ASSERT_TRUE(AppDriver::ResetDataFolder());
     AppDriver program;
     ASSERT_TRUE(program.Start());
+    // a first start offers the new-project wizard before the main window
+    HWND wizard = program.WaitForTopLevel({L"#32770", L"Tarnwick - New Project", -1}, 60000);
+    ASSERT_NE(wizard, nullptr) << "the first start showed no wizard";
+    ::PostMessageW(wizard, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(wizard); }, 30000));
     ASSERT_NE(program.WaitForMainWindow(), nullptr);
 
     ASSERT_TRUE(program.PostCommand(ID_MONITOR_SETTINGS));
