@@ -3,6 +3,7 @@
 #include "app/ProjectsTree.h"
 
 #include "app/NodeData.h"
+#include "app/monitor/MonitorPage.h"
 #include "app/wizard/Wizard.h"
 #include "app/wizard/WizardRules.h"
 
@@ -12,7 +13,10 @@ void CProjectsTree::NewProject()
 {
     CFeature project;
     project.m_name = L"New Project";
+    // the page outlives the sheet: its destructor still waits for a worker the sheet left running
+    CMonitorPP monitor;
     CWizard wizard(project, *m_projects, AfxGetMainWnd());
+    wizard.SetMonitorPage(&monitor);
     if (m_prepareWizard)
         m_prepareWizard(wizard);
     if (wizard.DoModal() != ID_WIZFINISH)

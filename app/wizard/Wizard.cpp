@@ -1,5 +1,6 @@
 #include "app/wizard/Wizard.h"
 
+#include "app/monitor/MonitorPage.h"
 #include "app/wizard/ArgsDialog.h"
 #include "app/wizard/WizardRules.h"
 
@@ -208,6 +209,7 @@ LRESULT CSelectWrapperPP::OnWizardNext()
     case IDC_MODE_REPACKAGE:
         if (m_wizard.MonitorPage()) {
             project.m_conversionMode = CFeature::modeRepackage;
+            m_wizard.PrepareMonitorPage();
             return 0;
         }
         break;
@@ -313,19 +315,30 @@ CWizard::CWizard(CFeature& project, CProjects& projects, CWnd* parent)
     SetWizardMode();
 }
 
-void CWizard::SetMonitorPage(CPropertyPage* page)
+void CWizard::SetMonitorPage(CMonitorPP* page)
 {
     if (m_monitor)
         RemovePage(m_monitor);
     m_monitor = page;
     if (!page)
         return;
+    page->m_data.project = &m_project;
+    page->m_data.back = [this] { return GoBack(); };
     // between the mode and parameters pages: the pages after it are added again behind it
     RemovePage(&m_params);
     RemovePage(&m_finish);
     AddPage(page);
     AddPage(&m_params);
     AddPage(&m_finish);
+}
+
+void CWizard::PrepareMonitorPage()
+{
+    if (!m_monitor)
+        return;
+    m_monitor->m_data.project = &m_project;
+    m_monitor->m_data.installerPath = m_installerPath;
+    m_monitor->m_data.packageFolder = m_packageFolder;
 }
 
 LRESULT CWizard::GoBack()

@@ -8,7 +8,9 @@
 // the mode page jumps by the chosen mode; Back on every page after the start page walks the
 // history of pages actually left with Next, not the page order. Every page posts its wizard
 // buttons to the sheet when it becomes active. The monitoring mode's radio button is disabled
-// while the wizard has no monitor page.
+// while the wizard has no monitor page. The monitor page ends the wizard with its own Finish: it
+// copies the captured files into the package folder that the start page fixed, so that folder
+// and the package name must not change between the run and Finish.
 
 #include "app/AppBases.h"
 #include "app/MarkupStatic.h"
@@ -18,6 +20,7 @@
 
 #include <vector>
 
+class CMonitorPP;
 class CWizard;
 
 // A page of the wizard: it reaches the shared data through the wizard, and goes Back through the
@@ -115,9 +118,12 @@ public:
     CWizard(CFeature& project, CProjects& projects, CWnd* parent = nullptr);
 
     // Adds the installation monitor's page between the mode and parameters pages (before DoModal);
-    // without one the monitoring mode cannot be chosen.
-    void SetMonitorPage(CPropertyPage* page);
-    CPropertyPage* MonitorPage() const { return m_monitor; }
+    // without one the monitoring mode cannot be chosen. The page works on this wizard's project and
+    // goes Back through its history; its output sink and test hook stay the caller's.
+    void SetMonitorPage(CMonitorPP* page);
+    CMonitorPP* MonitorPage() const { return m_monitor; }
+    // Hands the monitor page the setup program and the package folder fixed at the start page.
+    void PrepareMonitorPage();
 
     CFeature& Project() { return m_project; }
     CProjects& List() { return m_projects; }
@@ -151,7 +157,7 @@ private:
     CSelectWrapperPP m_mode;
     CParamsPP m_params;
     CFinishPP m_finish;
-    CPropertyPage* m_monitor = nullptr;   // not owned
+    CMonitorPP* m_monitor = nullptr;   // not owned
 };
 
 // The wizard's caption (the sheet's; each page shows its own while it is current).

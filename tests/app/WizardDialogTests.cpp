@@ -2,6 +2,7 @@
 // from a setup program's manifest, the pages' path and Back through the history, the start page's
 // refusals, and the switch links of the arguments dialog clicked with the mouse.
 
+#include "app/monitor/MonitorPage.h"
 #include "app/wizard/ArgsDialog.h"
 #include "app/wizard/Wizard.h"
 
@@ -53,8 +54,10 @@ protected:
 
 // A modeless wizard over a list, destroyed at the end of the scope.
 struct OpenWizard {
-    OpenWizard(CFeature& project, CProjects& projects) : wizard(project, projects)
+    OpenWizard(CFeature& project, CProjects& projects, CMonitorPP* monitor = nullptr) : wizard(project, projects)
     {
+        if (monitor)
+            wizard.SetMonitorPage(monitor);
         created = wizard.Create(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE);
     }
     ~OpenWizard()
@@ -241,4 +244,41 @@ TEST_F(WizardWindows, AnUnrecognisedProgramShowsNoHelpAndKeepsTypedArguments)
     EXPECT_EQ(dialog.HelpLabel().LinkCount(), 0);
     EXPECT_EQ(WindowText(dialog.HelpLabel().m_hWnd), L" \r\n");
     dialog.DestroyWindow();
+}
+
+TEST_F(WizardWindows, TheMonitorPageComesThirdForRepackagingWithTheFolderTheStartPageFixed)
+{
+    CFeature project;
+    CProjects projects;
+    CMonitorPP monitor;
+    OpenWizard open(project, projects, &monitor);
+    ASSERT_TRUE(open.created);
+    open.wizard.StartPage().TakeInstaller(Fixture(L"detect_plain.exe"));
+    open.Press(PSBTN_NEXT);
+    ASSERT_TRUE(PumpUntil([&] { return open.Active() == 1; })) << "the mode page did not come";
+    CSelectWrapperPP& mode = open.wizard.ModePage();
+    EXPECT_TRUE(mode.GetDlgItem(IDC_MODE_REPACKAGE)->IsWindowEnabled());
+
+    mode.CheckRadioButton(IDC_MODE_SCRIPT, IDC_MODE_COMMAND_LINE, IDC_MODE_REPACKAGE);
+    open.Press(PSBTN_NEXT);
+    ASSERT_TRUE(PumpUntil([&] { return open.Active() == 2; })) << "the repackage mode goes to the monitor page";
+    EXPECT_EQ(project.m_conversionMode, CFeature::modeRepackage);
+    EXPECT_EQ(monitor.m_data.project, &project);
+    EXPECT_EQ(monitor.m_data.installerPath, Fixture(L"detect_plain.exe"));
+    EXPECT_EQ(monitor.m_data.packageFolder, scratch / L"detect_plain");
+    EXPECT_EQ(monitor.m_data.packageFolder, open.wizard.m_packageFolder);
+
+    // Back along the history; the mode is remembered, and the command line skips the monitor
+    open.Press(PSBTN_BACK);
+    ASSERT_TRUE(PumpUntil([&] { return open.Active() == 1; })) << "Back from the monitor page";
+    EXPECT_EQ(mode.IsDlgButtonChecked(IDC_MODE_REPACKAGE), 1u);
+    mode.CheckRadioButton(IDC_MODE_SCRIPT, IDC_MODE_COMMAND_LINE, IDC_MODE_COMMAND_LINE);
+    open.Press(PSBTN_NEXT);
+    ASSERT_TRUE(PumpUntil([&] { return open.Active() == 3; })) << "the parameters page follows the monitor page";
+    open.Press(PSBTN_NEXT);
+    ASSERT_TRUE(PumpUntil([&] { return open.Active() == 4; }));
+    for (int expected : {3, 1, 0}) {
+        open.Press(PSBTN_BACK);
+        ASSERT_TRUE(PumpUntil([&] { return open.Active() == expected; })) << "Back to page " << expected;
+    }
 }
