@@ -88,21 +88,9 @@ CXTPMarkupFont::~CXTPMarkupFont()
 
 // ---- Tooltip seam
 
-CXTPMarkupContext::CTooltipContext::CTooltipContext(CXTPMarkupContext* context) : m_pMarkupContext(context)
-{
-    SetStyle(xtpToolTipMarkup);
-}
-
-void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam)
+void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND, UINT, WPARAM, LPARAM)
 {
     ++m_nRelayed;
-    if (host && ::IsWindow(host))
-        CXTPToolTipContext::RelayMouseMessage(CWnd::FromHandle(host), message, wParam, lParam);
-}
-
-INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(CWnd* wnd, CPoint point, TOOLINFOW* info)
-{
-    return OnToolHitTest(wnd ? wnd->GetSafeHwnd() : nullptr, point, info);
 }
 
 INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(HWND host, POINT point, TOOLINFOW* info)
@@ -148,11 +136,7 @@ CXTPMarkupContext::~CXTPMarkupContext()
         font = next;
     }
     m_pFontChain = nullptr;
-    // the tip controller is reference counted: a tip window being shown may still hold it
-    if (m_pTooltipContext) {
-        m_pTooltipContext->m_pMarkupContext = nullptr;
-        m_pTooltipContext->InternalRelease();
-    }
+    delete m_pTooltipContext;
     MarkupGdiPlus::AddRef(false);
 }
 

@@ -288,38 +288,3 @@ TEST_F(MarkupWindowTest, ADelegateMayReleaseTheWholeDocument)
 }
 
 } // namespace
-
-// An element whose ToolTip is a string gets a tip window of the markup kind when the pointer rests
-// on it, placed below the pointer; moving to an element without one hides it.
-TEST_F(MarkupWindowTest, AStringToolTipShowsATipWindowBelowThePointer)
-{
-    ReleaseMarkupElement(&g_host.root);
-    g_host.root = ParseMarkupText(
-        m_pContext, L"<StackPanel Orientation='Horizontal' Background='White'>"
-                    L"<StackPanel Width='100' Height='60' Background='#FFFF0000'/>"
-                    L"<StackPanel Width='100' Height='60' Background='#FF0000FF' ToolTip='right tip'/>"
-                    L"</StackPanel>");
-    ASSERT_NE(nullptr, g_host.root);
-    InvalidateRect(m_hWnd, nullptr, FALSE);
-    CXTPMarkupContext::CTooltipContext* tips = m_pContext->GetToolTipContext();
-    ASSERT_NE(nullptr, tips);
-    EXPECT_EQ(xtpToolTipMarkup, tips->GetStyle());
-
-    auto tipWindow = [tips] { return tips->GetToolTip() ? tips->GetToolTip()->GetSafeHwnd() : nullptr; };
-    auto tipVisible = [&] { return tipWindow() && IsWindowVisible(tipWindow()); };
-    // small moves keep the pointer resting over the tool until the initial delay has passed
-    ASSERT_TRUE(MoveTo(m_hWnd, POINT{150, 30}));
-    ASSERT_TRUE(PumpUntil([&] {
-        MoveTo(m_hWnd, POINT{150, 30});
-        return tipVisible();
-    }));
-    RECT tip = {};
-    GetWindowRect(tipWindow(), &tip);
-    POINT pointer = {};
-    GetCursorPos(&pointer);
-    EXPECT_GT(tip.right - tip.left, 0);
-    EXPECT_GE(tip.top, pointer.y) << "below the pointer";
-
-    ASSERT_TRUE(MoveTo(m_hWnd, POINT{50, 30}));
-    EXPECT_TRUE(PumpUntil([&] { return !tipVisible(); })) << "the element without a tip hides it";
-}
