@@ -44,34 +44,10 @@ CString Quoted(const CString& text)
     return L"\"" + text + L"\"";
 }
 
-HWND Control(HWND top, int id, const wchar_t* className = nullptr)
-{
-    return FindDescendant(top, {className, nullptr, id});
-}
 
-HWND WaitForControl(HWND top, int id, DWORD timeoutMs = 30000)
-{
-    HWND found = nullptr;
-    WaitFor([&] { return (found = Control(top, id)) != nullptr; }, timeoutMs);
-    return found;
-}
 
-bool SetText(HWND window, const CString& text)
-{
-    DWORD_PTR result = 0;
-    return window && ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()),
-                                           SMTO_NORMAL, 10000, &result) != 0;
-}
 
-bool Click(HWND button)
-{
-    return button && ::PostMessageW(button, BM_CLICK, 0, 0);
-}
 
-bool PressWizardButton(HWND sheet, int button)
-{
-    return ::PostMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
-}
 
 bool Usable(HWND sheet, int id)
 {
@@ -79,30 +55,7 @@ bool Usable(HWND sheet, int id)
     return button && ::IsWindowVisible(button) && ::IsWindowEnabled(button);
 }
 
-HWND CurrentPage(HWND sheet)
-{
-    DWORD_PTR page = 0;
-    ::SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_NORMAL, 5000, &page);
-    return reinterpret_cast<HWND>(page);
-}
 
-// "+" on the settings sheet's current page, the text into the list-item dialog, OK; true once
-// the page's list ends with it.
-bool AddFilter(const AppDriver& program, HWND sheet, const wchar_t* text)
-{
-    HWND page = CurrentPage(sheet);
-    HWND list = ::GetDlgItem(page, IDC_FILTER_LIST);
-    ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_FILTER_ADD, BN_CLICKED), 0);
-    HWND dialog = program.WaitForTopLevel({nullptr, L"Edit Item"});
-    if (!dialog)
-        return false;
-    ::SendMessageW(::GetDlgItem(dialog, IDC_ITEM_TEXT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    AppDriver::PressButton(dialog, IDOK);
-    return WaitFor([&] {
-        const std::vector<std::wstring> items = ReadListBoxItems(list);
-        return !items.empty() && items.back() == text;
-    }, 20000);
-}
 
 // The setup program's shortcut folder under the given start menu.
 CString ShortcutFolder(int startMenu = CSIDL_PROGRAMS)
@@ -208,14 +161,14 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
     HWND settings = program.WaitForTopLevel({nullptr, L"Installation Monitoring Settings"});
     ASSERT_NE(settings, nullptr) << "the settings did not open";
     for (const wchar_t* folder : {L"WindowsFolder\\", L"TempFolder\\", L"LocalAppDataFolder\\", L"AppDataFolder\\"})
-        EXPECT_TRUE(AddFilter(program, settings, folder)) << Utf8(folder);
+        EXPECT_TRUE(AddListItem(program, settings, IDC_FILTER_LIST, IDC_FILTER_ADD, IDC_ITEM_TEXT, folder)) << Utf8(folder);
     ::SendMessageW(settings, PSM_SETCURSEL, 1, 0);
     ASSERT_TRUE(WaitFor([&] {
         return FindDescendant(settings, {nullptr, L"Registry keys excluded from monitoring:"}) != nullptr;
     }, 20000));
     for (const wchar_t* key : {L"HKEY_LOCAL_MACHINE\\Software\\Wine", L"HKEY_CURRENT_USER\\Software\\Wine",
                                L"HKEY_LOCAL_MACHINE\\System", L"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer"})
-        EXPECT_TRUE(AddFilter(program, settings, key)) << Utf8(key);
+        EXPECT_TRUE(AddListItem(program, settings, IDC_FILTER_LIST, IDC_FILTER_ADD, IDC_ITEM_TEXT, key)) << Utf8(key);
     ::PostMessageW(settings, PSM_PRESSBUTTON, PSBTN_OK, 0);
     ::PostMessageW(settings, WM_NULL, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(settings); }, 20000));

@@ -36,34 +36,10 @@ CString Quoted(const CString& text)
     return L"\"" + text + L"\"";
 }
 
-HWND Control(HWND top, int id, const wchar_t* className = nullptr)
-{
-    return FindDescendant(top, {className, nullptr, id});
-}
 
-HWND WaitForControl(HWND top, int id, DWORD timeoutMs = 30000)
-{
-    HWND found = nullptr;
-    WaitFor([&] { return (found = Control(top, id)) != nullptr; }, timeoutMs);
-    return found;
-}
 
-bool SetText(HWND window, const CString& text)
-{
-    DWORD_PTR result = 0;
-    return window && ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()),
-                                           SMTO_NORMAL, 10000, &result) != 0;
-}
 
-bool Click(HWND button)
-{
-    return button && ::PostMessageW(button, BM_CLICK, 0, 0);
-}
 
-bool PressWizardButton(HWND sheet, int button)
-{
-    return ::PostMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
-}
 
 // The rows of the package's CustomAction table: "Action|Source|Target".
 std::vector<std::string> CustomActionRows(const CString& package)

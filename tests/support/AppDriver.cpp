@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <commctrl.h>
+#include <prsht.h>
 #include <shlobj.h>
 
 #include <cstring>
@@ -386,6 +387,58 @@ std::vector<std::wstring> ReadListBoxItems(HWND list)
         lines.push_back(text.data());
     }
     return lines;
+}
+
+HWND Control(HWND top, int id, const wchar_t* className)
+{
+    return FindDescendant(top, {className, nullptr, id});
+}
+
+HWND WaitForControl(HWND top, int id, DWORD timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] { return (found = Control(top, id)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool SetText(HWND window, const CString& text)
+{
+    DWORD_PTR result = 0;
+    return window && ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.GetString()),
+                                           SMTO_NORMAL, 10000, &result) != 0;
+}
+
+bool Click(HWND button)
+{
+    return button && ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+bool PressWizardButton(HWND sheet, int button)
+{
+    return ::PostMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+}
+
+HWND CurrentPage(HWND sheet)
+{
+    DWORD_PTR page = 0;
+    ::SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_NORMAL, 5000, &page);
+    return reinterpret_cast<HWND>(page);
+}
+
+bool AddListItem(const AppDriver& program, HWND sheet, int listId, int addId, int textId, const wchar_t* text)
+{
+    HWND page = CurrentPage(sheet);
+    HWND list = ::GetDlgItem(page, listId);
+    ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(addId, BN_CLICKED), 0);
+    HWND dialog = program.WaitForTopLevel({nullptr, L"Edit Item"});
+    if (!dialog)
+        return false;
+    SetText(::GetDlgItem(dialog, textId), text);
+    AppDriver::PressButton(dialog, IDOK);
+    return WaitFor([&] {
+        const std::vector<std::wstring> items = ReadListBoxItems(list);
+        return !items.empty() && items.back() == text;
+    }, 20000);
 }
 
 } // namespace testsupport

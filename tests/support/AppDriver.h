@@ -98,4 +98,19 @@ std::vector<std::wstring> ReadListViewColumn(HWND list, int column = 0);
 // The lines of a list box.
 std::vector<std::wstring> ReadListBoxItems(HWND list);
 
+// Controls of the program's dialogs by id, anywhere below top; WaitForControl waits for it.
+HWND Control(HWND top, int id, const wchar_t* className = nullptr);
+HWND WaitForControl(HWND top, int id, DWORD timeoutMs = 30000);
+// WM_SETTEXT that gives up on a hung program.
+bool SetText(HWND window, const CString& text);
+// A posted BM_CLICK, so a dialog the button opens cannot block the test.
+bool Click(HWND button);
+// A posted PSM_PRESSBUTTON (PSBTN_NEXT, PSBTN_FINISH, ...).
+bool PressWizardButton(HWND sheet, int button);
+// The property sheet's current page; null when none.
+HWND CurrentPage(HWND sheet);
+// Adds text to the list of the sheet's current page through its add button and the item dialog
+// ("Edit Item") it opens; true once the list ends with the text.
+bool AddListItem(const AppDriver& program, HWND sheet, int listId, int addId, int textId, const wchar_t* text);
+
 } // namespace testsupport

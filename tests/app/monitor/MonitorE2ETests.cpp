@@ -30,30 +30,7 @@ std::vector<std::wstring> Texts(const CExludeList& list)
     return texts;
 }
 
-HWND CurrentPage(HWND sheet)
-{
-    DWORD_PTR page = 0;
-    ::SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_NORMAL, 5000, &page);
-    return reinterpret_cast<HWND>(page);
-}
 
-// "+" on the sheet's current page, the text typed into the list-item dialog, OK; true once the
-// page's list ends with the text.
-bool AddFilter(const AppDriver& program, HWND sheet, const wchar_t* text)
-{
-    HWND page = CurrentPage(sheet);
-    HWND list = ::GetDlgItem(page, IDC_FILTER_LIST);
-    ::PostMessageW(page, WM_COMMAND, MAKEWPARAM(IDC_FILTER_ADD, BN_CLICKED), 0);
-    HWND dialog = program.WaitForTopLevel({nullptr, L"Edit Item"});
-    if (!dialog)
-        return false;
-    ::SendMessageW(::GetDlgItem(dialog, IDC_ITEM_TEXT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    AppDriver::PressButton(dialog, IDOK);
-    return WaitFor([&] {
-        const std::vector<std::wstring> items = ReadListBoxItems(list);
-        return !items.empty() && items.back() == text;
-    }, 20000);
-}
 
 } // namespace
 
@@ -67,13 +44,13 @@ TEST(MonitorCommands, FiltersAddedThroughTheSettingsReachTheDataFileAndTheProgra
     ASSERT_TRUE(program.PostCommand(ID_MONITOR_SETTINGS));
     HWND sheet = program.WaitForTopLevel({nullptr, L"Installation Monitoring Settings"});
     ASSERT_NE(sheet, nullptr) << "the settings did not open";
-    EXPECT_TRUE(AddFilter(program, sheet, L"WindowsFolder\\Temp"));
+    EXPECT_TRUE(AddListItem(program, sheet, IDC_FILTER_LIST, IDC_FILTER_ADD, IDC_ITEM_TEXT, L"WindowsFolder\\Temp"));
     ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
     EXPECT_TRUE(WaitFor([&] {
         HWND page = CurrentPage(sheet);
         return page && FindDescendant(sheet, {nullptr, L"Registry keys excluded from monitoring:"}) != nullptr;
     }, 20000));
-    EXPECT_TRUE(AddFilter(program, sheet, L"HKEY_LOCAL_MACHINE\\Software\\Wine"));
+    EXPECT_TRUE(AddListItem(program, sheet, IDC_FILTER_LIST, IDC_FILTER_ADD, IDC_ITEM_TEXT, L"HKEY_LOCAL_MACHINE\\Software\\Wine"));
     ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     ::PostMessageW(sheet, WM_NULL, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(sheet); }, 20000));

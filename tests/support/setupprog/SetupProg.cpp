@@ -64,7 +64,7 @@ struct Options {
     std::wstring installFolder;
     std::wstring uninstallFolder;
     DWORD waitFor = 0; // process id the uninstaller's temporary copy waits for
-    std::vector<std::wstring> registryValues; // /regvalue specifications, in order
+    std::vector<std::wstring> registryValues; // /regvalue arguments, in order
 };
 
 Options g_options;
