@@ -168,7 +168,7 @@ bool BringToForeground(HWND window, DWORD timeoutMs)
         timeoutMs);
 }
 
-bool ClickAt(POINT screen, MouseButton button)
+bool MovePointerTo(POINT screen)
 {
     INPUT move{};
     move.type = INPUT_MOUSE;
@@ -182,10 +182,34 @@ bool ClickAt(POINT screen, MouseButton button)
         return ::GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
     };
     // The system and Wine round normalised coordinates differently; if the pointer landed a
-    // pixel off, put it on the point itself (the button events below carry no position).
-    if (!PumpUntil(there, kPointerExactMs) && !(::SetCursorPos(screen.x, screen.y) && PumpUntil(there, kPointerMs)))
-        return false;
+    // pixel off, put it on the point itself at once (button events carry no position, and a
+    // window that reads the pointer's position when the move arrives must see the right one).
+    // A late landing of the normalised move may still undo the correction: correct once more.
+    if (!there())
+        ::SetCursorPos(screen.x, screen.y);
+    return PumpUntil(there, kPointerExactMs) || (::SetCursorPos(screen.x, screen.y) && PumpUntil(there, kPointerMs));
+}
 
+bool MovePointerToClient(HWND window, POINT client)
+{
+    return ::ClientToScreen(window, &client) && MovePointerTo(client);
+}
+
+bool PressButton(MouseButton button, bool down)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    if (button == MouseButton::Left)
+        input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    else
+        input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
+    return ::SendInput(1, &input, sizeof(input)) == 1;
+}
+
+bool ClickAt(POINT screen, MouseButton button)
+{
+    if (!MovePointerTo(screen))
+        return false;
     INPUT clicks[2] = {};
     clicks[0].type = clicks[1].type = INPUT_MOUSE;
     clicks[0].mi.dwFlags = button == MouseButton::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;

@@ -42,6 +42,14 @@ bool BringToForeground(HWND window, DWORD timeoutMs = kGuiTimeoutMs);
 
 enum class MouseButton { Left, Right };
 
+// Moves the pointer (no button changes) to a screen point and waits until the system reports it
+// there; false when it does not get there.
+bool MovePointerTo(POINT screen);
+// The same at a point of window's client area.
+bool MovePointerToClient(HWND window, POINT client);
+// Presses (down) or releases a mouse button where the pointer is.
+bool PressButton(MouseButton button, bool down);
+
 // Moves the pointer to a screen point and clicks there (press and release).
 bool ClickAt(POINT screen, MouseButton button = MouseButton::Left);
 // The same at a point of window's client area.

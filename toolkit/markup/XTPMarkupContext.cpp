@@ -13,6 +13,7 @@
 #include "toolkit/markup/XTPMarkupValues.h"
 
 #include <cwchar>
+#include <string.h>
 
 IMPLEMENT_MARKUPCLASS(nullptr, CXTPMarkupFont, CXTPMarkupObject, nullptr, nullptr)
 
@@ -88,9 +89,25 @@ CXTPMarkupFont::~CXTPMarkupFont()
 
 // ---- Tooltip seam
 
-void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND, UINT, WPARAM, LPARAM)
+CXTPMarkupContext::CTooltipContext::CTooltipContext(CXTPMarkupContext* context) : m_pMarkupContext(context)
+{
+    SetStyle(xtpToolTipMarkup);
+}
+
+void CXTPMarkupContext::CTooltipContext::RelayMouseMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ++m_nRelayed;
+    if (host && ::IsWindow(host))
+        CXTPToolTipContext::RelayMouseMessage(CWnd::FromHandle(host), message, wParam, lParam);
+}
+
+INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(CWnd* wnd, CPoint point, TOOLINFOW* info)
+{
+    const INT_PTR tool = OnToolHitTest(wnd ? wnd->GetSafeHwnd() : nullptr, point, info);
+    // Handing the controller our own buffer would have it free memory it does not own.
+    if (tool != -1 && info && info->lpszText && info->lpszText != LPSTR_TEXTCALLBACKW)
+        info->lpszText = _wcsdup(info->lpszText);
+    return tool;
 }
 
 INT_PTR CXTPMarkupContext::CTooltipContext::OnToolHitTest(HWND host, POINT point, TOOLINFOW* info)
@@ -136,7 +153,11 @@ CXTPMarkupContext::~CXTPMarkupContext()
         font = next;
     }
     m_pFontChain = nullptr;
-    delete m_pTooltipContext;
+    // the tip controller is reference counted: a tip window being shown may still hold it
+    if (m_pTooltipContext) {
+        m_pTooltipContext->m_pMarkupContext = nullptr;
+        m_pTooltipContext->InternalRelease();
+    }
     MarkupGdiPlus::AddRef(false);
 }
 

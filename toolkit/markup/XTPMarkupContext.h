@@ -10,6 +10,7 @@
 // interlocked.
 
 #include "toolkit/markup/XTPMarkupDelegate.h"
+#include "toolkit/foundation/XTPToolTipContext.h"
 #include "toolkit/markup/XTPMarkupRoutedEvent.h"
 
 #include <commctrl.h>
@@ -80,29 +81,33 @@ CXTPMarkupDelegate* CreateMarkupClassDelegate(std::type_identity_t<T>* target,
 
 class CXTPMarkupContext {
 public:
-    // The seam to the toolkit's tooltip windows. Until the toolkit's tooltip context is linked in,
-    // mouse messages relayed here show nothing; the tool hit test is the markup context's own and
-    // works already, so a tooltip window can ask it.
-    class CTooltipContext {
+    // The toolkit's tooltip controller in its markup kind: tips of elements whose ToolTip is a
+    // string, laid out as markup, found by the markup hit test.
+    class CTooltipContext : public CXTPToolTipContext {
     public:
-        explicit CTooltipContext(CXTPMarkupContext* context) : m_pMarkupContext(context) {}
+        explicit CTooltipContext(CXTPMarkupContext* context);
         CTooltipContext(const CTooltipContext&) = delete;
         CTooltipContext& operator=(const CTooltipContext&) = delete;
-        virtual ~CTooltipContext() = default;
 
+        using CXTPToolTipContext::RelayMouseMessage;
         // Mouse messages of the host window (WM_MOUSEFIRST..WM_MOUSEWHEEL and WM_MOUSELEAVE), in
-        // the order the host received them. No tooltip window exists yet: nothing happens.
-        virtual void RelayMouseMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam);
+        // the order the host received them; they drive the tip window.
+        void RelayMouseMessage(HWND host, UINT message, WPARAM wParam, LPARAM lParam);
 
         // The tool under the mouse: fills info (text, rectangle in host coordinates, the element
         // as identifier, pointer-sized) and returns the identifier; -1 when there is no tool.
-        virtual INT_PTR OnToolHitTest(HWND host, POINT point, TOOLINFOW* info);
+        // info->lpszText points into this object and stays valid until the next hit test.
+        INT_PTR OnToolHitTest(HWND host, POINT point, TOOLINFOW* info);
+        // The tip controller's form: the same, but the text is a malloc'd copy, because the
+        // controller frees every text a hit test hands it.
+        INT_PTR OnToolHitTest(CWnd* wnd, CPoint point, TOOLINFOW* info) override;
 
         CXTPMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
-        // How many mouse messages arrived (tests see the relay without a tooltip window).
+        // How many mouse messages arrived.
         int GetRelayedCount() const { return m_nRelayed; }
 
     private:
+        friend class CXTPMarkupContext;    // lets go of it when the context dies first
         CXTPMarkupContext* m_pMarkupContext;
         std::wstring m_strText; // the text info points to, valid until the next hit test
         int m_nRelayed = 0;

@@ -602,16 +602,6 @@ public:
     }
 };
 
-bool MovePointerTo(POINT screen)
-{
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = static_cast<LONG>((screen.x * 65535LL) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
-    move.mi.dy = static_cast<LONG>((screen.y * 65535LL) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return ::SendInput(1, &move, sizeof(move)) == 1;
-}
-
 TEST_F(DialogTest, ToolTipControlKeepsItsToolsAndShowsTheTipWhenTheMouseRestsOnTheTool)
 {
     CRelayingButton target;

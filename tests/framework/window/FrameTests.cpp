@@ -28,6 +28,9 @@ using testsupport::BringToForeground;
 using testsupport::ClickAt;
 using testsupport::ClickCentre;
 using testsupport::ClickClient;
+using testsupport::MouseButton;
+using testsupport::MovePointerTo;
+using testsupport::PressButton;
 using testsupport::PressKeys;
 using testsupport::TypeText;
 using testsupport::WindowText;
@@ -87,26 +90,6 @@ CRect RectIn(HWND parent, HWND child)
     return rect;
 }
 
-// Moves the pointer (no buttons) to a screen point.
-bool MoveTo(POINT screen)
-{
-    ::SetCursorPos(screen.x, screen.y);
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = MulDiv(screen.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-    move.mi.dy = MulDiv(screen.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return ::SendInput(1, &move, sizeof(move)) == 1;
-}
-
-bool Button(bool down)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    return ::SendInput(1, &input, sizeof(input)) == 1;
-}
-
 // Drags with the left button from one client point of the window to another, pumping through
 // the application so the window sees each step.
 bool Drag(HWND window, POINT from, POINT to)
@@ -120,19 +103,19 @@ bool Drag(HWND window, POINT from, POINT to)
             return ::GetCursorPos(&c) && c.x == p.x && c.y == p.y;
         };
     };
-    if (!MoveTo(a) || !RunUntil(at(a)))
+    if (!MovePointerTo(a) || !RunUntil(at(a)))
         return false;
-    if (!Button(true))
+    if (!PressButton(MouseButton::Left, true))
         return false;
     RunUntil([] { return (::GetKeyState(VK_LBUTTON) & 0x8000) != 0; }, 2000);
     // Two steps, so the window sees a move between press and release.
     POINT mid = {(a.x + b.x) / 2, (a.y + b.y) / 2};
-    if (!MoveTo(mid) || !RunUntil(at(mid)))
+    if (!MovePointerTo(mid) || !RunUntil(at(mid)))
         return false;
-    if (!MoveTo(b) || !RunUntil(at(b)))
+    if (!MovePointerTo(b) || !RunUntil(at(b)))
         return false;
     RunIdle();
-    return Button(false) && RunUntil([] { return (::GetKeyState(VK_LBUTTON) & 0x8000) == 0; });
+    return PressButton(MouseButton::Left, false) && RunUntil([] { return (::GetKeyState(VK_LBUTTON) & 0x8000) == 0; });
 }
 
 // ---- the program's classes -----------------------------------------------------------------
@@ -695,7 +678,7 @@ TEST_F(FrameTest, HoveredMenuItemShowsItsPromptAndReadyComesBack)
         if (!moved) {
             RECT item{};
             ::GetMenuItemRect(frame->m_hWnd, popup, 1, &item);    // "Document Command"
-            MoveTo({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
+            MovePointerTo({(item.left + item.right) / 2, (item.top + item.bottom) / 2});
             moved = true;
             return false;
         }

@@ -22,38 +22,13 @@
 #include <vector>
 
 using testsupport::kGuiTimeoutMs;
+using testsupport::MouseButton;
+using testsupport::MovePointerTo;
+using testsupport::PressButton;
 
 namespace {
 
 constexpr UINT kProbe = WM_APP + 1;
-
-int Normalise(int value, int extent)
-{
-    return static_cast<int>((value * 65535LL + extent / 2) / (extent - 1));
-}
-
-// Pointer moves and button changes, each through SendInput.
-void MoveTo(POINT screen)
-{
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = Normalise(screen.x, ::GetSystemMetrics(SM_CXSCREEN));
-    move.mi.dy = Normalise(screen.y, ::GetSystemMetrics(SM_CYSCREEN));
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &move, sizeof(move));
-    // Normalised coordinates may round a pixel off: put the pointer exactly there.
-    POINT at{};
-    if (::GetCursorPos(&at) && (at.x != screen.x || at.y != screen.y))
-        ::SetCursorPos(screen.x, screen.y);
-}
-
-void Button(bool down)
-{
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    ::SendInput(1, &input, sizeof(input));
-}
 
 void Key(WORD vk)
 {
@@ -173,18 +148,18 @@ TEST_F(SplitterDragTracker, FollowsThePointerWithinTheBoundsAndEndsOnRelease)
     trackRect = CRect(host.Screen({100, 0}), CSize(6, 300));
     const int boundsLeft = host.Screen({50, 0}).x, boundsRight = host.Screen({300, 0}).x;
     CRect bounds(boundsLeft, trackRect.top, boundsRight, trackRect.bottom);
-    MoveTo(start);
+    MovePointerTo(start);
 
     std::atomic<bool> steps[3] = {};
     std::thread driver([&] {
-        MoveTo({start.x + 47, start.y});    // the bar keeps its offset from the pointer: left = x - 3
+        MovePointerTo({start.x + 47, start.y});    // the bar keeps its offset from the pointer: left = x - 3
         steps[0] = WaitForLeft(start.x + 47 - 3);
-        MoveTo({start.x + 400, start.y});    // beyond the right bound: clamped
+        MovePointerTo({start.x + 400, start.y});    // beyond the right bound: clamped
         steps[1] = WaitForLeft(boundsRight);
-        MoveTo({start.x - 400, start.y});    // beyond the left bound
+        MovePointerTo({start.x - 400, start.y});    // beyond the left bound
         steps[2] = WaitForLeft(boundsLeft);
-        Button(true);
-        Button(false);
+        PressButton(MouseButton::Left, true);
+        PressButton(MouseButton::Left, false);
     });
     BOOL result = dragger.Track(&owner, bounds, trackRect, start, TRUE);
     driver.join();
@@ -205,10 +180,10 @@ TEST_F(SplitterDragTracker, EscapeCancelsAndLeftBoundWinsOverRight)
     trackRect = CRect(host.Screen({100, 0}), CSize(6, 300));
     const int left = host.Screen({250, 0}).x, right = host.Screen({80, 0}).x;    // left > right
     CRect bounds(left, trackRect.top, right, trackRect.bottom);
-    MoveTo(start);
+    MovePointerTo(start);
     std::atomic<bool> clamped{false};
     std::thread driver([&] {
-        MoveTo({start.x + 20, start.y});
+        MovePointerTo({start.x + 20, start.y});
         clamped = WaitForLeft(left);
         Key(VK_ESCAPE);
     });
@@ -227,10 +202,10 @@ TEST_F(SplitterDragTracker, QuitDuringTheDragIsStillQueuedAfterwards)
     const POINT start = host.Screen({103, 150});
     trackRect = CRect(host.Screen({100, 0}), CSize(6, 300));
     CRect bounds(host.Screen({0, 0}).x, trackRect.top, host.Screen({400, 0}).x, trackRect.bottom);
-    MoveTo(start);
+    MovePointerTo(start);
     const DWORD thread = ::GetCurrentThreadId();
     std::thread driver([&] {
-        MoveTo({start.x + 30, start.y});
+        MovePointerTo({start.x + 30, start.y});
         WaitForLeft(start.x + 27);
         ::PostThreadMessageW(thread, WM_QUIT, 7, 0);
     });
@@ -249,12 +224,12 @@ TEST_F(SplitterDragTracker, ScreenModeShowsATranslucentLayeredWindow)
     const POINT start = host.Screen({103, 150});
     trackRect = CRect(host.Screen({100, 0}), CSize(6, 300));
     CRect bounds(host.Screen({0, 0}).x, trackRect.top, host.Screen({400, 0}).x, trackRect.bottom);
-    MoveTo(start);
+    MovePointerTo(start);
     std::atomic<LONG_PTR> exStyle{0};
     std::atomic<int> alpha{-1};
     std::atomic<bool> placed{false};
     std::thread driver([&] {
-        MoveTo({start.x + 30, start.y});
+        MovePointerTo({start.x + 30, start.y});
         WaitForLeft(start.x + 27);
         HWND window = layered.load();
         if (window) {
@@ -267,8 +242,8 @@ TEST_F(SplitterDragTracker, ScreenModeShowsATranslucentLayeredWindow)
             ::GetWindowRect(window, &rect);
             placed = rect.left == start.x + 27 && rect.right - rect.left == 6;
         }
-        Button(true);
-        Button(false);
+        PressButton(MouseButton::Left, true);
+        PressButton(MouseButton::Left, false);
     });
     BOOL result = dragger.Track(&owner, bounds, trackRect, start, TRUE);
     driver.join();
@@ -378,7 +353,7 @@ TEST_F(ScrollBarGui, HoldingAnArrowRepeatsAndLeavingItStops)
 {
     const POINT arrow = host.Screen({208, 210});    // the second arrow: 203..220 of the client
     const POINT away = host.Screen({100, 150});
-    MoveTo(arrow);
+    MovePointerTo(arrow);
     ASSERT_TRUE(testsupport::PumpUntil([&] {
         POINT at{};
         return ::GetCursorPos(&at) && at.x == arrow.x && at.y == arrow.y;
@@ -386,17 +361,17 @@ TEST_F(ScrollBarGui, HoldingAnArrowRepeatsAndLeavingItStops)
     std::atomic<bool> repeated{false}, stopped{false}, resumed{false};
     std::atomic<int> whileAway{0}, afterLeaving{0};
     std::thread driver([&] {
-        Button(true);
+        PressButton(MouseButton::Left, true);
         repeated = WaitFromDriver([&] { return bar.lineDowns.load() >= 4; });
-        MoveTo(away);
+        MovePointerTo(away);
         stopped = WaitFromDriver([&] { return !bar.over.load(); });
         afterLeaving = bar.lineDowns.load();
         WaitOwnTicks(8);    // eight repeat intervals away from the arrow
         whileAway = bar.lineDowns.load() - afterLeaving;
         int before = bar.lineDowns.load();
-        MoveTo(arrow);
+        MovePointerTo(arrow);
         resumed = WaitFromDriver([&] { return bar.lineDowns.load() >= before + 3; });
-        Button(false);
+        PressButton(MouseButton::Left, false);
     });
     EXPECT_TRUE(testsupport::PumpUntil([&] { return trackingDone.load(); }, 2 * kGuiTimeoutMs));
     driver.join();
@@ -420,20 +395,20 @@ TEST_F(ScrollBarGui, ThumbDraggedFarSidewaysSnapsBack)
     const POINT grip = host.Screen({208, startTop + 5});
     const POINT along = host.Screen({208, startTop + 45});
     const POINT sideways = host.Screen({217 + 9 * 17, startTop + 45});    // nine breadths out
-    MoveTo(grip);
+    MovePointerTo(grip);
     ASSERT_TRUE(testsupport::PumpUntil([&] {
         POINT at{};
         return ::GetCursorPos(&at) && at.x == grip.x && at.y == grip.y;
     }));
     std::atomic<bool> followed{false}, snapped{false};
     std::thread driver([&] {
-        Button(true);
+        PressButton(MouseButton::Left, true);
         WaitFromDriver([&] { return bar.lastThumb.load() == 20; });    // the drag began
-        MoveTo(along);
+        MovePointerTo(along);
         followed = WaitFromDriver([&] { return bar.thumbTop.load() == startTop + 40; });
-        MoveTo(sideways);
+        MovePointerTo(sideways);
         snapped = WaitFromDriver([&] { return bar.thumbTop.load() == startTop && bar.lastThumb.load() == 20; });
-        Button(false);
+        PressButton(MouseButton::Left, false);
     });
     EXPECT_TRUE(testsupport::PumpUntil([&] { return trackingDone.load(); }, 2 * kGuiTimeoutMs));
     driver.join();

@@ -19,24 +19,10 @@
 #include <string>
 #include <vector>
 
+using testsupport::MovePointerTo;
 using testsupport::PumpUntil;
 
 namespace {
-
-int Normalise(int value, int extent) { return static_cast<int>((value * 65535LL + extent / 2) / (extent - 1)); }
-
-void MoveTo(POINT screen)
-{
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = Normalise(screen.x, ::GetSystemMetrics(SM_CXSCREEN));
-    move.mi.dy = Normalise(screen.y, ::GetSystemMetrics(SM_CYSCREEN));
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &move, sizeof(move));
-    POINT at{};
-    if (::GetCursorPos(&at) && (at.x != screen.x || at.y != screen.y))
-        ::SetCursorPos(screen.x, screen.y);
-}
 
 struct Tool {
     UINT id;
@@ -123,7 +109,7 @@ protected:
     void SetUp() override
     {
         m_context = std::make_unique<CXTPToolTipContext>();
-        MoveTo(POINT{5, 5});
+        MovePointerTo(POINT{5, 5});
     }
     void TearDown() override
     {
@@ -153,9 +139,9 @@ protected:
     void Hover(UINT id)
     {
         POINT p = m_host->CentreOf(id);
-        MoveTo(p);
+        MovePointerTo(p);
         testsupport::PumpPending();
-        MoveTo(POINT{p.x + 1, p.y});
+        MovePointerTo(POINT{p.x + 1, p.y});
     }
 
     std::unique_ptr<CXTPToolTipContext> m_context;
@@ -188,7 +174,7 @@ TEST_F(ToolTipTest, TheFirstTipWaitsForTheInitialDelay)
     EXPECT_EQ(image.At(image.width - 1, image.height / 2), RGB(0, 0, 0));
 
     // Leaving every tool hides it.
-    MoveTo(POINT{m_host->CentreOf(1).x, m_host->CentreOf(1).y + 200});
+    MovePointerTo(POINT{m_host->CentreOf(1).x, m_host->CentreOf(1).y + 200});
     EXPECT_TRUE(PumpUntil([&] { return !TipVisible(); }));
 }
 
@@ -214,7 +200,7 @@ TEST_F(ToolTipTest, APressHidesTheTipAndItStaysHiddenOnThatTool)
     ASSERT_TRUE(testsupport::ClickAt(m_host->CentreOf(1)));
     EXPECT_TRUE(PumpUntil([&] { return !TipVisible(); }));
     POINT p = m_host->CentreOf(1);
-    MoveTo(POINT{p.x + 5, p.y + 3});
+    MovePointerTo(POINT{p.x + 5, p.y + 3});
     EXPECT_FALSE(PumpUntil([&] { return TipVisible(); }, 1500)) << "no tip again over the pressed tool";
     // Another tool brings tips back.
     Hover(2);
@@ -373,7 +359,7 @@ TEST_F(ToolTipTest, EveryStyleShowsItsKindOfTip)
         ::DeleteObject(region);
         m_host->DestroyWindow();
         m_host.reset();
-        MoveTo(POINT{5, 5});
+        MovePointerTo(POINT{5, 5});
     }
 }
 

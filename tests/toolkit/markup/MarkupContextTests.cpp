@@ -60,14 +60,16 @@ protected:
         TestClickEvent();
         m_hWnd = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(nullptr, m_hWnd);
-        m_pContext = CreateMarkupContext(m_hWnd);
+        // The count covers the context too: the tip window it makes on the first mouse message
+        // holds markup objects of its own until the context lets it go.
         MarkupTest::SetUp();
+        m_pContext = CreateMarkupContext(m_hWnd);
     }
     void TearDown() override
     {
-        MarkupTest::TearDown();
         ReleaseMarkupContext(&m_pContext);
         DestroyWindow(m_hWnd);
+        MarkupTest::TearDown();
     }
 
     // left (0..50) and right (50..100) children of a horizontal panel 200 × 40 at the origin.
@@ -361,6 +363,24 @@ TEST_F(MarkupContextTest, MouseMessagesReachTheTooltipSeam)
     Send(root, WM_SETCURSOR, 0, 0);
     EXPECT_EQ(before + 3, m_pContext->GetToolTipContext()->GetRelayedCount());
     root->Release();
+}
+
+// The tip controller is reference counted and a tip window may still hold it when the context
+// goes: it then answers no tool instead of reaching into the dead context.
+TEST_F(MarkupContextTest, TheTipControllerOutlivesItsContextSafely)
+{
+    CXTPMarkupContext::CTooltipContext* tips = m_pContext->GetToolTipContext();
+    EXPECT_EQ(xtpToolTipMarkup, tips->GetStyle());
+    EXPECT_EQ(m_pContext, tips->GetMarkupContext());
+    tips->InternalAddRef();
+    ReleaseMarkupContext(&m_pContext);
+    EXPECT_EQ(nullptr, tips->GetMarkupContext());
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    EXPECT_EQ(-1, tips->OnToolHitTest(m_hWnd, POINT{10, 10}, &info));
+    tips->RelayMouseMessage(m_hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    tips->InternalRelease();
+    m_pContext = CreateMarkupContext(m_hWnd); // for the fixture's tear-down
 }
 
 TEST_F(MarkupContextTest, ToolHitTestNamesTheElementWithAFullPointer)

@@ -4,6 +4,7 @@
 // SendInput; the test asserts first on what the elements and Windows report, then on pixels.
 
 #include "MarkupDocumentSupport.h"
+#include "MarkupHostWindow.h"
 
 #include "tests/support/GuiSupport.h"
 #include "toolkit/markup/XTPMarkupInline.h"
@@ -16,53 +17,6 @@ using namespace markuptests;
 using namespace testsupport;
 
 namespace {
-
-struct Host {
-    CXTPMarkupUIElement* root = nullptr;
-    int paints = 0;
-};
-Host g_link;
-
-LRESULT CALLBACK LinkHostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_PAINT) {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        RenderMarkupElement(g_link.root, dc, &client);
-        EndPaint(hwnd, &ps);
-        ++g_link.paints;
-        return 0;
-    }
-    if (message == WM_ERASEBKGND)
-        return 1;
-    LRESULT result = 0;
-    if (RelayMessageToElementContext(g_link.root, message, wParam, lParam, &result))
-        return result;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-bool MoveTo(HWND hwnd, POINT client)
-{
-    POINT screen = client;
-    ClientToScreen(hwnd, &screen);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return SendInput(1, &input, sizeof(input)) == 1;
-}
-
-bool Button(bool down)
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    return SendInput(1, &input, sizeof(input)) == 1;
-}
 
 class MarkupHyperlinkWindowTest : public MarkupTest {
 public:
@@ -77,52 +31,44 @@ public:
 protected:
     void SetUp() override
     {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = &LinkHostProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"TarnwickMarkupLinkHost";
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-        RegisterClassW(&wc);
-        m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"link host", WS_POPUP | WS_VISIBLE, 100, 100, 320, 60,
-                                 nullptr, nullptr, wc.hInstance, nullptr);
+        m_hWnd = CreateMarkupHost(320, 60, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         ASSERT_NE(nullptr, m_hWnd);
-        m_pContext = CreateMarkupContext(m_hWnd);
+        // The count covers the context, its delegate and its tip window, all let go with it.
         MarkupTest::SetUp();
-        g_link = Host();
+        m_pContext = CreateMarkupContext(m_hWnd);
         m_pContext->AddHandler(CXTPMarkupHyperlink::m_pClickEvent,
                                CreateMarkupClassDelegate(this, &MarkupHyperlinkWindowTest::OnClick));
-        ++m_liveAtStart; // the delegate lives as long as the context
-        g_link.root = ParseMarkupText(m_pContext, L"<TextBlock HorizontalAlignment='Center' VerticalAlignment='Center'"
+        g_markupHost.root = ParseMarkupText(m_pContext, L"<TextBlock HorizontalAlignment='Center' VerticalAlignment='Center'"
                                                   L" FontSize='20'><Hyperlink Tag='x'>Open a sample</Hyperlink>"
                                                   L"</TextBlock>");
-        ASSERT_NE(nullptr, g_link.root);
+        ASSERT_NE(nullptr, g_markupHost.root);
         ASSERT_TRUE(BringToForeground(m_hWnd));
         InvalidateRect(m_hWnd, nullptr, FALSE);
-        ASSERT_TRUE(PumpUntil([] { return g_link.paints > 0; }));
+        ASSERT_TRUE(PumpUntil([] { return g_markupHost.paints > 0; }));
         // The text's rectangle in the window: the block is centred and holds one piece.
-        auto* block = MarkupDynamicCast<CXTPMarkupTextBlock>(g_link.root);
+        auto* block = MarkupDynamicCast<CXTPMarkupTextBlock>(g_markupHost.root);
         ASSERT_EQ(1u, block->GetLines().size());
         ASSERT_EQ(1u, block->GetLines()[0].pieces.size());
         m_rcText = block->GetLines()[0].pieces[0].GetRect();
         const POINT offset = block->GetVisualOffset();
         OffsetRect(&m_rcText, offset.x, offset.y);
         ASSERT_GT(m_rcText.right - m_rcText.left, 40);
-        MoveTo(m_hWnd, POINT{5, 5});
-        PumpUntil([this] { return m_pContext->GetMouseOverElement() == g_link.root || !m_pContext->GetMouseOverElement(); });
+        MovePointerToClient(m_hWnd, POINT{5, 5});
+        PumpUntil([this] { return m_pContext->GetMouseOverElement() == g_markupHost.root || !m_pContext->GetMouseOverElement(); });
     }
     void TearDown() override
     {
-        ReleaseMarkupElement(&g_link.root);
-        MarkupTest::TearDown();
+        ReleaseMarkupElement(&g_markupHost.root);
         EXPECT_EQ(1, m_pContext->GetRefCount());
         ReleaseMarkupContext(&m_pContext);
         DestroyWindow(m_hWnd);
+        MarkupTest::TearDown();
     }
 
     CXTPMarkupHyperlink* Link() const
     {
         return MarkupDynamicCast<CXTPMarkupHyperlink>(
-            MarkupDynamicCast<CXTPMarkupTextBlock>(g_link.root)->GetInlines()->GetInline(0));
+            MarkupDynamicCast<CXTPMarkupTextBlock>(g_markupHost.root)->GetInlines()->GetInline(0));
     }
     POINT OverLink() const { return POINT{(m_rcText.left + m_rcText.right) / 2, (m_rcText.top + m_rcText.bottom) / 2}; }
     // Waits for a repaint after which the text shows in the colour (and not in the other).
@@ -144,11 +90,11 @@ protected:
 TEST_F(MarkupHyperlinkWindowTest, HoverTurnsTheLinkRedWithTheHandCursor)
 {
     EXPECT_TRUE(TextTurns(RGB(0, 0, 255), RGB(255, 0, 0)));
-    ASSERT_TRUE(MoveTo(m_hWnd, OverLink()));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, OverLink()));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsMouseOver(); }));
     EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649)), GetCursor());
     EXPECT_TRUE(TextTurns(RGB(255, 0, 0), RGB(0, 0, 255)));
-    ASSERT_TRUE(MoveTo(m_hWnd, POINT{5, 5}));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, POINT{5, 5}));
     ASSERT_TRUE(PumpUntil([this] { return !Link()->IsMouseOver(); }));
     EXPECT_TRUE(TextTurns(RGB(0, 0, 255), RGB(255, 0, 0)));
     EXPECT_TRUE(m_senders.empty());
@@ -156,11 +102,11 @@ TEST_F(MarkupHyperlinkWindowTest, HoverTurnsTheLinkRedWithTheHandCursor)
 
 TEST_F(MarkupHyperlinkWindowTest, AClickRunsTheDelegateOnceWithTheLinkAndItsTag)
 {
-    ASSERT_TRUE(MoveTo(m_hWnd, OverLink()));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, OverLink()));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsMouseOver(); }));
-    ASSERT_TRUE(Button(true));
+    ASSERT_TRUE(PressButton(MouseButton::Left, true));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsPressed(); }));
-    ASSERT_TRUE(Button(false));
+    ASSERT_TRUE(PressButton(MouseButton::Left, false));
     ASSERT_TRUE(PumpUntil([this] { return !m_senders.empty(); }));
     PumpPending();
     ASSERT_EQ(1u, m_senders.size());
@@ -171,23 +117,23 @@ TEST_F(MarkupHyperlinkWindowTest, AClickRunsTheDelegateOnceWithTheLinkAndItsTag)
 TEST_F(MarkupHyperlinkWindowTest, DragsThatOnlyStartOrEndOnTheLinkRunNothing)
 {
     // Press on the link, drag off, release elsewhere.
-    ASSERT_TRUE(MoveTo(m_hWnd, OverLink()));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, OverLink()));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsMouseOver(); }));
-    ASSERT_TRUE(Button(true));
+    ASSERT_TRUE(PressButton(MouseButton::Left, true));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsPressed(); }));
-    ASSERT_TRUE(MoveTo(m_hWnd, POINT{5, 5}));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, POINT{5, 5}));
     ASSERT_TRUE(PumpUntil([this] { return !Link()->IsMouseOver(); }));
-    ASSERT_TRUE(Button(false));
+    ASSERT_TRUE(PressButton(MouseButton::Left, false));
     PumpPending();
     // Then press elsewhere and release over the link.
-    ASSERT_TRUE(Button(true));
+    ASSERT_TRUE(PressButton(MouseButton::Left, true));
     PumpPending();
-    ASSERT_TRUE(MoveTo(m_hWnd, OverLink()));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, OverLink()));
     ASSERT_TRUE(PumpUntil([this] { return Link()->IsMouseOver(); }));
-    ASSERT_TRUE(Button(false));
+    ASSERT_TRUE(PressButton(MouseButton::Left, false));
     PumpPending();
     // A later move proves the button-up was dispatched before the check.
-    ASSERT_TRUE(MoveTo(m_hWnd, POINT{OverLink().x + 1, OverLink().y}));
+    ASSERT_TRUE(MovePointerToClient(m_hWnd, POINT{OverLink().x + 1, OverLink().y}));
     PumpPending();
     EXPECT_TRUE(m_senders.empty());
     EXPECT_FALSE(Link()->IsPressed());

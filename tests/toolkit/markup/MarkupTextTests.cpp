@@ -185,20 +185,21 @@ protected:
         RegisterClassW(&wc);
         m_hWnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 400, 200, nullptr, nullptr,
                                  wc.hInstance, nullptr);
+        // The count covers the context too: what it holds (delegates, its tip window) goes with it.
+        MarkupTest::SetUp();
         m_pContext = CreateMarkupContext(m_hWnd);
         // Fills through GDI, so that expected pixels are plain GDI too.
         m_pContext->EnableGdiPlus(FALSE);
         m_pOracle = new Oracle(m_pContext->GetDefaultLogFont());
-        MarkupTest::SetUp();
     }
     void TearDown() override
     {
         MarkupRelease(m_pRoot);
-        MarkupTest::TearDown();
         EXPECT_EQ(1, m_pContext->GetRefCount()) << "an element still holds the context";
         delete m_pOracle;
         ReleaseMarkupContext(&m_pContext);
         DestroyWindow(m_hWnd);
+        MarkupTest::TearDown();
     }
 
     CXTPMarkupUIElement* Build(const wchar_t* text)
@@ -680,7 +681,6 @@ protected:
         MarkupTextTest::SetUp();
         m_pContext->AddHandler(CXTPMarkupHyperlink::m_pClickEvent,
                                CreateMarkupClassDelegate(this, &MarkupHyperlinkTest::OnClick));
-        ++m_liveAtStart; // the delegate lives as long as the context
         ASSERT_NE(nullptr, Build(L"<TextBlock FontSize='16'><Hyperlink Tag='x'>link</Hyperlink> more</TextBlock>"))
             << m_strError;
         Layout(1000);
