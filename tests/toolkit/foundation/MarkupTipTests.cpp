@@ -3,6 +3,7 @@
 // plain text.
 
 #include "framework/window/Dc.h"
+#include "tests/support/DibCanvas.h"
 #include "toolkit/foundation/XTPMarkupServices.h"
 #include "toolkit/foundation/XTPToolTipContext.h"
 #include "toolkit/markup/XTPMarkupContext.h"
@@ -46,28 +47,13 @@ TEST_F(MarkupTipTest, TheElementIsDrawnIntoTheContentRectangle)
     tool.strText = L"<StackPanel Width='20' Height='10' Background='#FFFF0000'/>";
     ASSERT_EQ(m_tip->CalcToolSize(&tool), CSize(26, 16));
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 26;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    testsupport::DibCanvas canvas(26, 16); // white
     CDC dc;
-    dc.Attach(memory);
-    dc.FillSolidRect(0, 0, 26, 16, RGB(255, 255, 255));
+    dc.Attach(canvas.DC());
     m_tip->DrawContent(&dc, &tool, CRect(3, 3, 23, 13));
-    ::GdiFlush();
-    const auto at = [&](int x, int y) { return static_cast<DWORD*>(bits)[y * 26 + x] & 0xFFFFFF; };
-    EXPECT_EQ(at(10, 8), 0xFF0000u) << "red inside the element";
-    EXPECT_EQ(at(1, 1), 0xFFFFFFu) << "nothing outside it";
     dc.Detach();
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
+    EXPECT_EQ(canvas.At(10, 8), RGB(255, 0, 0)) << "red inside the element";
+    EXPECT_EQ(canvas.At(1, 1), RGB(255, 255, 255)) << "nothing outside it";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // short word, and drawing into a DIB.
 
 #include "framework/window/Dc.h"
+#include "tests/support/DibCanvas.h"
 #include "toolkit/foundation/XTPRichRender.h"
 
 #include <gtest/gtest.h>
@@ -87,37 +88,24 @@ TEST(RichRenderLifetime, TheServicesAreReleasedBeforeTheLibraryGoes)
 
 TEST_F(RichRenderTest, DrawingPutsTextPixelsOnATransparentBackground)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 200;
-    info.bmiHeader.biHeight = -40;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    testsupport::DibCanvas canvas(200, 40); // white
     CDC dc;
-    dc.Attach(memory);
-    dc.FillSolidRect(0, 0, 200, 40, RGB(255, 255, 255));
+    dc.Attach(canvas.DC());
     CHARFORMATW format = m_render.GetDefaultCharFormat();
     format.crTextColor = RGB(0, 0, 0);
     m_render.SetDefaultCharFormat(&format);
     m_render.SetText(L"MMMM");
     m_render.DrawText(&dc, CRect(0, 0, 200, 40));
-    ::GdiFlush();
-    int dark = 0, white = 0;
-    for (int i = 0; i < 200 * 40; ++i) {
-        const DWORD p = static_cast<DWORD*>(bits)[i] & 0xFFFFFF;
-        dark += p < 0x404040 ? 1 : 0;
-        white += p == 0xFFFFFF ? 1 : 0;
+    dc.Detach();
+    int dark = 0;
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            const COLORREF p = canvas.At(x, y);
+            dark += GetRValue(p) < 0x40 && GetGValue(p) < 0x40 && GetBValue(p) < 0x40 ? 1 : 0;
+        }
     }
     EXPECT_GT(dark, 10);
-    EXPECT_GT(white, 200 * 40 / 2) << "the background stays as it was";
-    dc.Detach();
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
-    ::DeleteObject(bitmap);
+    EXPECT_GT(canvas.Count(RGB(255, 255, 255)), 200 * 40 / 2) << "the background stays as it was";
 }
 
 } // namespace
