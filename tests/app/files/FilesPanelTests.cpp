@@ -4,6 +4,7 @@
 // module whose groups are numbered, named, and named with leading digits.
 
 #include "app/TreeItems.h"
+#include "app/files/FileDialogs.h"
 #include "app/files/FilePickers.h"
 #include "app/files/FileRules.h"
 #include "app/files/FilesPanel.h"
@@ -566,6 +567,69 @@ TEST(IconPicker, EachItemReturnsItsOwnGroupNumberOrName)
     EXPECT_TRUE(driver.Wait());
     EXPECT_EQ(count, 0);
     EXPECT_FALSE(okEnabled);
+}
+
+// ---- the shortcut dialog ----
+
+TEST(ShortcutDialog, WritesTheEntryAndItsIconOnlyWhenOkPasses)
+{
+    CTestApp app;
+    ScratchFolder scratch;
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"icon_groups.dll"), scratch / L"app.exe", FALSE));
+    CFileEntries entries;
+    entries.Add(Entry(L"ProgramFilesFolder\\App\\app.exe", CFileEntry::kindFile, scratch / L"app.exe"));
+    entries.Add(Entry(L"ProgramFilesFolder\\App\\b.exe", CFileEntry::kindFile, scratch / L"app.exe"));
+    CFileEntry shortcut = Entry(L"ProgramFilesFolder\\App\\Shortcut to app.exe", CFileEntry::kindShortcut,
+                                L"ProgramFilesFolder\\App\\app.exe");
+    shortcut.m_attributes = 0;
+    const CFileEntry before = shortcut;
+
+    // Runs the dialog: choose an icon, type name, press OK (and Cancel when it stays open).
+    const auto run = [&](const wchar_t* name, CString& tempSeen, bool& stayedOpen) {
+        CShortcutDlg dialog;
+        dialog.m_outputFolder = scratch.Path();
+        dialog.InitNew(&entries, &shortcut, shortcut.m_path);
+        CString suggested;
+        dialog.chooseIcon = [&](const CString& offered, CShortcutDlg::IconChoice& choice) {
+            suggested = offered;
+            choice.source = offered;
+            choice.name = L"MAINICON";
+            return true;
+        };
+        ModalDriver driver({nullptr, L"Edit Shortcut"}, [&](HWND window) {
+            ::SendMessageW(window, WM_COMMAND, IDC_SHORTCUT_ICON, 0);
+            tempSeen = dialog.TempIconFile();
+            ::SetDlgItemTextW(window, IDC_ENTRY_NAME, name);
+            ::SendMessageW(window, WM_COMMAND, IDOK, 0);
+            // an OK that passed closes the dialog; one that was refused leaves it for Cancel
+            if (!WaitFor([&] { return !::IsWindow(window) || !::IsWindowVisible(window); }, 3000))
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        const INT_PTR result = dialog.DoModal();
+        stayedOpen = result == IDCANCEL;
+        EXPECT_TRUE(driver.Wait());
+        EXPECT_EQ(suggested, scratch / L"app.exe") << "the target's own file offers its icons";
+        return std::make_pair(result, dialog.IconFilePath());
+    };
+
+    CString temp;
+    bool stayedOpen = false;
+    auto [refused, iconFile] = run(L"b.exe", temp, stayedOpen);
+    EXPECT_EQ(refused, IDCANCEL);
+    EXPECT_TRUE(stayedOpen) << "a new shortcut cannot take a file's name";
+    EXPECT_FALSE(temp.IsEmpty());
+    EXPECT_FALSE(FileExists(temp)) << "Cancel deletes the temporary icon";
+    EXPECT_FALSE(FileExists(iconFile)) << "no icon before OK passed";
+    EXPECT_EQ(shortcut.m_path, before.m_path);
+    EXPECT_EQ(shortcut.m_sourcePath, before.m_sourcePath);
+
+    auto [accepted, storedIcon] = run(L" Tool ", temp, stayedOpen);
+    EXPECT_EQ(accepted, IDOK);
+    EXPECT_FALSE(stayedOpen);
+    EXPECT_EQ(shortcut.m_path, L"ProgramFilesFolder\\App\\Tool");
+    EXPECT_EQ(storedIcon, scratch.Path() + L"\\resources\\I" + shortcut.m_id + L".ico");
+    EXPECT_TRUE(FileExists(storedIcon));
+    EXPECT_FALSE(FileExists(temp));
 }
 
 }  // namespace
