@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 CString FormatFileSize(DWORD bytes)
@@ -28,15 +29,49 @@ bool PathStartsWith(const CString& path, const CString& prefix)
 }
 
 namespace {
-bool FileExistsOnDisk(const CString& path)
-{
-    return ::PathFileExistsW(path) != FALSE;
-}
+// Whether files exist, answered from one listing per folder: a big folder's rows test thousands
+// of files that mostly come from a few source folders, and one listing costs far less than a
+// file-system query per file. Paths that a listing cannot answer exactly (relative ones, "." and
+// "..", wildcards) are asked about one by one.
+class ExistenceCache {
+public:
+    bool Exists(const CString& path)
+    {
+        const int slash = path.ReverseFind(L'\\');
+        if (slash < 3 || slash + 1 >= path.GetLength() || path.FindOneOf(L"*?") >= 0 || path.Find(L"\\.") >= 0 ||
+            path.Find(L':') != 1)
+            return ::PathFileExistsW(path) != FALSE;
+        std::wstring folder = treeitems::FoldName(path.Left(slash));
+        auto listed = m_folders.find(folder);
+        if (listed == m_folders.end())
+            listed = m_folders.emplace(folder, List(path.Left(slash))).first;
+        return listed->second.count(treeitems::FoldName(path.Mid(slash + 1))) != 0;
+    }
+
+private:
+    static std::unordered_set<std::wstring> List(const CString& folder)
+    {
+        std::unordered_set<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileExW(folder + L"\\*", FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+        if (search == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            names.insert(treeitems::FoldName(found.cFileName));
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+
+    std::unordered_map<std::wstring, std::unordered_set<std::wstring>> m_folders;
+};
 }  // namespace
 
 std::vector<FolderRow> ListFolderRows(const CFileEntries& entries, const FolderRowsArgs& args)
 {
-    auto exists = args.fileExists ? args.fileExists : &FileExistsOnDisk;
+    ExistenceCache cache;
+    const auto exists = [&](const CString& path) { return args.fileExists ? args.fileExists(path) : cache.Exists(path); };
     CString filter = args.filter;
     filter.MakeLower();
     std::vector<FolderRow> rows;
