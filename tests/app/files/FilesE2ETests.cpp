@@ -1,0 +1,144 @@
+// The files editor through the program itself: on a project made by the test, a system folder
+// is added through its dialog, a folder is made and named by typing into its label, two files
+// (one a 64-bit image) are added through the system's open dialog, and the folder is renamed by
+// typing again. The package file, read back with the engine, holds the moved paths, the files'
+// attributes and the 64-bit flag.
+
+#include "engine/files/PathHelpers.h"
+#include "engine/model/FileEntry.h"
+#include "engine/storage/PackageFile.h"
+#include "engine/storage/Projects.h"
+
+#include "tests/support/AppDriver.h"
+#include "tests/support/GuiSupport.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include <commctrl.h>
+
+using namespace testsupport;
+
+namespace {
+
+constexpr int kPaneTree = 0xE900;   // the splitter's first pane: the folder tree
+constexpr int kPaneList = 0xE901;   // the second: the file list
+constexpr UINT kNewFolder = 32792, kAddFiles = 32793, kEdit = 32785, kAddSystemFolder = 32795;
+constexpr int kFolderCombo = 1076;
+constexpr int kProgramFilesRow = 13;   // ProgramFilesFolder among the listed system folders
+
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT code)
+{
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+}
+
+// Starts a label edit through the command, types name over the selected label, and ends the edit.
+bool TypeLabel(HWND main, HWND tree, UINT command, const wchar_t* name)
+{
+    if (command)
+        ::PostMessageW(tree, WM_COMMAND, command, 0);
+    if (!WaitFor([&] { return ::SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0) != 0; }, 20000))
+        return false;
+    if (!BringToForeground(main))
+        return false;
+    HWND edit = reinterpret_cast<HWND>(::SendMessageW(tree, TVM_GETEDITCONTROL, 0, 0));
+    if (!WaitFor([&] { return FocusOfThread(tree) == edit; }, 20000))
+        return false;
+    TypeText(name);
+    if (!WaitFor([&] { return WindowText(edit) == name; }, 20000))
+        return false;
+    ::SendMessageW(tree, TVM_ENDEDITLABELNOW, FALSE, 0);
+    return WaitFor([&] { return ReadSelectedTreeItem(tree) == name; }, 20000);
+}
+
+}  // namespace
+
+TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
+{
+    ASSERT_TRUE(AppDriver::ResetDataFolder());
+    ScratchFolder scratch;
+    ASSERT_TRUE(::CopyFileW(FixturePath(L"icon_groups.dll"), scratch / L"app.exe", FALSE)) << "the 64-bit fixture";
+    ASSERT_TRUE(WriteAllBytes(scratch / L"readme.txt", std::vector<uint8_t>(3000, 'r')));
+    CProjects made;
+    ASSERT_TRUE(CreatePackage(L"FilesRoad", scratch.Path(), made));
+    CFeature project;
+    project.m_name = L"Road";
+    project.m_conversionMode = CFeature::modeRepackage;
+    made[0].m_projects.Add(project);
+    const CString dataFile = AppDriver::DataFolder() + L"\\tarnwick.dat";
+    ASSERT_TRUE(SaveDataFile(dataFile, made));
+
+    AppDriver program;
+    ASSERT_TRUE(program.Start());
+    HWND main = program.MainWindowPastTheWizard();
+    ASSERT_NE(main, nullptr);
+    HWND packages = FindDescendant(main, {L"SysTreeView32", nullptr, -1});
+    ASSERT_NE(packages, nullptr);
+    const HTREEITEM filesNode = Next(packages, Next(packages, Next(packages, nullptr, TVGN_ROOT), TVGN_CHILD), TVGN_CHILD);
+    ASSERT_NE(filesNode, nullptr);
+    ::SendMessageW(packages, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(filesNode));
+    HWND tree = nullptr, list = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        tree = FindDescendant(main, {L"SysTreeView32", nullptr, kPaneTree});
+        list = FindDescendant(main, {L"SysListView32", nullptr, kPaneList});
+        return tree && list;
+    }, 20000)) << "the files panel does not show";
+
+    // Add System Folder: ProgramFilesFolder
+    ::PostMessageW(tree, WM_COMMAND, kAddSystemFolder, 0);
+    HWND folders = program.WaitForTopLevel({nullptr, L"System Folder Properties", -1});
+    ASSERT_NE(folders, nullptr);
+    HWND combo = WaitForControl(folders, kFolderCombo);
+    ::SendMessageW(combo, CB_SETCURSEL, kProgramFilesRow, 0);
+    ASSERT_EQ(WindowText(combo), L"ProgramFilesFolder");
+    ASSERT_TRUE(AppDriver::PressButton(folders, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return ReadSelectedTreeItem(tree) == L"ProgramFilesFolder"; }, 20000));
+
+    // New Folder, named App by typing into its label
+    ASSERT_TRUE(TypeLabel(main, tree, kNewFolder, L"App"));
+
+    // two files through the system's open dialog
+    for (const wchar_t* name : {L"app.exe", L"readme.txt"}) {
+        ::PostMessageW(tree, WM_COMMAND, kAddFiles, 0);
+        HWND open = program.WaitForTopLevel({L"#32770", nullptr, -1});
+        ASSERT_NE(open, nullptr);
+        ASSERT_TRUE(AppDriver::ChooseFileInOpenDialog(open, scratch / name));
+        ASSERT_TRUE(WaitFor([&] {
+            const auto rows = ReadListViewColumn(list, 0);
+            return std::find(rows.begin(), rows.end(), std::wstring(name)) != rows.end();
+        }, 20000)) << Utf8(name);
+    }
+    EXPECT_EQ(ReadListViewColumn(list, 1), (std::vector<std::wstring>{L"File", L"File"}));
+
+    // rename App to Tool through its label
+    ASSERT_TRUE(TypeLabel(main, tree, kEdit, L"Tool"));
+
+    ASSERT_TRUE(program.Close());
+    CProjects saved;
+    ASSERT_TRUE(LoadDataFile(dataFile, saved));
+    ASSERT_EQ(saved.GetSize(), 1);
+    ASSERT_EQ(saved[0].m_projects.GetSize(), 1);
+    const CFileEntries& files = saved[0].m_projects[0].m_files;
+    std::vector<std::wstring> paths;
+    for (INT_PTR i = 0; i < files.GetSize(); ++i)
+        paths.emplace_back(files[i].m_path.GetString());
+    EXPECT_EQ(paths, (std::vector<std::wstring>{L"ProgramFilesFolder\\", L"ProgramFilesFolder\\Tool\\",
+                                                 L"ProgramFilesFolder\\Tool\\app.exe",
+                                                 L"ProgramFilesFolder\\Tool\\readme.txt"}));
+    const CFileEntry* app = files.FindByPath(L"ProgramFilesFolder\\Tool\\app.exe");
+    const CFileEntry* readme = files.FindByPath(L"ProgramFilesFolder\\Tool\\readme.txt");
+    ASSERT_NE(app, nullptr);
+    ASSERT_NE(readme, nullptr);
+    EXPECT_EQ(files[0].m_kind, CFileEntry::kindRoot);
+    EXPECT_EQ(files[1].m_kind, CFileEntry::kindFolder);
+    EXPECT_EQ(app->m_kind, CFileEntry::kindFile);
+    EXPECT_EQ(app->m_componentAttributes, CFileEntry::component64Bit);
+    EXPECT_EQ(readme->m_componentAttributes, 0);
+    EXPECT_EQ(readme->m_fileSize, 3000);
+    EXPECT_EQ(readme->m_attributes & CFileEntry::attrVital, CFileEntry::attrVital);
+    EXPECT_TRUE(SamePathNoCase(app->m_sourcePath, scratch / L"app.exe"));
+}
