@@ -278,6 +278,17 @@ void CFileTree::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     treeitems::MovePathPrefix(*m_entries, check.oldPrefix, check.newPrefix,
                               [](CFileEntry& entry) -> CString& { return entry.m_path; });
+    // a shortcut names its target and working folder by destination path too: they follow the
+    // folder, or the shortcut would point at an entry that no longer exists
+    for (INT_PTR i = 0; i < m_entries->GetSize(); ++i) {
+        CFileEntry& entry = (*m_entries)[i];
+        if (entry.m_kind != CFileEntry::kindShortcut)
+            continue;
+        for (CString* path : {&entry.m_sourcePath, &entry.m_workingDirectory}) {
+            if (treeitems::StartsWithNoCase(*path, check.oldPrefix))
+                *path = check.newPrefix + path->Mid(check.oldPrefix.GetLength());
+        }
+    }
     tree.SetItemText(item, check.name);
     treeitems::SortChildren(tree, tree.GetParentItem(item));
     ShowInList(check.newPrefix);

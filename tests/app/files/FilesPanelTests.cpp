@@ -233,6 +233,9 @@ TEST_F(FilesPanelTest, RenamingAFolderMovesEverythingBelowItWhateverItsCase)
     files.Add(Entry(L"programfilesfolder\\a\\x.exe", CFileEntry::kindFile));
     files.Add(Entry(L"ProgramFilesFolder\\A\\Deep\\y.dll", CFileEntry::kindFile));
     files.Add(Entry(L"ProgramFilesFolder\\AB\\z.dll", CFileEntry::kindFile));
+    CFileEntry run = Entry(L"ProgramMenuFolder\\Run.lnk", CFileEntry::kindShortcut, L"programfilesfolder\\A\\x.exe");
+    run.m_workingDirectory = L"ProgramFilesFolder\\A\\";
+    files.Add(run);
     panel.ShowFiles(&files);
     HTREEITEM a = Item(L"ProgramFilesFolder\\A\\");
     ASSERT_NE(a, nullptr);
@@ -243,14 +246,16 @@ TEST_F(FilesPanelTest, RenamingAFolderMovesEverythingBelowItWhateverItsCase)
     Rename(Item(L"ProgramFilesFolder\\"), L"Vendor");
     EXPECT_EQ(Paths(files), (std::vector<std::wstring>{L"ProgramFilesFolder\\", L"ProgramFilesFolder\\A\\",
                                                       L"programfilesfolder\\a\\x.exe", L"ProgramFilesFolder\\A\\Deep\\y.dll",
-                                                      L"ProgramFilesFolder\\AB\\z.dll"}))
+                                                      L"ProgramFilesFolder\\AB\\z.dll", L"ProgramMenuFolder\\Run.lnk"}))
         << "a sibling's name in other case, a forbidden character and a root without a system name are refused";
     EXPECT_EQ(Tree().GetItemText(a), L"A");
 
     Rename(a, L"C");
     EXPECT_EQ(Paths(files), (std::vector<std::wstring>{L"ProgramFilesFolder\\", L"ProgramFilesFolder\\C\\",
                                                       L"ProgramFilesFolder\\C\\x.exe", L"ProgramFilesFolder\\C\\Deep\\y.dll",
-                                                      L"ProgramFilesFolder\\AB\\z.dll"}));
+                                                      L"ProgramFilesFolder\\AB\\z.dll", L"ProgramMenuFolder\\Run.lnk"}));
+    EXPECT_EQ(files[5].m_sourcePath, L"ProgramFilesFolder\\C\\x.exe") << "the shortcut follows its target";
+    EXPECT_EQ(files[5].m_workingDirectory, L"ProgramFilesFolder\\C\\");
     EXPECT_EQ(Tree().GetItemText(a), L"C");
     EXPECT_EQ(panel.List()->CurrentFolder(), L"ProgramFilesFolder\\C\\");
     EXPECT_EQ(Rows(List()).size(), 2u) << "Deep and x.exe";
