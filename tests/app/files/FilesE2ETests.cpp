@@ -1,8 +1,9 @@
 // The files editor through the program itself: on a project made by the test, a system folder
 // is added through its dialog, a folder is made and named by typing into its label, two files
-// (one a 64-bit image) are added through the system's open dialog, and the folder is renamed by
-// typing again. The package file, read back with the engine, holds the moved paths, the files'
-// attributes and the 64-bit flag.
+// (one a 64-bit image) are added through the system's open dialog, a shortcut on one of them gets
+// an icon through the icon picker, and the folder is renamed by typing again. The package file,
+// read back with the engine, holds the moved paths, the files' attributes, the 64-bit flag and
+// the shortcut's target; the icon lies in the output folder's resources.
 
 #include "engine/files/PathHelpers.h"
 #include "engine/model/FileEntry.h"
@@ -27,7 +28,8 @@ namespace {
 
 constexpr int kPaneTree = 0xE900;   // the splitter's first pane: the folder tree
 constexpr int kPaneList = 0xE901;   // the second: the file list
-constexpr UINT kNewFolder = 32792, kAddFiles = 32793, kEdit = 32785, kAddSystemFolder = 32795;
+constexpr UINT kNewFolder = 32792, kAddFiles = 32793, kNewShortcut = 32794, kEdit = 32785, kAddSystemFolder = 32795;
+constexpr int kEntryName = 1068, kShortcutTarget = 1069, kIconButton = 1041;
 constexpr int kFolderCombo = 1076;
 constexpr int kProgramFilesRow = 13;   // ProgramFilesFolder among the listed system folders
 
@@ -114,6 +116,33 @@ TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
     }
     EXPECT_EQ(ReadListViewColumn(list, 1), (std::vector<std::wstring>{L"File", L"File"}));
 
+    // a shortcut on app.exe, the first row, with an icon from the file's own groups
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT headerRect{};
+    ::GetClientRect(header, &headerRect);
+    ASSERT_TRUE(BringToForeground(main));
+    ASSERT_TRUE(ClickClient(list, POINT{30, headerRect.bottom + 8}));
+    ASSERT_TRUE(WaitFor([&] { return ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 0; },
+                        20000)) << "app.exe was not selected";
+    ::PostMessageW(list, WM_COMMAND, kNewShortcut, 0);
+    HWND shortcut = program.WaitForTopLevel({L"#32770", L"Edit Shortcut", -1});
+    ASSERT_NE(shortcut, nullptr);
+    EXPECT_EQ(WindowText(WaitForControl(shortcut, kEntryName)), L"Shortcut to app.exe");
+    EXPECT_EQ(WindowText(Control(shortcut, kShortcutTarget)), L"ProgramFilesFolder\\App\\app.exe");
+    ASSERT_TRUE(Click(Control(shortcut, kIconButton)));
+    HWND icons = program.WaitForTopLevel({L"#32770", L"Icon", -1});
+    ASSERT_NE(icons, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return ReadListViewColumn(Control(icons, 1000), 0).size() == 3; }, 20000))
+        << "the fixture holds groups 1, 101 and MAINICON";
+    ASSERT_TRUE(AppDriver::PressButton(icons, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(icons); }, 20000));
+    ASSERT_TRUE(AppDriver::PressButton(shortcut, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(shortcut); }, 20000));
+    ASSERT_TRUE(WaitFor([&] {
+        const auto rows = ReadListViewColumn(list, 1);
+        return std::find(rows.begin(), rows.end(), std::wstring(L"Shortcut")) != rows.end();
+    }, 20000));
+
     // rename App to Tool through its label
     ASSERT_TRUE(TypeLabel(main, tree, kEdit, L"Tool"));
 
@@ -128,7 +157,14 @@ TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
         paths.emplace_back(files[i].m_path.GetString());
     EXPECT_EQ(paths, (std::vector<std::wstring>{L"ProgramFilesFolder\\", L"ProgramFilesFolder\\Tool\\",
                                                  L"ProgramFilesFolder\\Tool\\app.exe",
-                                                 L"ProgramFilesFolder\\Tool\\readme.txt"}));
+                                                 L"ProgramFilesFolder\\Tool\\readme.txt",
+                                                 L"ProgramFilesFolder\\Tool\\Shortcut to app.exe"}));
+    const CFileEntry* link = files.FindByPath(L"ProgramFilesFolder\\Tool\\Shortcut to app.exe");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->m_kind, CFileEntry::kindShortcut);
+    EXPECT_EQ(link->m_sourcePath, L"ProgramFilesFolder\\Tool\\app.exe");
+    EXPECT_TRUE(FileExists(saved[0].m_outputFolder + L"\\resources\\I" + link->m_id + L".ico"))
+        << Utf8(saved[0].m_outputFolder.View());
     const CFileEntry* app = files.FindByPath(L"ProgramFilesFolder\\Tool\\app.exe");
     const CFileEntry* readme = files.FindByPath(L"ProgramFilesFolder\\Tool\\readme.txt");
     ASSERT_NE(app, nullptr);
