@@ -3,13 +3,15 @@
 // (one a 64-bit image) are added through the system's open dialog, a shortcut on one of them gets
 // an icon through the icon picker, and the folder is renamed by typing again. The package file,
 // read back with the engine, holds the moved paths, the files' attributes, the 64-bit flag and
-// the shortcut's target; the icon lies in the output folder's resources.
+// the shortcut's target; the icon lies in the output folder's resources. The package built from it
+// installs the files and the shortcut with the system's installer.
 
 #include "engine/files/PathHelpers.h"
 #include "engine/model/FileEntry.h"
 #include "engine/storage/PackageFile.h"
 #include "engine/storage/Projects.h"
 
+#include "tests/customaction/VeltTestSupport.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
@@ -29,6 +31,8 @@ namespace {
 constexpr int kPaneTree = 0xE900;   // the splitter's first pane: the folder tree
 constexpr int kPaneList = 0xE901;   // the second: the file list
 constexpr UINT kNewFolder = 32792, kAddFiles = 32793, kNewShortcut = 32794, kEdit = 32785, kAddSystemFolder = 32795;
+constexpr UINT kBuildCommand = 32784;
+constexpr wchar_t kMessageCaption[] = L"Tarnwick Professional";
 constexpr int kEntryName = 1068, kShortcutTarget = 1069, kIconButton = 1041;
 constexpr int kFolderCombo = 1076;
 constexpr int kProgramFilesRow = 13;   // ProgramFilesFolder among the listed system folders
@@ -146,6 +150,42 @@ TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
     // rename App to Tool through its label
     ASSERT_TRUE(TypeLabel(main, tree, kEdit, L"Tool"));
 
+    // build, and install with the system's installer: the files and the shortcut land
+    const CString output = scratch / L"out";
+    ASSERT_TRUE(::CreateDirectoryW(output, nullptr));
+    ASSERT_TRUE(program.PostCommand(kBuildCommand));
+    HWND build = program.WaitForTopLevel({L"#32770", L"Build FilesRoad", -1}, 30000);
+    ASSERT_NE(build, nullptr) << "no build dialog";
+    ASSERT_TRUE(SetText(Control(build, 1036), output + L"\\"));
+    ::SendMessageW(Control(build, 1035), CB_SETCURSEL, 0, 0);
+    ASSERT_TRUE(Click(Control(build, IDOK)));
+    HWND box = program.WaitForMessageBox(kMessageCaption, 180000);
+    ASSERT_NE(box, nullptr) << "no build result";
+    EXPECT_EQ(MessageBoxText(box), L"MSI package was created successfully!");
+    ASSERT_TRUE(AppDriver::PressButton(box, IDOK));
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
+    CString package;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW(output + L"\\*.msi", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "no package in the output folder";
+    package = output + L"\\" + found.cFileName;
+    ::FindClose(search);
+    const DWORD installed = velttest::RunMsiexec(L"/i", package, scratch / L"install.log");
+    EXPECT_EQ(installed, 0u) << velttest::ReadInstallerLog(scratch / L"install.log").substr(0, 20000);
+    wchar_t programFiles[MAX_PATH] = L"";
+    ::ExpandEnvironmentStringsW(L"%ProgramFiles(x86)%", programFiles, MAX_PATH);
+    CString tool = CString(programFiles) + L"\\Tool";
+    if (!FileExists(tool + L"\\app.exe")) {
+        ::ExpandEnvironmentStringsW(L"%ProgramFiles%", programFiles, MAX_PATH);
+        tool = CString(programFiles) + L"\\Tool";
+    }
+    EXPECT_TRUE(FileExists(tool + L"\\app.exe")) << Utf8(tool.View());
+    EXPECT_TRUE(FileExists(tool + L"\\readme.txt"));
+    EXPECT_TRUE(FileExists(tool + L"\\Shortcut to app.exe.lnk"));
+    const DWORD removed = velttest::RunMsiexec(L"/x", package, scratch / L"remove.log");
+    EXPECT_EQ(removed, 0u) << velttest::ReadInstallerLog(scratch / L"remove.log").substr(0, 20000);
+    EXPECT_FALSE(FileExists(tool + L"\\app.exe"));
+
     ASSERT_TRUE(program.Close());
     CProjects saved;
     ASSERT_TRUE(LoadDataFile(dataFile, saved));
@@ -163,8 +203,9 @@ TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(link->m_kind, CFileEntry::kindShortcut);
     EXPECT_EQ(link->m_sourcePath, L"ProgramFilesFolder\\Tool\\app.exe");
-    EXPECT_TRUE(FileExists(saved[0].m_outputFolder + L"\\resources\\I" + link->m_id + L".ico"))
-        << Utf8(saved[0].m_outputFolder.View());
+    // the icon went into the output folder of the time (the build dialog then chose another)
+    EXPECT_TRUE(FileExists(made[0].m_outputFolder + L"\\resources\\I" + link->m_id + L".ico"))
+        << Utf8(made[0].m_outputFolder.View());
     const CFileEntry* app = files.FindByPath(L"ProgramFilesFolder\\Tool\\app.exe");
     const CFileEntry* readme = files.FindByPath(L"ProgramFilesFolder\\Tool\\readme.txt");
     ASSERT_NE(app, nullptr);
