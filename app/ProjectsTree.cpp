@@ -80,6 +80,14 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
         if (panelParent && panel->CreatePanel(panelParent))
             panel->SetSite(this);
     }
+    if (panelParent) {
+        // hidden until its node is selected: the hosting shows it over the view
+        m_filesPanel = std::make_unique<CFilesPanel>();
+        if (m_filesPanel->CreateStatic(panelParent, 1, 2, WS_CHILD, AFX_IDW_PANE_FIRST) && m_filesPanel->CreatePanes()) {
+            m_filesPanel->Context().projects = m_projects;
+            m_filesPanel->Context().openFolder = m_args.openFolder;
+        }
+    }
 
     const CString dataFile = DataFilePath();
     const CString defaultFile = m_args.defaultDataFile.IsEmpty() ? GetDefaultDataFilePath() : m_args.defaultDataFile;
@@ -190,6 +198,10 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
     if (!m_handleSelection)
         return;
     const auto* change = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
+    // leaving "Files": the list's folder is remembered in the project's entries
+    if (change->itemOld.hItem && m_filesPanel &&
+        NodeKindOf(GetItemData(change->itemOld.hItem)) == NodeKind::files)
+        m_filesPanel->Leave();
     if (!change->itemNew.hItem)
         return;
     const DWORD data = static_cast<DWORD>(GetItemData(change->itemNew.hItem));
@@ -198,25 +210,45 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
     if (package >= m_projects->GetSize())
         return;
     CSettingsPanel* panel = nullptr;
+    CWnd* hosted = nullptr;
+    CFileEntries* files = nullptr;
     switch (NodeKindOf(data)) {
     case NodeKind::package:
-        panel = m_packagePanel.get();
+        hosted = panel = m_packagePanel.get();
         break;
     case NodeKind::project:
         if (project >= (*m_projects)[package].m_projects.GetSize())
             return;
-        panel = m_projectPanel.get();
+        hosted = panel = m_projectPanel.get();
+        break;
+    case NodeKind::files:
+        if (project >= (*m_projects)[package].m_projects.GetSize())
+            return;
+        if (m_filesPanel && m_filesPanel->m_hWnd) {
+            hosted = m_filesPanel.get();
+            files = &(*m_projects)[package].m_projects[project].m_files;
+        }
         break;
     default:
-        break;   // the files, registry, script and custom-action editors come with their panels
+        break;   // the registry, script and custom-action editors come with their panels
     }
     // the old panel writes back under the old indexes; the new one loads under the new ones
     if (m_host)
-        m_host->Panels().Show(panel);
+        m_host->Panels().Show(hosted);
     CurrentPackageIndex = package;
     CurrentProjectIndex = project;
     if (panel && panel->m_hWnd)
         panel->UpdateData(FALSE);
+    if (files)
+        m_filesPanel->ShowFiles(files);
+}
+
+void CProjectsTree::ReleaseEditors()
+{
+    if (m_host)
+        m_host->Panels().Detach();
+    if (m_filesPanel)
+        m_filesPanel->Release();
 }
 
 void CProjectsTree::RebuildAfterRemoval()
@@ -263,10 +295,9 @@ bool CProjectsTree::DeleteSelected()
     }
 
     // the shown panel writes back while its indexes still name its record, then lets go
-    if (m_host) {
+    if (m_host)
         m_host->Panels().Commit();
-        m_host->Panels().Detach();
-    }
+    ReleaseEditors();
     if (NodeKindOf(data) == NodeKind::package) {
         if (recycle && package < m_projects->m_packagePaths.GetSize()) {
             const CString& path = m_projects->m_packagePaths[package];
@@ -349,8 +380,7 @@ void CProjectsTree::ShowAddedPackage()
         m_opened.Add(m_projects->m_packagePaths[index]);
     // The array has grown and may have moved: the shown panel was written back before, and is
     // let go now rather than written through what it bound; selecting the new node binds anew.
-    if (m_host)
-        m_host->Panels().Detach();
+    ReleaseEditors();
     HTREEITEM node = AddPackageNodes(index);
     // collapse what is shown from the top of the window down, each node's children skipped
     for (HTREEITEM shown = GetNextItem(nullptr, TVGN_FIRSTVISIBLE); shown; shown = GetNextItem(shown, TVGN_NEXTVISIBLE))

@@ -14,6 +14,7 @@
 #include "app/OpenedPackages.h"
 #include "app/PanelHosting.h"
 #include "app/SettingsPanels.h"
+#include "app/files/FilesPanel.h"
 #include "app/monitor/MonitorState.h"
 
 #include "engine/storage/Projects.h"
@@ -89,6 +90,8 @@ public:
 
     CProjectPanel& PackagePanel() { return *m_packagePanel; }
     CFeaturePanel& ProjectPanel() { return *m_projectPanel; }
+    // The files editor; null when the tree was made without a host.
+    CFilesPanel* FilesPanel() { return m_filesPanel.get(); }
     CProjects& List() { return *m_projects; }
 
     // Runs the new-project wizard; on Finish makes the package when asked for, adds the project
@@ -123,6 +126,8 @@ private:
     // Rebuilds all nodes with selection handling off, then selects the first root (which binds
     // its panel) and saves.
     void RebuildAfterRemoval();
+    // Lets the editor panels go of the records before the list changes shape under them.
+    void ReleaseEditors();
     // Adds the nodes of the package the list has just gained at its end and selects it.
     void ShowAddedPackage();
     CString DataFilePath() const;
@@ -132,6 +137,7 @@ private:
     CPanelHost* m_host = nullptr;       // not owned
     std::unique_ptr<CProjectPanel> m_packagePanel;   // made for the tree's list at creation
     std::unique_ptr<CFeaturePanel> m_projectPanel;
+    std::unique_ptr<CFilesPanel> m_filesPanel;
     CImageList m_images;
     COpenedPackages m_opened;
     std::atomic<bool> m_buildBusy{false};    // set while the build thread runs

@@ -24,6 +24,9 @@ void CProjectsTree::NewProject()
 
     if (m_host)
         m_host->Panels().Show(nullptr);
+    // the project may join a package whose project array then moves
+    if (m_filesPanel)
+        m_filesPanel->Release();
     const NewProjectResult added = AddWizardProject(project, wizard.m_packageChoice, wizard.m_location,
                                                     wizard.m_packageName, *m_projects);
     if (!added.added) {

@@ -7,6 +7,8 @@
     toolbar128.bmp   bitmap 128: the same icons on 16x15 buttons (the toolbar resource's strip)
     tarnwick.ico     icon 128: 32x32 and 16x16
     default_program.bmp  bitmap 165: the installed-programs list's image for a program without icon
+    file_images.bmp  bitmap 152: the files editor's images: system folder, folder, file, shortcut,
+                     missing file or target
 
 Magenta (255, 0, 255) is the transparent colour of the strips, except the plain toolbar's (grey,
 mapped to the button face when loaded). Plain shapes on a small grid, no
@@ -148,6 +150,34 @@ def default_program(c):  # a program window: title bar over a white client area
     c.rect(11, 3, 12, 4, WHITE)
 
 
+def system_folder(c):   # a root system folder: a blue folder
+    c.rect(1, 4, 6, 5, LIGHT_BLUE)
+    c.rect(1, 5, 14, 13, LIGHT_BLUE)
+    c.frame(1, 5, 14, 13, BLUE)
+
+
+def plain_file(c):      # a file: a white page with lines
+    c.rect(3, 1, 12, 14, WHITE)
+    c.frame(3, 1, 12, 14, DARK)
+    for y in (4, 7, 10):
+        c.rect(5, y, 10, y, GREY)
+
+
+def shortcut(c):        # a shortcut: a page with the link arrow in its corner
+    plain_file(c)
+    c.rect(1, 9, 7, 15, WHITE)
+    c.frame(1, 9, 7, 15, DARK)
+    c.line(2, 14, 6, 10, BLUE)
+    c.rect(4, 10, 6, 10, BLUE)
+    c.rect(6, 10, 6, 12, BLUE)
+
+
+def missing(c):         # a missing source file or shortcut target: a page struck through in red
+    plain_file(c)
+    c.line(2, 2, 13, 13, RED)
+    c.line(13, 2, 2, 13, RED)
+
+
 def strip(painters, cell_w, cell_h, background=MAGENTA):
     canvas = Canvas(cell_w * len(painters), cell_h, background)
     for i, paint in enumerate(painters):
@@ -216,6 +246,8 @@ def main():
     (HERE / "tarnwick.ico").write_bytes(ico_bytes([large, small]))
     (HERE / "build_banner.bmp").write_bytes(bmp_bytes(build_banner()))
     (HERE / "default_program.bmp").write_bytes(bmp_bytes(strip([default_program], 16, 16)))
+    files = [system_folder, folder, plain_file, shortcut, missing]
+    (HERE / "file_images.bmp").write_bytes(bmp_bytes(strip(files, 16, 16)))
 
 
 def build_banner():
