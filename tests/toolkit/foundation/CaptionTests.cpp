@@ -695,17 +695,39 @@ TEST_F(CaptionLookFixture, PressedCaptionButtonsShowTheirOwnFace)
     }
 }
 
-TEST_F(CaptionLookFixture, CaptionButtonTextColourFollowsState)
+TEST_F(CaptionLookFixture, CaptionButtonTextFollowsCaptionAndState)
 {
     auto strip = Make(0, 0);
     strip->AttachPopupChild(nullptr, nullptr);
     CXTPCaptionButton& button = strip->GetCaptionButton();
     auto* theme = dynamic_cast<CXTPCaptionButtonTheme*>(button.GetTheme());
     ASSERT_NE(nullptr, theme);
+
+    // The caption's text over the button, in the caption's text colour while idle.
+    DibCanvas canvas(160, 24);
+    theme->DrawCaptionButtonText(CDC::FromHandle(canvas.DC()), &button);
+    EXPECT_GT(canvas.Count(kText), 5);
+
     EXPECT_EQ(Hex(kText), Hex(theme->GetTextColor(&button)));
     button.SendMessage(BM_SETSTATE, 1, 0);
     EXPECT_EQ(Hex(Colour(COLOR_BTNTEXT)), Hex(theme->GetTextColor(&button)));
     button.SendMessage(BM_SETSTATE, 0, 0);
     button.EnableWindow(FALSE);
     EXPECT_EQ(Hex(Colour(COLOR_GRAYTEXT)), Hex(theme->GetTextColor(&button)));
+
+    // A close-mode caption has no text button to write on.
+    auto closing = Make(CPS_XTP_CLOSE, 0);
+    DibCanvas empty(160, 24);
+    theme->DrawCaptionButtonText(CDC::FromHandle(empty.DC()), &closing->GetCaptionButton());
+    EXPECT_EQ(160 * 24, empty.Count(RGB(255, 255, 255)));
+}
+
+TEST_F(CaptionFixture, UpdateCaptionNowGivesTheButtonTheNewTextAndPlace)
+{
+    MakePinCaption();
+    caption->UpdateCaptionNow(L"A longer script caption", nullptr);
+    EXPECT_EQ(L"A longer script caption", std::wstring(caption->GetCaptionText()));
+    HWND button = caption->GetCaptionButton().GetSafeHwnd();
+    EXPECT_EQ(L"A longer script caption", testsupport::WindowText(button));
+    EXPECT_EQ(caption->CalcTextRect(), WindowRectIn(button, caption->GetSafeHwnd()));
 }
