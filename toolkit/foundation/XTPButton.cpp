@@ -549,6 +549,9 @@ LRESULT CXTPButton::OnSetText(WPARAM wParam, LPARAM lParam)
 
 LRESULT CXTPButton::OnSetState(WPARAM wParam, LPARAM lParam)
 {
+    // The system button repeats BM_SETSTATE(TRUE) on every mouse move while it holds the
+    // capture; only the change from released to pressed is a press that opens a drop-down.
+    const bool wasDown = (::SendMessageW(m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     DefaultHidden(BM_SETSTATE, wParam, lParam);
     // A drop-down notification is running: the parent's menu loop must not un-press us.
     if (m_nPushedState == 2)
@@ -556,7 +559,7 @@ LRESULT CXTPButton::OnSetState(WPARAM wParam, LPARAM lParam)
     m_nPushedState = wParam ? 1 : 0;
     InvalidateNoErase();
     // Split buttons open only from their arrow part or the keyboard, never from a body press.
-    if (wParam && IsPushLike() &&
+    if (wParam && !wasDown && IsPushLike() &&
         (m_nPushButtonStyle == xtpButtonDropDown || m_nPushButtonStyle == xtpButtonDropDownRight ||
          m_nPushButtonStyle == xtpButtonDropDownNoGlyph)) {
         RunDropDown();
