@@ -173,7 +173,14 @@ CXTPMarkupObject* CXTPMarkupBuilder::ConvertValue(CXTPMarkupDependencyProperty* 
     // ConvertFrom is asked of a temporary object of the value type: the conversion is the type's.
     CXTPMarkupType* valueType = property->GetPropertyType();
     if (CXTPMarkupObject* prototype = CreateObject(valueType)) {
-        CXTPMarkupObject* converted = prototype->ConvertFrom(this, value);
+        // A conversion may raise its own build error (bad path data): the prototype goes either way.
+        CXTPMarkupObject* converted = nullptr;
+        try {
+            converted = prototype->ConvertFrom(this, value);
+        } catch (...) {
+            prototype->Release();
+            throw;
+        }
         prototype->Release();
         if (converted)
             return converted;

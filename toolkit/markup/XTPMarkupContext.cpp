@@ -1,5 +1,6 @@
 #include "toolkit/markup/XTPMarkupContext.h"
 
+#include "toolkit/foundation/XTPImageManager.h"
 #include "toolkit/foundation/XTPMarkupServices.h"
 #include "toolkit/foundation/XTPResourceManager.h"
 #include "toolkit/markup/XTPMarkupBuilder.h"
@@ -133,6 +134,10 @@ CXTPMarkupContext::CXTPMarkupContext(HWND host) : m_hContextWnd(host)
 
 CXTPMarkupContext::~CXTPMarkupContext()
 {
+    if (m_pImageManager) {
+        m_pImageManager->InternalRelease();
+        m_pImageManager = nullptr;
+    }
     MarkupRelease(m_pKeyboardNavigation);
     if (m_pHandlers) {
         for (auto& entry : *m_pHandlers) {
@@ -334,6 +339,11 @@ BOOL CXTPMarkupContext::UpdateCursor()
         }
     }
     return FALSE;
+}
+
+CXTPImageManager* CXTPMarkupContext::GetImageManager() const
+{
+    return m_pImageManager ? m_pImageManager : GetGlobalImageManager();
 }
 
 RECT CXTPMarkupContext::GetElementRect(CXTPMarkupInputElement* element) const

@@ -20,6 +20,7 @@
 #include <type_traits>
 #include <vector>
 
+class CXTPImageManager;
 class CXTPMarkupContext;
 class CXTPMarkupInputElement;
 class CXTPMarkupKeyboardNavigation;
@@ -165,6 +166,10 @@ public:
     // The tool of the element under the mouse (see CTooltipContext::OnToolHitTest).
     INT_PTR OnToolHitTest(POINT point, TOOLINFOW* info, std::wstring& text);
 
+    // The manager that images given by command id come from: the context's own when one is set,
+    // else the toolkit's global one. Lent.
+    CXTPImageManager* GetImageManager() const;
+
     HWND GetHostWindow() const { return m_hContextWnd; }
     COLORREF GetDefaultForeground() const { return m_clrForeground; }
     void SetDefaultForeground(COLORREF color) { m_clrForeground = color; }
@@ -199,6 +204,7 @@ protected:
     CXTPMarkupKeyboardNavigation* m_pKeyboardNavigation = nullptr; // owned
     CTooltipContext* m_pTooltipContext = nullptr;                   // owned
     volatile LONG m_dwRef = 1;
+    CXTPImageManager* m_pImageManager = nullptr; // one reference when set
     BOOL m_bEnableGdiPlus = TRUE;
 
 private:

@@ -261,7 +261,8 @@ int CXTPMarkupParser::ReadSection(const wchar_t* marker, int endToken, bool drop
         m_value += ch;
         if (m_value.size() >= markerLength &&
             m_value.compare(m_value.size() - markerLength, markerLength, marker) == 0) {
-            m_value.resize(m_value.size() - markerLength);
+            // erase, not resize: an optimising build sees a growing copy in resize and warns.
+            m_value.erase(m_value.size() - markerLength);
             m_bSectionEnd = true;
             return tokenData;
         }

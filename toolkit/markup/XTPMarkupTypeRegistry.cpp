@@ -5,12 +5,17 @@
 #include "toolkit/markup/XTPMarkupCanvas.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
 #include "toolkit/markup/XTPMarkupContext.h"
+#include "toolkit/markup/XTPMarkupControl.h"
+#include "toolkit/markup/XTPMarkupDecorator.h"
 #include "toolkit/markup/XTPMarkupDelegate.h"
 #include "toolkit/markup/XTPMarkupDependencyProperty.h"
 #include "toolkit/markup/XTPMarkupDockPanel.h"
+#include "toolkit/markup/XTPMarkupGrid.h"
+#include "toolkit/markup/XTPMarkupImage.h"
 #include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
+#include "toolkit/markup/XTPMarkupShape.h"
 #include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTextBlock.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
@@ -97,6 +102,28 @@ void MakeTableTypes()
     CXTPMarkupHyperlink::MarkupType();
     CXTPMarkupInlineUIContainer::MarkupType();
     CXTPMarkupTextBlock::MarkupType();
+    CXTPMarkupBorder::MarkupType();
+    CXTPMarkupPage::MarkupType();
+    CXTPMarkupControl::MarkupType();
+    CXTPMarkupContentControl::MarkupType();
+    CXTPMarkupWindowContainer::MarkupType();
+    CXTPMarkupGridLength::MarkupType();
+    CXTPMarkupDefinitionBase::MarkupType();
+    CXTPMarkupColumnDefinition::MarkupType();
+    CXTPMarkupRowDefinition::MarkupType();
+    CXTPMarkupDefinitionCollection::MarkupType();
+    CXTPMarkupColumnDefinitionCollection::MarkupType();
+    CXTPMarkupRowDefinitionCollection::MarkupType();
+    CXTPMarkupGrid::MarkupType();
+    CXTPMarkupPointCollection::MarkupType();
+    CXTPMarkupShape::MarkupType();
+    CXTPMarkupRectangle::MarkupType();
+    CXTPMarkupEllipse::MarkupType();
+    CXTPMarkupLine::MarkupType();
+    CXTPMarkupPolyline::MarkupType();
+    CXTPMarkupPolygon::MarkupType();
+    CXTPMarkupPath::MarkupType();
+    CXTPMarkupImage::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -37,6 +37,12 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
+        L"CXTPMarkupImage", L"CXTPMarkupPath", L"CXTPMarkupPolygon", L"CXTPMarkupPolyline", L"CXTPMarkupLine",
+        L"CXTPMarkupEllipse", L"CXTPMarkupRectangle", L"CXTPMarkupShape", L"CXTPMarkupPointCollection",
+        L"CXTPMarkupGrid", L"CXTPMarkupRowDefinitionCollection", L"CXTPMarkupColumnDefinitionCollection",
+        L"CXTPMarkupDefinitionCollection", L"CXTPMarkupRowDefinition", L"CXTPMarkupColumnDefinition",
+        L"CXTPMarkupDefinitionBase", L"CXTPMarkupGridLength", L"CXTPMarkupWindowContainer",
+        L"CXTPMarkupContentControl", L"CXTPMarkupControl", L"CXTPMarkupPage", L"CXTPMarkupBorder",
         L"CXTPMarkupTextBlock", L"CXTPMarkupInlineUIContainer", L"CXTPMarkupHyperlink", L"CXTPMarkupUnderline",
         L"CXTPMarkupItalic", L"CXTPMarkupBold", L"CXTPMarkupSpan", L"CXTPMarkupInlineCollection",
         L"CXTPMarkupLineBreak", L"CXTPMarkupRun", L"CXTPMarkupInline", L"CXTPMarkupTextElement",
@@ -88,6 +94,25 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupHyperlink", L"CXTPMarkupSpan"},
         {L"CXTPMarkupInlineUIContainer", L"CXTPMarkupInline"},
         {L"CXTPMarkupTextBlock", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupBorder", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupPage", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupControl", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupContentControl", L"CXTPMarkupControl"},
+        {L"CXTPMarkupWindowContainer", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupColumnDefinition", L"CXTPMarkupDefinitionBase"},
+        {L"CXTPMarkupRowDefinition", L"CXTPMarkupDefinitionBase"},
+        {L"CXTPMarkupDefinitionCollection", L"CXTPMarkupCollection"},
+        {L"CXTPMarkupColumnDefinitionCollection", L"CXTPMarkupDefinitionCollection"},
+        {L"CXTPMarkupRowDefinitionCollection", L"CXTPMarkupDefinitionCollection"},
+        {L"CXTPMarkupGrid", L"CXTPMarkupPanel"},
+        {L"CXTPMarkupShape", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupRectangle", L"CXTPMarkupShape"},
+        {L"CXTPMarkupEllipse", L"CXTPMarkupShape"},
+        {L"CXTPMarkupLine", L"CXTPMarkupShape"},
+        {L"CXTPMarkupPolyline", L"CXTPMarkupShape"},
+        {L"CXTPMarkupPolygon", L"CXTPMarkupShape"},
+        {L"CXTPMarkupPath", L"CXTPMarkupShape"},
+        {L"CXTPMarkupImage", L"CXTPMarkupFrameworkElement"},
     };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
         const std::wstring name = type->GetTypeName();
