@@ -26,6 +26,7 @@ using AppComboBox = CComboBox;
 using AppFrameBase = CFrameWnd;
 using AppView = CView;
 using AppTreeView = CTreeView;
+using AppListView = CListView;
 using AppSplitterWnd = CSplitterWnd;
 using AppStatusBar = CStatusBar;
 using AppToolBar = CToolBar;

@@ -7,6 +7,7 @@
     toolbar128.bmp   bitmap 128: the same icons on 16x15 buttons (the toolbar resource's strip)
     tarnwick.ico     icon 128: 32x32 and 16x16
     default_program.bmp  bitmap 165: the installed-programs list's image for a program without icon
+    registry_images.bmp  bitmap 153: the registry editor's root key, key, string value, binary value
 
 Magenta (255, 0, 255) is the transparent colour of the strips, except the plain toolbar's (grey,
 mapped to the button face when loaded). Plain shapes on a small grid, no
@@ -148,6 +149,34 @@ def default_program(c):  # a program window: title bar over a white client area
     c.rect(11, 3, 12, 4, WHITE)
 
 
+def root_key(c):     # a root key: the registry's cubes on a dark plate
+    c.rect(1, 1, 14, 14, DARK)
+    registry(c)
+
+
+def key(c):          # a key: a closed folder, darker than the files' one
+    c.rect(1, 3, 6, 4, BROWN)
+    c.rect(1, 4, 14, 13, YELLOW)
+    c.frame(1, 4, 14, 13, BROWN)
+
+
+def string_value(c):  # a string value: a red "ab" on a white label
+    c.rect(1, 3, 14, 12, WHITE)
+    c.frame(1, 3, 14, 12, GREY)
+    c.frame(3, 6, 6, 10, RED)
+    c.rect(3, 5, 6, 5, RED)
+    c.rect(8, 4, 8, 10, RED)
+    c.frame(8, 7, 12, 10, RED)
+
+
+def binary_value(c):  # a binary or DWORD value: blue "01" on a white label
+    c.rect(1, 3, 14, 12, WHITE)
+    c.frame(1, 3, 14, 12, GREY)
+    c.frame(3, 5, 6, 10, BLUE)
+    c.rect(10, 5, 10, 10, BLUE)
+    c.rect(9, 6, 9, 6, BLUE)
+
+
 def strip(painters, cell_w, cell_h, background=MAGENTA):
     canvas = Canvas(cell_w * len(painters), cell_h, background)
     for i, paint in enumerate(painters):
@@ -216,6 +245,8 @@ def main():
     (HERE / "tarnwick.ico").write_bytes(ico_bytes([large, small]))
     (HERE / "build_banner.bmp").write_bytes(bmp_bytes(build_banner()))
     (HERE / "default_program.bmp").write_bytes(bmp_bytes(strip([default_program], 16, 16)))
+    registry_images = [root_key, key, string_value, binary_value]
+    (HERE / "registry_images.bmp").write_bytes(bmp_bytes(strip(registry_images, 16, 16)))
 
 
 def build_banner():
