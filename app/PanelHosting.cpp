@@ -1,16 +1,22 @@
 #include "app/PanelHosting.h"
 
-CDialog* CPanelHosting::Current() const
+CWnd* CPanelHosting::Current() const
 {
     return m_panel && m_panel->m_hWnd ? m_panel : nullptr;
 }
 
-void CPanelHosting::Show(CDialog* panel)
+CDialog* CPanelHosting::CurrentDialog() const
 {
-    if (CDialog* shown = Current()) {
+    return dynamic_cast<CDialog*>(Current());
+}
+
+void CPanelHosting::Show(CWnd* panel)
+{
+    if (CWnd* shown = Current()) {
         if (shown == panel)
             return;
-        shown->UpdateData(TRUE);
+        if (CDialog* dialog = dynamic_cast<CDialog*>(shown))
+            dialog->UpdateData(TRUE);
         shown->ShowWindow(SW_HIDE);
     }
     m_panel = panel;
@@ -35,19 +41,19 @@ void CPanelHosting::Changed()
 
 bool CPanelHosting::Commit()
 {
-    CDialog* shown = Current();
+    CDialog* shown = CurrentDialog();
     return !shown || shown->UpdateData(TRUE);
 }
 
 void CPanelHosting::OnSize(int cx, int cy)
 {
-    if (CDialog* shown = Current())
+    if (CWnd* shown = Current())
         shown->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOZORDER | SWP_NOREDRAW);
 }
 
 void CPanelHosting::Detach()
 {
-    if (CDialog* shown = Current())
+    if (CWnd* shown = Current())
         shown->ShowWindow(SW_HIDE);
     m_panel = nullptr;
     if (m_view && m_view->m_hWnd)

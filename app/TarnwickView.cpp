@@ -65,7 +65,7 @@ void CtarnwickView::OnSize(UINT nType, int cx, int cy)
 
 BOOL CtarnwickView::OnEraseBkgnd(CDC* pDC)
 {
-    if (CDialog* panel = m_hosting.Current()) {
+    if (CWnd* panel = m_hosting.Current()) {
         CRect covered;
         panel->GetWindowRect(&covered);
         ScreenToClient(&covered);

@@ -30,8 +30,8 @@ public:
     CtarnwickView();
 
     // Hosts panel (null, or a panel without a window: the start page).
-    void ShowPanel(CDialog* panel) { m_hosting.Show(panel); }
-    CDialog* ShownPanel() const { return m_hosting.Current(); }
+    void ShowPanel(CWnd* panel) { m_hosting.Show(panel); }
+    CWnd* ShownPanel() const { return m_hosting.Current(); }
     CStartPage& StartPage() { return m_startPage; }
 
     CWnd* PanelParent() override { return this; }
