@@ -55,6 +55,8 @@ BOOL CProjectsTree::CreateTree(const ProjectsTreeArgs& args)
     m_host = args.host;
     m_packagePanel = std::make_unique<CProjectPanel>(*m_projects);
     m_projectPanel = std::make_unique<CFeaturePanel>(*m_projects);
+    m_registryPanel = std::make_unique<CRegistryPanel>();
+    m_customActionsPanel = std::make_unique<CCustomActionsPanel>();
     return Create(kTreeStyle, CRect(0, 0, 0, 0), args.parent, args.id);
 }
 
@@ -79,6 +81,13 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
                                   static_cast<CSettingsPanel*>(m_projectPanel.get())}) {
         if (panelParent && panel->CreatePanel(panelParent))
             panel->SetSite(this);
+    }
+    // the splitter panels are made visible on the view, then hidden until their node is selected
+    if (panelParent) {
+        if (m_registryPanel->CreatePanel(panelParent))
+            m_registryPanel->ShowWindow(SW_HIDE);
+        if (m_customActionsPanel->CreatePanel(panelParent))
+            m_customActionsPanel->ShowWindow(SW_HIDE);
     }
 
     const CString dataFile = DataFilePath();
@@ -192,31 +201,61 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
     const auto* change = reinterpret_cast<const NMTREEVIEWW*>(pNMHDR);
     if (!change->itemNew.hItem)
         return;
+    if (change->itemOld.hItem && NodeKindOf(GetItemData(change->itemOld.hItem)) == NodeKind::registry)
+        LeaveRegistry(change->itemOld.hItem);
     const DWORD data = static_cast<DWORD>(GetItemData(change->itemNew.hItem));
     const int package = NodePackageOf(data);
     const int project = NodeProjectOf(data);
     if (package >= m_projects->GetSize())
         return;
-    CSettingsPanel* panel = nullptr;
-    switch (NodeKindOf(data)) {
+    const NodeKind kind = NodeKindOf(data);
+    if (kind != NodeKind::package && project >= (*m_projects)[package].m_projects.GetSize())
+        return;
+    CSettingsPanel* settings = nullptr;
+    CWnd* panel = nullptr;
+    switch (kind) {
     case NodeKind::package:
-        panel = m_packagePanel.get();
+        panel = settings = m_packagePanel.get();
         break;
     case NodeKind::project:
-        if (project >= (*m_projects)[package].m_projects.GetSize())
-            return;
-        panel = m_projectPanel.get();
+        panel = settings = m_projectPanel.get();
+        break;
+    case NodeKind::registry:
+        panel = m_registryPanel.get();
+        break;
+    case NodeKind::customActions:
+        panel = m_customActionsPanel.get();
         break;
     default:
-        break;   // the files, registry, script and custom-action editors come with their panels
+        break;   // the files and script editors come with their panels
     }
     // the old panel writes back under the old indexes; the new one loads under the new ones
     if (m_host)
         m_host->Panels().Show(panel);
     CurrentPackageIndex = package;
     CurrentProjectIndex = project;
-    if (panel && panel->m_hWnd)
-        panel->UpdateData(FALSE);
+    if (settings && settings->m_hWnd)
+        settings->UpdateData(FALSE);
+    if (kind == NodeKind::registry && m_registryPanel->m_hWnd)
+        m_registryPanel->ShowRecords(&(*m_projects)[package].m_projects[project].m_registry);
+    if (kind == NodeKind::customActions && m_customActionsPanel->m_hWnd)
+        m_customActionsPanel->ShowActions(&(*m_projects)[package].m_projects[project].m_customActions);
+}
+
+void CProjectsTree::LeaveRegistry(HTREEITEM node)
+{
+    if (!m_registryPanel || !m_registryPanel->m_hWnd)
+        return;
+    CRegistryEntries* records = nullptr;
+    if (node) {
+        const DWORD data = static_cast<DWORD>(GetItemData(node));
+        const int package = NodePackageOf(data);
+        const int project = NodeProjectOf(data);
+        if (NodeKindOf(data) == NodeKind::registry && package < m_projects->GetSize() &&
+            project < (*m_projects)[package].m_projects.GetSize())
+            records = &(*m_projects)[package].m_projects[project].m_registry;
+    }
+    m_registryPanel->Leave(records);
 }
 
 void CProjectsTree::RebuildAfterRemoval()
@@ -267,6 +306,7 @@ bool CProjectsTree::DeleteSelected()
         m_host->Panels().Commit();
         m_host->Panels().Detach();
     }
+    LeaveRegistry(node);
     if (NodeKindOf(data) == NodeKind::package) {
         if (recycle && package < m_projects->m_packagePaths.GetSize()) {
             const CString& path = m_projects->m_packagePaths[package];
@@ -351,6 +391,7 @@ void CProjectsTree::ShowAddedPackage()
     // let go now rather than written through what it bound; selecting the new node binds anew.
     if (m_host)
         m_host->Panels().Detach();
+    LeaveRegistry(SelectedNode());
     HTREEITEM node = AddPackageNodes(index);
     // collapse what is shown from the top of the window down, each node's children skipped
     for (HTREEITEM shown = GetNextItem(nullptr, TVGN_FIRSTVISIBLE); shown; shown = GetNextItem(shown, TVGN_NEXTVISIBLE))

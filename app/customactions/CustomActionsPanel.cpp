@@ -2,12 +2,12 @@
 
 #include "framework/window/Gdi.h"
 
-#include "resources/app/AppResource.h"
-
 #include <commctrl.h>
 
 namespace {
 const COLORREF kMaskColour = RGB(255, 0, 255);
+// The files editor's image strip; its image 0, a root folder, stands for a phase.
+constexpr UINT kPhaseImagesBitmap = 152;
 const wchar_t* const kPhases[] = {L"Install", L"Commit", L"Rollback", L"Uninstall"};
 } // namespace
 
@@ -31,10 +31,9 @@ int CCustomActionsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
 {
     if (AppTreeView::OnCreate(lpCreateStruct) == -1)
         return -1;
-    // the files editor's strip: image 0, a root folder, stands for a phase
     if (m_images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 0, 2)) {
         CBitmap bitmap;
-        if (bitmap.LoadBitmap(IDB_FILE_IMAGES) && m_images.Add(&bitmap, kMaskColour) >= 0)
+        if (bitmap.LoadBitmap(kPhaseImagesBitmap) && m_images.Add(&bitmap, kMaskColour) >= 0)
             GetTreeCtrl().SetImageList(&m_images, TVSIL_NORMAL);
     }
     return 0;

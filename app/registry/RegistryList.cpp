@@ -87,13 +87,6 @@ void CRegistryList::Refill()
     Invalidate();
 }
 
-void CRegistryList::Leave()
-{
-    if (m_records)
-        m_records->m_lastShownKeyPath = m_keyPath;
-    GetListCtrl().DeleteAllItems();
-}
-
 void CRegistryList::AddValueRow(const CRegistryEntry& record)
 {
     CListCtrl& list = GetListCtrl();

@@ -28,8 +28,6 @@ public:
     void ShowKey(const CString& keyPath, CRegistryTree* tree, CRegistryEntries* records);
     // Lists the shown key's values again, in the order of the records.
     void Refill();
-    // Leaving the editor: the shown key path goes into the records' remembered path, all rows go.
-    void Leave();
 
     const CString& ShownKeyPath() const { return m_keyPath; }
     CRegistryEntries* Records() const { return m_records; }

@@ -28,8 +28,16 @@ void CRegistryPanel::ShowRecords(CRegistryEntries* records)
     m_tree->Fill();
 }
 
-void CRegistryPanel::Leave()
+void CRegistryPanel::Leave(CRegistryEntries* records)
 {
-    if (m_list && m_list->Records())
-        m_list->Leave();
+    if (m_tree) {
+        // unbound first, so the selection changes of the emptied tree reach no list
+        m_tree->Bind(nullptr, nullptr);
+        m_tree->GetTreeCtrl().DeleteAllItems();
+    }
+    if (m_list) {
+        if (records && m_list->Records())
+            records->m_lastShownKeyPath = m_list->ShownKeyPath();
+        m_list->ShowKey(CString(), nullptr, nullptr);
+    }
 }

@@ -22,8 +22,10 @@ public:
 
     // Entering the "Registry" node: the tree shows the records and selects their remembered key.
     void ShowRecords(CRegistryEntries* records);
-    // Leaving it: the list's key path goes into the records it is bound to, and its rows go.
-    void Leave();
+    // Leaving it: the shown key path goes into records (the project's records found anew by the
+    // caller, null when there are none any more), and both panes let go of what they showed, so
+    // nothing writes through a pointer into a list that may move or shrink meanwhile.
+    void Leave(CRegistryEntries* records);
 
     CRegistryTree* Tree() const { return m_tree; }
     CRegistryList* List() const { return m_list; }

@@ -20,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -80,13 +81,6 @@ int CountPath(const CRegistryEntries& records, const wchar_t* path)
     for (const CRegistryEntry& record : records)
         count += record.m_keyPath == path ? 1 : 0;
     return count;
-}
-
-HWND WaitForWindow(const wchar_t* title, const wchar_t* className = nullptr)
-{
-    HWND found = nullptr;
-    WaitFor([&] { return (found = FindProcessWindow({className, title})) != nullptr; }, kGuiTimeoutMs);
-    return found;
 }
 
 void PostClick(HWND dialog, int id)
@@ -232,7 +226,7 @@ TEST_F(RegistryEditorTest, TheRememberedKeyIsSelectedAgainWithItsValues)
 
     // leaving remembers the shown key and empties the list
     records.m_lastShownKeyPath.Empty();
-    panel.Leave();
+    panel.Leave(&records);
     EXPECT_EQ(CString(L"HKEY_CURRENT_USER\\Software\\A\\"), records.m_lastShownKeyPath);
     EXPECT_EQ(0, list->GetListCtrl().GetItemCount());
 }
@@ -574,13 +568,15 @@ TEST_F(RegistryEditorTest, ContextMenusOfferWhatTheKeyAndThePointAllow)
     list->GetClientRect(&client);
     EXPECT_EQ(offRow, menuAt(*list, {client.right / 2, client.bottom - 5}));
 
-    RECT item{};
-    *reinterpret_cast<HTREEITEM*>(&item) = ItemAt({L"HKEY_CURRENT_USER", L"Software", L"A"});
-    Tree().SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(keyMenu, menuAt(*tree, {(item.left + item.right) / 2, (item.top + item.bottom) / 2}));
-    *reinterpret_cast<HTREEITEM*>(&item) = ItemAt({L"HKEY_USERS"});
-    Tree().SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(rootMenu, menuAt(*tree, {(item.left + item.right) / 2, (item.top + item.bottom) / 2}));
+    // TVM_GETITEMRECT takes the item in the rectangle it fills
+    const auto centreOf = [&](HTREEITEM handle) {
+        RECT item{};
+        std::memcpy(&item, &handle, sizeof(handle));
+        Tree().SendMessage(TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&item));
+        return POINT{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    };
+    EXPECT_EQ(keyMenu, menuAt(*tree, centreOf(ItemAt({L"HKEY_CURRENT_USER", L"Software", L"A"}))));
+    EXPECT_EQ(rootMenu, menuAt(*tree, centreOf(ItemAt({L"HKEY_USERS"}))));
 
     // a root's value list offers only a new key
     Tree().SelectItem(ItemAt({L"HKEY_USERS"}));
