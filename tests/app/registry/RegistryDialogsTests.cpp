@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 using namespace testsupport;
@@ -57,7 +58,7 @@ struct Outcome {
     std::wstring message;      // the text of a message box it showed, answered with OK
 };
 
-// A visible window of dialog's thread that dialog owns (a message box it shows); null when none.
+// Another visible dialog of dialog's thread (the message box it shows); null when none.
 HWND OwnedWindow(HWND dialog)
 {
     struct Search {
@@ -66,7 +67,9 @@ HWND OwnedWindow(HWND dialog)
     } search{dialog, nullptr};
     ::EnumThreadWindows(::GetWindowThreadProcessId(dialog, nullptr), [](HWND window, LPARAM data) -> BOOL {
         auto* search = reinterpret_cast<Search*>(data);
-        if (::GetWindow(window, GW_OWNER) == search->owner && ::IsWindowVisible(window)) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(window, className, 16);
+        if (window != search->owner && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
             search->found = window;
             return FALSE;
         }
@@ -93,15 +96,12 @@ Outcome PressOk(HWND dialog)
     return outcome;
 }
 
-// Presses OK and, when the dialog stays without a message, makes sure it really stayed: a silent
-// refusal is a dialog that still answers after the command was handled.
-Outcome PressOkSilentOrNot(HWND dialog)
+// Presses OK and waits for it to be handled. A silent refusal leaves the dialog open; an accepted
+// OK has the modal loop end before anything posted afterwards is read, so the Cancel that the
+// callers post next never overrides it, and the dialog's result tells which happened.
+void SendOk(HWND dialog)
 {
-    // sent, not posted: a silent refusal shows no box, so the send returns with the dialog open
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-    Outcome outcome;
-    outcome.closed = !::IsWindowVisible(dialog);
-    return outcome;
 }
 
 class RegistryDialogTest : public ::testing::Test {
@@ -145,17 +145,16 @@ TEST_F(RegistryDialogTest, BinaryTextsAreStoredAsTypedOrRefusedSilently)
     records.Add(Value(L"bin", CRegistryEntry::typeBinary, L"01"));
     for (const Row& row : rows) {
         SCOPED_TRACE(Utf8(row.typed));
-        Outcome outcome;
         std::wstring title;
-        RunValueDialog(L"bin", L"Edit Binary", [&](HWND dialog) {
+        const INT_PTR result = RunValueDialog(L"bin", L"Edit Binary", [&](HWND dialog) {
             title = WindowText(dialog);
             SetText(::GetDlgItem(dialog, IDC_REG_VALUE), row.typed);
             SetText(::GetDlgItem(dialog, IDC_REG_NAME), L"renamed");
-            outcome = PressOkSilentOrNot(dialog);
+            SendOk(dialog);
+            EXPECT_EQ(nullptr, OwnedWindow(dialog)) << "a refusal here shows no message";
         });
         EXPECT_EQ(L"Edit Binary", title);
-        EXPECT_EQ(row.accepted, outcome.closed);
-        EXPECT_TRUE(outcome.message.empty());
+        EXPECT_EQ(row.accepted ? IDOK : IDCANCEL, result);
         const CRegistryEntry& stored = records[records.GetSize() - 1];
         if (row.accepted) {
             EXPECT_EQ(CString(row.typed), stored.m_value);
@@ -219,20 +218,21 @@ TEST_F(RegistryDialogTest, AValueCannotTakeAnotherValuesNameInAnyCase)
 {
     records.Add(Value(L"First", CRegistryEntry::typeString, L"1"));
     records.Add(Value(L"Second", CRegistryEntry::typeExpandString, L"%TEMP%"));
-    Outcome clash;
-    Outcome ownCase;
+    bool clashKeptOpen = false;
     std::wstring title;
-    RunValueDialog(L"second", L"Edit String", [&](HWND dialog) {
+    const INT_PTR result = RunValueDialog(L"second", L"Edit String", [&](HWND dialog) {
         title = WindowText(dialog);
         SetText(::GetDlgItem(dialog, IDC_REG_NAME), L"FIRST");
-        clash = PressOkSilentOrNot(dialog);
+        SendOk(dialog);
+        // the refused OK changed nothing yet
+        clashKeptOpen = ::IsWindowVisible(dialog) && records[records.GetSize() - 1].m_valueName == L"Second";
         SetText(::GetDlgItem(dialog, IDC_REG_NAME), L" SECOND ");
         SetText(::GetDlgItem(dialog, IDC_REG_VALUE), L"%TMP%");
-        ownCase = PressOkSilentOrNot(dialog);
+        SendOk(dialog);
     });
     EXPECT_EQ(L"Edit String", title);
-    EXPECT_FALSE(clash.closed);
-    EXPECT_TRUE(ownCase.closed);
+    EXPECT_TRUE(clashKeptOpen);
+    EXPECT_EQ(IDOK, result);
     EXPECT_EQ(CString(L"SECOND"), records[records.GetSize() - 1].m_valueName);
     EXPECT_EQ(CString(L"%TMP%"), records[records.GetSize() - 1].m_value);
     EXPECT_EQ(CString(L"First"), records[records.GetSize() - 2].m_valueName);
@@ -298,19 +298,18 @@ TEST_F(RegistryDialogTest, TheKeyDialogRefusesForbiddenAndSiblingNames)
         keys.Add(key);
         CRegKeyDlg dialog;
         dialog.Bind(keys, L"HKEY_CURRENT_USER\\Software\\Key\\");
-        Outcome outcome;
         std::wstring shown;
         ModalDriver driver({L"#32770", L"Edit Registry Key"}, [&](HWND window) {
             shown = WindowText(::GetDlgItem(window, IDC_REG_NAME));
             SetText(::GetDlgItem(window, IDC_REG_NAME), row.typed);
-            outcome = PressOkSilentOrNot(window);
+            SendOk(window);
             if (::IsWindow(window))
                 PostClick(window, IDCANCEL);
         });
-        dialog.DoModal();
+        const INT_PTR result = dialog.DoModal();
         EXPECT_TRUE(driver.Wait());
         EXPECT_EQ(L"Key", shown);
-        EXPECT_EQ(row.path != nullptr, outcome.closed);
+        EXPECT_EQ(row.path ? IDOK : IDCANCEL, result);
         EXPECT_EQ(CString(row.path ? row.path : L"HKEY_CURRENT_USER\\Software\\Key\\"), keys[5].m_keyPath);
     }
 }
