@@ -257,7 +257,7 @@ TEST(RegistryEditorRoad, ValuesOfEveryTypeMadeInTheEditorInstallAndUninstall)
     ASSERT_TRUE(LoadDataFile(AppDriver::DataFolder() + L"\\tarnwick.dat", saved));
     ASSERT_EQ(saved.GetSize(), 1);
     CProjectSettings package;
-    ASSERT_EQ(LoadPackageFile(saved.m_packagePaths[0], package), 0);
+    ASSERT_EQ(LoadPackageFile(saved.m_packagePaths[0], package), 1);
     ASSERT_EQ(package.m_projects.GetSize(), 1);
     const CRegistryEntries& records = package.m_projects[0].m_registry;
     for (const CRegistryEntry& record : records)
