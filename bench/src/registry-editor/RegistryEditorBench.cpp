@@ -50,7 +50,7 @@ CRegistryEntries MakeRecords()
     for (int i = 0; i < kBigKeyValues + others; ++i) {
         CRegistryEntry value;
         value.m_kind = CRegistryEntry::kindValue;
-        value.m_keyPath = i < kBigKeyValues ? KeyPath(0) : KeyPath(i % kKeys);
+        value.m_keyPath = i < kBigKeyValues ? KeyPath(0) : KeyPath(1 + i % (kKeys - 1));
         value.m_valueName.Format(L"Value %d", i);
         value.m_valueType = i % 5;
         value.m_value = i % 5 == 4 ? CString(L"4294967295") : CString(L"some[~]data");

@@ -58,23 +58,30 @@ struct Outcome {
     std::wstring message;      // the text of a message box it showed, answered with OK
 };
 
+struct DialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+// A window procedure's calling convention: a lambda would not be one on 32-bit Windows.
+BOOL CALLBACK FindOtherDialog(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(data);
+    wchar_t className[16] = {};
+    ::GetClassNameW(window, className, 16);
+    if (window != search->owner && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // Another visible dialog of dialog's thread (the message box it shows); null when none.
 HWND OwnedWindow(HWND dialog)
 {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{dialog, nullptr};
-    ::EnumThreadWindows(::GetWindowThreadProcessId(dialog, nullptr), [](HWND window, LPARAM data) -> BOOL {
-        auto* search = reinterpret_cast<Search*>(data);
-        wchar_t className[16] = {};
-        ::GetClassNameW(window, className, 16);
-        if (window != search->owner && ::IsWindowVisible(window) && std::wstring(className) == L"#32770") {
-            search->found = window;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    DialogSearch search{dialog, nullptr};
+    ::EnumThreadWindows(::GetWindowThreadProcessId(dialog, nullptr), FindOtherDialog,
+                        reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
