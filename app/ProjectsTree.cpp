@@ -55,6 +55,8 @@ BOOL CProjectsTree::CreateTree(const ProjectsTreeArgs& args)
     m_host = args.host;
     m_packagePanel = std::make_unique<CProjectPanel>(*m_projects);
     m_projectPanel = std::make_unique<CFeaturePanel>(*m_projects);
+    m_registryPanel = std::make_unique<CRegistryPanel>();
+    m_customActionsPanel = std::make_unique<CCustomActionsPanel>();
     return Create(kTreeStyle, CRect(0, 0, 0, 0), args.parent, args.id);
 }
 
@@ -80,13 +82,17 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
         if (panelParent && panel->CreatePanel(panelParent))
             panel->SetSite(this);
     }
+    // the splitter panels are hidden until their node is selected: the hosting shows them over the view
     if (panelParent) {
-        // hidden until its node is selected: the hosting shows it over the view
         m_filesPanel = std::make_unique<CFilesPanel>();
         if (m_filesPanel->CreateStatic(panelParent, 1, 2, WS_CHILD, AFX_IDW_PANE_FIRST) && m_filesPanel->CreatePanes()) {
             m_filesPanel->Context().projects = m_projects;
             m_filesPanel->Context().openFolder = m_args.openFolder;
         }
+        if (m_registryPanel->CreatePanel(panelParent))
+            m_registryPanel->ShowWindow(SW_HIDE);
+        if (m_customActionsPanel->CreatePanel(panelParent))
+            m_customActionsPanel->ShowWindow(SW_HIDE);
     }
 
     const CString dataFile = DataFilePath();
@@ -204,43 +210,54 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
         m_filesPanel->Leave();
     if (!change->itemNew.hItem)
         return;
+    if (change->itemOld.hItem && NodeKindOf(GetItemData(change->itemOld.hItem)) == NodeKind::registry)
+        LeaveRegistry(change->itemOld.hItem);
     const DWORD data = static_cast<DWORD>(GetItemData(change->itemNew.hItem));
     const int package = NodePackageOf(data);
     const int project = NodeProjectOf(data);
     if (package >= m_projects->GetSize())
         return;
-    CSettingsPanel* panel = nullptr;
-    CWnd* hosted = nullptr;
+    const NodeKind kind = NodeKindOf(data);
+    if (kind != NodeKind::package && project >= (*m_projects)[package].m_projects.GetSize())
+        return;
+    CSettingsPanel* settings = nullptr;
+    CWnd* panel = nullptr;
     CFileEntries* files = nullptr;
-    switch (NodeKindOf(data)) {
+    switch (kind) {
     case NodeKind::package:
-        hosted = panel = m_packagePanel.get();
+        panel = settings = m_packagePanel.get();
         break;
     case NodeKind::project:
-        if (project >= (*m_projects)[package].m_projects.GetSize())
-            return;
-        hosted = panel = m_projectPanel.get();
+        panel = settings = m_projectPanel.get();
         break;
     case NodeKind::files:
-        if (project >= (*m_projects)[package].m_projects.GetSize())
-            return;
         if (m_filesPanel && m_filesPanel->m_hWnd) {
-            hosted = m_filesPanel.get();
+            panel = m_filesPanel.get();
             files = &(*m_projects)[package].m_projects[project].m_files;
         }
         break;
+    case NodeKind::registry:
+        panel = m_registryPanel.get();
+        break;
+    case NodeKind::customActions:
+        panel = m_customActionsPanel.get();
+        break;
     default:
-        break;   // the registry, script and custom-action editors come with their panels
+        break;   // the script editor comes with its panel
     }
     // the old panel writes back under the old indexes; the new one loads under the new ones
     if (m_host)
-        m_host->Panels().Show(hosted);
+        m_host->Panels().Show(panel);
     CurrentPackageIndex = package;
     CurrentProjectIndex = project;
-    if (panel && panel->m_hWnd)
-        panel->UpdateData(FALSE);
+    if (settings && settings->m_hWnd)
+        settings->UpdateData(FALSE);
     if (files)
         m_filesPanel->ShowFiles(files);
+    if (kind == NodeKind::registry && m_registryPanel->m_hWnd)
+        m_registryPanel->ShowRecords(&(*m_projects)[package].m_projects[project].m_registry);
+    if (kind == NodeKind::customActions && m_customActionsPanel->m_hWnd)
+        m_customActionsPanel->ShowActions(&(*m_projects)[package].m_projects[project].m_customActions);
 }
 
 void CProjectsTree::ReleaseEditors()
@@ -249,6 +266,22 @@ void CProjectsTree::ReleaseEditors()
         m_host->Panels().Detach();
     if (m_filesPanel)
         m_filesPanel->Release();
+}
+
+void CProjectsTree::LeaveRegistry(HTREEITEM node)
+{
+    if (!m_registryPanel || !m_registryPanel->m_hWnd)
+        return;
+    CRegistryEntries* records = nullptr;
+    if (node) {
+        const DWORD data = static_cast<DWORD>(GetItemData(node));
+        const int package = NodePackageOf(data);
+        const int project = NodeProjectOf(data);
+        if (NodeKindOf(data) == NodeKind::registry && package < m_projects->GetSize() &&
+            project < (*m_projects)[package].m_projects.GetSize())
+            records = &(*m_projects)[package].m_projects[project].m_registry;
+    }
+    m_registryPanel->Leave(records);
 }
 
 void CProjectsTree::RebuildAfterRemoval()
@@ -297,6 +330,7 @@ bool CProjectsTree::DeleteSelected()
     // the shown panel writes back while its indexes still name its record, then lets go
     if (m_host)
         m_host->Panels().Commit();
+    LeaveRegistry(node);
     ReleaseEditors();
     if (NodeKindOf(data) == NodeKind::package) {
         if (recycle && package < m_projects->m_packagePaths.GetSize()) {
@@ -380,6 +414,7 @@ void CProjectsTree::ShowAddedPackage()
         m_opened.Add(m_projects->m_packagePaths[index]);
     // The array has grown and may have moved: the shown panel was written back before, and is
     // let go now rather than written through what it bound; selecting the new node binds anew.
+    LeaveRegistry(SelectedNode());
     ReleaseEditors();
     HTREEITEM node = AddPackageNodes(index);
     // collapse what is shown from the top of the window down, each node's children skipped

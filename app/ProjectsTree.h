@@ -14,7 +14,9 @@
 #include "app/OpenedPackages.h"
 #include "app/PanelHosting.h"
 #include "app/SettingsPanels.h"
+#include "app/customactions/CustomActionsPanel.h"
 #include "app/files/FilesPanel.h"
+#include "app/registry/RegistryPanel.h"
 #include "app/monitor/MonitorState.h"
 
 #include "engine/storage/Projects.h"
@@ -92,6 +94,7 @@ public:
     CFeaturePanel& ProjectPanel() { return *m_projectPanel; }
     // The files editor; null when the tree was made without a host.
     CFilesPanel* FilesPanel() { return m_filesPanel.get(); }
+    CRegistryPanel& RegistryPanel() { return *m_registryPanel; }
     CProjects& List() { return *m_projects; }
 
     // Runs the new-project wizard; on Finish makes the package when asked for, adds the project
@@ -131,13 +134,18 @@ private:
     // Adds the nodes of the package the list has just gained at its end and selects it.
     void ShowAddedPackage();
     CString DataFilePath() const;
+    // The registry editor lets go of the project it shows, remembering its key in the project that
+    // node names (while the node's indexes still name that project).
+    void LeaveRegistry(HTREEITEM node);
 
     ProjectsTreeArgs m_args;
     CProjects* m_projects = &Projects;  // not owned
     CPanelHost* m_host = nullptr;       // not owned
     std::unique_ptr<CProjectPanel> m_packagePanel;   // made for the tree's list at creation
     std::unique_ptr<CFeaturePanel> m_projectPanel;
-    std::unique_ptr<CFilesPanel> m_filesPanel;
+    std::unique_ptr<CFilesPanel> m_filesPanel;                   // a splitter on the view
+    std::unique_ptr<CRegistryPanel> m_registryPanel;             // a splitter on the view
+    std::unique_ptr<CCustomActionsPanel> m_customActionsPanel;   // made, never shown: no node opens it
     CImageList m_images;
     COpenedPackages m_opened;
     std::atomic<bool> m_buildBusy{false};    // set while the build thread runs

@@ -189,3 +189,30 @@
 #define IDC_PICKER_LIST 1000
 #define IDC_PICKER_TREE 1105
 #define IDC_PICKER_SPLITTER 1106
+// The registry editor: the key and value dialogs, the large value editor, the key and value
+// images, and the context menus of a root key, of a key and of the value list.
+#define IDD_REG_KEY 119
+#define IDD_REG_VALUE 120
+#define IDD_EDIT_VALUE 149
+#define IDB_REGISTRY_IMAGES 153
+#define IDR_REGISTRY_ROOT_MENU 156
+#define IDR_REGISTRY_KEY_MENU 157
+#define IDR_REGISTRY_VALUE_MENU 159
+
+#define IDC_REG_NAME 1068
+#define IDC_REG_CONDITION 1075
+#define IDC_REG_VALUE 1081
+#define IDC_REG_EDIT_LARGE 1039
+#define IDC_REG_ALWAYS_CREATE 1082
+#define IDC_REG_DELETE_AT_UNINSTALL 1086
+#define IDC_EDIT_VALUE_TEXT 1075
+
+#define ID_REG_NEW_KEY 32804
+#define ID_REG_NEW_STRING 32805
+#define ID_REG_NEW_BINARY 32806
+#define ID_REG_NEW_DWORD 32807
+#define ID_REG_RENAME 32809
+#define ID_REG_NEW_EXPAND_STRING 32810
+#define ID_REG_NEW_MULTI_STRING 32816
+#define ID_REG_ADD_TO_FILTER 32818
+#define ID_REG_REMOVE_FROM_FILTER 32820

@@ -9,6 +9,7 @@
     default_program.bmp  bitmap 165: the installed-programs list's image for a program without icon
     file_images.bmp  bitmap 152: the files editor's images: system folder, folder, file, shortcut,
                      missing file or target
+    registry_images.bmp  bitmap 153: the registry editor's root key, key, string value, binary value
 
 Magenta (255, 0, 255) is the transparent colour of the strips, except the plain toolbar's (grey,
 mapped to the button face when loaded). Plain shapes on a small grid, no
@@ -176,6 +177,32 @@ def missing(c):         # a missing source file or shortcut target: a page struc
     plain_file(c)
     c.line(2, 2, 13, 13, RED)
     c.line(13, 2, 2, 13, RED)
+def root_key(c):     # a root key: the registry's cubes on a dark plate
+    c.rect(1, 1, 14, 14, DARK)
+    registry(c)
+
+
+def key(c):          # a key: a closed folder, darker than the files' one
+    c.rect(1, 3, 6, 4, BROWN)
+    c.rect(1, 4, 14, 13, YELLOW)
+    c.frame(1, 4, 14, 13, BROWN)
+
+
+def string_value(c):  # a string value: a red "ab" on a white label
+    c.rect(1, 3, 14, 12, WHITE)
+    c.frame(1, 3, 14, 12, GREY)
+    c.frame(3, 6, 6, 10, RED)
+    c.rect(3, 5, 6, 5, RED)
+    c.rect(8, 4, 8, 10, RED)
+    c.frame(8, 7, 12, 10, RED)
+
+
+def binary_value(c):  # a binary or DWORD value: blue "01" on a white label
+    c.rect(1, 3, 14, 12, WHITE)
+    c.frame(1, 3, 14, 12, GREY)
+    c.frame(3, 5, 6, 10, BLUE)
+    c.rect(10, 5, 10, 10, BLUE)
+    c.rect(9, 6, 9, 6, BLUE)
 
 
 def strip(painters, cell_w, cell_h, background=MAGENTA):
@@ -248,6 +275,8 @@ def main():
     (HERE / "default_program.bmp").write_bytes(bmp_bytes(strip([default_program], 16, 16)))
     files = [system_folder, folder, plain_file, shortcut, missing]
     (HERE / "file_images.bmp").write_bytes(bmp_bytes(strip(files, 16, 16)))
+    registry_images = [root_key, key, string_value, binary_value]
+    (HERE / "registry_images.bmp").write_bytes(bmp_bytes(strip(registry_images, 16, 16)))
 
 
 def build_banner():

@@ -3,6 +3,7 @@
 // with the panel let go first, and the selection remembered across a restart.
 
 #include "app/ProjectsTree.h"
+#include "app/registry/RegistryTree.h"
 
 #include "engine/files/Globals.h"
 #include "engine/storage/Projects.h"
@@ -184,10 +185,12 @@ TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
     EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Office(1)");
     EXPECT_EQ(projects[1].m_productName, L"Office(1)");
 
-    // nodes whose editors come later show no panel, but still publish their indexes
+    // the Registry node hosts the registry editor on the project's records
     host.tree.SelectItem(FindNode(host.tree, L"Registry", FindNode(host.tree, L"Two")));
     EXPECT_FALSE(packagePanel.IsWindowVisible());
-    EXPECT_EQ(host.view.hosting.Current(), nullptr);
+    EXPECT_EQ(host.view.hosting.Current(), &host.tree.RegistryPanel());
+    EXPECT_TRUE(host.tree.RegistryPanel().IsWindowVisible());
+    EXPECT_EQ(host.tree.RegistryPanel().Tree()->Records(), &projects[1].m_projects[1].m_registry);
     EXPECT_EQ(CurrentPackageIndex, 1);
     EXPECT_EQ(CurrentProjectIndex, 1);
     EXPECT_TRUE(host.tree.CanBuild());
