@@ -6,6 +6,7 @@
 
 #include "toolkit/foundation/XTPColorManager.h"
 #include "toolkit/foundation/XTPDrawHelpers.h"
+#include "toolkit/foundation/XTPResourceImage.h"
 
 #include "tests/support/DibCanvas.h"
 #include "tests/support/GuiSupport.h"
@@ -126,6 +127,25 @@ public:
         RefreshToolkitColors();
     }
 };
+
+// Resource images from another module for the length of a scope; the test program's own carry
+// the resource look's strips and style text.
+class ResourceImagesScope {
+public:
+    explicit ResourceImagesScope(HMODULE module) { GetResourceImages()->SetHandle(module); }
+    ~ResourceImagesScope() { GetResourceImages()->SetHandle(::GetModuleHandleW(nullptr)); }
+};
+
+HMODULE ModuleWithoutImages()
+{
+    return ::GetModuleHandleW(L"kernel32.dll");
+}
+
+// The colour of state i in the fixture strips (fixtures/buttons/make-buttons.py).
+COLORREF StripState(int i)
+{
+    return RGB(20 + i * 19, 220 - i * 13, 60 + i * 11);
+}
 
 enum class State { Idle, Hot, Pressed, Checked, HotChecked };
 
@@ -324,6 +344,7 @@ TEST_F(ButtonThemeTest, Office2003SchemesFrameWithTheirOwnFace)
 
 TEST_F(ButtonThemeTest, ResourceLookWithoutImagesFallsBackToThePlainDrawing)
 {
+    ResourceImagesScope none(ModuleWithoutImages());
     const SIZE size = Size(IDC_PUSH);
     DibCanvas canvas(size.cx, size.cy);
     Render(IDC_PUSH, 7, State::Idle, canvas);
@@ -333,8 +354,80 @@ TEST_F(ButtonThemeTest, ResourceLookWithoutImagesFallsBackToThePlainDrawing)
     EXPECT_EQ(Hex(Sys(COLOR_3DDKSHADOW)), Hex(canvas.At(0, 0))) << "sunken when pressed";
 }
 
+TEST_F(ButtonThemeTest, ResourceLookDrawsTheStateOfItsImageStrips)
+{
+    ASSERT_NE(nullptr, GetResourceImages()->GetImage(L"PUSHBUTTON")) << "the fixture strips are in the program";
+    // push buttons: normal, hot, pressed, disabled, default
+    const struct {
+        const char* name;
+        int id;
+        State state;
+        bool disabled;
+        int strip;
+    } pushes[] = {
+        {"idle", IDC_PUSH, State::Idle, false, 0},         {"hot", IDC_PUSH, State::Hot, false, 1},
+        {"pressed", IDC_PUSH, State::Pressed, false, 2},   {"checked", IDC_PUSH, State::Checked, false, 2},
+        {"hot and checked", IDC_PUSH, State::HotChecked, false, 1},
+        {"disabled", IDC_PUSH, State::Hot, true, 3},       {"default", IDC_DEFPUSH, State::Idle, false, 4},
+    };
+    for (const auto& c : pushes) {
+        const SIZE size = Size(c.id);
+        DibCanvas canvas(size.cx, size.cy);
+        dialog.Button(c.id).EnableWindow(!c.disabled);
+        dialog.Button(c.id).SetShowFocus(FALSE);
+        Render(c.id, 7, c.state, canvas);
+        dialog.Button(c.id).EnableWindow(TRUE);
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(2, size.cy / 2))) << c.name;
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(size.cx - 2, 1))) << c.name << ": stretched over the button";
+    }
+
+    // check boxes: 12 states, +4 checked, +8 mixed; radio buttons: 8 states, +4 checked
+    const struct {
+        const char* name;
+        int id;
+        int check;
+        State state;
+        bool disabled;
+        int strip;
+    } marks[] = {
+        {"unchecked", IDC_CHECK, BST_UNCHECKED, State::Idle, false, 0},
+        {"hot", IDC_CHECK, BST_UNCHECKED, State::Hot, false, 1},
+        {"checked", IDC_CHECK, BST_CHECKED, State::Idle, false, 4},
+        {"hot checked", IDC_CHECK, BST_CHECKED, State::Hot, false, 5},
+        {"disabled checked", IDC_CHECK, BST_CHECKED, State::Idle, true, 7},
+        {"mixed", IDC_3STATE, BST_INDETERMINATE, State::Idle, false, 8},
+        {"radio", IDC_RADIO, BST_UNCHECKED, State::Idle, false, 0},
+        {"radio checked hot", IDC_RADIO, BST_CHECKED, State::Hot, false, 5},
+    };
+    for (const auto& c : marks) {
+        CProbeButton& button = dialog.Button(c.id);
+        button.SendMessage(BM_SETCHECK, c.check);
+        button.EnableWindow(!c.disabled);
+        const SIZE size = Size(c.id);
+        DibCanvas canvas(size.cx, size.cy);
+        button.SendMessage(WM_CONTROL_SET_THEME, 7);
+        button.ForceHot(c.state == State::Hot);
+        PrintButton(button.m_hWnd, canvas);
+        button.ForceHot(FALSE);
+        button.EnableWindow(TRUE);
+        button.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        const RECT mark = MarkRect(c.id);
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(mark.left + 6, mark.top + 6))) << c.name;
+    }
+
+    // the style's group-box frame colour becomes the shadow colour of the look
+    CProbeButton& group = dialog.Button(IDC_GROUP);
+    group.SendMessage(WM_CONTROL_SET_THEME, 7);
+    EXPECT_EQ(Hex(RGB(12, 34, 56)), Hex(group.GetTheme()->m_crBorderShadow));
+    const SIZE size = Size(IDC_GROUP);
+    DibCanvas canvas(size.cx, size.cy);
+    PrintButton(group.m_hWnd, canvas);
+    EXPECT_EQ(Hex(RGB(12, 34, 56)), Hex(canvas.At(0, size.cy / 2))) << "the frame's left edge";
+}
+
 TEST_F(ButtonThemeTest, ClassicMarksAreTheSystemsFrameControls)
 {
+    ResourceImagesScope none(ModuleWithoutImages());
     enum { Enabled = 0, Disabled = 1 };
     const struct {
         const char* name;
