@@ -810,3 +810,50 @@ TEST_F(ButtonThemeTest, LayoutPlacesIconTextAndArrowColumn)
     ::SelectObject(canvas.DC(), old);
     ::DestroyIcon(icon);
 }
+
+TEST_F(ButtonThemeTest, TheIconImageFollowsTheState)
+{
+    CProbeButton& push = dialog.Button(IDC_PUSH);
+    push.SendMessage(WM_CONTROL_SET_THEME, 6);
+    push.SetShowFocus(FALSE);
+    push.SetWindowText(L"");
+    const COLORREF normal = RGB(200, 0, 0), hot = RGB(0, 0, 200);
+    HICON normalIcon = SolidIcon(normal), hotIcon = SolidIcon(hot);
+    EXPECT_FALSE(push.SetIcon(CSize(16, 16), static_cast<HICON>(nullptr))) << "no picture, no icon";
+    ASSERT_TRUE(push.SetIcon(CSize(16, 16), normalIcon, hotIcon));
+    // the button keeps copies: the caller's handles may go at once
+    ::DestroyIcon(normalIcon);
+    ::DestroyIcon(hotIcon);
+    EXPECT_EQ(CSize(16, 16), push.GetImageSize());
+
+    const SIZE size = Size(IDC_PUSH);
+    const int gap = push.GetBorderGap();
+    const POINT centre{(2 * gap + size.cx - 2 * gap) / 2, size.cy / 2};
+    DibCanvas canvas(size.cx, size.cy);
+    const struct {
+        const char* name;
+        State state;
+        COLORREF expected;
+    } cases[] = {
+        {"normal", State::Idle, normal},
+        {"hot", State::Hot, hot},
+        {"pressed takes the hot picture without a pressed one", State::Pressed, hot},
+        {"checked likewise", State::Checked, hot},
+    };
+    for (const auto& c : cases) {
+        Render(IDC_PUSH, 6, c.state, canvas);
+        EXPECT_EQ(Hex(c.expected), Hex(canvas.At(centre.x, centre.y))) << c.name;
+    }
+    push.EnableWindow(FALSE);
+    PrintButton(push.m_hWnd, canvas);
+    push.EnableWindow(TRUE);
+    const COLORREF disabled = canvas.At(centre.x, centre.y);
+    EXPECT_NE(Hex(normal), Hex(disabled)) << "disabled draws the generated grey picture";
+    EXPECT_EQ(GetRValue(disabled), GetGValue(disabled)) << Hex(disabled);
+
+    // an icon resource that is not there leaves the button as it was
+    EXPECT_FALSE(push.SetIcon(CSize(16, 16), 31999u));
+    EXPECT_EQ(CSize(16, 16), push.GetImageSize());
+    push.SetIconObject(nullptr);
+    EXPECT_EQ(CSize(0, 0), push.GetImageSize());
+}
