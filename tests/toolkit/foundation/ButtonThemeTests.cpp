@@ -857,3 +857,45 @@ TEST_F(ButtonThemeTest, TheIconImageFollowsTheState)
     push.SetIconObject(nullptr);
     EXPECT_EQ(CSize(0, 0), push.GetImageSize());
 }
+
+TEST_F(ButtonThemeTest, TheUltraFlatTickKeepsItsShapeOnAMirroredContext)
+{
+    CProbeButton& check = dialog.Button(IDC_CHECK);
+    check.SendMessage(WM_CONTROL_SET_THEME, 2);
+    check.SendMessage(BM_SETCHECK, BST_CHECKED);
+    const SIZE size = Size(IDC_CHECK);
+    const COLORREF tick = Toolkit(COLOR_BTNTEXT);
+    // The tick's bottom vertex lies left of its pixels' mean, because its long arm rises to the
+    // right; a mirrored context must not turn it into a backwards tick. Device pixels throughout.
+    auto bottomLeftOfMean = [&](bool mirrored, int& pixels) {
+        DibCanvas canvas(size.cx, size.cy);
+        if (mirrored)
+            SetDeviceLayout(canvas.DC(), LAYOUT_RTL);
+        check.GetTheme()->DrawCheckMark(CDC::FromHandle(canvas.DC()), &check);
+        ::GdiFlush();
+        double sum = 0;
+        int lowest = -1;
+        double lowestSum = 0;
+        int lowestCount = 0;
+        pixels = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x)
+                if (canvas.At(x, y) == tick) {
+                    sum += x;
+                    ++pixels;
+                    if (y > lowest) {
+                        lowest = y;
+                        lowestSum = 0;
+                        lowestCount = 0;
+                    }
+                    lowestSum += x;
+                    ++lowestCount;
+                }
+        return pixels > 0 && lowestSum / lowestCount < sum / pixels;
+    };
+    int pixels = 0;
+    EXPECT_TRUE(bottomLeftOfMean(false, pixels));
+    EXPECT_GT(pixels, 10) << "the tick is drawn";
+    EXPECT_TRUE(bottomLeftOfMean(true, pixels)) << "not mirrored into a backwards tick";
+    EXPECT_GT(pixels, 10) << "the tick is drawn on the mirrored context";
+}
