@@ -14,6 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -898,4 +901,57 @@ TEST_F(ButtonThemeTest, TheUltraFlatTickKeepsItsShapeOnAMirroredContext)
     EXPECT_GT(pixels, 10) << "the tick is drawn";
     EXPECT_TRUE(bottomLeftOfMean(true, pixels)) << "not mirrored into a backwards tick";
     EXPECT_GT(pixels, 10) << "the tick is drawn on the mirrored context";
+}
+
+TEST_F(ButtonThemeTest, ThemeZeroHandsThePushButtonFaceToTheVisualStyle)
+{
+    CProbeButton& push = dialog.Button(IDC_PUSH);
+    push.SendMessage(WM_CONTROL_SET_THEME, 0);
+    push.SetShowFocus(FALSE);
+    if (!push.GetTheme()->IsVisualStyleActive(&push))
+        GTEST_SKIP() << "no visual style is active in this session";
+    HTHEME style = ::OpenThemeData(push.m_hWnd, L"BUTTON");
+    ASSERT_NE(nullptr, style);
+    const COLORREF parentBrush = RGB(90, 120, 150);    // shows through the style's rounded corners
+    dialog.SetButtonBrush(parentBrush);
+    const SIZE size = Size(IDC_PUSH);
+    const RECT all{0, 0, size.cx, size.cy};
+    const struct {
+        const char* name;
+        int id;
+        State state;
+        int part;
+    } cases[] = {
+        {"normal", IDC_PUSH, State::Idle, PBS_NORMAL},      {"hot", IDC_PUSH, State::Hot, PBS_HOT},
+        {"pressed", IDC_PUSH, State::Pressed, PBS_PRESSED}, {"checked", IDC_PUSH, State::Checked, PBS_PRESSED},
+        {"default", IDC_DEFPUSH, State::Idle, PBS_DEFAULTED},
+    };
+    for (const auto& c : cases) {
+        dialog.Button(c.id).SendMessage(WM_CONTROL_SET_THEME, 0);
+        dialog.Button(c.id).SetShowFocus(FALSE);
+        DibCanvas drawn(size.cx, size.cy), expected(size.cx, size.cy);
+        Render(c.id, 0, c.state, drawn);
+        HBRUSH background = ::CreateSolidBrush(parentBrush);
+        ::FillRect(expected.DC(), &all, background);
+        ::DeleteObject(background);
+        ::DrawThemeBackground(style, expected.DC(), BP_PUSHBUTTON, c.part, &all, nullptr);
+        ::GdiFlush();
+        // the frame rows and columns: the text lies inside them
+        int differing = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x)
+                if ((x < 3 || y < 3 || x >= size.cx - 3 || y >= size.cy - 3) && drawn.At(x, y) != expected.At(x, y))
+                    ++differing;
+        EXPECT_EQ(0, differing) << c.name;
+    }
+    ::CloseThemeData(style);
+
+    // visual styles draw the pressed text in place
+    DibCanvas idle(size.cx, size.cy), pressed(size.cx, size.cy);
+    const RECT inner{3, 3, size.cx - 3, size.cy - 3};
+    Render(IDC_PUSH, 0, State::Idle, idle);
+    Render(IDC_PUSH, 0, State::Pressed, pressed);
+    const RECT a = InkBox(idle, Sys(COLOR_BTNTEXT), inner), b = InkBox(pressed, Sys(COLOR_BTNTEXT), inner);
+    EXPECT_EQ(a.left, b.left);
+    EXPECT_EQ(a.top, b.top);
 }
