@@ -355,6 +355,15 @@ TEST_F(ButtonThemeTest, ResourceLookWithoutImagesFallsBackToThePlainDrawing)
     EXPECT_EQ(Hex(Sys(COLOR_3DDKSHADOW)), Hex(canvas.At(size.cx - 1, size.cy - 1)));
     Render(IDC_PUSH, 7, State::Pressed, canvas);
     EXPECT_EQ(Hex(Sys(COLOR_3DDKSHADOW)), Hex(canvas.At(0, 0))) << "sunken when pressed";
+
+    // a style without a group-box frame colour keeps the ultra-flat shadow, not an invalid colour
+    CProbeButton& group = dialog.Button(IDC_GROUP);
+    group.SendMessage(WM_CONTROL_SET_THEME, 7);
+    EXPECT_EQ(Hex(Sys(COLOR_BTNSHADOW)), Hex(group.GetTheme()->m_crBorderShadow));
+    const SIZE groupSize = Size(IDC_GROUP);
+    DibCanvas frame(groupSize.cx, groupSize.cy);
+    PrintButton(group.m_hWnd, frame);
+    EXPECT_EQ(Hex(Sys(COLOR_BTNSHADOW)), Hex(frame.At(0, groupSize.cy / 2)));
 }
 
 TEST_F(ButtonThemeTest, ResourceLookDrawsTheStateOfItsImageStrips)
