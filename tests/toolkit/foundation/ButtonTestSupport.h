@@ -74,7 +74,7 @@ public:
     }
 
     std::vector<RecordedCommand> commands;
-    // Sent to the sender while a drop-down notification runs (0: nothing).
+    // Sends BM_SETSTATE(FALSE) to the button from inside its drop-down notification.
     bool releaseDuringDropDown = false;
 
     int Count(int id, int code) const

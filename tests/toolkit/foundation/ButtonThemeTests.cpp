@@ -6,12 +6,16 @@
 
 #include "toolkit/foundation/XTPColorManager.h"
 #include "toolkit/foundation/XTPDrawHelpers.h"
+#include "toolkit/foundation/XTPResourceImage.h"
 
 #include "tests/support/DibCanvas.h"
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -126,6 +130,25 @@ public:
         RefreshToolkitColors();
     }
 };
+
+// Resource images from another module for the length of a scope; the test program's own carry
+// the resource look's strips and style text.
+class ResourceImagesScope {
+public:
+    explicit ResourceImagesScope(HMODULE module) { GetResourceImages()->SetHandle(module); }
+    ~ResourceImagesScope() { GetResourceImages()->SetHandle(::GetModuleHandleW(nullptr)); }
+};
+
+HMODULE ModuleWithoutImages()
+{
+    return ::GetModuleHandleW(L"kernel32.dll");
+}
+
+// The colour of state i in the fixture strips (fixtures/buttons/make-buttons.py).
+COLORREF StripState(int i)
+{
+    return RGB(20 + i * 19, 220 - i * 13, 60 + i * 11);
+}
 
 enum class State { Idle, Hot, Pressed, Checked, HotChecked };
 
@@ -324,6 +347,7 @@ TEST_F(ButtonThemeTest, Office2003SchemesFrameWithTheirOwnFace)
 
 TEST_F(ButtonThemeTest, ResourceLookWithoutImagesFallsBackToThePlainDrawing)
 {
+    ResourceImagesScope none(ModuleWithoutImages());
     const SIZE size = Size(IDC_PUSH);
     DibCanvas canvas(size.cx, size.cy);
     Render(IDC_PUSH, 7, State::Idle, canvas);
@@ -331,10 +355,91 @@ TEST_F(ButtonThemeTest, ResourceLookWithoutImagesFallsBackToThePlainDrawing)
     EXPECT_EQ(Hex(Sys(COLOR_3DDKSHADOW)), Hex(canvas.At(size.cx - 1, size.cy - 1)));
     Render(IDC_PUSH, 7, State::Pressed, canvas);
     EXPECT_EQ(Hex(Sys(COLOR_3DDKSHADOW)), Hex(canvas.At(0, 0))) << "sunken when pressed";
+
+    // a style without a group-box frame colour keeps the ultra-flat shadow, not an invalid colour
+    CProbeButton& group = dialog.Button(IDC_GROUP);
+    group.SendMessage(WM_CONTROL_SET_THEME, 7);
+    EXPECT_EQ(Hex(Sys(COLOR_BTNSHADOW)), Hex(group.GetTheme()->m_crBorderShadow));
+    const SIZE groupSize = Size(IDC_GROUP);
+    DibCanvas frame(groupSize.cx, groupSize.cy);
+    PrintButton(group.m_hWnd, frame);
+    EXPECT_EQ(Hex(Sys(COLOR_BTNSHADOW)), Hex(frame.At(0, groupSize.cy / 2)));
+}
+
+TEST_F(ButtonThemeTest, ResourceLookDrawsTheStateOfItsImageStrips)
+{
+    ASSERT_NE(nullptr, GetResourceImages()->GetImage(L"PUSHBUTTON")) << "the fixture strips are in the program";
+    // push buttons: normal, hot, pressed, disabled, default
+    const struct {
+        const char* name;
+        int id;
+        State state;
+        bool disabled;
+        int strip;
+    } pushes[] = {
+        {"idle", IDC_PUSH, State::Idle, false, 0},         {"hot", IDC_PUSH, State::Hot, false, 1},
+        {"pressed", IDC_PUSH, State::Pressed, false, 2},   {"checked", IDC_PUSH, State::Checked, false, 2},
+        {"hot and checked", IDC_PUSH, State::HotChecked, false, 1},
+        {"disabled", IDC_PUSH, State::Hot, true, 3},       {"default", IDC_DEFPUSH, State::Idle, false, 4},
+    };
+    for (const auto& c : pushes) {
+        const SIZE size = Size(c.id);
+        DibCanvas canvas(size.cx, size.cy);
+        dialog.Button(c.id).EnableWindow(!c.disabled);
+        dialog.Button(c.id).SetShowFocus(FALSE);
+        Render(c.id, 7, c.state, canvas);
+        dialog.Button(c.id).EnableWindow(TRUE);
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(2, size.cy / 2))) << c.name;
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(size.cx - 2, 1))) << c.name << ": stretched over the button";
+    }
+
+    // check boxes: 12 states, +4 checked, +8 mixed; radio buttons: 8 states, +4 checked
+    const struct {
+        const char* name;
+        int id;
+        int check;
+        State state;
+        bool disabled;
+        int strip;
+    } marks[] = {
+        {"unchecked", IDC_CHECK, BST_UNCHECKED, State::Idle, false, 0},
+        {"hot", IDC_CHECK, BST_UNCHECKED, State::Hot, false, 1},
+        {"checked", IDC_CHECK, BST_CHECKED, State::Idle, false, 4},
+        {"hot checked", IDC_CHECK, BST_CHECKED, State::Hot, false, 5},
+        {"disabled checked", IDC_CHECK, BST_CHECKED, State::Idle, true, 7},
+        {"mixed", IDC_3STATE, BST_INDETERMINATE, State::Idle, false, 8},
+        {"radio", IDC_RADIO, BST_UNCHECKED, State::Idle, false, 0},
+        {"radio checked hot", IDC_RADIO, BST_CHECKED, State::Hot, false, 5},
+    };
+    for (const auto& c : marks) {
+        CProbeButton& button = dialog.Button(c.id);
+        button.SendMessage(BM_SETCHECK, c.check);
+        button.EnableWindow(!c.disabled);
+        const SIZE size = Size(c.id);
+        DibCanvas canvas(size.cx, size.cy);
+        button.SendMessage(WM_CONTROL_SET_THEME, 7);
+        button.ForceHot(c.state == State::Hot);
+        PrintButton(button.m_hWnd, canvas);
+        button.ForceHot(FALSE);
+        button.EnableWindow(TRUE);
+        button.SendMessage(BM_SETCHECK, BST_UNCHECKED);
+        const RECT mark = MarkRect(c.id);
+        EXPECT_EQ(Hex(StripState(c.strip)), Hex(canvas.At(mark.left + 6, mark.top + 6))) << c.name;
+    }
+
+    // the style's group-box frame colour becomes the shadow colour of the look
+    CProbeButton& group = dialog.Button(IDC_GROUP);
+    group.SendMessage(WM_CONTROL_SET_THEME, 7);
+    EXPECT_EQ(Hex(RGB(12, 34, 56)), Hex(group.GetTheme()->m_crBorderShadow));
+    const SIZE size = Size(IDC_GROUP);
+    DibCanvas canvas(size.cx, size.cy);
+    PrintButton(group.m_hWnd, canvas);
+    EXPECT_EQ(Hex(RGB(12, 34, 56)), Hex(canvas.At(0, size.cy / 2))) << "the frame's left edge";
 }
 
 TEST_F(ButtonThemeTest, ClassicMarksAreTheSystemsFrameControls)
 {
+    ResourceImagesScope none(ModuleWithoutImages());
     enum { Enabled = 0, Disabled = 1 };
     const struct {
         const char* name;
@@ -716,4 +821,146 @@ TEST_F(ButtonThemeTest, LayoutPlacesIconTextAndArrowColumn)
 
     ::SelectObject(canvas.DC(), old);
     ::DestroyIcon(icon);
+}
+
+TEST_F(ButtonThemeTest, TheIconImageFollowsTheState)
+{
+    CProbeButton& push = dialog.Button(IDC_PUSH);
+    push.SendMessage(WM_CONTROL_SET_THEME, 6);
+    push.SetShowFocus(FALSE);
+    push.SetWindowText(L"");
+    const COLORREF normal = RGB(200, 0, 0), hot = RGB(0, 0, 200);
+    HICON normalIcon = SolidIcon(normal), hotIcon = SolidIcon(hot);
+    EXPECT_FALSE(push.SetIcon(CSize(16, 16), static_cast<HICON>(nullptr))) << "no picture, no icon";
+    ASSERT_TRUE(push.SetIcon(CSize(16, 16), normalIcon, hotIcon));
+    // the button keeps copies: the caller's handles may go at once
+    ::DestroyIcon(normalIcon);
+    ::DestroyIcon(hotIcon);
+    EXPECT_EQ(CSize(16, 16), push.GetImageSize());
+
+    const SIZE size = Size(IDC_PUSH);
+    const int gap = push.GetBorderGap();
+    const POINT centre{(2 * gap + size.cx - 2 * gap) / 2, size.cy / 2};
+    DibCanvas canvas(size.cx, size.cy);
+    const struct {
+        const char* name;
+        State state;
+        COLORREF expected;
+    } cases[] = {
+        {"normal", State::Idle, normal},
+        {"hot", State::Hot, hot},
+        {"pressed takes the hot picture without a pressed one", State::Pressed, hot},
+        {"checked likewise", State::Checked, hot},
+    };
+    for (const auto& c : cases) {
+        Render(IDC_PUSH, 6, c.state, canvas);
+        EXPECT_EQ(Hex(c.expected), Hex(canvas.At(centre.x, centre.y))) << c.name;
+    }
+    push.EnableWindow(FALSE);
+    PrintButton(push.m_hWnd, canvas);
+    push.EnableWindow(TRUE);
+    const COLORREF disabled = canvas.At(centre.x, centre.y);
+    EXPECT_NE(Hex(normal), Hex(disabled)) << "disabled draws the generated grey picture";
+    EXPECT_EQ(GetRValue(disabled), GetGValue(disabled)) << Hex(disabled);
+
+    // an icon resource that is not there leaves the button as it was
+    EXPECT_FALSE(push.SetIcon(CSize(16, 16), 31999u));
+    EXPECT_EQ(CSize(16, 16), push.GetImageSize());
+    push.SetIconObject(nullptr);
+    EXPECT_EQ(CSize(0, 0), push.GetImageSize());
+}
+
+TEST_F(ButtonThemeTest, TheUltraFlatTickKeepsItsShapeOnAMirroredContext)
+{
+    CProbeButton& check = dialog.Button(IDC_CHECK);
+    check.SendMessage(WM_CONTROL_SET_THEME, 2);
+    check.SendMessage(BM_SETCHECK, BST_CHECKED);
+    const SIZE size = Size(IDC_CHECK);
+    const COLORREF tick = Toolkit(COLOR_BTNTEXT);
+    // The tick's bottom vertex lies left of its pixels' mean, because its long arm rises to the
+    // right; a mirrored context must not turn it into a backwards tick. Device pixels throughout.
+    auto bottomLeftOfMean = [&](bool mirrored, int& pixels) {
+        DibCanvas canvas(size.cx, size.cy);
+        if (mirrored)
+            SetDeviceLayout(canvas.DC(), LAYOUT_RTL);
+        check.GetTheme()->DrawCheckMark(CDC::FromHandle(canvas.DC()), &check);
+        ::GdiFlush();
+        double sum = 0;
+        int lowest = -1;
+        double lowestSum = 0;
+        int lowestCount = 0;
+        pixels = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x)
+                if (canvas.At(x, y) == tick) {
+                    sum += x;
+                    ++pixels;
+                    if (y > lowest) {
+                        lowest = y;
+                        lowestSum = 0;
+                        lowestCount = 0;
+                    }
+                    lowestSum += x;
+                    ++lowestCount;
+                }
+        return pixels > 0 && lowestSum / lowestCount < sum / pixels;
+    };
+    int pixels = 0;
+    EXPECT_TRUE(bottomLeftOfMean(false, pixels));
+    EXPECT_GT(pixels, 10) << "the tick is drawn";
+    EXPECT_TRUE(bottomLeftOfMean(true, pixels)) << "not mirrored into a backwards tick";
+    EXPECT_GT(pixels, 10) << "the tick is drawn on the mirrored context";
+}
+
+TEST_F(ButtonThemeTest, ThemeZeroHandsThePushButtonFaceToTheVisualStyle)
+{
+    CProbeButton& push = dialog.Button(IDC_PUSH);
+    push.SendMessage(WM_CONTROL_SET_THEME, 0);
+    push.SetShowFocus(FALSE);
+    if (!push.GetTheme()->IsVisualStyleActive(&push))
+        GTEST_SKIP() << "no visual style is active in this session";
+    HTHEME style = ::OpenThemeData(push.m_hWnd, L"BUTTON");
+    ASSERT_NE(nullptr, style);
+    const COLORREF parentBrush = RGB(90, 120, 150);    // shows through the style's rounded corners
+    dialog.SetButtonBrush(parentBrush);
+    const SIZE size = Size(IDC_PUSH);
+    const RECT all{0, 0, size.cx, size.cy};
+    const struct {
+        const char* name;
+        int id;
+        State state;
+        int part;
+    } cases[] = {
+        {"normal", IDC_PUSH, State::Idle, PBS_NORMAL},      {"hot", IDC_PUSH, State::Hot, PBS_HOT},
+        {"pressed", IDC_PUSH, State::Pressed, PBS_PRESSED}, {"checked", IDC_PUSH, State::Checked, PBS_PRESSED},
+        {"default", IDC_DEFPUSH, State::Idle, PBS_DEFAULTED},
+    };
+    for (const auto& c : cases) {
+        dialog.Button(c.id).SendMessage(WM_CONTROL_SET_THEME, 0);
+        dialog.Button(c.id).SetShowFocus(FALSE);
+        DibCanvas drawn(size.cx, size.cy), expected(size.cx, size.cy);
+        Render(c.id, 0, c.state, drawn);
+        HBRUSH background = ::CreateSolidBrush(parentBrush);
+        ::FillRect(expected.DC(), &all, background);
+        ::DeleteObject(background);
+        ::DrawThemeBackground(style, expected.DC(), BP_PUSHBUTTON, c.part, &all, nullptr);
+        ::GdiFlush();
+        // the frame rows and columns: the text lies inside them
+        int differing = 0;
+        for (int y = 0; y < size.cy; ++y)
+            for (int x = 0; x < size.cx; ++x)
+                if ((x < 3 || y < 3 || x >= size.cx - 3 || y >= size.cy - 3) && drawn.At(x, y) != expected.At(x, y))
+                    ++differing;
+        EXPECT_EQ(0, differing) << c.name;
+    }
+    ::CloseThemeData(style);
+
+    // visual styles draw the pressed text in place
+    DibCanvas idle(size.cx, size.cy), pressed(size.cx, size.cy);
+    const RECT inner{3, 3, size.cx - 3, size.cy - 3};
+    Render(IDC_PUSH, 0, State::Idle, idle);
+    Render(IDC_PUSH, 0, State::Pressed, pressed);
+    const RECT a = InkBox(idle, Sys(COLOR_BTNTEXT), inner), b = InkBox(pressed, Sys(COLOR_BTNTEXT), inner);
+    EXPECT_EQ(a.left, b.left);
+    EXPECT_EQ(a.top, b.top);
 }
