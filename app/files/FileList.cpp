@@ -21,8 +21,6 @@ constexpr COLORREF kMaskColour = RGB(255, 0, 255);
 // The open dialog's name buffer, in characters: room for a few hundred names of a multiple
 // selection.
 constexpr DWORD kAddFilesBufferChars = 26101;
-const wchar_t kAddFilterTitle[] = L"Add Path to the Monitoring Filter";
-const wchar_t kRemoveFilterQuestion[] = L"Remove \"%s\" \n from the Monitoring Filter?";
 const wchar_t kSetupProgramQuestion[] = L"File \"%s\" is used in the Install Script. Delete anyway?";
 
 enum Column { columnName = 0, columnType = 1, columnSize = 2, columnSource = 3 };
@@ -366,28 +364,17 @@ void CFileList::OnOpenInExplorer()
 void CFileList::OnAddToFilter()
 {
     const int row = FirstSelected();
-    if (row < 0 || !m_context)
-        return;
-    CAddListItemDlg dialog(kAddFilterTitle, this);
-    dialog.m_strText = m_folder + GetListCtrl().GetItemText(row, columnName);
-    if (dialog.DoModal() == IDOK)
-        AddToFilter(m_context->List().m_fileFilter, dialog.m_strText);
+    if (row >= 0 && m_context)
+        AddPathToFilterByDialog(this, m_context->List().m_fileFilter,
+                                m_folder + GetListCtrl().GetItemText(row, columnName));
 }
 
 void CFileList::OnRemoveFromFilter()
 {
     const int row = FirstSelected();
-    if (row < 0 || !m_context)
-        return;
-    CExludeList& filter = m_context->List().m_fileFilter;
-    CString path = m_folder + GetListCtrl().GetItemText(row, columnName);
-    TrimTrailingBackslashes(path);
-    if (!FilterHolds(filter, path))
-        return;
-    CString question;
-    question.Format(kRemoveFilterQuestion, path.GetString());
-    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        RemoveFromFilter(filter, path);
+    if (row >= 0 && m_context)
+        RemovePathFromFilterByQuestion(m_context->List().m_fileFilter,
+                                       m_folder + GetListCtrl().GetItemText(row, columnName));
 }
 
 void CFileList::OnNewFolder()

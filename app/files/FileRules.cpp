@@ -167,37 +167,3 @@ CString RenamedPath(const CFileEntries& entries, const CString& entryPath, const
     return newPath;
 }
 
-CString FilterText(const CString& typed)
-{
-    CString text = typed;
-    text.Trim();
-    TrimTrailingBackslashes(text);
-    return text;
-}
-
-bool AddToFilter(CExludeList& filter, const CString& typed)
-{
-    const CString text = FilterText(typed);
-    if (text.IsEmpty() || filter.Find(text))
-        return false;
-    filter.AddTail(text);
-    return true;
-}
-
-bool FilterHolds(const CExludeList& filter, const CString& path)
-{
-    CString text = path;
-    TrimTrailingBackslashes(text);
-    return !text.IsEmpty() && filter.Find(text) != nullptr;
-}
-
-bool RemoveFromFilter(CExludeList& filter, const CString& path)
-{
-    CString text = path;
-    TrimTrailingBackslashes(text);
-    POSITION at = text.IsEmpty() ? nullptr : filter.Find(text);
-    if (!at)
-        return false;
-    filter.RemoveAt(at);
-    return true;
-}

@@ -14,8 +14,6 @@
 
 #include <vector>
 
-class CExludeList;
-
 // Images of the shared strip (bitmap 152).
 enum FileImage : int { imageRoot = 0, imageFolder = 1, imageFile = 2, imageShortcut = 3, imageMissing = 4 };
 
@@ -66,11 +64,3 @@ CString CleanEntryName(const CString& typed);
 CString RenamedPath(const CFileEntries& entries, const CString& entryPath, const CString& startPath,
                     const CString& typedName, bool refuseNonShortcuts = false);
 
-// The filter text an add makes of what the user typed: trimmed, trailing backslashes removed.
-CString FilterText(const CString& typed);
-// Appends the text unless it is blank or already present exactly; true when appended.
-bool AddToFilter(CExludeList& filter, const CString& typed);
-// Whether the filter holds exactly the path without its trailing backslashes.
-bool FilterHolds(const CExludeList& filter, const CString& path);
-// Removes that text; true when removed.
-bool RemoveFromFilter(CExludeList& filter, const CString& path);

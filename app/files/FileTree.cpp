@@ -23,8 +23,6 @@ constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TVS_HASBU
                              TVS_EDITLABELS | TVS_SHOWSELALWAYS;
 static_assert(kTreeStyle == 0x5400002D);
 const wchar_t kNewFolderName[] = L"New Folder";
-const wchar_t kAddFilterTitle[] = L"Add Path to the Monitoring Filter";
-const wchar_t kRemoveFilterQuestion[] = L"Remove \"%s\" \n from the Monitoring Filter?";
 }  // namespace
 
 // ---- FilesContext ----
@@ -335,28 +333,15 @@ void CFileTree::OnOpenInExplorer()
 void CFileTree::OnAddToFilter()
 {
     HTREEITEM selected = GetTreeCtrl().GetSelectedItem();
-    if (!selected || !m_context)
-        return;
-    CAddListItemDlg dialog(kAddFilterTitle, this);
-    dialog.m_strText = GetItemPath(selected);
-    if (dialog.DoModal() == IDOK)
-        AddToFilter(m_context->List().m_fileFilter, dialog.m_strText);
+    if (selected && m_context)
+        AddPathToFilterByDialog(this, m_context->List().m_fileFilter, GetItemPath(selected));
 }
 
 void CFileTree::OnRemoveFromFilter()
 {
     HTREEITEM selected = GetTreeCtrl().GetSelectedItem();
-    if (!selected || !m_context)
-        return;
-    CExludeList& filter = m_context->List().m_fileFilter;
-    CString path = GetItemPath(selected);
-    TrimTrailingBackslashes(path);
-    if (!FilterHolds(filter, path))
-        return;
-    CString question;
-    question.Format(kRemoveFilterQuestion, path.GetString());
-    if (AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES)
-        RemoveFromFilter(filter, path);
+    if (selected && m_context)
+        RemovePathFromFilterByQuestion(m_context->List().m_fileFilter, GetItemPath(selected));
 }
 
 void CFileTree::OnAddFiles()

@@ -2,7 +2,10 @@
 
 #include "app/monitor/FilterRules.h"
 
+#include "engine/files/PathHelpers.h"
+
 #include "framework/window/DataExchange.h"
+#include "framework/window/WinApp.h"
 
 #include "resources/app/AppResource.h"
 
@@ -113,4 +116,27 @@ CMonitorSettingsPS::CMonitorSettingsPS(CWnd* pParent, CProjects& projects)
 {
     AddPage(&m_filePage);
     AddPage(&m_registryPage);
+}
+
+void AddPathToFilterByDialog(CWnd* owner, CExludeList& filter, const CString& path)
+{
+    CAddListItemDlg dialog(L"Add Path to the Monitoring Filter", owner);
+    dialog.m_strText = path;
+    if (dialog.DoModal() == IDOK)
+        AddPathToFilter(filter, dialog.m_strText);
+}
+
+void RemovePathFromFilterByQuestion(CExludeList& filter, const CString& path)
+{
+    CString text = path;
+    TrimTrailingBackslashes(text);
+    if (text.IsEmpty() || !filter.Find(text))
+        return;
+    CString question;
+    question.Format(L"Remove \"%s\" \n from the Monitoring Filter?", text.GetString());
+    // the answer may come after other edits of the filter: look it up again
+    if (AfxMessageBox(question, MB_YESNO) == IDYES) {
+        if (POSITION at = filter.Find(text))
+            filter.RemoveAt(at);
+    }
 }

@@ -31,6 +31,14 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 };
 
+// "Add to the Monitoring Filter" of the file and registry editors: the list-item dialog, titled
+// "Add Path to the Monitoring Filter", starts with the path; on OK its text goes into the filter
+// through AddPathToFilter.
+void AddPathToFilterByDialog(CWnd* owner, CExludeList& filter, const CString& path);
+// "Remove from the Monitoring Filter": when the filter holds the path without its trailing
+// backslashes (exactly), asks and removes it on Yes; shows nothing when it is not there.
+void RemovePathFromFilterByQuestion(CExludeList& filter, const CString& path);
+
 // One page of the sheet: a list box of the filter's entries with "+" and "-", and double click to
 // edit. Both pages share this class's handlers; they differ in their template and their filter.
 class CFilterPage : public CPropertyPage {

@@ -1,7 +1,6 @@
 #include "app/registry/RegistryTree.h"
 
 #include "app/TreeItems.h"
-#include "app/monitor/FilterRules.h"
 #include "app/monitor/MonitorSettings.h"
 #include "app/registry/RegistryDialogs.h"
 #include "app/registry/RegistryList.h"
@@ -23,8 +22,6 @@ enum Image { imageRoot = 0, imageKey = 1 };
 
 const wchar_t kNewKeyName[] = L"New Key";
 const wchar_t kConfirmDeleteKey[] = L"Delete key?";
-const wchar_t kAddFilterTitle[] = L"Add Path to the Monitoring Filter";
-const wchar_t kConfirmRemoveFilter[] = L"Remove \"%s\" \n from the Monitoring Filter?";
 
 CString& KeyPathOf(CRegistryEntry& record)
 {
@@ -246,29 +243,15 @@ void CRegistryTree::OnDeleteKey()
 void CRegistryTree::OnAddToFilter()
 {
     HTREEITEM selected = GetTreeCtrl().GetSelectedItem();
-    if (!selected || !m_projects)
-        return;
-    CAddListItemDlg dialog(kAddFilterTitle, this);
-    dialog.m_strText = treeitems::ItemPath(GetTreeCtrl(), selected);
-    if (dialog.DoModal() == IDOK)
-        AddPathToFilter(m_projects->m_registryFilter, dialog.m_strText);
+    if (selected && m_projects)
+        AddPathToFilterByDialog(this, m_projects->m_registryFilter, treeitems::ItemPath(GetTreeCtrl(), selected));
 }
 
 void CRegistryTree::OnRemoveFromFilter()
 {
     HTREEITEM selected = GetTreeCtrl().GetSelectedItem();
-    if (!selected || !m_projects)
-        return;
-    CString path = treeitems::ItemPath(GetTreeCtrl(), selected);
-    TrimTrailingBackslashes(path);
-    CExludeList& filter = m_projects->m_registryFilter;
-    POSITION position = filter.Find(path);
-    if (!position)
-        return;
-    CString question;
-    question.Format(kConfirmRemoveFilter, path.GetString());
-    if (AfxMessageBox(question, MB_YESNO) == IDYES)
-        filter.RemoveAt(position);
+    if (selected && m_projects)
+        RemovePathFromFilterByQuestion(m_projects->m_registryFilter, treeitems::ItemPath(GetTreeCtrl(), selected));
 }
 
 void CRegistryTree::OnContextMenu(CWnd*, CPoint point)

@@ -284,17 +284,8 @@ TEST(RepackageRoad, TheMonitorPageCapturesTheSetupProgramIntoTheWizardsPackage)
     // lays down what the package carries and not what the setup program left
     const CString output = scratch / L"out";
     ASSERT_TRUE(::CreateDirectoryW(output, nullptr));
-    ASSERT_TRUE(program.PostCommand(ID_BUILD_PACKAGE));
-    HWND build = program.WaitForTopLevel({L"#32770", L"Build roadsetup", -1}, 30000);
-    ASSERT_NE(build, nullptr) << "no build dialog";
-    ASSERT_TRUE(SetText(Control(build, 1036), output));
-    ::SendMessageW(Control(build, 1035), CB_SETCURSEL, 0, 0);
-    ASSERT_TRUE(Click(Control(build, IDOK)));
-    HWND box = program.WaitForMessageBox(L"Tarnwick Professional", 180000);
-    ASSERT_NE(box, nullptr) << "no build result";
-    EXPECT_EQ(MessageBoxText(box), L"MSI package was created successfully!");
-    ASSERT_TRUE(AppDriver::PressButton(box, IDOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
+    ASSERT_EQ(program.BuildThroughDialog(ID_BUILD_PACKAGE, L"roadsetup", output, L"Tarnwick Professional"),
+              L"MSI package was created successfully!");
     const CString package = output + L"\\roadsetup.msi";
     ASSERT_TRUE(FileExists(package));
     RemoveInstall(installFolder);

@@ -289,6 +289,31 @@ bool AppDriver::PostCommand(UINT id) const
     return m_mainWindow && ::PostMessageW(m_mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }
 
+std::wstring AppDriver::BuildThroughDialog(UINT buildCommand, const wchar_t* packageName, const CString& output,
+                                           const wchar_t* resultCaption) const
+{
+    constexpr int kOutputFolder = 1036, kOutputKind = 1035;
+    if (!PostCommand(buildCommand))
+        return L"the build command could not be posted";
+    const std::wstring title = std::wstring(L"Build ") + packageName;
+    HWND build = WaitForTopLevel({L"#32770", title.c_str(), -1}, 30000);
+    if (!build)
+        return L"no build dialog";
+    if (!SetText(Control(build, kOutputFolder), output))
+        return L"no output folder box";
+    ::SendMessageW(Control(build, kOutputKind), CB_SETCURSEL, 0, 0);
+    if (!Click(Control(build, IDOK)))
+        return L"no OK button";
+    // building a package takes a while on a loaded machine
+    HWND box = WaitForMessageBox(resultCaption, 180000);
+    if (!box)
+        return L"no build result";
+    const std::wstring text = MessageBoxText(box);
+    if (!PressButton(box, IDOK) || !testsupport::WaitFor([box] { return !::IsWindow(box); }, 20000))
+        return L"the result box stayed: " + text;
+    return text;
+}
+
 HWND AppDriver::WaitForMessageBox(const wchar_t* title, DWORD timeoutMs) const
 {
     return WaitForTopLevel({L"#32770", title, -1}, timeoutMs);

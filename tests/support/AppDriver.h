@@ -77,6 +77,12 @@ public:
     HWND WaitForMessageBox(const wchar_t* title = nullptr, DWORD timeoutMs = 20000) const;
     // Clicks a message-box or dialog button by its id (IDOK, IDYES, ...) through BM_CLICK.
     static bool PressButton(HWND dialog, int buttonId);
+    // Builds the selected package through its build dialog: posts buildCommand, waits for the
+    // dialog captioned "Build <packageName>", types the output folder, chooses the first kind of
+    // output, presses OK and answers the result box (captioned resultCaption). Returns that box's
+    // text, or a line naming the step that did not come.
+    std::wstring BuildThroughDialog(UINT buildCommand, const wchar_t* packageName, const CString& output,
+                                    const wchar_t* resultCaption) const;
     // Answers the system's file-open dialog: the path goes into its file-name box, then its Open
     // button (IDOK) is clicked. False when the dialog has no file-name box.
     static bool ChooseFileInOpenDialog(HWND dialog, const wchar_t* path);

@@ -179,20 +179,4 @@ TEST(EntryNames, TheDialogsNameRule)
         EXPECT_EQ(RenamedPath(entries, c.start, c.start, c.typed, c.newShortcut), c.path) << c.what;
 }
 
-TEST(MonitoringFilter, AddsTrimmedTextOnceAndNeverABlankOne)
-{
-    CExludeList filter;
-    EXPECT_TRUE(AddToFilter(filter, L"  ProgramFilesFolder\\App\\\\ "));
-    EXPECT_FALSE(AddToFilter(filter, L"ProgramFilesFolder\\App")) << "already present";
-    EXPECT_FALSE(AddToFilter(filter, L"   "));
-    EXPECT_FALSE(AddToFilter(filter, L"\\\\"));
-    ASSERT_EQ(filter.GetCount(), 1);
-    EXPECT_EQ(filter.GetHead(), L"ProgramFilesFolder\\App");
-    EXPECT_TRUE(FilterHolds(filter, L"ProgramFilesFolder\\App\\"));
-    EXPECT_FALSE(FilterHolds(filter, L"programfilesfolder\\app\\")) << "an exact match only";
-    EXPECT_FALSE(RemoveFromFilter(filter, L"ProgramFilesFolder\\"));
-    EXPECT_TRUE(RemoveFromFilter(filter, L"ProgramFilesFolder\\App\\"));
-    EXPECT_EQ(filter.GetCount(), 0);
-}
-
 }  // namespace

@@ -153,17 +153,8 @@ TEST(FilesRoad, FoldersAndFilesMadeInTheEditorLandInThePackageFile)
     // build, and install with the system's installer: the files and the shortcut land
     const CString output = scratch / L"out";
     ASSERT_TRUE(::CreateDirectoryW(output, nullptr));
-    ASSERT_TRUE(program.PostCommand(kBuildCommand));
-    HWND build = program.WaitForTopLevel({L"#32770", L"Build FilesRoad", -1}, 30000);
-    ASSERT_NE(build, nullptr) << "no build dialog";
-    ASSERT_TRUE(SetText(Control(build, 1036), output + L"\\"));
-    ::SendMessageW(Control(build, 1035), CB_SETCURSEL, 0, 0);
-    ASSERT_TRUE(Click(Control(build, IDOK)));
-    HWND box = program.WaitForMessageBox(kMessageCaption, 180000);
-    ASSERT_NE(box, nullptr) << "no build result";
-    EXPECT_EQ(MessageBoxText(box), L"MSI package was created successfully!");
-    ASSERT_TRUE(AppDriver::PressButton(box, IDOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
+    ASSERT_EQ(program.BuildThroughDialog(kBuildCommand, L"FilesRoad", output + L"\\", kMessageCaption),
+              L"MSI package was created successfully!");
     CString package;
     WIN32_FIND_DATAW found;
     HANDLE search = ::FindFirstFileW(output + L"\\*.msi", &found);

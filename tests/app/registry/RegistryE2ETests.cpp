@@ -89,10 +89,14 @@ HWND OpenLastValue(const AppDriver& program, HWND main, HWND list, const wchar_t
 {
     RECT client{};
     ::GetClientRect(list, &client);
-    if (!BringToForeground(main) || !ClickClient(list, {client.right - 5, client.bottom - 5}) ||
+    // Two clicks on one spot within the double-click time are a double click, which the list
+    // answers on its own: each call clicks beside the previous call's spot.
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const POINT spot{client.right - 5 - 20 * (rows % 2), client.bottom - 5};
+    if (!BringToForeground(main) || !ClickClient(list, spot) ||
         !WaitFor([&] { return FocusOfThread(main) == list; }, 20000) || !PressKeys({VK_END}))
         return nullptr;
-    const int last = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) - 1;
+    const int last = rows - 1;
     if (!WaitFor([&] { return ::SendMessageW(list, LVM_GETITEMSTATE, last, LVIS_SELECTED) != 0; }, 20000))
         return nullptr;
     PostCommandTo(list, ID_PANEL_ENTER);
@@ -241,17 +245,8 @@ TEST(RegistryEditorRoad, ValuesOfEveryTypeMadeInTheEditorInstallAndUninstall)
     // the build saves the package first; the package file holds the moved paths and the texts
     const CString output = scratch / L"out";
     ASSERT_TRUE(::CreateDirectoryW(output, nullptr));
-    ASSERT_TRUE(program.PostCommand(ID_BUILD_PACKAGE));
-    HWND build = program.WaitForTopLevel({L"#32770", L"Build RegRoad", -1}, 30000);
-    ASSERT_NE(build, nullptr) << "no build dialog";
-    ASSERT_TRUE(SetText(Control(build, 1036), output));
-    ::SendMessageW(Control(build, 1035), CB_SETCURSEL, 0, 0);
-    ASSERT_TRUE(Click(Control(build, IDOK)));
-    HWND box = program.WaitForMessageBox(L"Tarnwick Professional", 180000);
-    ASSERT_NE(box, nullptr) << "no build result";
-    EXPECT_EQ(MessageBoxText(box), L"MSI package was created successfully!");
-    ASSERT_TRUE(AppDriver::PressButton(box, IDOK));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(box); }, 20000));
+    ASSERT_EQ(program.BuildThroughDialog(ID_BUILD_PACKAGE, L"RegRoad", output, L"Tarnwick Professional"),
+              L"MSI package was created successfully!");
 
     CProjects saved;
     ASSERT_TRUE(LoadDataFile(AppDriver::DataFolder() + L"\\tarnwick.dat", saved));

@@ -3,6 +3,8 @@
 // value list with its new values, edits and deletes, the context menus, and the custom-actions
 // panel. Modal dialogs and menus are answered from a helper thread.
 
+#include "RegistryRecords.h"
+
 #include "app/customactions/CustomActionsPanel.h"
 #include "app/registry/RegistryList.h"
 #include "app/registry/RegistryPanel.h"
@@ -46,26 +48,6 @@ public:
 
 const wchar_t kUser[] = L"HKEY_CURRENT_USER\\";
 const wchar_t kSoftware[] = L"HKEY_CURRENT_USER\\Software\\";
-
-CRegistryEntry Key(const wchar_t* path)
-{
-    CRegistryEntry record;
-    record.m_kind = CRegistryEntry::kindKey;
-    record.m_keyPath = path;
-    return record;
-}
-
-CRegistryEntry Value(const wchar_t* path, const wchar_t* name, int type = CRegistryEntry::typeString,
-                     const wchar_t* data = L"")
-{
-    CRegistryEntry record;
-    record.m_kind = CRegistryEntry::kindValue;
-    record.m_keyPath = path;
-    record.m_valueName = name;
-    record.m_valueType = type;
-    record.m_value = data;
-    return record;
-}
 
 std::vector<std::wstring> Paths(const CRegistryEntries& records)
 {

@@ -1,6 +1,8 @@
 // The registry editor's window-free rules: the texts that the value dialog accepts per type, how
 // values show in the list, the names of new values, and the key names the key dialog accepts.
 
+#include "RegistryRecords.h"
+
 #include "app/registry/RegistryRules.h"
 
 #include "resources/app/AppResource.h"
@@ -14,26 +16,6 @@
 using testsupport::Utf8;
 
 namespace {
-
-CRegistryEntry Key(const wchar_t* path)
-{
-    CRegistryEntry record;
-    record.m_kind = CRegistryEntry::kindKey;
-    record.m_keyPath = path;
-    return record;
-}
-
-CRegistryEntry Value(const wchar_t* path, const wchar_t* name, int type = CRegistryEntry::typeString,
-                     const wchar_t* data = L"")
-{
-    CRegistryEntry record;
-    record.m_kind = CRegistryEntry::kindValue;
-    record.m_keyPath = path;
-    record.m_valueName = name;
-    record.m_valueType = type;
-    record.m_value = data;
-    return record;
-}
 
 const wchar_t kSoftware[] = L"HKEY_CURRENT_USER\\Software\\";
 

@@ -254,19 +254,8 @@ TEST_F(MarkupGridTest, ChangedDefinitionsAndCellsLayTheGridOutAgain)
 
 namespace {
 
-class MarkupGridDocumentTest : public MarkupLayoutTest {
+class MarkupGridDocumentTest : public MarkupContextLayoutTest {
 protected:
-    void SetUp() override
-    {
-        m_pContext = CreateMarkupContext(nullptr);
-        MarkupLayoutTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MarkupLayoutTest::TearDown();
-        ReleaseMarkupContext(&m_pContext);
-    }
-
     std::string Error(const wchar_t* text)
     {
         CXTPMarkupParser parser;
@@ -280,7 +269,6 @@ protected:
         return Narrow(builder.GetLastError());
     }
 
-    CXTPMarkupContext* m_pContext = nullptr;
 };
 
 } // namespace

@@ -224,19 +224,8 @@ TEST_F(MarkupHostTest, PageAndControlGiveTheirChildTheWholeBox)
 
 namespace {
 
-class MarkupHostDocumentTest : public MarkupLayoutTest {
+class MarkupHostDocumentTest : public MarkupContextLayoutTest {
 protected:
-    void SetUp() override
-    {
-        m_pContext = CreateMarkupContext(nullptr);
-        MarkupLayoutTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MarkupLayoutTest::TearDown();
-        ReleaseMarkupContext(&m_pContext);
-    }
-
     std::string Build(const wchar_t* text)
     {
         CXTPMarkupParser parser;
@@ -250,7 +239,6 @@ protected:
         return dump;
     }
 
-    CXTPMarkupContext* m_pContext = nullptr;
 };
 
 } // namespace

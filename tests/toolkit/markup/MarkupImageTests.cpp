@@ -38,19 +38,8 @@ std::wstring FileSource(const wchar_t* name)
     return L"file://" + std::wstring(testsupport::FixturePath(name).GetString());
 }
 
-class MarkupImageTest : public MarkupLayoutTest {
+class MarkupImageTest : public MarkupContextLayoutTest {
 protected:
-    void SetUp() override
-    {
-        m_pContext = CreateMarkupContext(nullptr);
-        MarkupLayoutTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MarkupLayoutTest::TearDown();
-        ReleaseMarkupContext(&m_pContext);
-    }
-
     CXTPMarkupImage* MakeImage(const std::wstring& source, CXTPMarkupImage::Stretch stretch)
     {
         auto* image = static_cast<CXTPMarkupImage*>(m_pContext->CreateObject(CXTPMarkupImage::MarkupType()));
@@ -69,7 +58,6 @@ protected:
         image->Render(&dc);
     }
 
-    CXTPMarkupContext* m_pContext = nullptr;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "toolkit/markup/XTPMarkupBrush.h"
 #include "toolkit/markup/XTPMarkupCanvas.h"
+#include "toolkit/markup/XTPMarkupContext.h"
 #include "toolkit/markup/XTPMarkupDockPanel.h"
 #include "toolkit/markup/XTPMarkupDrawingContext.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
@@ -153,6 +154,24 @@ protected:
         CXTPMarkupThickness::GetDefault()->Release();
         MarkupTest::SetUp();
     }
+};
+
+// A layout test with a context of its own and no host window. The context is made after the
+// count is taken and let go before it is checked, so what it holds goes with it.
+class MarkupContextLayoutTest : public MarkupLayoutTest {
+protected:
+    void SetUp() override
+    {
+        MarkupLayoutTest::SetUp();
+        m_pContext = CreateMarkupContext(nullptr);
+    }
+    void TearDown() override
+    {
+        ReleaseMarkupContext(&m_pContext);
+        MarkupLayoutTest::TearDown();
+    }
+
+    CXTPMarkupContext* m_pContext = nullptr;
 };
 
 } // namespace markuptests

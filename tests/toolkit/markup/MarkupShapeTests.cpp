@@ -22,19 +22,8 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
-class MarkupShapeTest : public MarkupLayoutTest {
+class MarkupShapeTest : public MarkupContextLayoutTest {
 protected:
-    void SetUp() override
-    {
-        m_pContext = CreateMarkupContext(nullptr);
-        MarkupLayoutTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MarkupLayoutTest::TearDown();
-        ReleaseMarkupContext(&m_pContext);
-    }
-
     // Builds the document, lays it out in the canvas and renders it with GDI; null on a build
     // error (the text is in m_strError). The caller releases the root.
     CXTPMarkupUIElement* Render(const wchar_t* text, DibCanvas& canvas)
@@ -61,7 +50,6 @@ protected:
         return root;
     }
 
-    CXTPMarkupContext* m_pContext = nullptr;
     std::string m_strError;
 };
 

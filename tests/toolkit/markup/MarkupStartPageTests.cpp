@@ -45,19 +45,8 @@ CXTPMarkupUIElement* FindByName(CXTPMarkupObject* root, const wchar_t* name)
     return nullptr;
 }
 
-class MarkupStartPageTest : public MarkupLayoutTest {
+class MarkupStartPageTest : public MarkupContextLayoutTest {
 protected:
-    void SetUp() override
-    {
-        m_pContext = CreateMarkupContext(nullptr);
-        MarkupLayoutTest::SetUp();
-    }
-    void TearDown() override
-    {
-        MarkupLayoutTest::TearDown();
-        ReleaseMarkupContext(&m_pContext);
-    }
-
     // The desired size of a document measured alone in the given width.
     SIZE Measure(const std::wstring& text, int width)
     {
@@ -72,7 +61,6 @@ protected:
         return size;
     }
 
-    CXTPMarkupContext* m_pContext = nullptr;
 };
 
 } // namespace
