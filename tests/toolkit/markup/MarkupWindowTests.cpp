@@ -46,9 +46,13 @@ protected:
         ASSERT_TRUE(BringToForeground(m_hWnd));
         InvalidateRect(m_hWnd, nullptr, FALSE);
         ASSERT_TRUE(PumpUntil([] { return g_markupHost.paints > 0; }));
-        // Start with the pointer outside both children.
-        MovePointerToClient(m_hWnd, POINT{250, 70});
-        PumpUntil([this] { return m_pContext->GetMouseOverElement() == nullptr; });
+        // Start with the pointer outside both children: over the panel's own background, or over
+        // nothing when the move arrived before the window was under the pointer.
+        ASSERT_TRUE(MovePointerToClient(m_hWnd, POINT{250, 70}));
+        ASSERT_TRUE(PumpUntil([this] {
+            CXTPMarkupInputElement* over = m_pContext->GetMouseOverElement();
+            return over == nullptr || over == Panel();
+        }));
     }
     void TearDown() override
     {
