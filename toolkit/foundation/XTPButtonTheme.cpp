@@ -467,28 +467,29 @@ void CXTPButtonTheme::DrawDropDownArrow(CDC* pDC, CXTPButton* pButton)
     }
 }
 
-void CXTPButtonTheme::DrawCheckMark(CDC* pDC, CXTPButton* pButton)
+namespace {
+
+// The unchecked part state of a themed check or radio mark; checked (and mixed) states follow
+// in steps of 4, in the same order for both parts.
+int ThemedMarkState(CXTPButton* pButton)
 {
-    CRect rect = CalcRect(pDC, pButton, xtpButtonPartCheckMark);
-    const int checked = pButton->GetChecked();
-    const BOOL mixed = checked == BST_INDETERMINATE && IsThreeState(pButton->GetButtonType());
-    if (IsVisualStyleActive(pButton)) {
-        int state = CBS_UNCHECKEDNORMAL;
-        if (!pButton->IsWindowEnabled())
-            state = CBS_UNCHECKEDDISABLED;
-        else if (pButton->IsPushed())
-            state = CBS_UNCHECKEDPRESSED;
-        else if (pButton->IsHot())
-            state = CBS_UNCHECKEDHOT;
-        if (checked)
-            state += 4;
-        if (mixed)
-            state += 4;
-        m_pThemeWrapper->DrawThemeBackground(pDC->GetSafeHdc(), BP_CHECKBOX, state, &rect, nullptr);
-        return;
-    }
-    UINT flags = DFCS_BUTTONCHECK;
-    if (m_bFlat)
+    if (!pButton->IsWindowEnabled())
+        return CBS_UNCHECKEDDISABLED;
+    if (pButton->IsPushed())
+        return CBS_UNCHECKEDPRESSED;
+    if (pButton->IsHot())
+        return CBS_UNCHECKEDHOT;
+    return CBS_UNCHECKEDNORMAL;
+}
+static_assert(int(RBS_UNCHECKEDNORMAL) == int(CBS_UNCHECKEDNORMAL) && int(RBS_UNCHECKEDHOT) == int(CBS_UNCHECKEDHOT) &&
+              int(RBS_UNCHECKEDPRESSED) == int(CBS_UNCHECKEDPRESSED) &&
+              int(RBS_UNCHECKEDDISABLED) == int(CBS_UNCHECKEDDISABLED));
+
+// The DrawFrameControl flags of a classic mark of the kind (DFCS_BUTTONCHECK or DFCS_BUTTONRADIO).
+UINT ClassicMarkFlags(CXTPButton* pButton, UINT kind, BOOL flat, BOOL checked)
+{
+    UINT flags = kind;
+    if (flat)
         flags |= DFCS_FLAT;
     if (checked)
         flags |= DFCS_CHECKED;
@@ -496,6 +497,22 @@ void CXTPButtonTheme::DrawCheckMark(CDC* pDC, CXTPButton* pButton)
         flags |= DFCS_INACTIVE;
     if (pButton->IsPushed())
         flags |= DFCS_PUSHED;
+    return flags;
+}
+
+} // namespace
+
+void CXTPButtonTheme::DrawCheckMark(CDC* pDC, CXTPButton* pButton)
+{
+    CRect rect = CalcRect(pDC, pButton, xtpButtonPartCheckMark);
+    const int checked = pButton->GetChecked();
+    const BOOL mixed = checked == BST_INDETERMINATE && IsThreeState(pButton->GetButtonType());
+    if (IsVisualStyleActive(pButton)) {
+        const int state = ThemedMarkState(pButton) + (checked ? 4 : 0) + (mixed ? 4 : 0);
+        m_pThemeWrapper->DrawThemeBackground(pDC->GetSafeHdc(), BP_CHECKBOX, state, &rect, nullptr);
+        return;
+    }
+    UINT flags = ClassicMarkFlags(pButton, DFCS_BUTTONCHECK, m_bFlat, checked);
     if (mixed)
         flags |= DFCS_BUTTON3STATE;
     pDC->DrawFrameControl(&rect, DFC_BUTTON, flags);
@@ -506,28 +523,11 @@ void CXTPButtonTheme::DrawRadioMark(CDC* pDC, CXTPButton* pButton)
     CRect rect = CalcRect(pDC, pButton, xtpButtonPartRadioMark);
     const int checked = pButton->GetChecked();
     if (IsVisualStyleActive(pButton)) {
-        int state = RBS_UNCHECKEDNORMAL;
-        if (!pButton->IsWindowEnabled())
-            state = RBS_UNCHECKEDDISABLED;
-        else if (pButton->IsPushed())
-            state = RBS_UNCHECKEDPRESSED;
-        else if (pButton->IsHot())
-            state = RBS_UNCHECKEDHOT;
-        if (checked)
-            state += 4;
+        const int state = ThemedMarkState(pButton) + (checked ? 4 : 0);
         m_pThemeWrapper->DrawThemeBackground(pDC->GetSafeHdc(), BP_RADIOBUTTON, state, &rect, nullptr);
         return;
     }
-    UINT flags = DFCS_BUTTONRADIO;
-    if (m_bFlat)
-        flags |= DFCS_FLAT;
-    if (checked)
-        flags |= DFCS_CHECKED;
-    if (!pButton->IsWindowEnabled())
-        flags |= DFCS_INACTIVE;
-    if (pButton->IsPushed())
-        flags |= DFCS_PUSHED;
-    pDC->DrawFrameControl(&rect, DFC_BUTTON, flags);
+    pDC->DrawFrameControl(&rect, DFC_BUTTON, ClassicMarkFlags(pButton, DFCS_BUTTONRADIO, m_bFlat, checked));
 }
 
 void CXTPButtonTheme::DrawGroupBox(CDC* pDC, CXTPButton* pButton)

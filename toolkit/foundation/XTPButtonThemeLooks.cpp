@@ -399,6 +399,21 @@ void CXTPButtonResourceTheme::DrawButtonBackground(CDC* pDC, CXTPButton* pButton
     image->DrawImageTransparent(pDC, rect, image->GetStateRect(state, 5), CRect(4, 4, 4, 4), RGB(255, 0, 255));
 }
 
+namespace {
+
+// The unchecked state of a mark in the resource strips: normal, hot, pressed (while hot), disabled;
+// checked and mixed states follow in steps of 4.
+int MarkImageState(CXTPButton* pButton)
+{
+    if (!pButton->IsWindowEnabled())
+        return 3;
+    if (pButton->IsPushed() && pButton->IsHot())
+        return 2;
+    return pButton->IsHot() ? 1 : 0;
+}
+
+} // namespace
+
 void CXTPButtonResourceTheme::DrawCheckMark(CDC* pDC, CXTPButton* pButton)
 {
     CXTPResourceImage* image =
@@ -407,13 +422,7 @@ void CXTPButtonResourceTheme::DrawCheckMark(CDC* pDC, CXTPButton* pButton)
         CXTPButtonTheme::DrawCheckMark(pDC, pButton);
         return;
     }
-    int state = 0;
-    if (!pButton->IsWindowEnabled())
-        state = 3;
-    else if (pButton->IsPushed() && pButton->IsHot())
-        state = 2;
-    else if (pButton->IsHot())
-        state = 1;
+    int state = MarkImageState(pButton);
     const int checked = pButton->GetChecked();
     if (checked == BST_CHECKED)
         state += 4;
@@ -431,13 +440,7 @@ void CXTPButtonResourceTheme::DrawRadioMark(CDC* pDC, CXTPButton* pButton)
         CXTPButtonTheme::DrawRadioMark(pDC, pButton);
         return;
     }
-    int state = 0;
-    if (!pButton->IsWindowEnabled())
-        state = 3;
-    else if (pButton->IsPushed() && pButton->IsHot())
-        state = 2;
-    else if (pButton->IsHot())
-        state = 1;
+    int state = MarkImageState(pButton);
     if (pButton->GetChecked())
         state += 4;
     const CRect rect = CalcRect(pDC, pButton, xtpButtonPartRadioMark);
