@@ -312,7 +312,8 @@ TEST_F(MarkupScrollViewerWindowTest, ThumbDraggedOutsideItsTrackingRectangleRetu
     std::vector<std::string> failures;
     std::thread helper([&] {
         auto fail = [&](const char* what) {
-            failures.push_back(what);
+            failures.push_back(std::string(what) + " (offset " + std::to_string(m_log.Last()) + ", expected " +
+                               std::to_string(expected) + ")");
             PressButton(MouseButton::Left, false);
             done = true;
         };
