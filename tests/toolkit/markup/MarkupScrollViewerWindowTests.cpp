@@ -10,7 +10,9 @@
 #include "MarkupHostWindow.h"
 #include "MarkupScrollViewerSupport.h"
 
+#include "tests/support/DibCanvas.h"
 #include "tests/support/GuiSupport.h"
+#include "toolkit/foundation/XTPWinThemeWrapper.h"
 #include "toolkit/markup/XTPMarkupDecorator.h"
 
 #include <algorithm>
@@ -19,6 +21,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <vssym32.h>
 
 using namespace markuptests;
 using namespace testsupport;
@@ -105,6 +109,28 @@ bool WaitOn(Condition condition, DWORD timeoutMs = kGuiTimeoutMs)
             return false;
         Sleep(5);
     }
+    return true;
+}
+
+// Whether the window shows, at rc (client coordinates), the visual style's scroll arrow in the
+// state given, drawn over the host's grey fill.
+bool ShowsArrow(HWND window, const RECT& rc, int state)
+{
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    testsupport::DibCanvas expected(width, height);
+    const RECT all = {0, 0, width, height};
+    FillRect(expected.DC(), &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    CXTPWinThemeWrapper theme;
+    theme.OpenThemeData(nullptr, L"SCROLLBAR");
+    theme.DrawThemeBackground(expected.DC(), SBP_ARROWBTN, state, &all, nullptr);
+    const RgbImage shown = CaptureClient(window);
+    if (shown.IsEmpty() || shown.width < rc.right || shown.height < rc.bottom)
+        return false;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (shown.At(rc.left + x, rc.top + y) != expected.At(x, y))
+                return false;
     return true;
 }
 
@@ -224,6 +250,9 @@ TEST_F(MarkupScrollViewerWindowTest, HeldArrowRepeatsAfterADelayThenFastAndPause
     Show(3000);
     const UINT doubleClick = GetDoubleClickTime();
     const POINT arrow = OnBar(Bar()->GetGeometry().pxBottom - 4);
+    const RECT bar = Bar()->GetFinalRect();
+    const RECT arrowRect = {bar.left, bar.top + Bar()->GetGeometry().pxDownArrow, bar.right,
+                            bar.top + Bar()->GetGeometry().pxBottom};
     POINT away = {40, 50};
     ClientToScreen(m_hWnd, &away);
 
@@ -249,6 +278,9 @@ TEST_F(MarkupScrollViewerWindowTest, HeldArrowRepeatsAfterADelayThenFastAndPause
             return fail("the repeat did not go on");
         for (size_t i = 2; i < 6; ++i)
             intervals.push_back(m_log.At(i).ms - m_log.At(i - 1).ms);
+        // The held arrow is drawn pressed, and plain once the pointer has left it.
+        if (!WaitOn([&] { return ShowsArrow(m_hWnd, arrowRect, ABS_DOWNPRESSED); }))
+            return fail("the held arrow was not drawn pressed");
         if (!MovePointerTo(away))
             return fail("the pointer did not move off the arrow");
         // A step already on its way may still land; then the offsets must rest.
@@ -257,6 +289,8 @@ TEST_F(MarkupScrollViewerWindowTest, HeldArrowRepeatsAfterADelayThenFastAndPause
         pausedAt = m_log.Count();
         if (WaitOn([&] { return m_log.Count() > pausedAt; }, 8 * doubleClick / 10))
             return fail("the repeat went on off the arrow");
+        if (!WaitOn([&] { return ShowsArrow(m_hWnd, arrowRect, ABS_DOWNNORMAL); }))
+            return fail("the arrow stayed pressed off it");
         if (!MovePointerTo(arrow))
             return fail("the pointer did not come back");
         if (!WaitOn([&] { return m_log.Count() >= pausedAt + 2; }))
