@@ -15,6 +15,8 @@
 #include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
+#include "toolkit/markup/XTPMarkupScrollBar.h"
+#include "toolkit/markup/XTPMarkupScrollViewer.h"
 #include "toolkit/markup/XTPMarkupShape.h"
 #include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTextBlock.h"
@@ -124,6 +126,9 @@ void MakeTableTypes()
     CXTPMarkupPolygon::MarkupType();
     CXTPMarkupPath::MarkupType();
     CXTPMarkupImage::MarkupType();
+    CXTPMarkupScrollBar::MarkupType();
+    CXTPMarkupScrollBarGripper::MarkupType();
+    CXTPMarkupScrollViewer::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -37,6 +37,7 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
+        L"CXTPMarkupScrollViewer", L"CXTPMarkupScrollBarGripper", L"CXTPMarkupScrollBar",
         L"CXTPMarkupImage", L"CXTPMarkupPath", L"CXTPMarkupPolygon", L"CXTPMarkupPolyline", L"CXTPMarkupLine",
         L"CXTPMarkupEllipse", L"CXTPMarkupRectangle", L"CXTPMarkupShape", L"CXTPMarkupPointCollection",
         L"CXTPMarkupGrid", L"CXTPMarkupRowDefinitionCollection", L"CXTPMarkupColumnDefinitionCollection",
@@ -113,6 +114,9 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupPolygon", L"CXTPMarkupShape"},
         {L"CXTPMarkupPath", L"CXTPMarkupShape"},
         {L"CXTPMarkupImage", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupScrollBar", L"CXTPMarkupControl"},
+        {L"CXTPMarkupScrollBarGripper", L"CXTPMarkupUIElement"},
+        {L"CXTPMarkupScrollViewer", L"CXTPMarkupContentControl"},
     };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
         const std::wstring name = type->GetTypeName();
