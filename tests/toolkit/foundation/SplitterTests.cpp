@@ -448,6 +448,71 @@ TEST_F(SplitterTest, HidesThatCannotFinishChangeNothing)
         EXPECT_EQ(Pane(0, col), panes[col]) << "column " << col;
 }
 
+// A row and a column hidden together, in either order, give every pane its id back when both
+// are shown again, in either order.
+TEST_F(SplitterTest, HiddenRowAndColumnTogetherRestoreEveryPane)
+{
+    Open();
+    CCreateContext context;
+    context.m_pCurrentDoc = doc;
+    CXTPSplitterWnd grid;
+    ASSERT_TRUE(grid.CreateStatic(frame, 3, 3, WS_CHILD | WS_VISIBLE, 0x1234));
+    HWND panes[3][3] = {};
+    for (int row = 0; row < 3; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            ASSERT_TRUE(grid.CreateView(row, col, RUNTIME_CLASS(CPaneView), CSize(60, 40), &context));
+            panes[row][col] = ::GetDlgItem(grid.m_hWnd, grid.IdFromRowCol(row, col));
+        }
+    }
+    grid.MoveWindow(0, 0, 400, 300);
+    auto pane = [&](int row, int col) { return ::GetDlgItem(grid.m_hWnd, grid.IdFromRowCol(row, col)); };
+    const struct {
+        const char* name;
+        bool rowFirst;
+        bool showRowFirst;
+        int row, col;
+    } cases[] = {
+        {"column then row, shown row first", false, true, 1, 0},
+        {"column then row, shown column first", false, false, 0, 2},
+        {"row then column, shown row first", true, true, 2, 1},
+        {"row then column, shown column first", true, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        if (c.rowFirst) {
+            ASSERT_TRUE(grid.HideRow(c.row)) << c.name;
+            ASSERT_TRUE(grid.HideColumn(c.col)) << c.name;
+        } else {
+            ASSERT_TRUE(grid.HideColumn(c.col)) << c.name;
+            ASSERT_TRUE(grid.HideRow(c.row)) << c.name;
+        }
+        EXPECT_EQ(grid.GetRowCount(), 2) << c.name;
+        EXPECT_EQ(grid.GetColumnCount(), 2) << c.name;
+        // The visible panes are the others, in order.
+        for (int row = 0, realRow = 0; row < 2; ++row, ++realRow) {
+            realRow += realRow == c.row ? 1 : 0;
+            for (int col = 0, realCol = 0; col < 2; ++col, ++realCol) {
+                realCol += realCol == c.col ? 1 : 0;
+                EXPECT_EQ(pane(row, col), panes[realRow][realCol]) << c.name << " at " << row << ", " << col;
+                EXPECT_TRUE(::IsWindowVisible(pane(row, col))) << c.name;
+            }
+        }
+        if (c.showRowFirst) {
+            ASSERT_TRUE(grid.ShowRow()) << c.name;
+            ASSERT_TRUE(grid.ShowColumn()) << c.name;
+        } else {
+            ASSERT_TRUE(grid.ShowColumn()) << c.name;
+            ASSERT_TRUE(grid.ShowRow()) << c.name;
+        }
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col < 3; ++col) {
+                EXPECT_EQ(pane(row, col), panes[row][col]) << c.name << " at " << row << ", " << col;
+                EXPECT_TRUE(::IsWindowVisible(panes[row][col])) << c.name << " at " << row << ", " << col;
+            }
+        }
+    }
+    grid.DestroyWindow();
+}
+
 // ---- exchanging views ----
 
 TEST_F(SplitterTest, ReplaceViewMakesTheNewClassOnceAndSwitchViewExchangesIds)
