@@ -292,6 +292,36 @@ TEST_F(SplitterTest, FullDragFollowsTheStyleBitAndTheSettingReadOnSettingChange)
     EXPECT_TRUE(splitter.IsFullDragActive());
 }
 
+TEST_F(SplitterTest, DottedTrackerIsAFocusFrameFromTheInsideCornerToTheBar)
+{
+    Open();
+    CRecordingSplitter& splitter = Splitter();
+    splitter.SetSplitterStyle(XTP_SPLIT_DOTTRACKER | XTP_SPLIT_NOFULLDRAG);
+    EXPECT_EQ(splitter.GetSplitterStyle(), XTP_SPLIT_DOTTRACKER | XTP_SPLIT_NOFULLDRAG);
+    ::RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    testsupport::PumpPending();
+    const testsupport::RgbImage before = testsupport::CaptureClient(splitter.m_hWnd);
+    ASSERT_FALSE(before.IsEmpty());
+
+    const CPoint start = BarRect(CSplitterWnd::hSplitterBar1).CenterPoint();
+    ASSERT_TRUE(PressAt(start));
+    ASSERT_TRUE(MoveTo({start.x + 40, start.y}));
+    ASSERT_TRUE(PumpUntil([&] { return splitter.trackers.size() >= 3; }));
+    const CRect tracker = splitter.trackers.back();
+    const testsupport::RgbImage during = testsupport::CaptureClient(splitter.m_hWnd);
+    ASSERT_FALSE(during.IsEmpty());
+    // A dotted line along the top from the left edge to the bar's right edge, nothing past it.
+    auto changedOnTop = [&](int from, int to) {
+        int changed = 0;
+        for (int x = from; x < to; ++x)
+            changed += during.At(x, 0) != before.At(x, 0) ? 1 : 0;
+        return changed;
+    };
+    EXPECT_GE(changedOnTop(0, tracker.right), tracker.right / 3);
+    EXPECT_EQ(changedOnTop(tracker.right + 1, before.width), 0);
+    ASSERT_TRUE(Release());
+}
+
 TEST_F(SplitterTest, SplitBoxesKeepTheInvertedTrackerUnderFullDrag)
 {
     Open(true);
