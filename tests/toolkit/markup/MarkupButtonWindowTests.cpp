@@ -153,6 +153,21 @@ TEST_F(MarkupButtonWindowTest, PressDragOutComeBackAndReleaseGivesOneClick)
     EXPECT_TRUE(push->IsMouseOver());
 }
 
+TEST_F(MarkupButtonWindowTest, LosingTheCaptureEndsThePressWithoutAClick)
+{
+    CXTPMarkupButtonBase* push = Named<CXTPMarkupButtonBase>(L"push");
+    ASSERT_TRUE(PointAt(L"push"));
+    ASSERT_TRUE(PressButton(MouseButton::Left, true));
+    ASSERT_TRUE(PumpUntil([&] { return push->IsPressed() && GetCapture() == m_hWnd; }));
+    // Someone else ends the capture (as a popup taking it would); the host hears WM_CAPTURECHANGED.
+    ReleaseCapture();
+    ASSERT_TRUE(PumpUntil([&] { return !push->IsPressed() && m_pContext->GetCapturedElement() == nullptr; }));
+    MessageRecorder recorder(m_hWnd, {WM_LBUTTONUP});
+    ASSERT_TRUE(PressButton(MouseButton::Left, false));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Contains(WM_LBUTTONUP); }));
+    EXPECT_TRUE(m_log.entries.empty()) << testing::PrintToString(m_log.entries);
+}
+
 TEST_F(MarkupButtonWindowTest, DisabledButtonTakesNoCaptureAndHidesThePressFromItsParent)
 {
     MessageRecorder recorder(m_hWnd, {WM_LBUTTONDOWN, WM_LBUTTONUP});
