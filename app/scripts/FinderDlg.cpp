@@ -249,16 +249,24 @@ void CFinderDlg::DrawHighlight(HWND window)
     ::GetWindowRect(window, &rect);
     const bool ctrlDown = CtrlIsDown();
     {
-        ScopedWindowDC dc(window);
+        // Drawn on the screen, clipped to the window's rectangle, rather than on the window's own
+        // context: under Wine a context of another process's window reaches no pixels at all.
+        // The window's next repaint wipes the frame either way.
+        ScopedWindowDC dc(nullptr);
         if (dc) {
             // the thick frame reaches further in than the thin one: wipe it before drawing thin
             if (!ctrlDown && m_ctrlWasHeld)
                 Unhighlight(m_hHighlighted);
             const FramePen framePen = HighlightFramePen(ctrlDown);
             UniqueGdiObject pen(CreatePen(PS_SOLID, framePen.width, framePen.colour));
-            ScopedSelect selectPen(dc.Get(), pen.Get());
-            ScopedSelect selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
-            Rectangle(dc.Get(), 0, 0, rect.right - rect.left, rect.bottom - rect.top);
+            const int saved = SaveDC(dc.Get());
+            IntersectClipRect(dc.Get(), rect.left, rect.top, rect.right, rect.bottom);
+            {
+                ScopedSelect selectPen(dc.Get(), pen.Get());
+                ScopedSelect selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
+                Rectangle(dc.Get(), rect.left, rect.top, rect.right, rect.bottom);
+            }
+            RestoreDC(dc.Get(), saved);
         }
     }
     m_ctrlWasHeld = ctrlDown ? 1 : 0;

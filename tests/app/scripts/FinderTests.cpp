@@ -63,10 +63,18 @@ POINT Centre(HWND window)
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+// Moves the pointer there for good. While a low-level mouse hook is installed, Wine moves its
+// own idea of the pointer on SendInput but not the display's, and a little later takes the
+// display's position back: placing the display's pointer as well keeps the two together.
+bool PointAt(POINT point)
+{
+    return MovePointerTo(point) && ::SetCursorPos(point.x, point.y);
+}
+
 // Ctrl + left click at a screen point, the way a user records a step.
 void CtrlClickAt(POINT point)
 {
-    ASSERT_TRUE(MovePointerTo(point));
+    ASSERT_TRUE(PointAt(point));
     ASSERT_TRUE(Key(VK_CONTROL, true));
     EXPECT_TRUE(PressButton(MouseButton::Left, true));
     EXPECT_TRUE(PressButton(MouseButton::Left, false));
@@ -80,7 +88,7 @@ void CtrlClickOn(HWND control)
     RECT rect = {};
     ::GetWindowRect(control, &rect);
     const POINT edge = {rect.left + 1, (rect.top + rect.bottom) / 2};
-    ASSERT_TRUE(MovePointerTo(Centre(control)));
+    ASSERT_TRUE(PointAt(Centre(control)));
     ASSERT_TRUE(WaitFor([&] { return ScreenPixel(edge) == kThinFrame; }, kGuiTimeoutMs)) << "the control was not framed";
     CtrlClickAt(Centre(control));
 }
@@ -219,7 +227,7 @@ TEST_F(RecorderTest, FramesTheControlUnderThePointerThinAndThickWhileCtrlIsHeld)
     Record([&](HWND recorder) {
         mainHidden = WaitFor([&] { return !::IsWindowVisible(main.m_hWnd); }, kGuiTimeoutMs);
         topmost = IsTopmost(recorder);
-        ASSERT_TRUE(MovePointerTo(Centre(edit)));
+        ASSERT_TRUE(PointAt(Centre(edit)));
         thin = WaitFor([&] { return ScreenPixel(edge) == kThinFrame; }, kGuiTimeoutMs);
         ASSERT_TRUE(Key(VK_CONTROL, true));
         thick = WaitFor([&] { return ScreenPixel(edge) == kThickFrame && ScreenPixel(inner) == kThickFrame; },
@@ -293,7 +301,7 @@ TEST_F(RecorderTest, CtrlClickOutsideTheSetupProgramRecordsNothingAndIsSwallowed
     OutsideWindow outside({620, 60});
     ASSERT_NE(nullptr, outside.Get());
     // the pointer rests outside before recording starts, so nothing has been framed yet
-    ASSERT_TRUE(MovePointerTo(Centre(outside.Get())));
+    ASSERT_TRUE(PointAt(Centre(outside.Get())));
     HWND agree = ::GetDlgItem(wizard, IDC_AGREE);
     EditorView view;
     bool released = false;

@@ -248,9 +248,9 @@ TEST_F(StepEditorTest, SpinArrowsStopAtZeroAndThreeHoursButALargerTypedPauseIsKe
                         WaitFor([&] { return WindowText(delay) == row.shown; }, kGuiTimeoutMs);
                 }
             }
-            // the second click has been handled once a message sent after it returns
-            ::SendMessageW(dialog, WM_NULL, 0, 0);
-            EXPECT_EQ(std::wstring(row.shown), WindowText(delay));
+            // input is handled asynchronously: wait for the box to show the value
+            EXPECT_TRUE(WaitFor([&] { return WindowText(delay) == row.shown; }, kGuiTimeoutMs))
+                << "the box shows " << Utf8(WindowText(delay));
             ASSERT_TRUE(ClickCentre(::GetDlgItem(dialog, IDOK)));
             WaitFor([&] { return !::IsWindow(dialog); }, kGuiTimeoutMs);
         });
