@@ -71,10 +71,19 @@ bool PointAt(POINT point)
     return MovePointerTo(point) && ::SetCursorPos(point.x, point.y);
 }
 
+// Puts the pointer back on the point whenever Wine has taken it elsewhere.
+void KeepPointerAt(POINT point)
+{
+    POINT at = {};
+    if (::GetCursorPos(&at) && (at.x != point.x || at.y != point.y))
+        ::SetCursorPos(point.x, point.y);
+}
+
 // Ctrl + left click at a screen point, the way a user records a step.
 void CtrlClickAt(POINT point)
 {
     ASSERT_TRUE(PointAt(point));
+    KeepPointerAt(point);
     ASSERT_TRUE(Key(VK_CONTROL, true));
     EXPECT_TRUE(PressButton(MouseButton::Left, true));
     EXPECT_TRUE(PressButton(MouseButton::Left, false));
@@ -89,7 +98,14 @@ void CtrlClickOn(HWND control)
     ::GetWindowRect(control, &rect);
     const POINT edge = {rect.left + 1, (rect.top + rect.bottom) / 2};
     ASSERT_TRUE(PointAt(Centre(control)));
-    ASSERT_TRUE(WaitFor([&] { return ScreenPixel(edge) == kThinFrame; }, kGuiTimeoutMs)) << "the control was not framed";
+    POINT at = {};
+    ASSERT_TRUE(WaitFor([&] {
+        KeepPointerAt(Centre(control));
+        return ScreenPixel(edge) == kThinFrame;
+    }, kGuiTimeoutMs))
+        << "the control was not framed: pixel " << std::hex << ScreenPixel(edge) << " pointer "
+        << (::GetCursorPos(&at), std::dec) << at.x << "," << at.y << " window there " << ::WindowFromPoint(at)
+        << " control " << control << " ctrl " << (::GetAsyncKeyState(VK_CONTROL) & 0x8000);
     CtrlClickAt(Centre(control));
 }
 
