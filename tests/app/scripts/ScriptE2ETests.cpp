@@ -92,7 +92,8 @@ bool PointAt(HWND control)
     if (!MovePointerTo(centre))
         return false;
     const POINT edge{rect.left + 1, centre.y};
-    WaitFor([&] { return IsFrameRed(ScreenPixel(edge)); }, 5000);
+    if (!WaitFor([&] { return IsFrameRed(ScreenPixel(edge)); }, 5000))
+        ADD_FAILURE() << "no frame seen; pixel " << std::hex << ScreenPixel(edge);
     return true;
 }
 
@@ -173,6 +174,8 @@ TEST(ScriptRoad, RecordsPlaysBuildsAndInstallsAGuiScript)
     HWND play = Control(main, kPanelPlay, L"Button");
     ASSERT_NE(record, nullptr);
     ASSERT_NE(play, nullptr);
+    EXPECT_NE(::SendMessageW(record, BM_GETIMAGE, IMAGE_ICON, 0), 0) << "Record shows no icon";
+    EXPECT_NE(::SendMessageW(play, BM_GETIMAGE, IMAGE_ICON, 0), 0) << "Play shows no icon";
     ASSERT_TRUE(SetText(Control(main, kPanelArguments, L"Edit"), arguments));
 
     // ---- record ----
@@ -186,10 +189,14 @@ TEST(ScriptRoad, RecordsPlaysBuildsAndInstallsAGuiScript)
     HWND recorder = program.WaitForTopLevel({L"#32770", kRecorderCaption, -1}, 30000);
     ASSERT_NE(recorder, nullptr) << "no recorder";
     EXPECT_TRUE(WaitFor([&] { return !::IsWindowVisible(main); }, 20000)) << "the main window stayed while recording";
-    HWND name = ::GetDlgItem(setupWindow, kSetupName);
-    HWND agree = ::GetDlgItem(setupWindow, kSetupAgree);
-    HWND next = ::GetDlgItem(setupWindow, kSetupNext);
-    ASSERT_TRUE(name && agree && next);
+    // the dialog can be found before its controls are made
+    HWND name = nullptr, agree = nullptr, next = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        name = ::GetDlgItem(setupWindow, kSetupName);
+        agree = ::GetDlgItem(setupWindow, kSetupAgree);
+        next = ::GetDlgItem(setupWindow, kSetupNext);
+        return name && agree && next && ::IsWindowVisible(next);
+    }, 30000));
 
     // a Ctrl + click outside the setup program, before anything was framed, records nothing
     ASSERT_TRUE(CtrlClick());
