@@ -2,6 +2,7 @@
 
 #include "toolkit/markup/XTPMarkupBrush.h"
 #include "toolkit/markup/XTPMarkupBuilder.h"
+#include "toolkit/markup/XTPMarkupButton.h"
 #include "toolkit/markup/XTPMarkupCanvas.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
 #include "toolkit/markup/XTPMarkupContext.h"
@@ -21,6 +22,7 @@
 #include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTextBlock.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
+#include "toolkit/markup/XTPMarkupToggleButton.h"
 #include "toolkit/markup/XTPMarkupUniformGrid.h"
 #include "toolkit/markup/XTPMarkupWrapPanel.h"
 #include "toolkit/markup/XTPMarkupValues.h"
@@ -109,6 +111,11 @@ void MakeTableTypes()
     CXTPMarkupControl::MarkupType();
     CXTPMarkupContentControl::MarkupType();
     CXTPMarkupWindowContainer::MarkupType();
+    CXTPMarkupButtonBase::MarkupType();
+    CXTPMarkupButton::MarkupType();
+    CXTPMarkupToggleButton::MarkupType();
+    CXTPMarkupCheckBox::MarkupType();
+    CXTPMarkupRadioButton::MarkupType();
     CXTPMarkupGridLength::MarkupType();
     CXTPMarkupDefinitionBase::MarkupType();
     CXTPMarkupColumnDefinition::MarkupType();

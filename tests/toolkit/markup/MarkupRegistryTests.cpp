@@ -31,6 +31,24 @@ TEST(MarkupRegistry, FindsTagsCaseSensitivelyAndNeverByClassName)
     EXPECT_EQ(nullptr, FindMarkupType(L"Color "));
 }
 
+TEST(MarkupRegistry, ButtonTagsNameTheirClassesAndTheBasesHaveNoTag)
+{
+    const struct {
+        const wchar_t* tag;
+        const wchar_t* className;
+    } tags[] = {{L"Button", L"CXTPMarkupButton"}, {L"CheckBox", L"CXTPMarkupCheckBox"},
+                {L"RadioButton", L"CXTPMarkupRadioButton"}};
+    for (const auto& entry : tags) {
+        const CXTPMarkupType* type = FindMarkupType(entry.tag);
+        ASSERT_NE(nullptr, type) << testing::PrintToString(std::wstring(entry.tag));
+        EXPECT_STREQ(entry.className, type->GetTypeName());
+        EXPECT_EQ(nullptr, FindMarkupType(entry.className));
+    }
+    EXPECT_EQ(nullptr, FindMarkupType(L"button"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"ButtonBase"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"ToggleButton"));
+}
+
 TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
 {
     std::vector<std::wstring> names;
@@ -42,7 +60,8 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         L"CXTPMarkupEllipse", L"CXTPMarkupRectangle", L"CXTPMarkupShape", L"CXTPMarkupPointCollection",
         L"CXTPMarkupGrid", L"CXTPMarkupRowDefinitionCollection", L"CXTPMarkupColumnDefinitionCollection",
         L"CXTPMarkupDefinitionCollection", L"CXTPMarkupRowDefinition", L"CXTPMarkupColumnDefinition",
-        L"CXTPMarkupDefinitionBase", L"CXTPMarkupGridLength", L"CXTPMarkupWindowContainer",
+        L"CXTPMarkupDefinitionBase", L"CXTPMarkupGridLength", L"CXTPMarkupRadioButton", L"CXTPMarkupCheckBox",
+        L"CXTPMarkupToggleButton", L"CXTPMarkupButton", L"CXTPMarkupButtonBase", L"CXTPMarkupWindowContainer",
         L"CXTPMarkupContentControl", L"CXTPMarkupControl", L"CXTPMarkupPage", L"CXTPMarkupBorder",
         L"CXTPMarkupTextBlock", L"CXTPMarkupInlineUIContainer", L"CXTPMarkupHyperlink", L"CXTPMarkupUnderline",
         L"CXTPMarkupItalic", L"CXTPMarkupBold", L"CXTPMarkupSpan", L"CXTPMarkupInlineCollection",
@@ -100,6 +119,11 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupControl", L"CXTPMarkupFrameworkElement"},
         {L"CXTPMarkupContentControl", L"CXTPMarkupControl"},
         {L"CXTPMarkupWindowContainer", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupButtonBase", L"CXTPMarkupContentControl"},
+        {L"CXTPMarkupButton", L"CXTPMarkupButtonBase"},
+        {L"CXTPMarkupToggleButton", L"CXTPMarkupButtonBase"},
+        {L"CXTPMarkupCheckBox", L"CXTPMarkupToggleButton"},
+        {L"CXTPMarkupRadioButton", L"CXTPMarkupToggleButton"},
         {L"CXTPMarkupColumnDefinition", L"CXTPMarkupDefinitionBase"},
         {L"CXTPMarkupRowDefinition", L"CXTPMarkupDefinitionBase"},
         {L"CXTPMarkupDefinitionCollection", L"CXTPMarkupCollection"},
