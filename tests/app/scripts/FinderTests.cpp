@@ -17,6 +17,8 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/setupprog/SetupProgIds.h"
 
+#include "tests/app/scripts/RecorderPointer.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,6 +27,7 @@
 #include <vector>
 
 using namespace testsupport;
+using namespace recordertest;
 
 namespace {
 
@@ -35,78 +38,13 @@ public:
 
 constexpr wchar_t kRecorderTitle[] = L"Select Control...";
 constexpr wchar_t kEditorTitle[] = L"Action Properties";
-constexpr COLORREF kThinFrame = RGB(255, 92, 92);
-constexpr COLORREF kThickFrame = RGB(255, 0, 0);
-
-// What the screen shows at a point (RGB only).
-COLORREF ScreenPixel(POINT point)
-{
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF colour = ::GetPixel(screen, point.x, point.y) & 0xFFFFFF;
-    ::ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-bool Key(WORD key, bool down)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    return ::SendInput(1, &input, sizeof(input)) == 1;
-}
-
-POINT Centre(HWND window)
-{
-    RECT rect = {};
-    ::GetWindowRect(window, &rect);
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
-// Moves the pointer there for good. While a low-level mouse hook is installed, Wine moves its
-// own idea of the pointer on SendInput but not the display's, and a little later takes the
-// display's position back: placing the display's pointer as well keeps the two together.
-bool PointAt(POINT point)
-{
-    return MovePointerTo(point) && ::SetCursorPos(point.x, point.y);
-}
-
-// Puts the pointer back on the point whenever Wine has taken it elsewhere.
-void KeepPointerAt(POINT point)
-{
-    POINT at = {};
-    if (::GetCursorPos(&at) && (at.x != point.x || at.y != point.y))
-        ::SetCursorPos(point.x, point.y);
-}
-
-// Ctrl + left click at a screen point, the way a user records a step.
-void CtrlClickAt(POINT point)
-{
-    ASSERT_TRUE(PointAt(point));
-    KeepPointerAt(point);
-    ASSERT_TRUE(Key(VK_CONTROL, true));
-    EXPECT_TRUE(PressButton(MouseButton::Left, true));
-    EXPECT_TRUE(PressButton(MouseButton::Left, false));
-    ASSERT_TRUE(Key(VK_CONTROL, false));
-}
 
 // Points at a control of the setup program, waits until the recorder framed it (as a user waits
-// for the frame) and Ctrl + clicks it.
+// for the frame) and Ctrl + clicks it once the thick frame shows Ctrl was seen.
 void CtrlClickOn(HWND control)
 {
-    RECT rect = {};
-    ::GetWindowRect(control, &rect);
-    const POINT edge = {rect.left + 1, (rect.top + rect.bottom) / 2};
-    ASSERT_TRUE(PointAt(Centre(control)));
-    POINT at = {};
-    ASSERT_TRUE(WaitFor([&] {
-        KeepPointerAt(Centre(control));
-        return ScreenPixel(edge) == kThinFrame;
-    }, kGuiTimeoutMs))
-        << "the control was not framed: pixel " << std::hex << ScreenPixel(edge) << " pointer "
-        << (::GetCursorPos(&at), std::dec) << at.x << "," << at.y << " window there " << ::WindowFromPoint(at)
-        << " control " << control << " ctrl " << (::GetAsyncKeyState(VK_CONTROL) & 0x8000);
-    CtrlClickAt(Centre(control));
+    std::string why;
+    ASSERT_TRUE(CtrlClickFramed(control, why)) << why;
 }
 
 HWND WaitForWindow(const wchar_t* title)
@@ -243,8 +181,7 @@ TEST_F(RecorderTest, FramesTheControlUnderThePointerThinAndThickWhileCtrlIsHeld)
     Record([&](HWND recorder) {
         mainHidden = WaitFor([&] { return !::IsWindowVisible(main.m_hWnd); }, kGuiTimeoutMs);
         topmost = IsTopmost(recorder);
-        ASSERT_TRUE(PointAt(Centre(edit)));
-        thin = WaitFor([&] { return ScreenPixel(edge) == kThinFrame; }, kGuiTimeoutMs);
+        thin = PointAtAndWaitForFrame(edit);
         ASSERT_TRUE(Key(VK_CONTROL, true));
         thick = WaitFor([&] { return ScreenPixel(edge) == kThickFrame && ScreenPixel(inner) == kThickFrame; },
                         kGuiTimeoutMs);

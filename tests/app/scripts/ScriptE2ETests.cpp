@@ -13,6 +13,8 @@
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
 
+#include "tests/app/scripts/RecorderPointer.h"
+
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
@@ -22,6 +24,7 @@
 #include <vector>
 
 using namespace testsupport;
+using namespace recordertest;
 
 namespace {
 
@@ -34,6 +37,7 @@ constexpr wchar_t kStepEditorCaption[] = L"Action Properties";
 // Ids of the test setup program's controls and of the panel's and step editor's.
 constexpr int kSetupName = 1001;
 constexpr int kSetupAgree = 1002;
+constexpr int kSetupStep = 1010;
 constexpr int kSetupNext = 1011;
 constexpr int kPanelArguments = 1002;
 constexpr int kPanelPlay = 1007;
@@ -51,59 +55,64 @@ CString Quoted(const CString& text)
     return L"\"" + text + L"\"";
 }
 
-bool SetCtrl(bool down)
-{
-    INPUT key{};
-    key.type = INPUT_KEYBOARD;
-    key.ki.wVk = VK_CONTROL;
-    key.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    return ::SendInput(1, &key, sizeof(key)) == 1;
-}
-
-// Ctrl + left click where the pointer is.
-bool CtrlClick()
-{
-    const bool sent = SetCtrl(true) && PressButton(MouseButton::Left, true) && PressButton(MouseButton::Left, false);
-    return SetCtrl(false) && sent;
-}
-
-COLORREF ScreenPixel(POINT at)
-{
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF colour = ::GetPixel(screen, at.x, at.y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
-}
-
-bool IsFrameRed(COLORREF colour)
-{
-    return colour != CLR_INVALID && GetRValue(colour) > 200 && GetGValue(colour) < 130 && GetBValue(colour) < 130;
-}
-
-// Points the pointer at the control and waits until the recorder has framed it: its frame is
-// drawn over the control's left edge on every tick. Where the screen cannot be read back the wait
-// ends at its limit, long past the recorder's next tick.
-bool PointAt(HWND control)
-{
-    RECT rect{};
-    if (!::GetWindowRect(control, &rect))
-        return false;
-    const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    if (!MovePointerTo(centre))
-        return false;
-    const POINT edge{rect.left + 1, centre.y};
-    if (!WaitFor([&] { return IsFrameRed(ScreenPixel(edge)); }, 5000)) {
-        HWND under = ::WindowFromPoint(centre);
-        ADD_FAILURE() << "no frame seen; pixel " << std::hex << ScreenPixel(edge) << "; under the pointer: "
-                      << Utf8(WindowText(under)) << (under == control ? " (the control)" : "");
-    }
-    return true;
-}
-
 // The step editor of the process; null when it did not come.
 HWND WaitForStepEditor(const AppDriver& program, DWORD timeoutMs = 30000)
 {
     return program.WaitForTopLevel({L"#32770", kStepEditorCaption, -1}, timeoutMs);
+}
+
+// Points at a control of the setup program as a user does, waits for the recorder's frame on it
+// and Ctrl + clicks it (see CtrlClickFramed). Answers the step editor that opened; null when none
+// came.
+HWND CaptureStep(const AppDriver& program, HWND recorder, HWND control)
+{
+    // the recorder shows again only once it is armed: a click before that would reach the setup
+    // program itself
+    if (!WaitFor([&] { return ::IsWindowVisible(recorder) != FALSE; }, 20000)) {
+        ADD_FAILURE() << "the recorder did not come back";
+        return nullptr;
+    }
+    std::string why;
+    if (!CtrlClickFramed(control, why, 30000)) {
+        ADD_FAILURE() << why;
+        return nullptr;
+    }
+    HWND editor = WaitForStepEditor(program);
+    if (!editor) {
+        HWND setup = ::GetAncestor(control, GA_ROOT);
+        ADD_FAILURE() << "no step editor after the Ctrl + click on " << Utf8(WindowText(control)) << "; recorder "
+                      << (::IsWindowVisible(recorder) ? "shown" : "hidden") << "; setup program at "
+                      << Utf8(WindowText(::GetDlgItem(setup, kSetupStep))) << "; " << DescribeFrameMiss(control);
+    }
+    return editor;
+}
+
+// Closes every window of the test setup program still open. A run that stopped half-way leaves
+// its setup program running, still in the program's named job; the next run would find that
+// window by its caption instead of its own.
+void CloseSetupPrograms()
+{
+    for (int left = 10; left > 0; --left) {
+        HWND setup = ::FindWindowW(L"#32770", kSetupCaption);
+        if (!setup)
+            return;
+        ::PostMessageW(setup, WM_CLOSE, 0, 0);
+        WaitFor([&] { return !::IsWindow(setup); }, 20000);
+    }
+}
+
+struct SetupProgramsClosed {
+    SetupProgramsClosed() { CloseSetupPrograms(); }
+    ~SetupProgramsClosed() { CloseSetupPrograms(); }
+    SetupProgramsClosed(const SetupProgramsClosed&) = delete;
+    SetupProgramsClosed& operator=(const SetupProgramsClosed&) = delete;
+};
+
+// Ends the step editor with OK or Cancel and waits until the recorder is armed again.
+bool AnswerStepEditor(HWND editor, int button, HWND recorder)
+{
+    return Click(Control(editor, button, L"Button")) &&
+           WaitFor([&] { return !::IsWindow(editor) && ::IsWindowVisible(recorder); }, 20000);
 }
 
 // Leading rows of the result column that read "ok".
@@ -117,11 +126,7 @@ int LeadingOks(const std::vector<std::wstring>& results)
 
 } // namespace
 
-// Off until recording through the program itself is reliable here: driven from another process,
-// the recorder's frame never shows on the screen read back, and after two kept captures the Ctrl +
-// click on Next opens no step editor (on a second run not even the first one does). The recorder's
-// own tests drive it from inside its process; this road still has to be made to pass.
-TEST(ScriptRoad, DISABLED_RecordsPlaysBuildsAndInstallsAGuiScript)
+TEST(ScriptRoad, RecordsPlaysBuildsAndInstallsAGuiScript)
 {
     ASSERT_TRUE(AppDriver::ResetDataFolder());
     ScratchFolder scratch;
@@ -134,6 +139,7 @@ TEST(ScriptRoad, DISABLED_RecordsPlaysBuildsAndInstallsAGuiScript)
     ASSERT_TRUE(::CreateDirectoryW(output, nullptr));
     const wchar_t typedName[] = L"Ada Lovelace";
 
+    const SetupProgramsClosed noStraySetup;
     AppDriver program;
     ASSERT_TRUE(program.Start());
 
@@ -186,9 +192,9 @@ TEST(ScriptRoad, DISABLED_RecordsPlaysBuildsAndInstallsAGuiScript)
     ASSERT_TRUE(SetText(Control(main, kPanelArguments, L"Edit"), arguments));
 
     // ---- record ----
-    // the pointer rests where no window of the setup program will be
-    const POINT outside{::GetSystemMetrics(SM_CXSCREEN) - 8, ::GetSystemMetrics(SM_CYSCREEN) - 8};
-    ASSERT_TRUE(MovePointerTo(outside));
+    // the pointer rests where no window of the setup program will be, and clear of the recorder
+    // in the bottom-right corner
+    ASSERT_TRUE(MovePointerTo({::GetSystemMetrics(SM_CXSCREEN) - 8, 8}));
     ASSERT_TRUE(Click(record));
     HWND setupWindow = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (setupWindow = ::FindWindowW(L"#32770", kSetupCaption)) != nullptr; }, 60000))
@@ -218,13 +224,15 @@ TEST(ScriptRoad, DISABLED_RecordsPlaysBuildsAndInstallsAGuiScript)
     }, 20000));
 
     // a Ctrl + click outside the setup program, before anything was framed, records nothing
-    ASSERT_TRUE(CtrlClick());
+    RECT movedSetup{};
+    ::GetWindowRect(setupWindow, &movedSetup);
+    const POINT outside{(movedSetup.right + ::GetSystemMetrics(SM_CXSCREEN)) / 2, movedSetup.top + 8};
+    ASSERT_FALSE(::PtInRect(&movedSetup, outside) || ::PtInRect(&recorderRect, outside));
+    ASSERT_TRUE(CtrlClickAt(outside));
     EXPECT_EQ(WaitForStepEditor(program, 3000), nullptr) << "a click outside the setup program opened the editor";
 
     // the name box: "Set Text" with the name
-    ASSERT_TRUE(PointAt(name)) << "the name box was not framed";
-    ASSERT_TRUE(CtrlClick());
-    HWND editor = WaitForStepEditor(program);
+    HWND editor = CaptureStep(program, recorder, name);
     ASSERT_NE(editor, nullptr) << "the click on the name box opened no step editor";
     HWND setText = Control(editor, kEditorSetText, L"Button");
     ASSERT_NE(setText, nullptr);
@@ -234,27 +242,21 @@ TEST(ScriptRoad, DISABLED_RecordsPlaysBuildsAndInstallsAGuiScript)
     ASSERT_TRUE(WaitFor([&] { return !(::GetWindowLongW(text, GWL_STYLE) & ES_READONLY); }, 20000))
         << "Set Text left the text box read-only";
     ASSERT_TRUE(SetText(text, typedName));
-    ASSERT_TRUE(Click(Control(editor, IDOK, L"Button")));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(editor); }, 20000));
+    ASSERT_TRUE(AnswerStepEditor(editor, IDOK, recorder));
 
-    // the agreement: first cancelled, which appends nothing, then kept
+    // the agreement: first cancelled, which appends nothing and goes on recording, then kept
     for (int button : {IDCANCEL, IDOK}) {
-        ASSERT_TRUE(PointAt(agree)) << "the check box was not framed";
-        ASSERT_TRUE(CtrlClick());
-        editor = WaitForStepEditor(program);
+        editor = CaptureStep(program, recorder, agree);
         ASSERT_NE(editor, nullptr) << "no step editor for the check box";
-        ASSERT_TRUE(Click(Control(editor, button, L"Button")));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(editor); }, 20000));
+        ASSERT_TRUE(AnswerStepEditor(editor, button, recorder));
     }
     // Next once for each page (the recorded clicks never reach the setup program)
     for (int page = 0; page < 3; ++page) {
-        ASSERT_TRUE(PointAt(next)) << "Next was not framed";
-        ASSERT_TRUE(CtrlClick());
-        editor = WaitForStepEditor(program);
+        editor = CaptureStep(program, recorder, next);
         ASSERT_NE(editor, nullptr) << "no step editor for Next";
-        ASSERT_TRUE(Click(Control(editor, IDOK, L"Button")));
-        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(editor); }, 20000));
+        ASSERT_TRUE(AnswerStepEditor(editor, IDOK, recorder));
     }
+    EXPECT_EQ(::SendMessageW(agree, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "a recorded click reached the setup program";
     EXPECT_EQ(WindowText(name), L"") << "a recorded step reached the setup program";
     ASSERT_TRUE(Click(Control(recorder, IDCANCEL, L"Button")));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(recorder) && ::IsWindowVisible(main); }, 30000))
