@@ -214,7 +214,7 @@ void CMainFrame::OnViewStartPage()
 
 void CMainFrame::OnUpdateDeleteItem(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(m_tree.m_hWnd && IsCommandEnabled(ID_DELETE_ITEM, m_tree.List(), m_tree.Selection(), false));
+    pCmdUI->Enable(m_tree.m_hWnd && m_tree.CanDelete());
 }
 
 void CMainFrame::OnBuildPackage()

@@ -57,6 +57,7 @@ BOOL CProjectsTree::CreateTree(const ProjectsTreeArgs& args)
     m_projectPanel = std::make_unique<CFeaturePanel>(*m_projects);
     m_registryPanel = std::make_unique<CRegistryPanel>();
     m_customActionsPanel = std::make_unique<CCustomActionsPanel>();
+    m_scriptPanel = std::make_unique<CScriptPanel>(*m_projects);
     return Create(kTreeStyle, CRect(0, 0, 0, 0), args.parent, args.id);
 }
 
@@ -93,6 +94,9 @@ int CProjectsTree::OnCreate(LPCREATESTRUCTW lpCreateStruct)
             m_registryPanel->ShowWindow(SW_HIDE);
         if (m_customActionsPanel->CreatePanel(panelParent))
             m_customActionsPanel->ShowWindow(SW_HIDE);
+        // a recording saves the list as the tree does, into the tree's data file
+        if (m_scriptPanel->CreatePanel(panelParent))
+            m_scriptPanel->SetSaver([this] { return SaveProjects(); });
     }
 
     const CString dataFile = DataFilePath();
@@ -175,6 +179,15 @@ bool CProjectsTree::IsProjectSelected() const
     return selection.hasNode && NodeKindOf(selection.data) == NodeKind::project;
 }
 
+bool CProjectsTree::CanDelete() const
+{
+    const TreeSelection selection = Selection();
+    if (!::CanDelete(selection))
+        return false;
+    // the test thread's results go to that project until it ends
+    return !IsScriptTesting() || !SelectionHoldsProject(*m_projects, selection, m_scriptPanel->TestedProjectId());
+}
+
 bool CProjectsTree::HasSelection() const
 {
     return SelectedNode() != nullptr;
@@ -212,6 +225,14 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     if (change->itemOld.hItem && NodeKindOf(GetItemData(change->itemOld.hItem)) == NodeKind::registry)
         LeaveRegistry(change->itemOld.hItem);
+    // from one script node to another the panel stays shown, so the hosting writes nothing back:
+    // its fields are written here, under the old indexes
+    if (change->itemOld.hItem && m_host && m_host->Panels().Current() == m_scriptPanel.get() &&
+        m_scriptPanel->m_hWnd) {
+        const NodeKind oldKind = NodeKindOf(GetItemData(change->itemOld.hItem));
+        if (oldKind == NodeKind::installScript || oldKind == NodeKind::uninstallScript)
+            m_scriptPanel->UpdateData(TRUE);
+    }
     const DWORD data = static_cast<DWORD>(GetItemData(change->itemNew.hItem));
     const int package = NodePackageOf(data);
     const int project = NodeProjectOf(data);
@@ -242,8 +263,13 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
     case NodeKind::customActions:
         panel = m_customActionsPanel.get();
         break;
+    case NodeKind::installScript:
+    case NodeKind::uninstallScript:
+        if (m_scriptPanel->m_hWnd)
+            panel = m_scriptPanel.get();
+        break;
     default:
-        break;   // the script editor comes with its panel
+        break;
     }
     // the old panel writes back under the old indexes; the new one loads under the new ones
     if (m_host)
@@ -256,6 +282,9 @@ void CProjectsTree::OnSelChanged(NMHDR* pNMHDR, LRESULT* pResult)
         m_filesPanel->ShowFiles(files);
     if (kind == NodeKind::registry && m_registryPanel->m_hWnd)
         m_registryPanel->ShowRecords(&(*m_projects)[package].m_projects[project].m_registry);
+    if (panel && panel == m_scriptPanel.get())
+        m_scriptPanel->SetScript(&(*m_projects)[package].m_projects[project], static_cast<int>(kind),
+                                 &(*m_projects)[package]);
     if (kind == NodeKind::customActions && m_customActionsPanel->m_hWnd)
         m_customActionsPanel->ShowActions(&(*m_projects)[package].m_projects[project].m_customActions);
 }
@@ -266,6 +295,8 @@ void CProjectsTree::ReleaseEditors()
         m_host->Panels().Detach();
     if (m_filesPanel)
         m_filesPanel->Release();
+    if (m_scriptPanel)
+        m_scriptPanel->Release();
 }
 
 void CProjectsTree::LeaveRegistry(HTREEITEM node)
@@ -324,6 +355,11 @@ bool CProjectsTree::DeleteSelected()
             return false;
         break;
     default:
+        return false;
+    }
+    // asked again after the question: the test may have started while it was open
+    if (!CanDelete()) {
+        AfxMessageBox(kScriptBusyMessage, MB_OK | MB_ICONINFORMATION);
         return false;
     }
 

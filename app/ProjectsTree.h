@@ -17,6 +17,7 @@
 #include "app/customactions/CustomActionsPanel.h"
 #include "app/files/FilesPanel.h"
 #include "app/registry/RegistryPanel.h"
+#include "app/scripts/ScriptPanel.h"
 #include "app/monitor/MonitorState.h"
 
 #include "engine/storage/Projects.h"
@@ -80,10 +81,13 @@ public:
     bool IsProjectSelected() const;
     bool HasSelection() const;
     TreeSelection Selection() const;
-    bool CanDelete() const { return ::CanDelete(Selection()); }
+    // A package or project node is selected, and it does not hold the project whose script a
+    // test is playing.
+    bool CanDelete() const;
     bool CanBuild() const { return ::CanBuild(*m_projects, Selection(), m_buildBusy); }
     // The worker threads the tree started that still run (they write into the tree and panels).
-    RunningWork Work() const { return {m_buildBusy, IsMonitorRunning(), false}; }
+    RunningWork Work() const { return {m_buildBusy, IsMonitorRunning(), IsScriptTesting()}; }
+    bool IsScriptTesting() const { return m_scriptPanel && m_scriptPanel->IsTesting(); }
     bool IsBuilding() const { return m_buildBusy; }
 
     // The package list's selection memory.
@@ -95,6 +99,7 @@ public:
     // The files editor; null when the tree was made without a host.
     CFilesPanel* FilesPanel() { return m_filesPanel.get(); }
     CRegistryPanel& RegistryPanel() { return *m_registryPanel; }
+    CScriptPanel& ScriptPanel() { return *m_scriptPanel; }
     CProjects& List() { return *m_projects; }
 
     // Runs the new-project wizard; on Finish makes the package when asked for, adds the project
@@ -146,6 +151,7 @@ private:
     std::unique_ptr<CFilesPanel> m_filesPanel;                   // a splitter on the view
     std::unique_ptr<CRegistryPanel> m_registryPanel;             // a splitter on the view
     std::unique_ptr<CCustomActionsPanel> m_customActionsPanel;   // made, never shown: no node opens it
+    std::unique_ptr<CScriptPanel> m_scriptPanel;                 // both script nodes
     CImageList m_images;
     COpenedPackages m_opened;
     std::atomic<bool> m_buildBusy{false};    // set while the build thread runs

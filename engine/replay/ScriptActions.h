@@ -16,6 +16,7 @@
 #include "framework/Map.h"
 #include "framework/String.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -73,9 +74,14 @@ public:
 
     // ---- replay (ScriptActionsPlay.cpp) ----
 
+    // Told after each step with its index and the step, its result text written; false stops the
+    // run there. It runs on the replaying thread: a caller that shows results on another thread
+    // copies what it needs here rather than reading the steps while they are replayed.
+    using StepReport = std::function<bool(int index, const CMsgAction& action)>;
+
     // Replays the steps in order; a failing step ends the run unless it may fail. Returns the
     // result of the last step replayed (0 for an empty list).
-    int PlayActions(CMsgActions& actions, bool highlight);
+    int PlayActions(CMsgActions& actions, bool highlight, const StepReport& afterStep = {});
     // Waits the step's delay, finds its window and performs it; writes the step's result text.
     // 0 done (or nothing to do), 1 window not found or the step could not act on it.
     int PlayAction(CMsgAction& action);

@@ -166,12 +166,15 @@ CString MsgControlTypeName(int controlType)
     return kMsgControlTypeNames[controlType];
 }
 
-int CScriptActions::PlayActions(CMsgActions& actions, bool highlight)
+int CScriptActions::PlayActions(CMsgActions& actions, bool highlight, const StepReport& afterStep)
 {
     m_highlight = highlight;
     int result = 0;
-    for (CMsgAction& action : actions) {
+    for (int i = 0; i < actions.GetSize(); ++i) {
+        CMsgAction& action = actions[i];
         result = PlayAction(action);
+        if (afterStep && !afterStep(i, action))
+            break;
         if (result != 0 && !action.m_continueOnFailure)
             break;
     }
