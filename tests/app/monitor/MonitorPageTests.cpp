@@ -140,10 +140,12 @@ TEST_F(MonitorPageTest, StopWhileTheSetupProgramWaitsThenCollectsAndEndsWithFini
         EXPECT_EQ(WizardButtons(sheet), 0u);
         EXPECT_TRUE(IsMonitorRunning());
         EXPECT_FALSE(CanCloseNow({false, IsMonitorRunning(), false})) << "the main window would refuse to close";
-        ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        ::PostMessageW(sheet, WM_COMMAND, IDCANCEL, 0);
-        ::PostMessageW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0);
+        // Sent, not posted: each attempt has been refused before Stop is clicked. A posted one
+        // could still wait in the queue behind Stop and then rightly cancel the collecting.
         DWORD_PTR ignored = 0;
+        EXPECT_TRUE(::SendMessageTimeoutW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0, SMTO_NORMAL, 10000, &ignored));
+        EXPECT_TRUE(::SendMessageTimeoutW(sheet, WM_COMMAND, IDCANCEL, 0, SMTO_NORMAL, 10000, &ignored));
+        EXPECT_TRUE(::SendMessageTimeoutW(sheet, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_NORMAL, 10000, &ignored));
         EXPECT_TRUE(::SendMessageTimeoutW(sheet, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
         EXPECT_TRUE(::IsWindow(sheet)) << "no way of cancelling works while the setup program runs";
         EXPECT_TRUE(page.IsRunning());
