@@ -313,25 +313,34 @@ bool CScriptPanel::RefuseWhileTesting()
     return true;
 }
 
+bool CScriptPanel::StartShownSetup(const wchar_t* pickQuestion)
+{
+    if (m_mode == kUninstallScriptMode) {
+        CString command;
+        if (!PickUninstallCommand(pickQuestion, command))
+            return false;
+        // Play and Record alike: a command that cannot start is said so, rather than nothing
+        // happening
+        if (StartSetupProgram(command, m_project->m_uninstallArguments) != 0) {
+            AfxMessageBox(kInvalidUninstallerPath, MB_OK);
+            return false;
+        }
+        return true;
+    }
+    if (StartSetupProgram(ResolveSetupFile(), m_project->m_installerArguments) != 0) {
+        AskForSetupFile();
+        return false;
+    }
+    return true;
+}
+
 void CScriptPanel::OnPlay()
 {
     if (!m_project || RefuseWhileTesting())
         return;
     UpdateData(TRUE);
-    if (m_mode == kUninstallScriptMode) {
-        CString command;
-        if (!PickUninstallCommand(kPlayPickQuestion, command))
-            return;
-        // as Record does: a command that cannot start is said so, rather than nothing happening
-        if (StartSetupProgram(command, m_project->m_uninstallArguments) != 0) {
-            AfxMessageBox(kInvalidUninstallerPath, MB_OK);
-            return;
-        }
-    } else if (StartSetupProgram(ResolveSetupFile(), m_project->m_installerArguments) != 0) {
-        AskForSetupFile();
-        return;
-    }
-    StartTest();
+    if (StartShownSetup(kPlayPickQuestion))
+        StartTest();
 }
 
 bool CScriptPanel::StartTest()
@@ -428,18 +437,8 @@ void CScriptPanel::OnRecord()
     if (!m_project || RefuseWhileTesting())
         return;
     UpdateData(TRUE);
-    if (m_mode == kUninstallScriptMode) {
-        CString command;
-        if (!PickUninstallCommand(kRecordPickQuestion, command))
-            return;
-        if (StartSetupProgram(command, m_project->m_uninstallArguments) != 0) {
-            AfxMessageBox(kInvalidUninstallerPath, MB_OK);
-            return;
-        }
-    } else if (StartSetupProgram(ResolveSetupFile(), m_project->m_installerArguments) != 0) {
-        AskForSetupFile();
+    if (!StartShownSetup(kRecordPickQuestion))
         return;
-    }
     CMsgActions* script = ShownScript();
     CFinderDlg recorder(script, this);
     recorder.DoModal();

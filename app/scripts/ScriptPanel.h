@@ -117,6 +117,9 @@ private:
     void AskForSetupFile();
     // Mode 5: lets the user pick an installed program's uninstall command; false when cancelled.
     bool PickUninstallCommand(const wchar_t* question, CString& command);
+    // Record's and Play's start: the setup program (mode 4) or a picked uninstall command (mode 5)
+    // in the script job; false, with the user told why, when nothing was started.
+    bool StartShownSetup(const wchar_t* pickQuestion);
     bool SaveList();
     static DWORD WINAPI TestThreadProc(void* parameter);
 

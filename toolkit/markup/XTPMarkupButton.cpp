@@ -258,8 +258,12 @@ void CXTPMarkupButton::OnRender(CXTPMarkupDrawingContext* dc)
 
 void CXTPMarkupButton::OnRenderFocusVisual(CXTPMarkupDrawingContext* dc)
 {
+    DrawButtonFocusRect(dc, RECT{3, 3, m_szRenderSize.cx - 3, m_szRenderSize.cy - 3});
+}
+
+void DrawButtonFocusRect(CXTPMarkupDrawingContext* dc, const RECT& rc)
+{
     HDC hdc = dc->GetDC();
-    RECT rc = {3, 3, m_szRenderSize.cx - 3, m_szRenderSize.cy - 3};
     const COLORREF oldText = ::SetTextColor(hdc, RGB(255, 255, 255));
     const COLORREF oldBack = ::SetBkColor(hdc, RGB(0, 0, 0));
     ::DrawFocusRect(hdc, &rc);

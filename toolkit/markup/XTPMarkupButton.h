@@ -12,6 +12,10 @@
 
 class CXTPWinThemeWrapper;
 
+// The buttons' dotted focus frame, drawn white over black so it shows on any face. Their focus
+// visuals never run while keyboard focus in markup is inert.
+void DrawButtonFocusRect(CXTPMarkupDrawingContext* dc, const RECT& rc);
+
 class CXTPMarkupButtonBase : public CXTPMarkupContentControl {
     DECLARE_MARKUPCLASS(CXTPMarkupButtonBase)
 public:

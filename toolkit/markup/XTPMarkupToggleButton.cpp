@@ -76,14 +76,7 @@ void RenderGlyphFocus(CXTPMarkupContentControl* button, CXTPMarkupDrawingContext
     if (!button->GetContent())
         return;
     const SIZE size = button->GetRenderSize();
-    RECT rc = {CXTPMarkupCheckBox::kContentOffset - 1, 0, size.cx, size.cy};
-    HDC hdc = dc->GetDC();
-    const COLORREF oldText = ::SetTextColor(hdc, RGB(255, 255, 255));
-    const COLORREF oldBack = ::SetBkColor(hdc, RGB(0, 0, 0));
-    ::DrawFocusRect(hdc, &rc);
-    ::SetBkColor(hdc, oldBack);
-    ::SetTextColor(hdc, oldText);
-    dc->ReleaseDC(hdc);
+    DrawButtonFocusRect(dc, RECT{CXTPMarkupCheckBox::kContentOffset - 1, 0, size.cx, size.cy});
 }
 
 } // namespace
