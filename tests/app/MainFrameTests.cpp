@@ -55,17 +55,6 @@ public:
     bool enabled = true;
 };
 
-HTREEITEM FindNode(CTreeCtrl& tree, const wchar_t* text, HTREEITEM first)
-{
-    for (HTREEITEM node = first; node; node = tree.GetNextSiblingItem(node)) {
-        if (tree.GetItemText(node) == text)
-            return node;
-        if (HTREEITEM found = FindNode(tree, text, tree.GetChildItem(node)))
-            return found;
-    }
-    return nullptr;
-}
-
 // A panel that takes Delete and Enter, as the files and registry editors will.
 class CKeyPanel : public CWnd {
 public:
@@ -194,11 +183,11 @@ TEST_F(FrameTest, ShowsBarsTheTreeBesideTheViewAndEnablesCommandsBySelection)
     }));
 
     // "Files" is neither package nor project: no Delete; its package has a project: Build
-    tree.SelectItem(FindNode(tree, L"Files", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Files"));
     EXPECT_FALSE(Enabled(frame, ID_DELETE_ITEM));
     EXPECT_TRUE(Enabled(frame, ID_BUILD_PACKAGE));
     // a package without a project builds nothing, and can be deleted
-    tree.SelectItem(FindNode(tree, L"Empty", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Empty"));
     EXPECT_TRUE(Enabled(frame, ID_DELETE_ITEM));
     EXPECT_FALSE(Enabled(frame, ID_BUILD_PACKAGE));
 
@@ -406,7 +395,7 @@ TEST_F(FrameTest, ToolbarIconsComeFromTheirOwnStripAndDisabledButtonsLoseTheirCo
     EXPECT_EQ(CountColour(enabled, whole, RGB(255, 0, 255), 8), 0) << "magenta is transparent";
 
     // "Files" cannot be deleted: the button is disabled, drawn without its colours
-    frame->Tree().SelectItem(FindNode(frame->Tree(), L"Files", frame->Tree().GetRootItem()));
+    frame->Tree().SelectItem(FindTreeItem(frame->Tree(), L"Files"));
     ASSERT_FALSE(stateAfterIdle());
     RgbImage disabled = CaptureClient(toolbar, CaptureMethod::Print);
     ASSERT_FALSE(disabled.IsEmpty());
@@ -431,19 +420,19 @@ TEST_F(FrameTest, TheActionsMenuShowsTheActionsOfTheSelectedNodeOrItsPlaceholder
 
     tree.SelectItem(nullptr);
     EXPECT_EQ(open(), (std::vector<std::string>{"No Actions:off"}));
-    tree.SelectItem(FindNode(tree, L"Office", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Office"));
     EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
                                                 "&Delete Package:on"}));
     EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
                                                 "&Delete Package:on"}))
         << "opening it again adds nothing twice";
-    tree.SelectItem(FindNode(tree, L"Repack", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Repack"));
     EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on", "&Open in Explorer:on", "-",
                                                 "&Delete Project:on"}));
-    tree.SelectItem(FindNode(tree, L"Registry", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Registry"));
     EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:on"}));
     // a package without a project: the same actions, Build greyed
-    tree.SelectItem(FindNode(tree, L"Empty", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Empty"));
     EXPECT_EQ(open(), (std::vector<std::string>{"&Build MSI Package:off", "&Open in Explorer:on", "-",
                                                 "&Delete Package:on"}));
     tree.SelectItem(nullptr);
@@ -478,7 +467,7 @@ TEST_F(FrameTest, OpenInExplorerOpensTheOutputFolderOfTheSelectedPackageAndNever
     CProjectsTree& tree = frame->Tree();
 
     // the project's package: created with its own folder as the output folder
-    tree.SelectItem(FindNode(tree, L"Repack", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Repack"));
     frame->SendMessage(WM_COMMAND, ID_OPEN_IN_EXPLORER);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(Utf8(opened[0].GetString()), Utf8(projects[0].m_outputFolder.GetString()));
@@ -492,7 +481,7 @@ TEST_F(FrameTest, OpenInExplorerOpensTheOutputFolderOfTheSelectedPackageAndNever
     const CString program = scratch / L"tool.exe";
     ASSERT_TRUE(WriteAllBytes(program, {0x4D, 0x5A}));
     projects[1].m_outputFolder = program;
-    tree.SelectItem(FindNode(tree, L"Empty", tree.GetRootItem()));
+    tree.SelectItem(FindTreeItem(tree, L"Empty"));
     std::wstring told;
     ModalDriver box({L"#32770", L"Tarnwick Professional"}, [&](HWND window) {
         told = MessageBoxText(window);

@@ -89,24 +89,6 @@ CFeature Project(const wchar_t* name, int mode)
     return project;
 }
 
-// The first node with the text among first and its following siblings and their subtrees.
-HTREEITEM FindAmong(CTreeCtrl& tree, const wchar_t* text, HTREEITEM first)
-{
-    for (HTREEITEM node = first; node; node = tree.GetNextSiblingItem(node)) {
-        if (tree.GetItemText(node) == text)
-            return node;
-        if (HTREEITEM found = FindAmong(tree, text, tree.GetChildItem(node)))
-            return found;
-    }
-    return nullptr;
-}
-
-// The first node with the text in the whole tree, or below parent.
-HTREEITEM FindNode(CTreeCtrl& tree, const wchar_t* text, HTREEITEM parent = nullptr)
-{
-    return FindAmong(tree, text, parent ? tree.GetChildItem(parent) : tree.GetRootItem());
-}
-
 class TreeTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -172,7 +154,7 @@ TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
 
     // switching commits the old panel under its own indexes; the new one loads under the new ones
     projectPanel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"edited");
-    host.tree.SelectItem(FindNode(host.tree, L"Tools"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Tools"));
     EXPECT_EQ(projects[0].m_projects[0].m_conditions, L"edited");
     EXPECT_FALSE(projectPanel.IsWindowVisible());
     CProjectPanel& packagePanel = host.tree.PackagePanel();
@@ -186,7 +168,7 @@ TEST_F(TreeTest, FillsFromTheDataFileAndBindsThePanelOfTheSelectedNode)
     EXPECT_EQ(projects[1].m_productName, L"Office(1)");
 
     // the Registry node hosts the registry editor on the project's records
-    host.tree.SelectItem(FindNode(host.tree, L"Registry", FindNode(host.tree, L"Two")));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Registry", FindTreeItem(host.tree, L"Two")));
     EXPECT_FALSE(packagePanel.IsWindowVisible());
     EXPECT_EQ(host.view.hosting.Current(), &host.tree.RegistryPanel());
     EXPECT_TRUE(host.tree.RegistryPanel().IsWindowVisible());
@@ -217,7 +199,7 @@ TEST_F(TreeTest, Bug_DeletingProjectTwoOfThreeLeavesProjectThreeAsItWas)
     CProjects projects;
     CHost host;
     Start(host, projects);
-    host.tree.SelectItem(FindNode(host.tree, L"Two"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Two"));
     CFeaturePanel& panel = host.tree.ProjectPanel();
     ASSERT_EQ(WindowText(panel.GetDlgItem(IDC_PROJECT_NAME)->m_hWnd), L"Two");
     panel.SetDlgItemText(IDC_PROJECT_CONDITIONS, L"typed into two");
@@ -247,7 +229,7 @@ TEST_F(TreeTest, DeletingAPackageWithNoUnlistsItAndYesRecyclesItsFolder)
     const CString officeFolder = scratch / L"Office";
     const CString toolsFolder = scratch / L"Tools";
 
-    host.tree.SelectItem(FindNode(host.tree, L"Tools"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Tools"));
     {
         ModalDriver no({L"#32770", L"Tarnwick Professional"}, [](HWND box) { AppDriver::PressButton(box, IDNO); });
         EXPECT_TRUE(host.tree.DeleteSelected());
@@ -257,7 +239,7 @@ TEST_F(TreeTest, DeletingAPackageWithNoUnlistsItAndYesRecyclesItsFolder)
     EXPECT_EQ(projects.m_packagePaths.GetSize(), 1);
     EXPECT_TRUE(FileExists(toolsFolder + L"\\Tools.tkpj")) << "No keeps the files";
 
-    host.tree.SelectItem(FindNode(host.tree, L"Office"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Office"));
     {
         ModalDriver cancel({L"#32770", L"Tarnwick Professional"},
                            [](HWND box) { AppDriver::PressButton(box, IDCANCEL); });
@@ -308,12 +290,12 @@ TEST_F(TreeTest, AnOpenedPackageIsSelectedAndItsDeletionNeverTakesItsNeighboursA
     {
         CHost host;
         Start(host, projects);
-        host.tree.Expand(FindNode(host.tree, L"Tools"), TVE_EXPAND);
+        host.tree.Expand(FindTreeItem(host.tree, L"Tools"), TVE_EXPAND);
         ASSERT_TRUE(host.tree.ListPackageFile(packageFile));
         EXPECT_EQ(projects.GetSize(), 3);
         EXPECT_EQ(ReadSelectedTreeItem(host.tree.m_hWnd), L"Shared");
         EXPECT_EQ(host.tree.GetNextSiblingItem(host.tree.GetSelectedItem()), nullptr) << "the new node is the last root";
-        EXPECT_FALSE(host.tree.GetItemState(FindNode(host.tree, L"Tools"), TVIS_EXPANDED) & TVIS_EXPANDED)
+        EXPECT_FALSE(host.tree.GetItemState(FindTreeItem(host.tree, L"Tools"), TVIS_EXPANDED) & TVIS_EXPANDED)
             << "the shown nodes collapse";
         EXPECT_TRUE(host.tree.PackagePanel().IsWindowVisible());
         EXPECT_EQ(CurrentPackageIndex, 2);

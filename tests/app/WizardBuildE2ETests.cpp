@@ -132,22 +132,7 @@ TEST(WizardBuildRoad, FirstStartWizardBuildsInstallsAndRemovesTheSetupProgram)
     // the start page: browse to the setup program through the file dialog
     HWND browse = WaitForControl(sheet, 1024);
     ASSERT_NE(browse, nullptr);
-    ASSERT_TRUE(Click(browse));
-    HWND files = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND window : program.TopLevelWindows())
-            if (window != sheet && Control(window, IDOK, L"Button") && (Control(window, 0x47c) || Control(window, 0x480)))
-                files = window;
-        return files != nullptr;
-    }, 30000)) << "no file dialog";
-    // the name box is control 0x47c in one form of the dialog and 0x480 in the other
-    bool named = false;
-    for (int id : {0x47c, 0x480})
-        named = SetText(Control(files, id), setup) || named;
-    ASSERT_TRUE(named);
-    // the button: the dialog's shell view may carry id 1 as well
-    ASSERT_TRUE(Click(Control(files, IDOK, L"Button")));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(files); }, 30000)) << "the file dialog stayed";
+    ASSERT_TRUE(program.BrowseForFile(sheet, browse, setup));
     HWND name = Control(sheet, 1068);
     ASSERT_NE(name, nullptr);
     ASSERT_TRUE(WaitFor([&] { return WindowText(name) == L"mysetup"; }, 30000))

@@ -4,6 +4,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <commctrl.h>
+#include <gtest/gtest.h>
 #include <prsht.h>
 #include <shlobj.h>
 
@@ -341,6 +342,38 @@ bool AppDriver::ChooseFileInOpenDialog(HWND dialog, const wchar_t* path)
         return false;
     ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
     return ::PostMessageW(dialog, WM_COMMAND, IDOK, 0) != FALSE;
+}
+
+bool AppDriver::BrowseForFile(HWND owner, HWND browseButton, const CString& path) const
+{
+    if (!Click(browseButton)) {
+        ADD_FAILURE() << "no browse button";
+        return false;
+    }
+    // the name box is control 0x47c in one form of the dialog and 0x480 in the other
+    HWND files = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindows())
+                if (window != owner && Control(window, IDOK, L"Button") &&
+                    (Control(window, 0x47c) || Control(window, 0x480)))
+                    files = window;
+            return files != nullptr;
+        },
+        30000);
+    if (!files) {
+        ADD_FAILURE() << "no file dialog";
+        return false;
+    }
+    if (!ChooseFileInOpenDialog(files, path)) {
+        ADD_FAILURE() << "the file dialog has no name box";
+        return false;
+    }
+    if (!WaitUntil([&] { return !::IsWindow(files); }, 30000)) {
+        ADD_FAILURE() << "the file dialog stayed";
+        return false;
+    }
+    return true;
 }
 
 // ---- windows and their contents -------------------------------------------------------------

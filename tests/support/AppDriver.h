@@ -86,6 +86,10 @@ public:
     // Answers the system's file-open dialog: the path goes into its file-name box, then its Open
     // button (IDOK) is clicked. False when the dialog has no file-name box.
     static bool ChooseFileInOpenDialog(HWND dialog, const wchar_t* path);
+    // Clicks a browse button that opens the system's file-open dialog over owner, answers the
+    // dialog with path as ChooseFileInOpenDialog does and waits for it to close. False, after
+    // the test's failure message, when the dialog never came or never went.
+    bool BrowseForFile(HWND owner, HWND browseButton, const CString& path) const;
 
 private:
     UniqueKernelHandle m_process;

@@ -573,4 +573,48 @@ void ReplaceTextByKeys(HWND edit, std::wstring_view text)
     TypeText(text);
 }
 
+namespace {
+
+HTREEITEM FindTreeItemAmong(HWND tree, std::wstring_view text, HTREEITEM first)
+{
+    for (HTREEITEM item = first; item; item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t buffer[260] = {};
+        TVITEMW read = {};
+        read.mask = TVIF_TEXT;
+        read.hItem = item;
+        read.pszText = buffer;
+        read.cchTextMax = static_cast<int>(std::size(buffer));
+        if (TreeView_GetItem(tree, &read) && text == buffer)
+            return item;
+        if (HTREEITEM found = FindTreeItemAmong(tree, text, TreeView_GetChild(tree, item)))
+            return found;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+HTREEITEM FindTreeItem(HWND tree, std::wstring_view text, HTREEITEM parent)
+{
+    return FindTreeItemAmong(tree, text, parent ? TreeView_GetChild(tree, parent) : TreeView_GetRoot(tree));
+}
+
+void PostClick(HWND dialog, int id)
+{
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+INT_PTR RunModal(const WindowQuery& query, const std::function<INT_PTR()>& show,
+                 const std::function<void(HWND)>& drive)
+{
+    ModalDriver driver(query, [&](HWND window) {
+        drive(window);
+        if (::IsWindow(window))
+            PostClick(window, IDCANCEL);
+    });
+    const INT_PTR result = show();
+    EXPECT_TRUE(driver.Wait()) << "the dialog never appeared";
+    return result;
+}
+
 } // namespace testsupport

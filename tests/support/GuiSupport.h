@@ -12,6 +12,8 @@
 
 #include "framework/Handle.h"
 
+#include <commctrl.h>
+
 #include <functional>
 #include <initializer_list>
 #include <optional>
@@ -68,6 +70,10 @@ bool TypeText(std::wstring_view text);
 
 // The window's text, read with WM_GETTEXT so that it works across processes for every class.
 std::wstring WindowText(HWND window);
+// The first tree-view item with the text, depth first, below parent or in the whole tree when
+// parent is null; null when no item has it. Item texts are read with TVM_GETITEMW, so the tree
+// must belong to this process.
+HTREEITEM FindTreeItem(HWND tree, std::wstring_view text, HTREEITEM parent = nullptr);
 // The text of a message box: its static controls' texts (not the caption), one per line.
 std::wstring MessageBoxText(HWND box);
 // The window that has the keyboard focus in the thread that owns window; null when none.
@@ -200,5 +206,15 @@ private:
     bool m_timedOut = false;
     bool m_ran = false;
 };
+
+// Posts the WM_COMMAND that a click on the dialog's button id sends, as a helper thread can
+// while the dialog runs modally.
+void PostClick(HWND dialog, int id);
+
+// Shows a dialog modally through show (its DoModal) while drive works on the dialog's window from
+// a helper thread; a dialog that drive leaves open is cancelled. Answers show's result, with a
+// test failure when the dialog never appeared.
+INT_PTR RunModal(const WindowQuery& query, const std::function<INT_PTR()>& show,
+                 const std::function<void(HWND)>& drive);
 
 } // namespace testsupport

@@ -40,11 +40,6 @@ CRegistryEntry Value(const wchar_t* name, int type, const wchar_t* data)
     return record;
 }
 
-void PostClick(HWND dialog, int id)
-{
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 HWND WaitForWindow(const wchar_t* title)
 {
     HWND found = nullptr;
@@ -125,14 +120,7 @@ protected:
             ADD_FAILURE() << "no value " << Utf8(name);
             return -1;
         }
-        ModalDriver driver({L"#32770", title}, [&](HWND window) {
-            drive(window);
-            if (::IsWindow(window))
-                PostClick(window, IDCANCEL);
-        });
-        const INT_PTR result = dialog.DoModal();
-        EXPECT_TRUE(driver.Wait());
-        return result;
+        return RunModal({L"#32770", title}, [&] { return dialog.DoModal(); }, drive);
     }
 
     CTestApp app;

@@ -65,11 +65,6 @@ int CountPath(const CRegistryEntries& records, const wchar_t* path)
     return count;
 }
 
-void PostClick(HWND dialog, int id)
-{
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 std::vector<std::wstring> ListRows(CRegistryList& list, int column)
 {
     return ReadListViewColumn(list.GetListCtrl().m_hWnd, column);

@@ -54,11 +54,6 @@ HWND WaitForWindow(const wchar_t* title)
     return found;
 }
 
-void PostCommand(HWND window, int id)
-{
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
-}
-
 bool IsTopmost(HWND window)
 {
     return (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -85,7 +80,7 @@ EditorView AnswerEditor(HWND recorder, int button)
     view.clickChecked = ::SendMessageW(::GetDlgItem(editor, IDC_ACTION_CLICK), BM_GETCHECK, 0, 0) == BST_CHECKED;
     view.topmost = IsTopmost(editor);
     EXPECT_FALSE(::IsWindowVisible(recorder)) << "the recorder hides while the editor runs";
-    PostCommand(editor, button);
+    PostClick(editor, button);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(editor) && ::IsWindowVisible(recorder); }, kGuiTimeoutMs))
         << "the recorder did not come back after the editor";
     return view;
@@ -145,7 +140,7 @@ protected:
         ModalDriver driver({L"#32770", kRecorderTitle}, [&](HWND window) {
             drive(window);
             if (::IsWindow(window))
-                PostCommand(window, IDCANCEL);
+                PostClick(window, IDCANCEL);
         });
         const INT_PTR result = recorder.DoModal();
         EXPECT_TRUE(driver.Wait());
@@ -219,7 +214,7 @@ TEST_F(RecorderTest, CtrlClickRecordsTheControlSwallowsTheClickAndCancelAppendsN
         CtrlClickOn(typical);
         views.push_back(AnswerEditor(recorder, IDOK));
         // Enter (the dialog's OK command) ends recording as well
-        PostCommand(recorder, IDOK);
+        PostClick(recorder, IDOK);
         WaitFor([&] { return !::IsWindow(recorder); }, kGuiTimeoutMs);
     });
     EXPECT_EQ(IDOK, result);

@@ -29,11 +29,6 @@ public:
 
 constexpr wchar_t kTitle[] = L"Action Properties";
 
-void PostClick(HWND dialog, int id)
-{
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
 bool IsReadOnly(HWND edit)
 {
     return (::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY) != 0;
@@ -95,14 +90,7 @@ protected:
     INT_PTR Run(CMsgAction& step, const std::function<void(HWND)>& drive)
     {
         CScriptActionDialog dialog(&step);
-        ModalDriver driver({L"#32770", kTitle}, [&](HWND window) {
-            drive(window);
-            if (::IsWindow(window))
-                PostClick(window, IDCANCEL);
-        });
-        const INT_PTR result = dialog.DoModal();
-        EXPECT_TRUE(driver.Wait());
-        return result;
+        return RunModal({L"#32770", kTitle}, [&] { return dialog.DoModal(); }, drive);
     }
 
     CTestApp app;

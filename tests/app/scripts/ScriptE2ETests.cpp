@@ -148,20 +148,7 @@ TEST(ScriptRoad, RecordsPlaysBuildsAndInstallsAGuiScript)
     ASSERT_NE(sheet, nullptr) << "the first start showed no wizard";
     HWND browse = WaitForControl(sheet, 1024);
     ASSERT_NE(browse, nullptr);
-    ASSERT_TRUE(Click(browse));
-    HWND files = nullptr;
-    ASSERT_TRUE(WaitFor([&] {
-        for (HWND window : program.TopLevelWindows())
-            if (window != sheet && Control(window, IDOK, L"Button") && (Control(window, 0x47c) || Control(window, 0x480)))
-                files = window;
-        return files != nullptr;
-    }, 30000)) << "no file dialog";
-    bool named = false;
-    for (int id : {0x47c, 0x480})
-        named = SetText(Control(files, id), setup) || named;
-    ASSERT_TRUE(named);
-    ASSERT_TRUE(Click(Control(files, IDOK, L"Button")));
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(files); }, 30000)) << "the file dialog stayed";
+    ASSERT_TRUE(program.BrowseForFile(sheet, browse, setup));
     ASSERT_TRUE(WaitFor([&] { return WindowText(Control(sheet, 1068)) == L"guisetup"; }, 30000));
     ASSERT_TRUE(PressWizardButton(sheet, PSBTN_NEXT));
     HWND scriptMode = WaitForControl(sheet, 1087);

@@ -79,22 +79,6 @@ public:
     }
 };
 
-HTREEITEM FindAmong(CTreeCtrl& tree, const wchar_t* text, HTREEITEM first)
-{
-    for (HTREEITEM node = first; node; node = tree.GetNextSiblingItem(node)) {
-        if (tree.GetItemText(node) == text)
-            return node;
-        if (HTREEITEM found = FindAmong(tree, text, tree.GetChildItem(node)))
-            return found;
-    }
-    return nullptr;
-}
-
-HTREEITEM FindNode(CTreeCtrl& tree, const wchar_t* text, HTREEITEM parent = nullptr)
-{
-    return FindAmong(tree, text, parent ? tree.GetChildItem(parent) : tree.GetRootItem());
-}
-
 CMsgAction Step(int kind, int controlType, const wchar_t* text, int continueOnFailure = 1)
 {
     CMsgAction step;
@@ -184,7 +168,7 @@ protected:
     CScriptPanel& Panel() { return host.tree.ScriptPanel(); }
     void SelectScript(const wchar_t* project, const wchar_t* node)
     {
-        host.tree.SelectItem(FindNode(host.tree, node, FindNode(host.tree, project)));
+        host.tree.SelectItem(FindTreeItem(host.tree, node, FindTreeItem(host.tree, project)));
         ASSERT_TRUE(PumpUntil([&] { return Panel().IsWindowVisible() != FALSE; }));
     }
     std::wstring Text(int id) { return WindowText(Panel().GetDlgItem(id)->m_hWnd); }
@@ -355,11 +339,11 @@ TEST_F(ScriptPanelTest, ARunningTestRefusesChangesAndHandsResultsToTheList)
     CString why;
     EXPECT_FALSE(CanCloseNow(host.tree.Work(), &why));
     EXPECT_NE(why.Find(L"install script"), -1);
-    host.tree.SelectItem(FindNode(host.tree, L"One"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"One"));
     EXPECT_FALSE(host.tree.CanDelete());
-    host.tree.SelectItem(FindNode(host.tree, L"Tools"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Tools"));
     EXPECT_FALSE(host.tree.CanDelete());
-    host.tree.SelectItem(FindNode(host.tree, L"Two"));
+    host.tree.SelectItem(FindTreeItem(host.tree, L"Two"));
     EXPECT_TRUE(host.tree.CanDelete());
 
     // back on the script: steps cannot change while the copy replays
