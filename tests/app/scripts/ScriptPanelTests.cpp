@@ -19,6 +19,7 @@
 
 #include "tests/support/AppDriver.h"
 #include "tests/support/GuiSupport.h"
+#include "ScriptSteps.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -78,19 +79,6 @@ public:
         return TRUE;
     }
 };
-
-CMsgAction Step(int kind, int controlType, const wchar_t* text, int continueOnFailure = 1)
-{
-    CMsgAction step;
-    step.m_kind = kind;
-    step.m_controlType = controlType;
-    step.m_controlText = text;
-    step.m_delay = 0;
-    step.m_continueOnFailure = continueOnFailure;
-    step.m_processName = L"nosuchsetup.exe";
-    step.m_windowPath = L"#32770-0\\-0";
-    return step;
-}
 
 std::wstring RowText(CListCtrl& list, int row, int column)
 {

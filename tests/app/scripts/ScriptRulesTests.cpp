@@ -9,6 +9,7 @@
 #include "engine/model/MsgAction.h"
 #include "engine/replay/ScriptActions.h"
 
+#include "ScriptSteps.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -19,20 +20,6 @@
 using testsupport::Utf8;
 
 namespace {
-
-CMsgAction Step(int kind, int controlType, const wchar_t* text, int continueOnFailure = 0)
-{
-    CMsgAction step;
-    step.m_kind = kind;
-    step.m_controlType = controlType;
-    step.m_controlText = text;
-    step.m_delay = 0;
-    step.m_continueOnFailure = continueOnFailure;
-    // a process no job holds: the step's window is never found
-    step.m_processName = L"nosuchsetup.exe";
-    step.m_windowPath = L"#32770-0\\-0";
-    return step;
-}
 
 CFeature Project(const wchar_t* id)
 {
@@ -78,7 +65,7 @@ TEST(ScriptRows, ActionColumnAndImageFollowKindAndType)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.shown);
-        const CMsgAction step = Step(row.kind, row.type, row.text);
+        const CMsgAction step = Step(row.kind, row.type, row.text, 0);
         EXPECT_EQ(Utf8(StepRowText(step).GetString()), row.shown);
         EXPECT_EQ(StepRowImage(row.kind), row.image);
     }
@@ -216,7 +203,7 @@ TEST_F(ScriptTestRunTest, ResultsForAGoneProjectOrStepAreDropped)
     CProjects projects;
     projects.SetSize(1);
     projects[0].m_projects.Add(Project(L"{BBBBBBBB-0000-0000-0000-000000000000}"));
-    projects[0].m_projects[0].m_uninstallScript.Add(Step(CMsgAction::kindClick, CMsgAction::controlButton, L"a"));
+    projects[0].m_projects[0].m_uninstallScript.Add(Step(CMsgAction::kindClick, CMsgAction::controlButton, L"a", 0));
     const std::vector<std::pair<int, CString>> reports = {{0, L"ok"}, {1, L"past the end"}, {-1, L"before"}};
     EXPECT_EQ(ApplyTestReports(projects, L"{BBBBBBBB-0000-0000-0000-000000000000}", kUninstallScriptMode, reports),
               (std::vector<int>{0}));
