@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -201,6 +202,33 @@ protected:
                PumpUntil([&] { return Offset() == expected && CXTPMarkupScrollBar::GetTrackingDepth() == 0; });
     }
 
+    // Presses the left button where the pointer is, which starts the bar's tracking loop on this
+    // thread, while drive works on a helper thread: it moves the pointer and waits on what the
+    // loop does, answering what went wrong or nothing. The button is released however drive
+    // ends; this thread pumps until drive is done and stopped (checked at every turn) holds, by
+    // default the loop having ended. False, with the failures reported, when anything went wrong.
+    bool DriveWhilePressed(
+        const std::function<std::string()>& drive,
+        const std::function<bool()>& stopped = [] { return CXTPMarkupScrollBar::GetTrackingDepth() == 0; })
+    {
+        std::atomic<bool> done{false};
+        std::string failure;
+        std::thread helper([&] {
+            failure = drive();
+            PressButton(MouseButton::Left, false);
+            done = true;
+        });
+        EXPECT_TRUE(PressButton(MouseButton::Left, true));
+        const bool finished = PumpUntil([&] { return stopped() && done.load(); }, 60000);
+        if (!finished)
+            PressButton(MouseButton::Left, false);
+        helper.join();
+        EXPECT_TRUE(finished) << "the press never ended: " << failure;
+        if (finished && !failure.empty())
+            ADD_FAILURE() << failure;
+        return finished && failure.empty();
+    }
+
     HWND m_hWnd = nullptr;
     CXTPMarkupContext* m_pContext = nullptr;
     OffsetLog m_log;
@@ -257,59 +285,40 @@ TEST_F(MarkupScrollViewerWindowTest, HeldArrowRepeatsAfterADelayThenFastAndPause
     ClientToScreen(m_hWnd, &away);
 
     ASSERT_TRUE(MovePointerTo(arrow));
-    std::atomic<bool> done{false};
-    std::vector<std::string> failures;
     ULONGLONG firstDelay = 0;
     std::vector<ULONGLONG> intervals;
     size_t pausedAt = 0;
     size_t afterPause = 0;
-    std::thread helper([&] {
-        auto fail = [&](const char* what) {
-            failures.push_back(what);
-            PressButton(MouseButton::Left, false);
-            done = true;
-        };
+    ASSERT_TRUE(DriveWhilePressed([&]() -> std::string {
         if (!WaitOn([&] { return m_log.Count() >= 1; }))
-            return fail("the press did not scroll at once");
+            return "the press did not scroll at once";
         if (!WaitOn([&] { return m_log.Count() >= 2; }))
-            return fail("the held arrow did not repeat");
+            return "the held arrow did not repeat";
         firstDelay = m_log.At(1).ms - m_log.At(0).ms;
         if (!WaitOn([&] { return m_log.Count() >= 6; }))
-            return fail("the repeat did not go on");
+            return "the repeat did not go on";
         for (size_t i = 2; i < 6; ++i)
             intervals.push_back(m_log.At(i).ms - m_log.At(i - 1).ms);
         // The held arrow is drawn pressed, and plain once the pointer has left it.
         if (!WaitOn([&] { return ShowsArrow(m_hWnd, arrowRect, ABS_DOWNPRESSED); }))
-            return fail("the held arrow was not drawn pressed");
+            return "the held arrow was not drawn pressed";
         if (!MovePointerTo(away))
-            return fail("the pointer did not move off the arrow");
+            return "the pointer did not move off the arrow";
         // A step already on its way may still land; then the offsets must rest.
         const size_t moved = m_log.Count();
         WaitOn([&] { return m_log.Count() > moved + 1; }, 4 * doubleClick / 10);
         pausedAt = m_log.Count();
         if (WaitOn([&] { return m_log.Count() > pausedAt; }, 8 * doubleClick / 10))
-            return fail("the repeat went on off the arrow");
+            return "the repeat went on off the arrow";
         if (!WaitOn([&] { return ShowsArrow(m_hWnd, arrowRect, ABS_DOWNNORMAL); }))
-            return fail("the arrow stayed pressed off it");
+            return "the arrow stayed pressed off it";
         if (!MovePointerTo(arrow))
-            return fail("the pointer did not come back");
+            return "the pointer did not come back";
         if (!WaitOn([&] { return m_log.Count() >= pausedAt + 2; }))
-            return fail("the repeat did not resume on the arrow");
+            return "the repeat did not resume on the arrow";
         afterPause = m_log.Count();
-        PressButton(MouseButton::Left, false);
-        done = true;
-    });
-
-    EXPECT_TRUE(PressButton(MouseButton::Left, true));
-    const bool finished =
-        PumpUntil([&] { return done.load() && CXTPMarkupScrollBar::GetTrackingDepth() == 0; }, 60000);
-    if (!finished)
-        PressButton(MouseButton::Left, false);
-    helper.join();
-    ASSERT_TRUE(finished);
-    for (const std::string& failure : failures)
-        ADD_FAILURE() << failure;
-    ASSERT_TRUE(failures.empty());
+        return {};
+    }));
 
     EXPECT_EQ(16, m_log.At(0).offset);
     for (size_t i = 1; i < m_log.Count(); ++i)
@@ -342,14 +351,10 @@ TEST_F(MarkupScrollViewerWindowTest, ThumbDraggedOutsideItsTrackingRectangleRetu
     ASSERT_TRUE(PumpUntil([this] { return Bar()->GetGeometry().ht == CXTPMarkupScrollBar::partThumb; }));
     m_log.invalidations = 0;
 
-    std::atomic<bool> done{false};
-    std::vector<std::string> failures;
-    std::thread helper([&] {
-        auto fail = [&](const char* what) {
-            failures.push_back(std::string(what) + " (offset " + std::to_string(m_log.Last()) + ", expected " +
-                               std::to_string(expected) + ")");
-            PressButton(MouseButton::Left, false);
-            done = true;
+    ASSERT_TRUE(DriveWhilePressed([&]() -> std::string {
+        const auto fail = [&](const char* what) {
+            return std::string(what) + " (offset " + std::to_string(m_log.Last()) + ", expected " +
+                   std::to_string(expected) + ")";
         };
         if (!WaitOn([&] { return m_log.invalidations.load() > 0; }))
             return fail("the drag did not start");
@@ -359,19 +364,8 @@ TEST_F(MarkupScrollViewerWindowTest, ThumbDraggedOutsideItsTrackingRectangleRetu
             return fail("the thumb did not return to where the drag began");
         if (!MovePointerTo(inside) || !WaitOn([&] { return m_log.Last() == expected; }))
             return fail("the thumb did not follow again");
-        PressButton(MouseButton::Left, false);
-        done = true;
-    });
-
-    EXPECT_TRUE(PressButton(MouseButton::Left, true));
-    const bool finished =
-        PumpUntil([&] { return done.load() && CXTPMarkupScrollBar::GetTrackingDepth() == 0; }, 60000);
-    if (!finished)
-        PressButton(MouseButton::Left, false);
-    helper.join();
-    ASSERT_TRUE(finished);
-    for (const std::string& failure : failures)
-        ADD_FAILURE() << failure;
+        return {};
+    }));
     EXPECT_EQ(expected, Offset());
     EXPECT_EQ(nullptr, m_pContext->GetCapturedElement());
     // The thumb sits where the position puts it once the drag is over.
@@ -387,31 +381,20 @@ TEST_F(MarkupScrollViewerWindowTest, ReloadingTheDocumentDuringATrackEndsTheLoop
     ASSERT_TRUE(MovePointerTo(arrow));
 
     std::atomic<bool> loopEnded{false};
-    std::atomic<bool> done{false};
-    std::vector<std::string> failures;
-    std::thread helper([&] {
-        if (!WaitOn([&] { return m_log.Count() >= 1; })) {
-            failures.push_back("the press did not scroll");
-        } else {
+    DriveWhilePressed(
+        [&]() -> std::string {
+            if (!WaitOn([&] { return m_log.Count() >= 1; }))
+                return "the press did not scroll";
             PostMessageW(m_hWnd, kReloadDocument, 0, 0);
             if (!WaitOn([&] { return loopEnded.load(); }))
-                failures.push_back("the loop went on after the reload");
-        }
-        PressButton(MouseButton::Left, false);
-        done = true;
-    });
-    EXPECT_TRUE(PressButton(MouseButton::Left, true));
-    const bool finished = PumpUntil([&] {
-        if (m_log.Count() >= 1 && CXTPMarkupScrollBar::GetTrackingDepth() == 0)
-            loopEnded = true;
-        return done.load();
-    }, 60000);
-    if (!finished)
-        PressButton(MouseButton::Left, false);
-    helper.join();
-    ASSERT_TRUE(finished);
-    for (const std::string& failure : failures)
-        ADD_FAILURE() << failure;
+                return "the loop went on after the reload";
+            return {};
+        },
+        [&] {
+            if (m_log.Count() >= 1 && CXTPMarkupScrollBar::GetTrackingDepth() == 0)
+                loopEnded = true;
+            return true;
+        });
     EXPECT_EQ(0, CXTPMarkupScrollBar::GetTrackingDepth());
     EXPECT_EQ(nullptr, m_pContext->GetCapturedElement());
     EXPECT_NE(nullptr, MarkupDynamicCast<CXTPMarkupBorder>(g_markupHost.root));
