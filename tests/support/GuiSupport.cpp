@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -195,6 +196,33 @@ bool MovePointerToClient(HWND window, POINT client)
     return ::ClientToScreen(window, &client) && MovePointerTo(client);
 }
 
+namespace {
+
+// The buttons this process holds down through PressButton. A test that fails between its press
+// and its release would leave the button held on the display for every test after it, in every
+// process; the listener below lets go of them when each test ends.
+std::atomic<unsigned> g_heldButtons{0};
+
+unsigned ButtonBit(MouseButton button) { return button == MouseButton::Left ? 1u : 2u; }
+
+class HeldButtonsRelease : public ::testing::EmptyTestEventListener {
+    void OnTestEnd(const ::testing::TestInfo&) override { ReleaseHeldButtons(); }
+};
+
+const bool g_heldButtonsReleaseAdded = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new HeldButtonsRelease);
+    return true;
+}();
+
+} // namespace
+
+void ReleaseHeldButtons()
+{
+    for (MouseButton button : {MouseButton::Left, MouseButton::Right})
+        if (g_heldButtons.load() & ButtonBit(button))
+            PressButton(button, false);
+}
+
 bool PressButton(MouseButton button, bool down)
 {
     INPUT input{};
@@ -203,7 +231,13 @@ bool PressButton(MouseButton button, bool down)
         input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     else
         input.mi.dwFlags = down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP;
-    return ::SendInput(1, &input, sizeof(input)) == 1;
+    if (::SendInput(1, &input, sizeof(input)) != 1)
+        return false;
+    if (down)
+        g_heldButtons |= ButtonBit(button);
+    else
+        g_heldButtons &= ~ButtonBit(button);
+    return true;
 }
 
 bool ClickAt(POINT screen, MouseButton button)

@@ -51,6 +51,9 @@ bool MovePointerTo(POINT screen);
 bool MovePointerToClient(HWND window, POINT client);
 // Presses (down) or releases a mouse button where the pointer is.
 bool PressButton(MouseButton button, bool down);
+// Lets go of the buttons that PressButton holds down. Run after every test: a test that failed
+// between its press and its release leaves no button held for the tests after it.
+void ReleaseHeldButtons();
 
 // Moves the pointer to a screen point and clicks there (press and release).
 bool ClickAt(POINT screen, MouseButton button = MouseButton::Left);

@@ -135,6 +135,20 @@ TEST(GuiSupport, ClickLandsOnAButton)
     EXPECT_TRUE(recorder.Messages().empty());
 }
 
+// A test that fails between its press and its release must not leave the button held down on the
+// display: the helpers let go of it when each test ends.
+TEST(GuiSupport, HeldButtonIsLetGoAtTheEnd)
+{
+    const auto leftDown = [] { return (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; };
+    ASSERT_TRUE(MovePointerTo({5, 5}));
+    ASSERT_TRUE(PressButton(MouseButton::Left, true));
+    EXPECT_TRUE(PumpUntil(leftDown));
+    ReleaseHeldButtons();
+    EXPECT_TRUE(PumpUntil([&] { return !leftDown(); }));
+    ReleaseHeldButtons();    // nothing held: no second release
+    EXPECT_FALSE(leftDown());
+}
+
 TEST(GuiSupport, TypedTextLandsInAnEdit)
 {
     TestWindow window;
