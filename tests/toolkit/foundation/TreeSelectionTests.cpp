@@ -54,7 +54,9 @@ TEST_F(TreeSelectionTest, ShiftWithoutAnAnchorStartsAtTheCaretAndCtrlShiftExtend
     EXPECT_EQ(CaretLabel(), L"Alpha three");
 
     ASSERT_TRUE(ClickWith(LabelPoint(L"Charlie"), {VK_CONTROL}));
-    ASSERT_TRUE(PumpUntil([&] { return IsSelected(L"Charlie"); })) << "Ctrl+click did not add the item";
+    ASSERT_TRUE(PumpUntil([&] { return IsSelected(L"Charlie"); }))
+        << "Ctrl+click did not add the item; caret " << testsupport::Utf8(CaretLabel()) << ", "
+        << Selected().size() << " selected, " << host.Count(NM_CLICK) << " clicks";
     EXPECT_EQ(Selected().size(), 6u);
     EXPECT_EQ(CaretLabel(), L"Charlie");
 
@@ -220,6 +222,7 @@ TEST_F(TreeSelectionTest, TheParentCanVetoASelection)
     EXPECT_EQ(CaretLabel(), L"Bravo") << "a refused caret move must leave the caret where it was";
 
     host.vetoed = nullptr;
+    host.codes.clear();
     EXPECT_TRUE(tree.SetItemState((*this)[L"Bravo two"], TVIS_SELECTED, TVIS_SELECTED));
     EXPECT_EQ(host.Count(TVN_SELCHANGEDW), 1);
     EXPECT_EQ(Selected(), (Labels{L"Bravo", L"Bravo two"}));

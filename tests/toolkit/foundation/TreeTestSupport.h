@@ -87,6 +87,9 @@ struct TreeFixture : testing::Test {
         ASSERT_TRUE(testsupport::BringToForeground(host.GetSafeHwnd()));
         tree.SetFocus();
         testsupport::PumpUntil([this] { return ::GetFocus() == tree.GetSafeHwnd(); });
+        // The platform makes the first item caret and selected when the tree takes the focus;
+        // every test starts with nothing selected.
+        tree.SelectAll(FALSE);
         host.codes.clear();
     }
     void TearDown() override
@@ -120,11 +123,11 @@ struct TreeFixture : testing::Test {
         return h ? std::wstring(static_cast<const wchar_t*>(tree.CTreeCtrl::GetItemText(h))) : std::wstring();
     }
     // A point on the item's label, in screen coordinates. Successive calls alternate between
-    // the label's two ends, so two clicks on one item are never taken for a double-click.
+    // two points 7 pixels apart near the label's start, so two clicks on one item are never taken for a double-click.
     POINT LabelPoint(const wchar_t* label)
     {
         const RECT rect = ItemRect(tree.GetSafeHwnd(), items.at(label), TRUE);
-        POINT point{m_flip ? rect.right - 3 : rect.left + 3, (rect.top + rect.bottom) / 2};
+        POINT point{m_flip ? rect.left + 10 : rect.left + 3, (rect.top + rect.bottom) / 2};
         m_flip = !m_flip;
         ::ClientToScreen(tree.GetSafeHwnd(), &point);
         return point;
