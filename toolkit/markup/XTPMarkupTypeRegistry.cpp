@@ -2,6 +2,7 @@
 
 #include "toolkit/markup/XTPMarkupBrush.h"
 #include "toolkit/markup/XTPMarkupBuilder.h"
+#include "toolkit/markup/XTPMarkupButton.h"
 #include "toolkit/markup/XTPMarkupCanvas.h"
 #include "toolkit/markup/XTPMarkupCollection.h"
 #include "toolkit/markup/XTPMarkupContext.h"
@@ -15,10 +16,13 @@
 #include "toolkit/markup/XTPMarkupInline.h"
 #include "toolkit/markup/XTPMarkupKeyboardNavigation.h"
 #include "toolkit/markup/XTPMarkupPathGeometry.h"
+#include "toolkit/markup/XTPMarkupScrollBar.h"
+#include "toolkit/markup/XTPMarkupScrollViewer.h"
 #include "toolkit/markup/XTPMarkupShape.h"
 #include "toolkit/markup/XTPMarkupStyle.h"
 #include "toolkit/markup/XTPMarkupTextBlock.h"
 #include "toolkit/markup/XTPMarkupThickness.h"
+#include "toolkit/markup/XTPMarkupToggleButton.h"
 #include "toolkit/markup/XTPMarkupUniformGrid.h"
 #include "toolkit/markup/XTPMarkupWrapPanel.h"
 #include "toolkit/markup/XTPMarkupValues.h"
@@ -107,6 +111,11 @@ void MakeTableTypes()
     CXTPMarkupControl::MarkupType();
     CXTPMarkupContentControl::MarkupType();
     CXTPMarkupWindowContainer::MarkupType();
+    CXTPMarkupButtonBase::MarkupType();
+    CXTPMarkupButton::MarkupType();
+    CXTPMarkupToggleButton::MarkupType();
+    CXTPMarkupCheckBox::MarkupType();
+    CXTPMarkupRadioButton::MarkupType();
     CXTPMarkupGridLength::MarkupType();
     CXTPMarkupDefinitionBase::MarkupType();
     CXTPMarkupColumnDefinition::MarkupType();
@@ -124,6 +133,9 @@ void MakeTableTypes()
     CXTPMarkupPolygon::MarkupType();
     CXTPMarkupPath::MarkupType();
     CXTPMarkupImage::MarkupType();
+    CXTPMarkupScrollBar::MarkupType();
+    CXTPMarkupScrollBarGripper::MarkupType();
+    CXTPMarkupScrollViewer::MarkupType();
 }
 
 TypeRegistry& GetRegistry()

@@ -31,17 +31,37 @@ TEST(MarkupRegistry, FindsTagsCaseSensitivelyAndNeverByClassName)
     EXPECT_EQ(nullptr, FindMarkupType(L"Color "));
 }
 
+TEST(MarkupRegistry, ButtonTagsNameTheirClassesAndTheBasesHaveNoTag)
+{
+    const struct {
+        const wchar_t* tag;
+        const wchar_t* className;
+    } tags[] = {{L"Button", L"CXTPMarkupButton"}, {L"CheckBox", L"CXTPMarkupCheckBox"},
+                {L"RadioButton", L"CXTPMarkupRadioButton"}};
+    for (const auto& entry : tags) {
+        const CXTPMarkupType* type = FindMarkupType(entry.tag);
+        ASSERT_NE(nullptr, type) << testing::PrintToString(std::wstring(entry.tag));
+        EXPECT_STREQ(entry.className, type->GetTypeName());
+        EXPECT_EQ(nullptr, FindMarkupType(entry.className));
+    }
+    EXPECT_EQ(nullptr, FindMarkupType(L"button"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"ButtonBase"));
+    EXPECT_EQ(nullptr, FindMarkupType(L"ToggleButton"));
+}
+
 TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
 {
     std::vector<std::wstring> names;
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType())
         names.push_back(type->GetTypeName());
     const std::vector<std::wstring> expected = {
+        L"CXTPMarkupScrollViewer", L"CXTPMarkupScrollBarGripper", L"CXTPMarkupScrollBar",
         L"CXTPMarkupImage", L"CXTPMarkupPath", L"CXTPMarkupPolygon", L"CXTPMarkupPolyline", L"CXTPMarkupLine",
         L"CXTPMarkupEllipse", L"CXTPMarkupRectangle", L"CXTPMarkupShape", L"CXTPMarkupPointCollection",
         L"CXTPMarkupGrid", L"CXTPMarkupRowDefinitionCollection", L"CXTPMarkupColumnDefinitionCollection",
         L"CXTPMarkupDefinitionCollection", L"CXTPMarkupRowDefinition", L"CXTPMarkupColumnDefinition",
-        L"CXTPMarkupDefinitionBase", L"CXTPMarkupGridLength", L"CXTPMarkupWindowContainer",
+        L"CXTPMarkupDefinitionBase", L"CXTPMarkupGridLength", L"CXTPMarkupRadioButton", L"CXTPMarkupCheckBox",
+        L"CXTPMarkupToggleButton", L"CXTPMarkupButton", L"CXTPMarkupButtonBase", L"CXTPMarkupWindowContainer",
         L"CXTPMarkupContentControl", L"CXTPMarkupControl", L"CXTPMarkupPage", L"CXTPMarkupBorder",
         L"CXTPMarkupTextBlock", L"CXTPMarkupInlineUIContainer", L"CXTPMarkupHyperlink", L"CXTPMarkupUnderline",
         L"CXTPMarkupItalic", L"CXTPMarkupBold", L"CXTPMarkupSpan", L"CXTPMarkupInlineCollection",
@@ -99,6 +119,11 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupControl", L"CXTPMarkupFrameworkElement"},
         {L"CXTPMarkupContentControl", L"CXTPMarkupControl"},
         {L"CXTPMarkupWindowContainer", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupButtonBase", L"CXTPMarkupContentControl"},
+        {L"CXTPMarkupButton", L"CXTPMarkupButtonBase"},
+        {L"CXTPMarkupToggleButton", L"CXTPMarkupButtonBase"},
+        {L"CXTPMarkupCheckBox", L"CXTPMarkupToggleButton"},
+        {L"CXTPMarkupRadioButton", L"CXTPMarkupToggleButton"},
         {L"CXTPMarkupColumnDefinition", L"CXTPMarkupDefinitionBase"},
         {L"CXTPMarkupRowDefinition", L"CXTPMarkupDefinitionBase"},
         {L"CXTPMarkupDefinitionCollection", L"CXTPMarkupCollection"},
@@ -113,6 +138,9 @@ TEST(MarkupRegistry, ListsEveryTypeOfTheTableOnceNewestFirst)
         {L"CXTPMarkupPolygon", L"CXTPMarkupShape"},
         {L"CXTPMarkupPath", L"CXTPMarkupShape"},
         {L"CXTPMarkupImage", L"CXTPMarkupFrameworkElement"},
+        {L"CXTPMarkupScrollBar", L"CXTPMarkupControl"},
+        {L"CXTPMarkupScrollBarGripper", L"CXTPMarkupUIElement"},
+        {L"CXTPMarkupScrollViewer", L"CXTPMarkupContentControl"},
     };
     for (CXTPMarkupType* type = GetFirstMarkupType(); type; type = type->GetNextType()) {
         const std::wstring name = type->GetTypeName();
