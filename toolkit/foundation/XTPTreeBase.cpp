@@ -40,7 +40,7 @@ CXTPTreeBase::~CXTPTreeBase() { m_mapColorFont.RemoveAll(); }
 
 UINT CXTPTreeBase::PlatformState(HTREEITEM hItem, UINT nMask) const
 {
-    return static_cast<UINT>(SendTree(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), nMask));
+    return static_cast<UINT>(DefTree(TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(hItem), nMask));
 }
 
 BOOL CXTPTreeBase::PlatformSetState(HTREEITEM hItem, UINT nState, UINT nMask)
@@ -50,7 +50,118 @@ BOOL CXTPTreeBase::PlatformSetState(HTREEITEM hItem, UINT nState, UINT nMask)
     item.hItem = hItem;
     item.state = nState;
     item.stateMask = nMask;
-    return static_cast<BOOL>(SendTree(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    return static_cast<BOOL>(DefTree(TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+BOOL CXTPTreeBase::IsItem(HTREEITEM hItem) const
+{
+    if (!hItem)
+        return FALSE;
+    TVITEMW item = {};
+    item.mask = TVIF_HANDLE | TVIF_PARAM;
+    item.hItem = hItem;
+    return DefTree(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+void CXTPTreeBase::InvalidateItem(HTREEITEM hItem)
+{
+    if (m_nBulk > 0) {
+        m_bBulkDirty = TRUE;
+        return;
+    }
+    // The whole row: the labels are painted over to the right edge.
+    CRect rect;
+    if (hItem && ItemRect(hItem, &rect, FALSE))
+        ::InvalidateRect(TreeHwnd(), &rect, FALSE);
+}
+
+void CXTPTreeBase::MarkSelected(HTREEITEM hItem, BOOL bSelected)
+{
+    if (!hItem)
+        return;
+    const bool changed = bSelected ? m_selected.insert(hItem).second : m_selected.erase(hItem) != 0;
+    if (changed)
+        InvalidateItem(hItem);
+}
+
+BOOL CXTPTreeBase::MoveCaret(HTREEITEM hItem)
+{
+    HTREEITEM hOld = Caret();
+    ++m_nOwnCaretMove;
+    const BOOL bMoved = static_cast<BOOL>(SendTree(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem)));
+    --m_nOwnCaretMove;
+    // The focus rectangle goes with the caret.
+    InvalidateItem(hOld);
+    InvalidateItem(hItem);
+    return bMoved;
+}
+
+CXTPTreeBase::CBulkChange::~CBulkChange()
+{
+    if (--m_tree.m_nBulk == 0 && m_tree.m_bBulkDirty) {
+        m_tree.m_bBulkDirty = FALSE;
+        ::InvalidateRect(m_tree.TreeHwnd(), nullptr, FALSE);
+    }
+}
+
+BOOL CXTPTreeBase::AnswerStateMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (!m_bMultiSelect)
+        return FALSE;
+    switch (message) {
+    case TVM_GETITEMSTATE: {
+        const UINT mask = static_cast<UINT>(lParam);
+        if (!(mask & TVIS_SELECTED))
+            return FALSE;
+        HTREEITEM hItem = reinterpret_cast<HTREEITEM>(wParam);
+        UINT state = static_cast<UINT>(DefTree(message, wParam, lParam)) & ~TVIS_SELECTED;
+        if (m_selected.count(hItem))
+            state |= TVIS_SELECTED;
+        *pResult = static_cast<LRESULT>(state);
+        return TRUE;
+    }
+    case TVM_GETITEMW:
+    case TVM_GETITEMA: {
+        // The two records agree up to the state fields.
+        auto* item = reinterpret_cast<TVITEMW*>(lParam);
+        if (!item || !(item->mask & TVIF_STATE))
+            return FALSE;
+        *pResult = DefTree(message, wParam, lParam);
+        if (*pResult) {
+            item->state &= ~TVIS_SELECTED;
+            if ((item->stateMask & TVIS_SELECTED) && m_selected.count(item->hItem))
+                item->state |= TVIS_SELECTED;
+        }
+        return TRUE;
+    }
+    case TVM_SETITEMW:
+    case TVM_SETITEMA: {
+        auto* item = reinterpret_cast<TVITEMW*>(lParam);
+        if (!item || !(item->mask & TVIF_STATE) || !(item->stateMask & TVIS_SELECTED))
+            return FALSE;
+        if (!IsItem(item->hItem)) {
+            *pResult = FALSE;
+            return TRUE;
+        }
+        MarkSelected(item->hItem, (item->state & TVIS_SELECTED) != 0);
+        // The rest of the record goes to the platform, in place (it may be the longer record).
+        const UINT mask = item->mask, stateMask = item->stateMask;
+        item->stateMask &= ~TVIS_SELECTED;
+        if (!item->stateMask)
+            item->mask &= ~TVIF_STATE;
+        *pResult = (item->mask & ~TVIF_HANDLE) ? DefTree(message, wParam, lParam) : TRUE;
+        item->mask = mask;
+        item->stateMask = stateMask;
+        return TRUE;
+    }
+    case TVM_DELETEITEM:
+        *pResult = DefTree(message, wParam, lParam);
+        if (!lParam || reinterpret_cast<HTREEITEM>(lParam) == TVI_ROOT)
+            m_selected.clear();    // the handles will be given out again
+        return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 BOOL CXTPTreeBase::ItemRect(HTREEITEM hItem, CRect* pRect, BOOL bTextOnly) const
@@ -362,11 +473,14 @@ LRESULT CXTPTreeBase::NotifySelection(UINT code, HTREEITEM hItem, UINT nState, U
     TVITEMW data = {};
     data.mask = TVIF_PARAM;
     data.hItem = hItem;
-    if (SendTree(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
+    if (DefTree(TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data)))
         item.lParam = data.lParam;
     item.state = nState;
     item.stateMask = nMask;
-    return SendNotify(&notify.hdr);
+    ++m_nOwnCaretMove;    // comes back reflected; it is no caret move of the platform's
+    const LRESULT result = SendNotify(&notify.hdr);
+    --m_nOwnCaretMove;
+    return result;
 }
 
 BOOL CXTPTreeBase::ChangeItemState(HTREEITEM hItem, UINT nState, UINT nStateMask)
@@ -376,68 +490,33 @@ BOOL CXTPTreeBase::ChangeItemState(HTREEITEM hItem, UINT nState, UINT nStateMask
     if (!m_bMultiSelect)
         return PlatformSetState(hItem, nState, nStateMask);
 
-    HTREEITEM hCaret = Caret();
     const BOOL bFocusInMask = (nStateMask & TVIS_FOCUSED) != 0;
     const BOOL bFocusSet = (nState & TVIS_FOCUSED) != 0;
     nState &= ~TVIS_FOCUSED;
     nStateMask &= ~TVIS_FOCUSED;
-    const BOOL bIsCaret = hItem == hCaret;
-    const BOOL bCaretWasSelected = hCaret && IsSelected(hCaret);
-    const BOOL bWasSelected = IsSelected(hItem);
-    const BOOL bVista = GetOsVersionCache().IsVistaOrLater();
-
-    if (bFocusInMask && bFocusSet) {
-        // The platform's caret move takes the selected bit off the old caret and puts it on the
-        // new one; both have to be put back to what the multiple selection says.
-        const BOOL bMoveCaret = !bIsCaret && hCaret;
-        if (bVista) {
-            if (bMoveCaret) {
-                SendTree(TVM_SELECTITEM, TVGN_CARET, 0);
-                PlatformSetState(hCaret, TVIS_SELECTED, TVIS_SELECTED);
+    if (bFocusInMask) {
+        // The caret move leaves the selection set as it is.
+        HTREEITEM hCaret = Caret();
+        if (bFocusSet && hItem != hCaret) {
+            if (!MoveCaret(hItem)) {
+                // Refused (the owner vetoed the move): give the caret back so nothing has changed.
+                if (hCaret && Caret() != hCaret)
+                    MoveCaret(hCaret);
+                return FALSE;
             }
-        } else if (bMoveCaret && bCaretWasSelected) {
-            SendTree(TVM_SELECTITEM, TVGN_CARET, 0);
-            PlatformSetState(hCaret, TVIS_SELECTED, TVIS_SELECTED);
-            ::UpdateWindow(TreeHwnd());
-        }
-        if (!SendTree(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem))) {
-            // Refused (the owner vetoed the move): give the caret back so nothing has changed.
-            if (hCaret && Caret() != hCaret)
-                SendTree(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hCaret));
-            if (hCaret)
-                PlatformSetState(hCaret, bCaretWasSelected ? TVIS_SELECTED : 0, TVIS_SELECTED);
-            return FALSE;
-        }
-        if (bVista && bMoveCaret)
-            PlatformSetState(hCaret, bCaretWasSelected ? TVIS_SELECTED : 0, TVIS_SELECTED);
-        if (nStateMask & TVIS_SELECTED) {
-            if ((nState & TVIS_SELECTED) && !bVista && !(bIsCaret && !bWasSelected))
-                nStateMask &= ~TVIS_SELECTED;
-        } else if (!bWasSelected) {
-            nStateMask |= TVIS_SELECTED;    // undo the selection the caret move brought
-            nState &= ~TVIS_SELECTED;
-        }
-    } else if (bFocusInMask && bIsCaret) {
-        SendTree(TVM_SELECTITEM, TVGN_CARET, 0);
-        if (nStateMask & TVIS_SELECTED) {
-            // Selecting what was selected needs no notification; selecting what was not goes on
-            // through the notifications below.
-            if ((nState & TVIS_SELECTED) && bWasSelected) {
-                PlatformSetState(hItem, TVIS_SELECTED, TVIS_SELECTED);
-                nStateMask &= ~TVIS_SELECTED;
-            }
-        } else if (bWasSelected) {
-            PlatformSetState(hItem, TVIS_SELECTED, TVIS_SELECTED);
+        } else if (!bFocusSet && hItem == hCaret) {
+            MoveCaret(nullptr);
         }
     }
 
-    if (nStateMask == 0)
-        return TRUE;
     if (nStateMask & TVIS_SELECTED) {
-        if (NotifySelection(TVN_SELCHANGINGW, hItem, nState, nStateMask))
-            return FALSE;
-        PlatformSetState(hItem, nState & TVIS_SELECTED, TVIS_SELECTED);
-        NotifySelection(TVN_SELCHANGEDW, hItem, nState, nStateMask);
+        const BOOL bSelect = (nState & TVIS_SELECTED) != 0;
+        if (bSelect != IsSelected(hItem)) {
+            if (NotifySelection(TVN_SELCHANGINGW, hItem, nState, nStateMask))
+                return FALSE;
+            MarkSelected(hItem, bSelect);
+            NotifySelection(TVN_SELCHANGEDW, hItem, nState, nStateMask);
+        }
     }
     const UINT nRest = nStateMask & ~TVIS_SELECTED;
     if (nRest)
@@ -448,6 +527,11 @@ BOOL CXTPTreeBase::ChangeItemState(HTREEITEM hItem, UINT nState, UINT nStateMask
 UINT CXTPTreeBase::QueryItemState(HTREEITEM hItem, UINT nStateMask) const
 {
     UINT state = PlatformState(hItem, nStateMask);
+    if (m_bMultiSelect && (nStateMask & TVIS_SELECTED)) {
+        state &= ~TVIS_SELECTED;
+        if (m_selected.count(hItem))
+            state |= TVIS_SELECTED;
+    }
     if (nStateMask & TVIS_FOCUSED) {
         state &= ~TVIS_FOCUSED;
         if (hItem && hItem == Caret())
@@ -473,6 +557,8 @@ BOOL CXTPTreeBase::FocusItem(HTREEITEM hItem)
 
 HTREEITEM CXTPTreeBase::GetFirstSelectedItem() const
 {
+    if (m_bMultiSelect && m_selected.empty())
+        return nullptr;
     for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
         if (IsSelected(hItem))
             return hItem;
@@ -502,6 +588,8 @@ HTREEITEM CXTPTreeBase::GetPrevSelectedItem(HTREEITEM hItem) const
 UINT CXTPTreeBase::GetSelectedCount() const
 {
     UINT count = 0;
+    if (m_bMultiSelect && m_selected.empty())
+        return 0;
     for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
         if (IsSelected(hItem))
             ++count;
@@ -521,6 +609,9 @@ void CXTPTreeBase::CollectSelectedItems(CXTPTreeItemList& list) const
 // send the owner a pair of notifications about it, for every item of a large tree.
 void CXTPTreeBase::SelectAll(BOOL bSelect, HTREEITEM hStart)
 {
+    if (m_bMultiSelect && !bSelect && m_selected.empty())
+        return;
+    CBulkChange bulk(*this);
     for (HTREEITEM hItem = hStart ? hStart : FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
         if (IsSelected(hItem) != bSelect)
             ChangeItemState(hItem, bSelect ? TVIS_SELECTED : 0, TVIS_SELECTED);
@@ -529,6 +620,9 @@ void CXTPTreeBase::SelectAll(BOOL bSelect, HTREEITEM hStart)
 
 BOOL CXTPTreeBase::SelectAllExcept(BOOL bSelect, HTREEITEM hSkip)
 {
+    if (m_bMultiSelect && !bSelect && m_selected.empty())
+        return 0;
+    CBulkChange bulk(*this);
     for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
         if (hItem != hSkip && IsSelected(hItem) != bSelect)
             ChangeItemState(hItem, bSelect ? TVIS_SELECTED : 0, TVIS_SELECTED);
@@ -544,6 +638,7 @@ void CXTPTreeBase::SelectRange(HTREEITEM hFirst, HTREEITEM hLast, BOOL bClearOth
         hLast = hFirst;
     enum { Before, Inside, After } phase = Before;
     HTREEITEM hEnd = nullptr;
+    CBulkChange bulk(*this);
     for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
         if (phase == Before && (hItem == hFirst || hItem == hLast)) {
             phase = Inside;
@@ -564,6 +659,7 @@ BOOL CXTPTreeBase::SelectChildren(HTREEITEM hParent, BOOL bSelect, BOOL bRecurse
 {
     BOOL bCaretFound = FALSE;
     HTREEITEM hCaret = Caret();
+    CBulkChange bulk(*this);
     for (HTREEITEM hChild = GetNextItem(hParent, TVGN_CHILD); hChild; hChild = GetNextItem(hChild, TVGN_NEXT)) {
         if (hChild == hCaret)
             bCaretFound = TRUE;
@@ -580,15 +676,22 @@ BOOL CXTPTreeBase::SelectChildren(HTREEITEM hParent, BOOL bSelect, BOOL bRecurse
 BOOL CXTPTreeBase::EnableMultiSelect(BOOL bMultiSelect)
 {
     const BOOL bPrevious = m_bMultiSelect;
-    m_bMultiSelect = bMultiSelect;
-    if (bPrevious && !bMultiSelect) {
-        // Hidden items too: a collapsed branch may still carry selected bits of its own.
-        HTREEITEM hCaret = Caret();
-        for (HTREEITEM hItem = GetNextItem(nullptr, TVGN_ROOT); hItem; hItem = NextInTreeOrder(hItem)) {
-            if (hItem != hCaret && IsSelected(hItem))
-                PlatformSetState(hItem, 0, TVIS_SELECTED);
-        }
+    if (bPrevious == bMultiSelect)
+        return bPrevious;
+    HTREEITEM hCaret = Caret();
+    if (bMultiSelect) {
+        // The platform's selection is its caret, when that carries the bit.
+        m_selected.clear();
+        if (hCaret && (PlatformState(hCaret, TVIS_SELECTED) & TVIS_SELECTED))
+            m_selected.insert(hCaret);
+    } else {
+        const BOOL bCaretSelected = hCaret && m_selected.count(hCaret) != 0;
+        m_selected.clear();
+        if (hCaret)
+            PlatformSetState(hCaret, bCaretSelected ? TVIS_SELECTED : 0, TVIS_SELECTED);
+        ::InvalidateRect(TreeHwnd(), nullptr, FALSE);
     }
+    m_bMultiSelect = bMultiSelect;
     return bPrevious;
 }
 
@@ -891,26 +994,29 @@ void CXTPTreeBase::SelectMarquee(UINT nFlags, CPoint point)
 void CXTPTreeBase::SelectRect(const CRect& rect, UINT nFlags, CXTPTreeItemList& listSelected)
 {
     const BOOL bCtrl = (nFlags & MK_CONTROL) != 0;
-    for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
-        CRect itemRect;
-        if (!ItemRect(hItem, &itemRect, m_bTextOnlyRects))
-            continue;
-        CRect overlap;
-        const BOOL bInside = overlap.IntersectRect(&itemRect, &rect);
-        const BOOL bInList = listSelected.count(hItem) != 0;
-        const BOOL bSelected = IsSelected(hItem);
-        if (bInside) {
-            if (!bSelected && !bInList)
-                ChangeItemState(hItem, TVIS_SELECTED, TVIS_SELECTED);
-            else if (bInList && bCtrl && bSelected)
+    {
+        CBulkChange bulk(*this);    // one repaint for the whole rectangle, below
+        for (HTREEITEM hItem = FirstVisibleFromRoot(); hItem; hItem = NextVisible(hItem)) {
+            CRect itemRect;
+            if (!ItemRect(hItem, &itemRect, m_bTextOnlyRects))
+                continue;
+            CRect overlap;
+            const BOOL bInside = overlap.IntersectRect(&itemRect, &rect);
+            const BOOL bInList = listSelected.count(hItem) != 0;
+            const BOOL bSelected = IsSelected(hItem);
+            if (bInside) {
+                if (!bSelected && !bInList)
+                    ChangeItemState(hItem, TVIS_SELECTED, TVIS_SELECTED);
+                else if (bInList && bCtrl && bSelected)
+                    ChangeItemState(hItem, 0, TVIS_SELECTED);
+                // With Shift an item selected before the marquee stays selected and stays in the
+                // list: the rectangle only adds, so leaving the item again must not drop it.
+            } else if (bInList) {
+                if (!bSelected)
+                    ChangeItemState(hItem, TVIS_SELECTED, TVIS_SELECTED);
+            } else if (bSelected) {
                 ChangeItemState(hItem, 0, TVIS_SELECTED);
-            // With Shift an item selected before the marquee stays selected and stays in the
-            // list: the rectangle only adds, so leaving the item again must not drop it.
-        } else if (bInList) {
-            if (!bSelected)
-                ChangeItemState(hItem, TVIS_SELECTED, TVIS_SELECTED);
-        } else if (bSelected) {
-            ChangeItemState(hItem, 0, TVIS_SELECTED);
+            }
         }
     }
     ::UpdateWindow(TreeHwnd());
@@ -933,11 +1039,9 @@ void CXTPTreeBase::OnKeyDownMsg(UINT nChar)
             SelectAll(FALSE);
     }
     const BOOL bRangeKey = nChar == VK_PRIOR || nChar == VK_NEXT || nChar == VK_UP || nChar == VK_DOWN;
-    HTREEITEM hOldCaret = nullptr;
-    BOOL bOldCaretSelected = FALSE;
+    HTREEITEM hOldCaret = Caret();
+    const BOOL bOldCaretSelected = hOldCaret && IsSelected(hOldCaret);
     if (bRangeKey) {
-        hOldCaret = Caret();
-        bOldCaretSelected = hOldCaret && IsSelected(hOldCaret);
         if (!m_hAnchor)
             m_hAnchor = hOldCaret;
         if (!bCtrl && !bShift)
@@ -954,8 +1058,16 @@ void CXTPTreeBase::OnKeyDownMsg(UINT nChar)
 
     m_pTreeWnd->Default();
 
-    if (!bRangeKey || !(bCtrl || bShift))
+    if (!bRangeKey || !(bCtrl || bShift)) {
+        // The platform's own move hands the selection over (also done from its notification,
+        // which a parent outside the framework does not reflect).
+        HTREEITEM hNew = Caret();
+        if (hNew != hOldCaret) {
+            MarkSelected(hOldCaret, FALSE);
+            MarkSelected(hNew, TRUE);
+        }
         return;
+    }
     if (nChar == VK_PRIOR || nChar == VK_NEXT) {
         hTarget = Caret();
         bTargetSelected = hTarget == hOldCaret ? bOldCaretSelected : FALSE;
@@ -968,9 +1080,9 @@ void CXTPTreeBase::OnKeyDownMsg(UINT nChar)
     }
     // Ctrl alone moves the caret only; the platform's own move selected and deselected on the way.
     if (hOldCaret && hOldCaret != hTarget)
-        PlatformSetState(hOldCaret, bOldCaretSelected ? TVIS_SELECTED : 0, TVIS_SELECTED);
+        MarkSelected(hOldCaret, bOldCaretSelected);
     ChangeItemState(hTarget, TVIS_FOCUSED, TVIS_FOCUSED);
-    PlatformSetState(hTarget, bTargetSelected ? TVIS_SELECTED : 0, TVIS_SELECTED);
+    MarkSelected(hTarget, bTargetSelected);
 }
 
 BOOL CXTPTreeBase::PreTranslateKeys(MSG* pMsg)
@@ -1121,7 +1233,19 @@ void CXTPTreeBase::OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult)
         m_hHotItem = nullptr;
     if (m_hEditLabel == hItem)
         m_hEditLabel = nullptr;
+    m_selected.erase(hItem);
     *pResult = 0;
+}
+
+void CXTPTreeBase::OnSelChanged(NMHDR* pNMHDR)
+{
+    if (!m_bMultiSelect || m_nOwnCaretMove > 0)
+        return;
+    // The platform moved its caret by itself: the old caret's selection goes to the new one, as
+    // the platform's bit did.
+    const NMTREEVIEWW* notify = reinterpret_cast<NMTREEVIEWW*>(pNMHDR);
+    MarkSelected(notify->itemOld.hItem, FALSE);
+    MarkSelected(notify->itemNew.hItem, TRUE);
 }
 
 // ---- painting -------------------------------------------------------------------------------

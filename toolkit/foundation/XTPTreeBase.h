@@ -5,11 +5,15 @@
 // through an off-screen buffer. CXTPTreeT puts it on a framework window class (the tree control
 // or the tree view) and routes that window's messages to it.
 //
-// The platform tree knows one selected item only: the caret. Multiple selection keeps extra
-// TVIS_SELECTED bits on other items by hand, so every caret move has to save and restore them
-// (ChangeItemState): the platform clears the old caret's bit when the caret leaves it and sets
-// the new caret's bit when it arrives. Callers must go through GetItemState/SelectItem/
-// SetItemState of the window classes (routed here), not the platform's own.
+// The platform tree knows one selected item only: the caret. With multiple selection on, the
+// selection is a set of items kept here; only the caret carries the platform's own TVIS_SELECTED
+// bit (its keyboard and focus logic go on working), and setting that bit on other items is not
+// used at all: the platform takes milliseconds per visible item for it, so selecting a large tree
+// item by item would take minutes. The window classes route GetItemState/SelectItem/SetItemState
+// here, and the state messages others send the window (TVM_GETITEMSTATE, TVM_GETITEM,
+// TVM_SETITEM) are answered from the set as well. A caret move the platform makes by itself
+// (keys, letters, the first focus) hands the selection from the old caret to the new one, as the
+// platform's bit would. Bulk changes repaint once, when the outermost change ends.
 //
 // Two handlers run private message loops (the click-or-drag decision after a press on an item,
 // and the marquee); both dispatch what they do not consume and end when the tree loses the
@@ -36,7 +40,8 @@
 
 class CDC;
 
-// Items selected when a marquee started (kept apart so the rectangle can give them back).
+// A set of items: the selection, or what was selected when a marquee started (kept apart so the
+// rectangle can give it back).
 using CXTPTreeItemList = std::unordered_set<HTREEITEM>;
 
 class CXTPTreeBase {
@@ -139,6 +144,12 @@ public:
     void SerializeItemMap(CArchive& ar);
     int GetItemMapCount() const { return m_mapColorFont.GetCount(); }
 
+    // The state messages sent to the window while multiple selection is on: TVM_GETITEMSTATE and
+    // TVM_GETITEM answer the selected bit from the set, TVM_SETITEM changes the set (without the
+    // selection notifications, as the platform's own message does), deleting every item empties
+    // it. TRUE when the message was answered (*pResult).
+    BOOL AnswerStateMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
     // ---- message handlers (the window classes route their messages here) ----
     void OnLButtonDownMsg(UINT nFlags, CPoint point);
     void OnRButtonDownMsg(UINT nFlags, CPoint point);
@@ -155,6 +166,7 @@ public:
     void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
     void OnItemExpanding(NMHDR* pNMHDR, LRESULT* pResult);
     void OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnSelChanged(NMHDR* pNMHDR);
 
     // Timer ids and periods (ms): the marquee scrolls while the pointer is outside the client
     // area; the hot item is dropped soon after the pointer leaves the window.
@@ -173,9 +185,40 @@ protected:
     HTREEITEM Caret() const { return GetNextItem(nullptr, TVGN_CARET); }
     HTREEITEM FirstVisibleFromRoot() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM NextVisible(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXTVISIBLE); }
+    // Straight to the platform's window procedure, past the answers from the selection set.
+    LRESULT DefTree(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const
+    {
+        return m_pTreeWnd->DefWindowProc(message, wParam, lParam);
+    }
     UINT PlatformState(HTREEITEM hItem, UINT nMask) const;
     BOOL PlatformSetState(HTREEITEM hItem, UINT nState, UINT nMask);
-    BOOL IsSelected(HTREEITEM hItem) const { return (PlatformState(hItem, TVIS_SELECTED) & TVIS_SELECTED) != 0; }
+    BOOL IsSelected(HTREEITEM hItem) const
+    {
+        if (m_bMultiSelect)
+            return m_selected.count(hItem) != 0;
+        return (PlatformState(hItem, TVIS_SELECTED) & TVIS_SELECTED) != 0;
+    }
+    // Puts the item in or out of the selection set and repaints its row (once at the end of a
+    // bulk change); no notifications.
+    void MarkSelected(HTREEITEM hItem, BOOL bSelected);
+    void InvalidateItem(HTREEITEM hItem);
+    // Whether the handle names an item of this tree.
+    BOOL IsItem(HTREEITEM hItem) const;
+    // Moves the caret (null: none) without the move counting as the platform's own.
+    BOOL MoveCaret(HTREEITEM hItem);
+
+    // Open for the length of a change to many items: rows are repainted once, when the outermost
+    // one closes.
+    class CBulkChange {
+    public:
+        explicit CBulkChange(CXTPTreeBase& tree) : m_tree(tree) { ++m_tree.m_nBulk; }
+        ~CBulkChange();
+        CBulkChange(const CBulkChange&) = delete;
+        CBulkChange& operator=(const CBulkChange&) = delete;
+
+    private:
+        CXTPTreeBase& m_tree;
+    };
     BOOL ItemRect(HTREEITEM hItem, CRect* pRect, BOOL bTextOnly) const;
     HTREEITEM HitTestItem(CPoint point, UINT* pFlags) const;
     CString ItemLabel(HTREEITEM hItem) const;
@@ -193,6 +236,10 @@ protected:
     HTREEITEM m_hHotItem = nullptr;
     CMap<HTREEITEM, HTREEITEM, CLRFONT, const CLRFONT&> m_mapColorFont{10};
     CWnd* m_pTreeWnd = nullptr;    // not owned: the window object carrying the mix-in
+    CXTPTreeItemList m_selected;    // multiple selection: the selected items
+    int m_nBulk = 0;
+    BOOL m_bBulkDirty = FALSE;
+    int m_nOwnCaretMove = 0;    // inside a caret move or a notification of our own
     BYTE m_bActionDone = 0;
     BYTE m_bEditPending = 1;
 };
@@ -211,6 +258,14 @@ public:
         return ChangeItemState(hItem, nState, nStateMask);
     }
     using CXTPTreeBase::GetNextItem;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        LRESULT result = 0;
+        if (AnswerStateMessage(message, wParam, lParam, &result))
+            return result;
+        return TBase::WindowProc(message, wParam, lParam);
+    }
 
     BOOL PreTranslateMessage(MSG* pMsg) override
     {
@@ -259,6 +314,7 @@ protected:
     BOOL OnEndLabelEditRefl(NMHDR* h, LRESULT* r) { OnEndLabelEdit(h, r); return FALSE; }
     BOOL OnItemExpandingRefl(NMHDR* h, LRESULT* r) { OnItemExpanding(h, r); return FALSE; }
     BOOL OnDeleteItemRefl(NMHDR* h, LRESULT* r) { OnDeleteItem(h, r); return FALSE; }
+    BOOL OnSelChangedRefl(NMHDR* h, LRESULT*) { OnSelChanged(h); return FALSE; }
 
     // Set by the constructor, cleared by PreCreateWindow: a window subclassed from a dialog item
     // initialises from PreSubclassWindow, one made by Create from WM_CREATE.
@@ -285,4 +341,5 @@ BEGIN_TEMPLATE_MESSAGE_MAP(CXTPTreeT, TBase, TBase)
     ON_NOTIFY_REFLECT_EX(TVN_ENDLABELEDITW, OnEndLabelEditRefl)
     ON_NOTIFY_REFLECT_EX(TVN_ITEMEXPANDINGW, OnItemExpandingRefl)
     ON_NOTIFY_REFLECT_EX(TVN_DELETEITEMW, OnDeleteItemRefl)
+    ON_NOTIFY_REFLECT_EX(TVN_SELCHANGEDW, OnSelChangedRefl)
 END_MESSAGE_MAP()
