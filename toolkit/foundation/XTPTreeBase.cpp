@@ -905,6 +905,7 @@ void CXTPTreeBase::SelectMarquee(UINT nFlags, CPoint point)
     const CPoint start(point.x + ::GetScrollPos(hwnd, SB_HORZ), point.y + ::GetScrollPos(hwnd, SB_VERT) * rowHeight);
 
     BOOL bTracking = FALSE;
+    CPoint lastPoint = point;
     CRect focusRect(point, point);
     MSG msg = {};
     BOOL bQuit = FALSE;
@@ -932,9 +933,12 @@ void CXTPTreeBase::SelectMarquee(UINT nFlags, CPoint point)
         case WM_TIMER:
             // Only the marquee's own tick counts; it is not passed on, since the platform
             // tree kills unknown timers of its own ids. Other timers wait for the loop's end.
+            // Outside the client area the tick scrolls; inside it catches up with the pointer
+            // when a move never arrived (Wine now and then drops one that comes while the one
+            // before is being taken from the queue, and the rectangle would stay behind).
             if (msg.hwnd == hwnd && msg.wParam == kMarqueeTimer) {
                 current = CursorClientPos();
-                bHavePoint = !client.PtInRect(current);
+                bHavePoint = !client.PtInRect(current) || current != lastPoint;
             }
             break;
         case WM_MOUSEMOVE:
@@ -952,6 +956,7 @@ void CXTPTreeBase::SelectMarquee(UINT nFlags, CPoint point)
         }
         if (!bHavePoint)
             continue;
+        lastPoint = current;
         if (!bTracking) {
             if (std::abs(current.x - point.x) <= dragX && std::abs(current.y - point.y) <= dragY)
                 continue;

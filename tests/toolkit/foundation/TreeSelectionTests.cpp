@@ -6,6 +6,7 @@
 
 #include "TreeTestSupport.h"
 
+#include <algorithm>
 #include <thread>
 
 using testsupport::PumpUntil;
@@ -15,6 +16,54 @@ using treetest::Labels;
 namespace {
 
 struct TreeSelectionTest : treetest::TreeFixture {};
+
+using testsupport::MouseButton;
+
+// Input the driver holds down. Whatever is still down when it goes out of scope (a step failed or
+// timed out) is released: a button left down would keep the tree's mouse loop on the test thread
+// waiting for its release for ever, and the test would hang instead of failing.
+class HeldInput {
+public:
+    HeldInput() = default;
+    HeldInput(const HeldInput&) = delete;
+    HeldInput& operator=(const HeldInput&) = delete;
+    ~HeldInput()
+    {
+        while (!m_held.empty())
+            Release(m_held.back());
+    }
+
+    bool Press(MouseButton button) { return Hold({false, button == MouseButton::Left ? WORD(VK_LBUTTON) : WORD(VK_RBUTTON)}); }
+    bool Release(MouseButton button) { return Release({false, button == MouseButton::Left ? WORD(VK_LBUTTON) : WORD(VK_RBUTTON)}); }
+    bool KeyDown(WORD vk) { return Hold({true, vk}); }
+    bool KeyUp(WORD vk) { return Release({true, vk}); }
+
+private:
+    struct Input {
+        bool key;
+        WORD code;
+        bool operator==(const Input&) const = default;
+    };
+    static bool Send(Input input, bool down)
+    {
+        if (input.key)
+            return treetest::KeyEvent(input.code, !down);
+        return testsupport::PressButton(input.code == VK_LBUTTON ? MouseButton::Left : MouseButton::Right, down);
+    }
+    bool Hold(Input input)
+    {
+        // Counted as held even when sending failed: a release of something not down is harmless.
+        m_held.push_back(input);
+        return Send(input, true);
+    }
+    bool Release(Input input)
+    {
+        std::erase(m_held, input);
+        return Send(input, false);
+    }
+
+    std::vector<Input> m_held;
+};
 
 // Waits from the driver thread (the test thread is inside the tree's loop meanwhile).
 bool WaitFromDriver(const std::function<bool()>& condition)
@@ -28,17 +77,68 @@ bool WaitFromDriver(const std::function<bool()>& condition)
     return true;
 }
 
-// Runs driver on its own thread and pumps this thread's messages until it has finished.
-bool Drive(const std::function<bool()>& driver)
+// Moves the pointer to screen from the driver thread and waits until condition holds, moving it
+// again every half second meanwhile, a pixel down and back in turn: a move that comes while the
+// one before is being taken from the tree's queue can be lost (the pointer is there, the tree was
+// never told), and a move to where the pointer already is reports nothing.
+bool MoveUntil(POINT screen, const std::function<bool()>& condition)
 {
-    std::atomic<bool> done{false}, ok{false};
+    const DWORD start = ::GetTickCount();
+    for (int attempt = 0;; ++attempt) {
+        testsupport::MovePointerTo({screen.x, screen.y + attempt % 2});    // a miss is retried below
+        const DWORD moved = ::GetTickCount();
+        while (::GetTickCount() - moved < 500) {
+            if (condition())
+                return true;
+            ::Sleep(10);
+        }
+        if (::GetTickCount() - start > testsupport::kGuiTimeoutMs)
+            return false;
+    }
+}
+
+// The selected bit of an item, asked from the driver thread as any other window would ask; a
+// sent message that is not answered within a second counts as not selected.
+bool SelectedFromDriver(HWND tree, HTREEITEM item)
+{
+    DWORD_PTR state = 0;
+    if (!::SendMessageTimeoutW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_SELECTED,
+                               SMTO_ABORTIFHUNG, 1000, &state))
+        return false;
+    return (state & TVIS_SELECTED) != 0;
+}
+
+// Whether the thread of window holds the mouse capture (GetCapture answers for the caller's own
+// thread only).
+bool CaptureHeldBy(HWND window)
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndCapture != nullptr;
+}
+
+// Runs driver on its own thread and pumps this thread's messages until it has finished; the
+// driver answers the step that failed (null: none). Every step of a driver ends by itself (its
+// waits have limits, its input is released by HeldInput), so the pumping ends too, and the
+// thread is joined only once it has finished: joining earlier would block this thread while the
+// driver may still wait for an answer from it.
+testing::AssertionResult Drive(const std::function<const char*(HeldInput&)>& driver)
+{
+    std::atomic<bool> done{false};
+    const char* failed = nullptr;
     std::thread thread([&] {
-        ok = driver();
+        {
+            HeldInput input;
+            failed = driver(input);
+        }
         done = true;
     });
-    const bool finished = PumpUntil([&] { return done.load(); });
+    while (!PumpUntil([&] { return done.load(); })) {
+    }
     thread.join();
-    return finished && ok;
+    if (failed)
+        return testing::AssertionFailure() << "the driver failed at: " << failed;
+    return testing::AssertionSuccess();
 }
 
 }    // namespace
@@ -80,14 +180,21 @@ TEST_F(TreeSelectionTest, AClickOnEmptySpaceClearsTheSelectionUnlessAModifierIsH
     ASSERT_TRUE(tree.SetItemState((*this)[L"Bravo"], TVIS_SELECTED, TVIS_SELECTED));
     ASSERT_EQ(Selected(), (Labels{L"Alpha", L"Bravo"}));
 
-    const POINT empty = TreeScreen(150, 300);    // below the last row
-    ASSERT_TRUE(ClickWith(empty, {VK_CONTROL}));
-    ASSERT_TRUE(ClickWith(TreeScreen(160, 305), {VK_SHIFT}));
-    testsupport::PumpUntil([] { return false; }, 300);    // let both clicks arrive and pass
+    // Below the last row, each click well away from the one before: two presses close together in
+    // time and place would make the second a double-click, which the tree leaves to the platform.
+    testsupport::MessageRecorder presses(tree.GetSafeHwnd(), {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK});
+    auto handled = [&](size_t count) {
+        return presses.Count(WM_LBUTTONDOWN) == count && ::GetCapture() == nullptr;    // and its loop ended
+    };
+    ASSERT_TRUE(ClickWith(TreeScreen(150, 300), {VK_CONTROL}));
+    ASSERT_TRUE(PumpUntil([&] { return handled(1); }));
+    ASSERT_TRUE(ClickWith(TreeScreen(170, 285), {VK_SHIFT}));
+    ASSERT_TRUE(PumpUntil([&] { return handled(2); })) << presses.Count(WM_LBUTTONDBLCLK) << " double-clicks";
     EXPECT_EQ(Selected(), (Labels{L"Alpha", L"Bravo"})) << "a click with a modifier must keep the selection";
 
-    ASSERT_TRUE(ClickWith(TreeScreen(140, 295), {}));
-    EXPECT_TRUE(PumpUntil([&] { return Selected().empty(); })) << "a plain click on empty space keeps the selection";
+    ASSERT_TRUE(ClickWith(TreeScreen(130, 305), {}));
+    ASSERT_TRUE(PumpUntil([&] { return handled(3); })) << presses.Count(WM_LBUTTONDBLCLK) << " double-clicks";
+    EXPECT_TRUE(Selected().empty()) << "a plain click on empty space keeps the selection";
 }
 
 TEST_F(TreeSelectionTest, AMarqueeSelectsWhatItCoversAndCtrlGivesBackWhatItLeaves)
@@ -96,15 +203,15 @@ TEST_F(TreeSelectionTest, AMarqueeSelectsWhatItCoversAndCtrlGivesBackWhatItLeave
     const POINT start = TreeScreen(280, RowMiddle(L"Alpha one"));
     const POINT end = TreeScreen(5, RowMiddle(L"Alpha two b"));
     HWND hwnd = tree.GetSafeHwnd();
-    auto selected = [hwnd, this](const wchar_t* label) {
-        return (::SendMessageW(hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(items.at(label)), TVIS_SELECTED) &
-                TVIS_SELECTED) != 0;
-    };
-    ASSERT_TRUE(Drive([&] {
-        return testsupport::MovePointerTo(start) && testsupport::PressButton(testsupport::MouseButton::Left, true) &&
-               testsupport::MovePointerTo({start.x - 20, start.y + 10}) && testsupport::MovePointerTo(end) &&
-               WaitFromDriver([&] { return selected(L"Alpha two b"); }) &&
-               testsupport::PressButton(testsupport::MouseButton::Left, false);
+    auto selected = [hwnd, this](const wchar_t* label) { return SelectedFromDriver(hwnd, items.at(label)); };
+    ASSERT_TRUE(treetest::SettlePointerAt(start));
+    ASSERT_TRUE(Drive([&](HeldInput& input) -> const char* {
+        if (!input.Press(MouseButton::Left))
+            return "the press";
+        testsupport::MovePointerTo({start.x - 20, start.y + 10});    // past the drag distance
+        if (!MoveUntil(end, [&] { return selected(L"Alpha two b"); }))
+            return "waiting for the rectangle to reach \"Alpha two b\"";
+        return input.Release(MouseButton::Left) ? nullptr : "the release";
     }));
     ASSERT_TRUE(PumpUntil([] { return ::GetCapture() == nullptr; }));
     EXPECT_EQ(Selected(), (Labels{L"Alpha one", L"Alpha two", L"Alpha two a", L"Alpha two b"}))
@@ -113,15 +220,17 @@ TEST_F(TreeSelectionTest, AMarqueeSelectsWhatItCoversAndCtrlGivesBackWhatItLeave
     // Ctrl: the items selected at the start are deselected under the rectangle and come back
     // when it leaves them; an item it newly covered and left again is dropped.
     const POINT ctrlStart = TreeScreen(280, RowMiddle(L"Alpha two"));
-    ASSERT_TRUE(Drive([&] {
-        return testsupport::MovePointerTo(ctrlStart) && treetest::KeyEvent(VK_CONTROL, false) &&
-               testsupport::PressButton(testsupport::MouseButton::Left, true) &&
-               testsupport::MovePointerTo({ctrlStart.x - 20, ctrlStart.y + 5}) &&
-               testsupport::MovePointerTo(TreeScreen(5, RowMiddle(L"Alpha three"))) &&
-               WaitFromDriver([&] { return selected(L"Alpha three") && !selected(L"Alpha two a"); }) &&
-               testsupport::MovePointerTo(TreeScreen(5, RowMiddle(L"Alpha two") + 2)) &&
-               WaitFromDriver([&] { return !selected(L"Alpha three") && selected(L"Alpha two a"); }) &&
-               testsupport::PressButton(testsupport::MouseButton::Left, false) && treetest::KeyEvent(VK_CONTROL, true);
+    const POINT down = TreeScreen(5, RowMiddle(L"Alpha three")), back = TreeScreen(5, RowMiddle(L"Alpha two") + 2);
+    ASSERT_TRUE(treetest::SettlePointerAt(ctrlStart));
+    ASSERT_TRUE(Drive([&](HeldInput& input) -> const char* {
+        if (!input.KeyDown(VK_CONTROL) || !input.Press(MouseButton::Left))
+            return "the press with Ctrl";
+        testsupport::MovePointerTo({ctrlStart.x - 20, ctrlStart.y + 5});
+        if (!MoveUntil(down, [&] { return selected(L"Alpha three") && !selected(L"Alpha two a"); }))
+            return "waiting for the rectangle to reach \"Alpha three\"";
+        if (!MoveUntil(back, [&] { return !selected(L"Alpha three") && selected(L"Alpha two a"); }))
+            return "waiting for the rectangle to leave \"Alpha two a\"";
+        return input.Release(MouseButton::Left) && input.KeyUp(VK_CONTROL) ? nullptr : "the release";
     }));
     ASSERT_TRUE(PumpUntil([] { return ::GetCapture() == nullptr; }));
     EXPECT_EQ(Selected(), (Labels{L"Alpha one", L"Alpha two a", L"Alpha two b"}));
@@ -133,18 +242,20 @@ TEST_F(TreeSelectionTest, EscapeInTheMiddleOfAMarqueeClearsEverySelection)
     const POINT start = TreeScreen(280, RowMiddle(L"Alpha one"));
     HWND hwnd = tree.GetSafeHwnd();
     HTREEITEM two = (*this)[L"Alpha two"];
-    ASSERT_TRUE(Drive([&] {
-        return testsupport::MovePointerTo(start) && treetest::KeyEvent(VK_CONTROL, false) &&
-               testsupport::PressButton(testsupport::MouseButton::Left, true) &&
-               testsupport::MovePointerTo({start.x - 20, start.y + 5}) &&
-               testsupport::MovePointerTo(TreeScreen(5, RowMiddle(L"Alpha two"))) &&
-               WaitFromDriver([&] {
-                   return (::SendMessageW(hwnd, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(two), TVIS_SELECTED) &
-                           TVIS_SELECTED) != 0;
-               }) &&
-               treetest::KeyEvent(VK_CONTROL, true) && treetest::KeyEvent(VK_ESCAPE, false) &&
-               treetest::KeyEvent(VK_ESCAPE, true) && WaitFromDriver([] { return ::GetCapture() == nullptr; }) &&
-               testsupport::PressButton(testsupport::MouseButton::Left, false);
+    const POINT end = TreeScreen(5, RowMiddle(L"Alpha two"));
+    ASSERT_TRUE(treetest::SettlePointerAt(start));
+    ASSERT_TRUE(Drive([&](HeldInput& input) -> const char* {
+        if (!input.KeyDown(VK_CONTROL) || !input.Press(MouseButton::Left))
+            return "the press with Ctrl";
+        testsupport::MovePointerTo({start.x - 20, start.y + 5});
+        if (!MoveUntil(end, [&] { return SelectedFromDriver(hwnd, two); }))
+            return "waiting for the rectangle to reach \"Alpha two\"";
+        if (!input.KeyUp(VK_CONTROL) || !input.KeyDown(VK_ESCAPE) || !input.KeyUp(VK_ESCAPE))
+            return "Escape";
+        // Escape, not the release below, has to end the loop.
+        if (!WaitFromDriver([hwnd] { return !CaptureHeldBy(hwnd); }))
+            return "waiting for Escape to end the marquee";
+        return input.Release(MouseButton::Left) ? nullptr : "the release";
     }));
     testsupport::PumpPending();
     EXPECT_TRUE(Selected().empty()) << "Escape kept " << Selected().size() << " items";

@@ -153,11 +153,30 @@ private:
     bool m_flip = false;
 };
 
+// Moves the pointer to screen and waits, on the thread that owns the tree, until the move has
+// been handled: no mouse input waits in the queue and the pointer is still there. GetCursorPos
+// may show the new position while the display's report of an older one is still to be handled,
+// which puts the pointer back there; a click sent before that lands on the old spot (on a label
+// instead of empty space, or on the previous click's spot, which makes it a double-click).
+inline bool SettlePointerAt(POINT screen)
+{
+    auto settled = [screen] {
+        POINT at{};
+        return HIWORD(::GetQueueStatus(QS_MOUSE)) == 0 && ::GetCursorPos(&at) && at.x == screen.x &&
+               at.y == screen.y;
+    };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        if (testsupport::MovePointerTo(screen) && testsupport::PumpUntil(settled, 2000))
+            return true;
+    }
+    return false;
+}
+
 // Moves the pointer to screen and clicks there with the modifier keys held.
 inline bool ClickWith(POINT screen, std::initializer_list<WORD> modifiers,
                       testsupport::MouseButton button = testsupport::MouseButton::Left)
 {
-    if (!testsupport::MovePointerTo(screen))
+    if (!SettlePointerAt(screen))
         return false;
     std::vector<INPUT> inputs;
     auto key = [&inputs](WORD vk, bool up) {
@@ -178,7 +197,14 @@ inline bool ClickWith(POINT screen, std::initializer_list<WORD> modifiers,
     inputs.push_back(mouse);
     for (WORD vk : modifiers)
         key(vk, true);
-    return ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+    const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent == inputs.size())
+        return true;
+    // Part of the chord went in: release what may be down, so no loop waits for it for ever.
+    if (sent > 0)
+        ::SendInput(static_cast<UINT>(inputs.size() - modifiers.size() - 1), inputs.data() + modifiers.size() + 1,
+                    sizeof(INPUT));
+    return false;
 }
 
 inline bool KeyEvent(WORD vk, bool up)
