@@ -426,3 +426,86 @@ TEST_F(TreeSelectionTest, FindItemMatchesWholeWordsAndWrapsAround)
     EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(tree.CTreeCtrl::GetItemText(inBranch))), L"my file list");
     EXPECT_EQ(tree.FindItemInBranch(L"file", FALSE, TRUE, (*this)[L"profile"]), nullptr);
 }
+
+// ---- the selection as others see it ----
+
+namespace {
+
+UINT StateMessage(HWND tree, HTREEITEM item, UINT mask)
+{
+    return static_cast<UINT>(::SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), mask));
+}
+
+bool SelectedByGetItem(HWND tree, HTREEITEM item)
+{
+    TVITEMW record{};
+    record.mask = TVIF_HANDLE | TVIF_STATE;
+    record.hItem = item;
+    record.stateMask = TVIS_SELECTED;
+    return ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&record)) &&
+           (record.state & TVIS_SELECTED) != 0;
+}
+
+}    // namespace
+
+TEST_F(TreeSelectionTest, StateMessagesFromOutsideAnswerFromTheSelection)
+{
+    HWND hwnd = tree.GetSafeHwnd();
+    ASSERT_TRUE(tree.SelectItem((*this)[L"Bravo"]));
+    tree.SelectAll(TRUE);
+    for (const auto& [label, item] : items) {
+        EXPECT_TRUE(StateMessage(hwnd, item, TVIS_SELECTED) & TVIS_SELECTED) << testsupport::Utf8(label);
+        EXPECT_TRUE(SelectedByGetItem(hwnd, item)) << testsupport::Utf8(label);
+    }
+    EXPECT_EQ(tree.GetSelectedCount(), items.size());
+    EXPECT_TRUE(StateMessage(hwnd, (*this)[L"Alpha"], TVIS_SELECTED | TVIS_EXPANDED) & TVIS_EXPANDED)
+        << "the platform's other bits must come through";
+
+    // TVM_SETITEM from outside takes the caret out of the selection; it stays the caret.
+    TVITEMW clear{};
+    clear.mask = TVIF_HANDLE | TVIF_STATE;
+    clear.hItem = (*this)[L"Bravo"];
+    clear.stateMask = TVIS_SELECTED;
+    EXPECT_TRUE(::SendMessageW(hwnd, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&clear)));
+    EXPECT_FALSE(StateMessage(hwnd, (*this)[L"Bravo"], TVIS_SELECTED) & TVIS_SELECTED);
+    EXPECT_FALSE(tree.GetItemState((*this)[L"Bravo"], TVIS_SELECTED) & TVIS_SELECTED);
+    EXPECT_EQ(tree.GetSelectedCount(), items.size() - 1);
+    EXPECT_EQ(CaretLabel(), L"Bravo");
+
+    // Cleared: no item answers selected, the caret included, though the platform's own bit
+    // stays on it.
+    tree.SelectAll(FALSE);
+    for (const auto& [label, item] : items) {
+        EXPECT_FALSE(StateMessage(hwnd, item, TVIS_SELECTED) & TVIS_SELECTED) << testsupport::Utf8(label);
+        EXPECT_FALSE(SelectedByGetItem(hwnd, item)) << testsupport::Utf8(label);
+    }
+    EXPECT_EQ(tree.GetFirstSelectedItem(), nullptr);
+}
+
+TEST_F(TreeSelectionTest, DeletedItemsLeaveTheSelection)
+{
+    ASSERT_TRUE(tree.SetItemState((*this)[L"Alpha two a"], TVIS_SELECTED, TVIS_SELECTED));
+    ASSERT_TRUE(tree.SetItemState((*this)[L"Alpha two b"], TVIS_SELECTED, TVIS_SELECTED));
+    ASSERT_TRUE(tree.SetItemState((*this)[L"Bravo one"], TVIS_SELECTED, TVIS_SELECTED));
+    ASSERT_EQ(tree.GetSelectedCount(), 3u);
+
+    // The branch goes with its selected children. The platform hands freed handles out again:
+    // none of the new items may come up selected under an old handle.
+    const HTREEITEM gone[] = {(*this)[L"Alpha two a"], (*this)[L"Alpha two b"]};
+    ASSERT_TRUE(tree.DeleteItem((*this)[L"Alpha two"]));
+    EXPECT_EQ(Selected(), Labels{L"Bravo one"});
+    bool reused = false;
+    for (int i = 0; i < 20; ++i) {
+        HTREEITEM added = tree.InsertItem(L"new", (*this)[L"Charlie"]);
+        reused = reused || added == gone[0] || added == gone[1];
+        EXPECT_FALSE(tree.GetItemState(added, TVIS_SELECTED) & TVIS_SELECTED) << "new item " << i;
+    }
+    tree.Expand((*this)[L"Charlie"], TVE_EXPAND);
+    EXPECT_EQ(Selected(), Labels{L"Bravo one"}) << (reused ? "an old handle came back selected" : "");
+
+    // Deleting everything empties the selection.
+    ASSERT_TRUE(tree.DeleteAllItems());
+    HTREEITEM fresh = tree.InsertItem(L"fresh");
+    EXPECT_EQ(tree.GetSelectedCount(), 0u);
+    EXPECT_FALSE(tree.GetItemState(fresh, TVIS_SELECTED) & TVIS_SELECTED);
+}
