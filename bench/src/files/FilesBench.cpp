@@ -3,6 +3,8 @@
 // fill from the entries and the file list's listing of the big folder, each the median of five
 // runs, and prints "files panel: fill <ms> ms; folder of 5000: <ms> ms".
 
+#include "bench/src/support/BenchTiming.h"
+
 #include "app/files/FilesPanel.h"
 #include "app/files/FileRules.h"
 
@@ -15,6 +17,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace bench;
+
 namespace {
 
 constexpr int kFolders = 2000;
@@ -26,29 +30,6 @@ class CBenchApp : public CWinApp {
 public:
     CBenchApp() : CWinApp(L"Files Bench") {}
 };
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <class Work>
-double Time(Work work)
-{
-    LARGE_INTEGER from, to;
-    ::QueryPerformanceCounter(&from);
-    work();
-    ::QueryPerformanceCounter(&to);
-    return Milliseconds(from, to);
-}
 
 CString FolderPath(int folder)
 {

@@ -4,6 +4,8 @@
 // the median printed:
 //     registry panel: fill <ms> ms; key of 5000: <ms> ms
 
+#include "bench/src/support/BenchTiming.h"
+
 #include "app/registry/RegistryList.h"
 #include "app/registry/RegistryPanel.h"
 #include "app/registry/RegistryTree.h"
@@ -14,6 +16,8 @@
 #include <chrono>
 #include <cstdio>
 #include <vector>
+
+using namespace bench;
 
 namespace {
 
@@ -59,21 +63,6 @@ CRegistryEntries MakeRecords()
     return records;
 }
 
-double MedianMs(std::vector<double> times)
-{
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-void Pump()
-{
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
 } // namespace
 
 int wmain()
@@ -112,7 +101,7 @@ int wmain()
         }
     }
     std::printf("tree items: %u; records: %d\n", panel.Tree()->GetTreeCtrl().GetCount(), static_cast<int>(records.GetSize()));
-    std::printf("registry panel: fill %.0f ms; key of 5000: %.0f ms\n", MedianMs(fills), MedianMs(shows));
+    std::printf("registry panel: fill %.0f ms; key of 5000: %.0f ms\n", Median(fills), Median(shows));
     host.DestroyWindow();
     return 0;
 }

@@ -5,6 +5,8 @@
 // five runs. The time to fill the tree comes first, on a line of its own; the last line is
 // "tree select-all: <ms> ms; range: <ms> ms; paint: <ms> ms".
 
+#include "bench/src/support/BenchTiming.h"
+
 #include "framework/window/WinApp.h"
 #include "toolkit/foundation/XTPTreeView.h"
 
@@ -12,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+using namespace bench;
 
 namespace {
 
@@ -23,38 +27,6 @@ class CBenchApp : public CWinApp {
 public:
     CBenchApp() : CWinApp(L"Tree Bench") {}
 };
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-template <class Work>
-double Time(Work work)
-{
-    LARGE_INTEGER from, to;
-    ::QueryPerformanceCounter(&from);
-    work();
-    ::QueryPerformanceCounter(&to);
-    return Milliseconds(from, to);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 }    // namespace
 
