@@ -394,28 +394,28 @@ COLORREF CXTPTreeBase::GetStateTextColor(UINT uState, BOOL bHasFocus, DWORD dwSt
     return clrDefault;
 }
 
-COLORREF CXTPTreeBase::GetTreeBackColor()
+// A disabled tree draws in disabledIndex; an enabled one in the colour the control was given
+// (getMessage), when the control keeps colours and one was set, else in defaultIndex.
+COLORREF CXTPTreeBase::TreeColor(int disabledIndex, UINT getMessage, int defaultIndex)
 {
     if (!::IsWindowEnabled(TreeHwnd()))
-        return ToolkitColor(COLOR_BTNFACE);
+        return ToolkitColor(disabledIndex);
     if (GetComCtlVersion() > kComCtlColorsVersion) {
-        const COLORREF color = static_cast<COLORREF>(SendTree(TVM_GETBKCOLOR));
+        const COLORREF color = static_cast<COLORREF>(SendTree(getMessage));
         if (color != kNoColor)
             return color;
     }
-    return ToolkitColor(COLOR_WINDOW);
+    return ToolkitColor(defaultIndex);
+}
+
+COLORREF CXTPTreeBase::GetTreeBackColor()
+{
+    return TreeColor(COLOR_BTNFACE, TVM_GETBKCOLOR, COLOR_WINDOW);
 }
 
 COLORREF CXTPTreeBase::GetTreeTextColor()
 {
-    if (!::IsWindowEnabled(TreeHwnd()))
-        return ToolkitColor(COLOR_GRAYTEXT);
-    if (GetComCtlVersion() > kComCtlColorsVersion) {
-        const COLORREF color = static_cast<COLORREF>(SendTree(TVM_GETTEXTCOLOR));
-        if (color != kNoColor)
-            return color;
-    }
-    return ToolkitColor(COLOR_WINDOWTEXT);
+    return TreeColor(COLOR_GRAYTEXT, TVM_GETTEXTCOLOR, COLOR_WINDOWTEXT);
 }
 
 void CXTPTreeBase::SerializeItemMap(CArchive& ar)

@@ -182,6 +182,7 @@ protected:
         return ::SendMessageW(TreeHwnd(), message, wParam, lParam);
     }
     DWORD Style() const { return static_cast<DWORD>(::GetWindowLongW(TreeHwnd(), GWL_STYLE)); }
+    COLORREF TreeColor(int disabledIndex, UINT getMessage, int defaultIndex);
     HTREEITEM Caret() const { return GetNextItem(nullptr, TVGN_CARET); }
     HTREEITEM FirstVisibleFromRoot() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM NextVisible(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXTVISIBLE); }
