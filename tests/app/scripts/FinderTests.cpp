@@ -89,7 +89,7 @@ EditorView AnswerEditor(HWND recorder, int button)
 // A window of the test process itself: never part of the setup program.
 class OutsideWindow {
 public:
-    OutsideWindow(POINT at)
+    explicit OutsideWindow(POINT at, SIZE size = {160, 100})
     {
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = Procedure;
@@ -98,7 +98,7 @@ public:
         windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
         ::RegisterClassW(&windowClass);
         m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Outside", WS_POPUP | WS_VISIBLE | WS_BORDER, at.x,
-                                     at.y, 160, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+                                     at.y, size.cx, size.cy, nullptr, nullptr, windowClass.hInstance, nullptr);
         s_buttonDowns = 0;
         s_buttonUps = 0;
     }
@@ -137,14 +137,7 @@ protected:
     INT_PTR Record(const std::function<void(HWND)>& drive)
     {
         CFinderDlg recorder(&script);
-        ModalDriver driver({L"#32770", kRecorderTitle}, [&](HWND window) {
-            drive(window);
-            if (::IsWindow(window))
-                PostClick(window, IDCANCEL);
-        });
-        const INT_PTR result = recorder.DoModal();
-        EXPECT_TRUE(driver.Wait());
-        return result;
+        return RunModal({L"#32770", kRecorderTitle}, [&] { return recorder.DoModal(); }, drive);
     }
 
     replaytest::DesktopLock desktop; // replay tests click the same kind of program
@@ -197,6 +190,36 @@ TEST_F(RecorderTest, FramesTheControlUnderThePointerThinAndThickWhileCtrlIsHeld)
     EXPECT_TRUE(script.IsEmpty());
     app.m_pMainWnd = nullptr;
     main.DestroyWindow();
+}
+
+// The frame is drawn on the screen, so it also lands on a window in front of the control; taking
+// the thick frame away must repaint that window too, not just the control.
+TEST_F(RecorderTest, TheThickFrameIsWipedFromAWindowInFrontOfTheControl)
+{
+    HWND edit = ::GetDlgItem(wizard, IDC_NAME);
+    RECT rect = {};
+    ::GetWindowRect(edit, &rect);
+    const int middle = (rect.top + rect.bottom) / 2;
+    const POINT inner = {rect.left + 3, middle};  // inside the thick frame only
+    // white, over the edit's left end only, clear of the pointer at the edit's centre
+    OutsideWindow cover({rect.left - 6, rect.top - 6}, {24, rect.bottom - rect.top + 12});
+    ::SetWindowPos(cover.Get(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_TRUE(PumpUntil([&] { return ::WindowFromPoint(inner) == cover.Get() && ScreenPixel(inner) == RGB(255, 255, 255); }))
+        << "the cover did not show in front of the edit";
+    bool thin = false;
+    bool thick = false;
+    bool wiped = false;
+    Record([&](HWND) {
+        thin = PointAtAndWaitForFrame(edit);
+        ASSERT_TRUE(Key(VK_CONTROL, true));
+        thick = WaitFor([&] { return ScreenPixel(inner) == kThickFrame; }, kGuiTimeoutMs);
+        ASSERT_TRUE(Key(VK_CONTROL, false));
+        wiped = WaitFor([&] { return ScreenPixel(inner) == RGB(255, 255, 255); }, kGuiTimeoutMs);
+    });
+    EXPECT_TRUE(thin);
+    EXPECT_TRUE(thick) << "no thick frame drawn over the window in front";
+    EXPECT_TRUE(wiped) << "the thick frame stayed on the window in front after Ctrl was released: pixel " << std::hex
+                       << ScreenPixel(inner);
 }
 
 TEST_F(RecorderTest, CtrlClickRecordsTheControlSwallowsTheClickAndCancelAppendsNothing)
