@@ -34,7 +34,17 @@ function(tarnwick_add_test)
         gtest_discover_tests(${T_NAME}
             DISCOVERY_MODE PRE_TEST
             DISCOVERY_TIMEOUT 60
-            PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300 RUN_SERIAL ${run_serial}
-                       RESOURCE_LOCK "${T_LOCKS}")
+            PROPERTIES LABELS "${T_LABELS}" TIMEOUT 300 RUN_SERIAL ${run_serial})
+        # The locks are set on the discovered cases by a script of their own that CTest reads
+        # after the discovery's: passed through the discovery, a list of locks loses all but its
+        # first, and a test holding two locks would run beside the holders of the second.
+        if(T_LOCKS)
+            set(locks_script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_locks.cmake)
+            file(WRITE ${locks_script}
+                "if(DEFINED ${T_NAME}_TESTS)\n"
+                "    set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES RESOURCE_LOCK \"${T_LOCKS}\")\n"
+                "endif()\n")
+            set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${locks_script})
+        endif()
     endif()
 endfunction()
