@@ -12,6 +12,7 @@
 
 #include "resources/app/AppResource.h"
 
+#include "tests/app/ProjectsTreeHost.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/GuiSupport.h"
 #include "tests/support/TestSupport.h"
@@ -21,6 +22,7 @@
 #include <string>
 #include <vector>
 
+using namespace projectstreetest;
 using namespace testsupport;
 
 // Failure text shows texts as text.
@@ -30,55 +32,6 @@ inline void PrintTo(const CString& text, std::ostream* os)
 }
 
 namespace {
-
-class CTestApp : public CWinApp {
-public:
-    CTestApp() : CWinApp(L"Tarnwick Professional") {}
-};
-
-// The main view's stand-in: a child window that hosts the panels over its client area.
-class CView : public CWnd, public CPanelHost {
-public:
-    CPanelHosting hosting{this};
-    CWnd* PanelParent() override { return this; }
-    CPanelHosting& Panels() override { return hosting; }
-};
-
-class CTestTree : public CProjectsTree {
-public:
-    int wizards = 0;
-    void NewProject() override { ++wizards; }
-};
-
-// A top-level window with the tree at the left and the view at the right.
-class CHost : public CWnd {
-public:
-    CView view;
-    CTestTree tree;
-
-    BOOL CreateHost(const CString& dataFile, const CString& defaultFile, CProjects& projects)
-    {
-        if (!CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
-                                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
-                      L"tree host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 900, 560, nullptr,
-                      nullptr))
-            return FALSE;
-        if (!view.CreateEx(0, AfxRegisterWndClass(0), L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 220, 0, 660, 520,
-                           m_hWnd, nullptr))
-            return FALSE;
-        ProjectsTreeArgs args;
-        args.parent = this;
-        args.host = &view;
-        args.id = 4000;
-        args.projects = &projects;
-        args.dataFile = dataFile;
-        args.defaultDataFile = defaultFile;
-        if (!tree.CreateTree(args))
-            return FALSE;
-        tree.MoveWindow(0, 0, 220, 520);
-        return TRUE;
-    }
-};
 
 CFeature Project(const wchar_t* name, int mode)
 {
@@ -106,7 +59,7 @@ protected:
     }
     void Start(CHost& host, CProjects& projects)
     {
-        ASSERT_TRUE(host.CreateHost(dataFile, ModuleFolder() + L"\\tarnwick.dat", projects));
+        ASSERT_TRUE(host.CreateHost(dataFile, projects, SIZE{660, 520}));
         app.m_pMainWnd = &host;
     }
     void Stop(CHost& host)

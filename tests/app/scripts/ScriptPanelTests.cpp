@@ -17,6 +17,7 @@
 #include "resources/app/AppResource.h"
 #include "resources/app/ScriptsResource.h"
 
+#include "tests/app/ProjectsTreeHost.h"
 #include "tests/support/AppDriver.h"
 #include "tests/support/GuiSupport.h"
 #include "ScriptSteps.h"
@@ -29,56 +30,10 @@
 #include <string>
 #include <vector>
 
+using namespace projectstreetest;
 using namespace testsupport;
 
 namespace {
-
-class CTestApp : public CWinApp {
-public:
-    CTestApp() : CWinApp(L"Tarnwick Professional") {}
-};
-
-// The main view's stand-in: a child window that hosts the panels over its client area.
-class CView : public CWnd, public CPanelHost {
-public:
-    CPanelHosting hosting{this};
-    CWnd* PanelParent() override { return this; }
-    CPanelHosting& Panels() override { return hosting; }
-};
-
-class CTestTree : public CProjectsTree {
-public:
-    void NewProject() override {}
-};
-
-class CHost : public CWnd {
-public:
-    CView view;
-    CTestTree tree;
-
-    BOOL CreateHost(const CString& dataFile, CProjects& projects)
-    {
-        if (!CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
-                                             reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)),
-                      L"script host", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 20, 20, 980, 600, nullptr,
-                      nullptr))
-            return FALSE;
-        if (!view.CreateEx(0, AfxRegisterWndClass(0), L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 220, 0, 740, 560,
-                           m_hWnd, nullptr))
-            return FALSE;
-        ProjectsTreeArgs args;
-        args.parent = this;
-        args.host = &view;
-        args.id = 4000;
-        args.projects = &projects;
-        args.dataFile = dataFile;
-        args.defaultDataFile = ModuleFolder() + L"\\tarnwick.dat";
-        if (!tree.CreateTree(args))
-            return FALSE;
-        tree.MoveWindow(0, 0, 220, 560);
-        return TRUE;
-    }
-};
 
 std::wstring RowText(CListCtrl& list, int row, int column)
 {
@@ -143,7 +98,7 @@ protected:
         two.m_installerPath = L"Temp\\gone.exe";   // no file entry has it
         made[0].m_projects.Add(two);
         ASSERT_TRUE(SaveDataFile(dataFile, made));
-        ASSERT_TRUE(host.CreateHost(dataFile, projects));
+        ASSERT_TRUE(host.CreateHost(dataFile, projects, SIZE{740, 560}));
         app.m_pMainWnd = &host;
     }
     void TearDown() override
