@@ -276,9 +276,9 @@ void CFinderDlg::Unhighlight(HWND window)
 {
     if (!window || !::IsWindow(window))
         return;
-    RepaintWindowArea(window);
     // The frame went onto the screen, so it also lies on any window in front of the control (a
-    // tooltip, another program): everything under the control's rectangle repaints.
+    // tooltip, another program): everything under the control's rectangle repaints, the control
+    // and its parent among them.
     RECT rect = {};
     if (::GetWindowRect(window, &rect))
         ::RedrawWindow(nullptr, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
